@@ -1,0 +1,1 @@
+// The command line's window comes with the command-line work.

@@ -1,0 +1,1 @@
+// The converter comes with its own work.

@@ -1,0 +1,18 @@
+// TEMPORARY STUBS: replaced by the real implementation of this area.
+#include "build/VoveZedevir.h"
+
+namespace quillary {
+
+void VoveZedevir::noKindleGen() {
+}
+
+void VoveZedevir::kindleGenAlertEnded(int returnCode) {
+}
+
+void VoveZedevir::noKindleMac() {
+}
+
+void VoveZedevir::noKindleMacDidEnd(int returnCode) {
+}
+
+}  // namespace quillary

@@ -1,0 +1,18 @@
+#pragma once
+// The shell runner on POSIX: posix_spawn of /bin/sh -c with one pipe.
+
+#include "platform/Shell.h"
+
+namespace quillary {
+
+class PosixShell : public Shell {
+public:
+    std::optional<std::string> run(const std::string& commandLine,
+                                   const std::string& workingFolder = {}) override;
+};
+
+// True when `bytes` is well-formed UTF-8 (no overlongs, no surrogates, nothing
+// above U+10FFFF).
+bool isValidUtf8(const std::string& bytes);
+
+}  // namespace quillary

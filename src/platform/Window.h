@@ -1,0 +1,93 @@
+#pragma once
+// The main window as the controller sees it: the book's fields, the status
+// line and progress bar, the make command, the option check boxes, the cover
+// preview, alerts shown as sheets, and the save and open panels.
+// Every call is made on the main thread.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace quillary {
+
+enum class BookField { Title, Author, Publisher, Copyright, Isbn, Genre };
+
+struct CivilDate {
+    int year = 1970;
+    int month = 1;
+    int day = 1;
+    friend bool operator==(const CivilDate&, const CivilDate&) = default;
+};
+
+// Return codes of an alert's buttons, as the controller's end steps see them.
+inline constexpr int kAlertDefaultButton = 1;
+inline constexpr int kAlertAlternateButton = 0;
+
+struct Alert {
+    std::string titleKey;         // the localised key of the title, for reports
+    std::string title;            // already looked up and formatted
+    std::string message;          // informative text, already formatted
+    std::string defaultButton;    // e.g. the localised "OK"
+    std::string alternateButton;  // empty: a single-button alert
+    bool critical = true;
+    // Called with the return code once the author dismisses the alert; may be
+    // empty (the button only dismisses the sheet).
+    std::function<void(int returnCode)> onEnd;
+};
+
+struct SavePanelRequest {
+    std::string proposedName;   // "Book.epub"
+    std::string directory;      // starting folder
+    std::string allowedType;    // "epub"
+};
+// Result code 1 means confirmed; name is the name field's text, folder the
+// panel's folder.
+using SavePanelEnded =
+    std::function<void(const std::string& name, const std::string& folder, int returnCode)>;
+
+struct OpenPanelRequest {
+    std::vector<std::string> allowedTypes;  // {"doc", "rtf"}
+    std::string directory;
+};
+using OpenPanelEnded = std::function<void(int returnCode, const std::string& path)>;
+
+class Window {
+public:
+    virtual ~Window() = default;
+
+    virtual std::string fieldText(BookField field) const = 0;
+    virtual void setFieldText(BookField field, const std::string& text) = 0;
+    virtual CivilDate pubDate() const = 0;
+    virtual void setPubDate(const CivilDate& date) = 0;
+    virtual int languageIndex() const = 0;
+    virtual void setLanguageIndex(int index) = 0;  // 0..19 only
+
+    virtual std::string manuscriptLocation() const = 0;
+    virtual void setManuscriptLocation(const std::string& fileName) = 0;
+    // A path to the cover image, or empty for the application's icon.
+    virtual void setCoverPreview(const std::string& imagePath) = 0;
+    virtual void setMakeEnabled(bool enabled) = 0;
+
+    virtual bool kindleChecked() const = 0;
+    virtual void setKindleChecked(bool on) = 0;
+    virtual bool epub3Checked() const = 0;
+    virtual void setEpub3Checked(bool on) = 0;
+
+    virtual void setStatusHidden(bool hidden) = 0;
+    virtual void setStatusText(const std::string& text) = 0;
+
+    virtual void setProgressHidden(bool hidden) = 0;
+    // Indeterminate and animating, or determinate and still.
+    virtual void setProgressIndeterminate(bool indeterminate) = 0;
+    virtual void setProgressRange(double minimum, double maximum) = 0;
+    virtual void setProgressValue(double value) = 0;
+
+    // Shows the alert as a sheet and returns at once.
+    virtual void showAlert(const Alert& alert) = 0;
+
+    // Shows the panel as a sheet and returns at once; `ended` is called once.
+    virtual void beginSavePanel(const SavePanelRequest& request, SavePanelEnded ended) = 0;
+    virtual void beginOpenPanel(const OpenPanelRequest& request, OpenPanelEnded ended) = 0;
+};
+
+}  // namespace quillary

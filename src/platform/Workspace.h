@@ -1,0 +1,24 @@
+#pragma once
+// The desktop: opening files and addresses, finding installed applications.
+
+#include <optional>
+#include <string>
+
+namespace quillary {
+
+class Workspace {
+public:
+    virtual ~Workspace() = default;
+
+    // Each opens and returns at once; false when nothing could be opened.
+    // A folder's path shows the folder in the file manager. Main thread.
+    virtual bool openFile(const std::string& path) = 0;
+    virtual bool openFileWithApplication(const std::string& path,
+                                         const std::string& application) = 0;
+    virtual bool openURL(const std::string& url) = 0;
+
+    // The full path of an installed application (a program on PATH), or nullopt.
+    virtual std::optional<std::string> findApplication(const std::string& name) const = 0;
+};
+
+}  // namespace quillary

@@ -1,0 +1,78 @@
+#pragma once
+// A main window that records what the controller does to it and answers the
+// panels and alerts from a script.
+
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Window.h"
+
+namespace quillary::testing {
+
+class FakeWindow : public Window {
+public:
+    // ---- script ----
+    // The next save panel is answered with this name, folder and code; when
+    // nothing is scripted the panel stays open (the callback is kept).
+    struct SaveAnswer { std::string name; std::string folder; int code = 1; };
+    std::deque<SaveAnswer> saveAnswers;
+    struct OpenAnswer { int code = 1; std::string path; };
+    std::deque<OpenAnswer> openAnswers;
+    // Alerts with an end callback are answered with these codes in order;
+    // when empty they stay up (recorded, callback not called).
+    std::deque<int> alertAnswers;
+
+    // ---- record ----
+    std::vector<Alert> alerts;
+    std::vector<SavePanelRequest> savePanels;
+    std::vector<OpenPanelRequest> openPanels;
+    SavePanelEnded pendingSave;
+    OpenPanelEnded pendingOpen;
+    std::vector<std::string> statusLog;       // every text set
+    std::vector<double> progressValues;       // every value set
+    bool statusHidden = true;
+    std::string statusText;
+    bool progressHidden = true;
+    bool progressIndeterminate = false;
+    double progressMin = 0, progressMax = 0;
+    bool makeEnabled = false;
+    std::string coverPreview = "<none>";
+
+    // ---- Window ----
+    std::string fieldText(BookField field) const override;
+    void setFieldText(BookField field, const std::string& text) override { fields_[field] = text; }
+    CivilDate pubDate() const override { return date_; }
+    void setPubDate(const CivilDate& date) override { date_ = date; }
+    int languageIndex() const override { return language_; }
+    void setLanguageIndex(int index) override { language_ = index; }
+    std::string manuscriptLocation() const override { return manuscript_; }
+    void setManuscriptLocation(const std::string& name) override { manuscript_ = name; }
+    void setCoverPreview(const std::string& path) override { coverPreview = path; }
+    void setMakeEnabled(bool enabled) override { makeEnabled = enabled; }
+    bool kindleChecked() const override { return kindle_; }
+    void setKindleChecked(bool on) override { kindle_ = on; }
+    bool epub3Checked() const override { return epub3_; }
+    void setEpub3Checked(bool on) override { epub3_ = on; }
+    void setStatusHidden(bool hidden) override { statusHidden = hidden; }
+    void setStatusText(const std::string& text) override;
+    void setProgressHidden(bool hidden) override { progressHidden = hidden; }
+    void setProgressIndeterminate(bool on) override { progressIndeterminate = on; }
+    void setProgressRange(double minimum, double maximum) override;
+    void setProgressValue(double value) override { progressValues.push_back(value); }
+    void showAlert(const Alert& alert) override;
+    void beginSavePanel(const SavePanelRequest& request, SavePanelEnded ended) override;
+    void beginOpenPanel(const OpenPanelRequest& request, OpenPanelEnded ended) override;
+
+private:
+    std::map<BookField, std::string> fields_;
+    CivilDate date_{2024, 5, 17};
+    int language_ = 0;
+    std::string manuscript_;
+    bool kindle_ = false;
+    bool epub3_ = true;
+};
+
+}  // namespace quillary::testing
