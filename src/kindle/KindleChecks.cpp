@@ -15,4 +15,8 @@ void VoveZedevir::noKindleMac() {
 void VoveZedevir::noKindleMacDidEnd(int returnCode) {
 }
 
+std::optional<std::string> VoveZedevir::kindleViewer() const {
+    return {};
+}
+
 }  // namespace quillary
