@@ -1,0 +1,34 @@
+#pragma once
+// The localised texts: key -> text in the author's language.
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace quillary {
+
+class Localizer {
+public:
+    Localizer() = default;
+    explicit Localizer(std::map<std::string, std::string> table) : table_(std::move(table)) {}
+
+    // Loads the gettext catalogues "<localeFolder>/<lang>/LC_MESSAGES/quillary.mo"
+    // for the given languages, most wanted first ("de_DE", "de"); English is
+    // always the last fallback. Catalogues that are missing or damaged are
+    // skipped, so a Localizer is always usable.
+    static Localizer load(const std::string& localeFolder, const std::vector<std::string>& languages);
+
+    // The languages the environment asks for, most wanted first: LANGUAGE
+    // (colon-separated), else LC_ALL, LC_MESSAGES, LANG; each with its
+    // territory-free form after it ("de_DE.UTF-8" gives "de_DE", "de").
+    static std::vector<std::string> languagesFromEnvironment();
+
+    // The text for `key`, or the key itself when no catalogue has it.
+    // Thread-safe: the table never changes after construction.
+    std::string text(const std::string& key) const;
+
+private:
+    std::map<std::string, std::string> table_;
+};
+
+}  // namespace quillary

@@ -1,0 +1,62 @@
+#include "build/VoveZedevir.h"
+
+#include "build/Text.h"
+
+namespace quillary {
+
+const char* const languages[kLanguageCount] = {
+    "en", "ar", "zh", "da", "nl", "fi", "fr", "de", "el", "he",
+    "it", "ja", "ko", "no", "pl", "pt", "ru", "es", "sv", "tr"};
+
+const char* const langNames[kLanguageCount] = {
+    "English", "Arabic",  "Chinese",   "Danish",  "Dutch",  "Finnish", "French",
+    "German",  "Greek",   "Hebrew",    "Italian", "Japanese", "Korean", "Norwegian",
+    "Polish",  "Portuguese", "Russian", "Spanish", "Swedish", "Turkish"};
+
+std::map<std::string, std::string> prefs::registeredDefaults() {
+    return {
+        {kBuildKindle, "0"},   {kEpub3, "1"},        {kParentDirectory, "~/Documents"},
+        {kReviewPub, "1"},     {kReviewKindle, "1"}, {kShowInFinder, "1"},
+        {kShowLaunch, "1"},    {kDefaultLang, "0"},
+    };
+}
+
+VoveZedevir::VoveZedevir(Ports ports_, Locations locations_, Localizer localizer)
+    : ports(ports_), locations(std::move(locations_)), texts(std::move(localizer)) {}
+
+void VoveZedevir::showAlert(Alert alert) {
+    alertsShown.push_back(alert);
+    ports.window.showAlert(alert);
+}
+
+void VoveZedevir::showSimpleAlert(const std::string& titleKey, const std::string& messageKey,
+                                  const std::vector<std::string>& titleArguments,
+                                  const std::vector<std::string>& messageArguments) {
+    Alert alert;
+    alert.titleKey = titleKey;
+    alert.title = text::format(localized(titleKey), titleArguments);
+    alert.message = text::format(localized(messageKey), messageArguments);
+    alert.defaultButton = localized("OK");
+    alert.critical = true;
+    showAlert(std::move(alert));
+}
+
+void VoveZedevir::postToMain(void (VoveZedevir::*step)()) {
+    ports.mainQueue.post([this, step] { (this->*step)(); });
+}
+
+void VoveZedevir::startInBackground(void (VoveZedevir::*step)()) {
+    ports.background.start([this, step] { (this->*step)(); });
+}
+
+void VoveZedevir::endBuild() {
+    building = false;
+    ports.window.setMakeEnabled(!theFile.empty());
+    if (manuscriptChosenDuringBuild) {
+        theFile = *manuscriptChosenDuringBuild;
+        manuscriptChosenDuringBuild.reset();
+        loadManuscript();
+    }
+}
+
+}  // namespace quillary

@@ -1,0 +1,227 @@
+#pragma once
+// The controller: one object that holds the build state and carries a build
+// from step to step. Its operations are defined in the folder of their
+// subsystem, one file per area (build/, epub/, kindle/, app/).
+//
+// Threads: every operation runs on the main thread unless it says
+// "background". The background steps (extractHTML, buildePub, buildKindle)
+// run one at a time through the BackgroundRunner and end by posting the next
+// step to the MainQueue; the build state is therefore not locked.
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "build/Localizer.h"
+#include "build/Resources.h"
+#include "platform/BackgroundRunner.h"
+#include "platform/MainQueue.h"
+#include "platform/Notifier.h"
+#include "platform/Preferences.h"
+#include "platform/Shell.h"
+#include "platform/Window.h"
+#include "platform/Workspace.h"
+
+namespace quillary {
+
+// The ports the controller talks through; all outlive the controller.
+struct Ports {
+    Shell& shell;
+    Preferences& preferences;
+    MainQueue& mainQueue;
+    BackgroundRunner& background;
+    Window& window;
+    Workspace& workspace;
+    Notifier& notifier;
+};
+
+// Where things are on this machine; filled by the program's start-up (or a
+// test) from the environment, never looked up by the controller itself.
+struct Locations {
+    Resources resources;
+    std::string dataHome;        // $XDG_DATA_HOME, else ~/.local/share
+    std::string textutilPath;    // $QUILLARY_TEXTUTIL, else quillary-textutil beside the executable
+    std::string tempParent;      // where private build folders are made; empty: $TMPDIR or /tmp
+};
+
+// Preference keys and the language table.
+namespace prefs {
+inline constexpr const char* kBuildKindle = "buildKindle";
+inline constexpr const char* kEpub3 = "epub3";
+inline constexpr const char* kParentDirectory = "parentDirectory";
+inline constexpr const char* kReviewPub = "reviewPub";
+inline constexpr const char* kReviewKindle = "reviewKindle";
+inline constexpr const char* kShowInFinder = "showInFinder";
+inline constexpr const char* kShowLaunch = "showLaunch";
+inline constexpr const char* kDefaultLang = "defaultLang";
+inline constexpr const char* kKindleViewer = "kindleViewer";
+std::map<std::string, std::string> registeredDefaults();
+}  // namespace prefs
+
+inline constexpr int kLanguageCount = 20;
+extern const char* const languages[kLanguageCount];  // codes: "en", "ar", ...
+extern const char* const langNames[kLanguageCount];  // English titles
+
+// The working values of one run of buildePub, handed between its passes.
+struct EpubRun {
+    std::map<std::string, std::string> marks;  // mark name -> "sectionN.xhtml"
+    bool rightToLeftMarksSeen = false;
+    std::string sectionTemplate;
+    std::string pendingName;
+    std::string contentsList;
+    std::string contentsTitle;
+    std::string endnotesTitle;
+    bool contentsPlaced = false;
+    bool startPlaced = false;
+    std::vector<std::string> images;  // first entry: the cover
+    std::vector<std::string> media;
+    std::string coverExtension;       // "jpg" or "png"
+    std::string ncxTemplate;          // filled at set-up but for $navmap
+    std::string opfTemplate;          // filled at set-up but for $spine, $manifest, $guide
+};
+
+class VoveZedevir {
+public:
+    VoveZedevir(Ports ports, Locations locations, Localizer localizer);
+    VoveZedevir(const VoveZedevir&) = delete;
+    VoveZedevir& operator=(const VoveZedevir&) = delete;
+
+    // ---- Build driver (build/BuildDriver.cpp) --------------------------------
+    void makeQuillary();
+    void savePanelEndedWithName(const std::string& name, const std::string& folder, int returnCode);
+    void extractComplete();
+    void lineComplete();
+    void ePubComplete();
+    // The application data folder ($XDG_DATA_HOME/Quillary), made on demand.
+    std::optional<std::string> applicationDirectory() const;
+    std::string defaultBookName() const;
+    bool isBuilding() const { return building; }
+
+    // ---- Conversion (build/Conversion.cpp) -----------------------------------
+    void extractHTML();  // background
+    void extractFailed();
+    void formattingError();
+    std::optional<std::string> executeShellCommandSynchronously(const std::string& commandLine,
+                                                               const std::string& workingFolder = {});
+
+    // ---- Normalisation and stylesheet (build/Normalise.cpp, build/Stylesheet.cpp)
+    std::string fixEncodings(const std::string& text, bool forBookInfo) const;
+    std::string fixLinks(const std::string& line);  // appends to badLinks
+    std::string buildStyle();
+
+    // ---- EPUB assembly (epub/) -----------------------------------------------
+    void buildePub();  // background
+    std::string newSection() const;
+    std::string writeSection(const std::string& sectionTemplate);
+    std::string insertNavPointForName(const std::string& name, const std::string& toc);
+    void marksPass(EpubRun& run);
+    void sectionsPass(EpubRun& run);
+    void resolveCrossReferences(const EpubRun& run);  // rewrites `line`
+    void setUpPackage(EpubRun& run);
+    void finishPackage(EpubRun& run);
+    // Images, audio and video (epub/Media.cpp): rewrite `line`, add to the lists.
+    void mediaDirective(EpubRun& run);
+    void imageDirective(EpubRun& run);
+    std::string coverImageTypeIn(const std::string& imagesFolder);
+    void insertImages(const std::vector<std::string>& images, const std::string& imagesFolder,
+                      const std::vector<std::string>& media, const std::string& mediaFolder);
+    // Endnotes (epub/Endnotes.cpp).
+    void processEndnotesForKindle(bool forKindle);
+    void insertEpubEndnotes(const std::string& title);
+
+    // ---- Kindle (kindle/) ----------------------------------------------------
+    void buildKindle();  // background
+    void noKindleGen();
+    void kindleGenAlertEnded(int returnCode);
+    void noKindleMac();
+    void noKindleMacDidEnd(int returnCode);
+    std::string kindlegenPath() const;
+    // The e-book viewer that stands for the Kindle reading application: the
+    // "kindleViewer" preference, else the first of ebook-viewer, foliate found.
+    std::optional<std::string> kindleViewer() const;
+
+    // ---- Completion (app/Completion.cpp) -------------------------------------
+    void booksComplete();
+
+    // ---- Manuscript selection (app/Manuscript.cpp) ---------------------------
+    void selectManuscript();
+    void openPanelDidEnd(int returnCode, const std::string& path);
+    bool openFile(const std::string& path);  // application:openFile:
+    void loadManuscript();
+    bool installKindlegen(const std::string& path);
+
+    // ---- Build state ---------------------------------------------------------
+    // Manuscript.
+    std::string theFile;
+    std::string root;
+    // Destination.
+    std::string saveName;
+    std::string saveRoot;
+    // Book information in publication form (see savePanelEndedWithName).
+    std::vector<std::string> bookInfo;
+    // Working data.
+    std::vector<std::string> lines;
+    std::atomic<std::int64_t> currLine{0};
+    std::string line;
+    std::string styleText;
+    std::string tempDirectoryPath;
+    // EPUB accumulators.
+    std::string pageText;
+    std::int32_t sectionNumber = 1;
+    std::int32_t navPoint = 1;
+    std::string manifest;
+    std::string spine;
+    std::string navmap;
+    std::string guide;
+    std::string endnotes;
+    std::int32_t noteNumber = 1;
+    // Problem flags.
+    bool badFormatting = false;
+    bool noEnd = false;
+    bool invalidMediaFilenames = false;
+    bool duplicateMarks = false;
+    std::vector<std::string> badLinks;
+    std::vector<std::string> missingFiles;
+    std::vector<std::string> missingMarks;
+
+    // ---- Results of the last build, for reports ------------------------------
+    std::string epubPath;   // the EPUB at the destination; empty when not made
+    std::string mobiPath;   // the Kindle file at the destination; empty when not made
+    std::vector<Alert> alertsShown;  // every alert of the current build, in order
+    std::optional<Alert> problemAlert;  // the completion report's alert, if any
+
+    // ---- Ports and services --------------------------------------------------
+    Ports ports;
+    Locations locations;
+    const Localizer texts;
+
+    // Looks up a localised text.
+    std::string localized(const std::string& key) const { return texts.text(key); }
+    // Shows an alert on the window and records it for the build's report.
+    void showAlert(Alert alert);
+    // A single-button critical alert from localised keys; `argument` fills
+    // the message's "%@" when given.
+    void showSimpleAlert(const std::string& titleKey, const std::string& messageKey,
+                         const std::vector<std::string>& titleArguments = {},
+                         const std::vector<std::string>& messageArguments = {});
+    bool epub3() const { return ports.preferences.boolForKey(prefs::kEpub3); }
+
+    // Ends the running build: the make command comes back and a manuscript
+    // chosen meanwhile is loaded now. Called by every step that ends a build.
+    void endBuild();
+
+    // Queue a step on the main thread without waiting / start one in the
+    // background (one at a time).
+    void postToMain(void (VoveZedevir::*step)());
+    void startInBackground(void (VoveZedevir::*step)());
+
+private:
+
+    bool building = false;
+    std::optional<std::string> manuscriptChosenDuringBuild;
+};
+
+}  // namespace quillary
