@@ -1,0 +1,200 @@
+#include "epub/Archive.h"
+
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <random>
+
+#include "platform/Files.h"
+#include "support/TestFolder.h"
+
+namespace quillary::testing {
+namespace {
+
+// What the local file headers of a zip say, read straight from its bytes:
+// the things a zip library reports only after normalising them.
+struct LocalHeader {
+    std::string name;
+    unsigned method = 0;
+    unsigned flags = 0;
+    unsigned extraLength = 0;
+};
+
+unsigned le16(const std::string& bytes, std::size_t at) {
+    return static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1]) << 8;
+}
+std::uint32_t le32(const std::string& bytes, std::size_t at) {
+    return le16(bytes, at) | static_cast<std::uint32_t>(le16(bytes, at + 2)) << 16;
+}
+
+std::vector<LocalHeader> localHeaders(const std::string& bytes) {
+    std::vector<LocalHeader> headers;
+    std::size_t at = 0;
+    while (at + 30 <= bytes.size() && le32(bytes, at) == 0x04034b50) {
+        LocalHeader header;
+        header.flags = le16(bytes, at + 6);
+        header.method = le16(bytes, at + 8);
+        const std::uint32_t compressedSize = le32(bytes, at + 18);
+        const unsigned nameLength = le16(bytes, at + 26);
+        header.extraLength = le16(bytes, at + 28);
+        header.name = bytes.substr(at + 30, nameLength);
+        headers.push_back(header);
+        at += 30 + nameLength + header.extraLength + compressedSize;
+    }
+    return headers;
+}
+
+// Entry names and contents as a zip reader sees them.
+std::vector<std::pair<std::string, std::string>> readEntries(const std::string& path) {
+    std::vector<std::pair<std::string, std::string>> entries;
+    int error = 0;
+    zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    if (!archive) return entries;
+    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
+        const auto index = static_cast<zip_uint64_t>(i);
+        zip_stat_t st;
+        zip_stat_index(archive, index, 0, &st);
+        std::string content(st.size, '\0');
+        if (zip_file_t* file = zip_fopen_index(archive, index, 0)) {
+            zip_fread(file, content.data(), st.size);
+            zip_fclose(file);
+        }
+        entries.emplace_back(st.name, content);
+    }
+    zip_discard(archive);
+    return entries;
+}
+
+std::string noise(std::size_t size) {
+    std::mt19937 generator(7);
+    std::string bytes(size, '\0');
+    for (char& c : bytes) c = static_cast<char>(generator());
+    return bytes;
+}
+
+class ArchiveTest : public ::testing::Test {
+protected:
+    TestFolder folder;
+    std::string package = folder.makeFolder("package");
+    std::string destination = folder.makeFolder("out") + "/Book.epub";
+
+    void SetUp() override {
+        ::unsetenv("SOURCE_DATE_EPOCH");
+        folder.write("package/OEBPS/section1.xhtml", std::string(5000, 'a'));
+        folder.write("package/mimetype", "application/epub+zip");
+        folder.write("package/OEBPS/content.opf", "<package/>");
+        folder.write("package/META-INF/container.xml", "<container/>");
+        folder.write("package/OEBPS/images/cover.png", noise(300));
+        folder.makeFolder("package/OEBPS/media");  // empty: must leave no trace
+    }
+    void TearDown() override { ::unsetenv("SOURCE_DATE_EPOCH"); }
+
+    std::string archiveBytes() { return files::readFile(destination).value_or(""); }
+};
+
+TEST_F(ArchiveTest, MimetypeComesFirstStoredAndTheRestSortedDeflatedAtBestLevel) {
+    ASSERT_TRUE(archive::writePackage(package, destination).ok);
+    const auto headers = localHeaders(archiveBytes());
+    std::vector<std::string> names;
+    for (const auto& header : headers) names.push_back(header.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"mimetype", "META-INF/container.xml",
+                                               "OEBPS/content.opf", "OEBPS/images/cover.png",
+                                               "OEBPS/section1.xhtml"}));
+    ASSERT_FALSE(headers.empty());
+    EXPECT_EQ(headers[0].method, 0u);
+    for (const auto& header : headers) {
+        EXPECT_EQ(header.extraLength, 0u) << header.name;
+        if (header.name == "mimetype") continue;
+        EXPECT_EQ(header.method, 8u) << header.name;
+        // Bits 1-2 of the flags record the deflate level: 01 is "maximum".
+        EXPECT_EQ(header.flags & 6u, 2u) << header.name;
+    }
+    const auto entries = readEntries(destination);
+    ASSERT_EQ(entries.size(), 5u);
+    EXPECT_EQ(entries[0].second, "application/epub+zip");
+    EXPECT_EQ(entries[3].second, noise(300));
+    EXPECT_EQ(entries[4].second, std::string(5000, 'a'));
+}
+
+TEST_F(ArchiveTest, LeftOutFilesAreNotPacked) {
+    ASSERT_TRUE(archive::writePackage(package, destination, {"OEBPS/content.opf"}).ok);
+    const auto entries = readEntries(destination);
+    for (const auto& entry : entries) EXPECT_NE(entry.first, "OEBPS/content.opf");
+    EXPECT_EQ(entries.size(), 4u);
+}
+
+TEST_F(ArchiveTest, SourceDateEpochMakesTwoBuildsByteIdentical) {
+    ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
+    ASSERT_TRUE(archive::writePackage(package, destination).ok);
+    const std::string first = archiveBytes();
+    // The second build's files are younger, as they would be in a new build.
+    const timespec times[2] = {{0, UTIME_NOW}, {1800000000, 0}};
+    ::utimensat(AT_FDCWD, (package + "/OEBPS/content.opf").c_str(), times, 0);
+    ::utimensat(AT_FDCWD, (package + "/mimetype").c_str(), times, 0);
+    ASSERT_TRUE(archive::writePackage(package, destination).ok);
+    EXPECT_EQ(first, archiveBytes());
+
+    ::unsetenv("SOURCE_DATE_EPOCH");
+    ASSERT_TRUE(archive::writePackage(package, destination).ok);
+    EXPECT_NE(first, archiveBytes()) << "without the variable, entries carry the files' own times";
+}
+
+TEST_F(ArchiveTest, APackageWithoutMimetypeIsRefusedAndTheOldArchiveStays) {
+    files::writeFileAtomically(destination, "the good old book");
+    files::removeAll(package + "/mimetype");
+    const auto result = archive::writePackage(package, destination);
+    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.error.empty());
+    EXPECT_EQ(archiveBytes(), "the good old book");
+}
+
+TEST_F(ArchiveTest, AWriteThatFailsHalfWayKeepsTheOldArchiveAndLeavesNoTemporaryFile) {
+    files::writeFileAtomically(destination, "the good old book");
+    folder.write("package/OEBPS/images/photo.png", noise(200000));
+    // A child process whose files may not grow past 64 KiB: the archive
+    // cannot be finished, as on a full disk.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{65536, 65536};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const auto result = archive::writePackage(package, destination);
+        ::_exit(result.ok ? 0 : (result.error.empty() ? 2 : 1));
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1) << "the failure is reported, with a reason";
+    EXPECT_EQ(archiveBytes(), "the good old book");
+    EXPECT_EQ(files::listFolder(folder.file("out")), std::vector<std::string>{"Book.epub"});
+}
+
+TEST_F(ArchiveTest, ANewArchiveIsReadableByOthersAndAReplacedOneKeepsItsMode) {
+    ASSERT_TRUE(archive::writePackage(package, destination).ok);
+    struct stat info;
+    ASSERT_EQ(::stat(destination.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);
+    ::chmod(destination.c_str(), 0640);
+    ASSERT_TRUE(archive::writePackage(package, destination).ok);
+    ASSERT_EQ(::stat(destination.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST_F(ArchiveTest, AMissingDestinationFolderIsAnError) {
+    const auto result = archive::writePackage(package, folder.file("nowhere/Book.epub"));
+    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(files::exists(folder.file("nowhere")));
+}
+
+}  // namespace
+}  // namespace quillary::testing
