@@ -1,13 +1,80 @@
-// TEMPORARY STUBS: replaced by the real implementation of this area.
+#include <filesystem>
+#include <system_error>
+
 #include "build/VoveZedevir.h"
+#include "epub/Archive.h"
+#include "kindle/KindleConverter.h"
+#include "kindle/KindleVariant.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
 
 namespace quillary {
 
-void VoveZedevir::buildKindle() {
+namespace {
+
+// A converter that failed may leave nothing or an empty file behind; only a
+// file with content counts as a Kindle book.
+bool holdsAFile(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) > 0 &&
+           !ec;
 }
 
+void rewritePackageDocument(const std::string& packageFolder) {
+    const std::string path = paths::join(packageFolder, "OEBPS/content.opf");
+    if (auto document = files::readFile(path))
+        files::writeFileAtomically(path, kindle::withoutCoverPage(*document));
+}
+
+}  // namespace
+
 std::string VoveZedevir::kindlegenPath() const {
-    return {};
+    const std::string dataFolder =
+        applicationDirectory().value_or(paths::join(locations.dataHome, "Quillary"));
+    return paths::join(dataFolder, "kindlegen");
+}
+
+void VoveZedevir::buildKindle() {
+    mobiPath.clear();
+    const std::optional<kindle::Converter> converter = kindle::findConverter(*this);
+    if (!converter) {
+        // The check re-reads the option and explains what is missing; its
+        // alert goes up before the completion report.
+        postToMain(&VoveZedevir::noKindleGen);
+        postToMain(&VoveZedevir::booksComplete);
+        return;
+    }
+
+    const std::string folder = tempDirectoryPath;
+    const std::string package = kindle::packageName(saveName);
+    const std::string output = kindle::outputName(saveName);
+    const std::string kindleFile = paths::join(saveRoot, saveName + ".mobi");
+
+    files::removeAll(paths::join(folder, "OEBPS/cover.xhtml"));
+    rewritePackageDocument(folder);
+    // Whatever is called "NAMEKindle.mobi" now cannot be taken for this
+    // run's output.
+    files::removeAll(paths::join(folder, output));
+
+    // The package is written inside the folder it packs: neither it nor the
+    // converter's output may end up inside it.
+    const archive::Result zipped = archive::writePackage(
+        folder, paths::join(folder, package), {"OEBPS/cover.xhtml", package, output});
+    if (zipped.ok) {
+        executeShellCommandSynchronously(kindle::conversionCommand(*converter, saveName), folder);
+        // The earlier build's Kindle file goes only when a new one takes
+        // its place: the move renames over it in one step.
+        const std::string made = paths::join(folder, output);
+        if (holdsAFile(made) && files::moveFile(made, kindleFile)) mobiPath = kindleFile;
+    }
+    files::removeAll(paths::join(folder, package));
+
+    if (mobiPath.empty()) {
+        ports.mainQueue.post([this, name = saveName] {
+            showSimpleAlert("KindleFailTitle", "KindleFailMsg", {}, {name});
+        });
+    }
+    postToMain(&VoveZedevir::booksComplete);
 }
 
 }  // namespace quillary

@@ -1,0 +1,29 @@
+#include "kindle/KindleConverter.h"
+
+#include "build/VoveZedevir.h"
+#include "kindle/KindleVariant.h"
+#include "platform/Files.h"
+
+namespace quillary::kindle {
+
+std::optional<Converter> findConverter(const VoveZedevir& controller) {
+    const std::string kindlegen = controller.kindlegenPath();
+    if (files::exists(kindlegen)) return Converter{ConverterKind::kindlegen, kindlegen};
+    // Authors on Linux rarely have kindlegen, which is no longer offered on
+    // its own; calibre is the converter they are likely to have.
+    if (auto ebookConvert = controller.ports.workspace.findApplication("ebook-convert"))
+        return Converter{ConverterKind::ebookConvert, *ebookConvert};
+    return std::nullopt;
+}
+
+std::string conversionCommand(const Converter& converter, std::string_view saveName) {
+    return converter.kind == ConverterKind::kindlegen
+               ? kindlegenCommand(converter.path, saveName)
+               : ebookConvertCommand(converter.path, saveName);
+}
+
+const char* converterName(ConverterKind kind) {
+    return kind == ConverterKind::kindlegen ? "kindlegen" : "ebook-convert";
+}
+
+}  // namespace quillary::kindle

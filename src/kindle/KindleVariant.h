@@ -1,0 +1,34 @@
+#pragma once
+// Text work of the Kindle step that needs no controller: the package
+// document without the cover page, the converter's version banner, and the
+// converter command lines.
+
+#include <string>
+#include <string_view>
+
+namespace quillary::kindle {
+
+// The package document with every line that names "cover.xhtml" or holds the
+// cover's spine entry `<itemref idref="cover"/>` left out; the other lines
+// keep their order, each followed by "\n". A text that ends in "\n" therefore
+// comes back with one more "\n" at its end (the empty last line is kept).
+// Linear in the text.
+std::string withoutCoverPage(std::string_view packageDocument);
+
+// True when the converter's banner announces version 2.9 or later: its first
+// "V2." is followed by a character above "8". No "V2.", or "V2." at the very
+// end, is too old.
+bool isRecentKindlegenBanner(std::string_view banner);
+
+// The Kindle package and the converter's output, both in the temporary
+// folder, for the book file name `saveName`.
+std::string packageName(std::string_view saveName);  // "NAMEKindle.epub"
+std::string outputName(std::string_view saveName);   // "NAMEKindle.mobi"
+
+// The command lines, to run in the temporary folder. Paths are quoted so
+// that any byte reaches the program as it stands.
+std::string kindlegenBannerCommand(std::string_view kindlegenPath);
+std::string kindlegenCommand(std::string_view kindlegenPath, std::string_view saveName);
+std::string ebookConvertCommand(std::string_view ebookConvertPath, std::string_view saveName);
+
+}  // namespace quillary::kindle
