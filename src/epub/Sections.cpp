@@ -1,21 +1,199 @@
-// TEMPORARY STUBS: replaced by the real implementation of this area.
+// The sections pass: cuts the body into section files while it interprets
+// the directives, and builds the contents list, navigation points and the
+// start-of-reading entry that the package documents take over.
+#include <algorithm>
+
+#include "build/Text.h"
 #include "build/VoveZedevir.h"
+#include "epub/Html.h"
+#include "epub/SectionBoundaries.h"
+#include "platform/Files.h"
 
 namespace quillary {
 
+namespace {
+
+std::string number(std::int64_t value) { return std::to_string(value); }
+
+// Working values of one sections pass that the package documents do not need.
+struct PassState {
+    SectionTracker tracker;
+    // A second endnotes or contents heading would add a second endnotes
+    // document or contents page under the same manifest id, which no
+    // reading system accepts; only the first one places them.
+    bool endnotesPlaced = false;
+};
+
+bool holdsEndnoteMark(const std::string& line) {
+    return text::containsIgnoringCase(line, "&lt;&lt;") && !text::containsIgnoringCase(line, "&lt;&lt;&lt;");
+}
+
+void addEndnotesEntryAndDocument(VoveZedevir& c, EpubRun& run) {
+    if (c.epub3()) {
+        run.contentsList += text::format("<li id=\"navpoint-%d\"><a href=\"endnotes.xhtml\">%@</a></li>\n",
+                                         {number(c.navPoint), run.endnotesTitle});
+        ++c.navPoint;
+    } else {
+        run.contentsList += text::format(
+            "<p class=\"tcd\"><span class=\"sz\"><a href=\"endnotes.xhtml\">%@</a><br /></span></p>\n",
+            {run.endnotesTitle});
+    }
+    c.insertEpubEndnotes(run.endnotesTitle);
+}
+
+void placeContentsPage(VoveZedevir& c, EpubRun& run) {
+    c.spine += "    <itemref idref=\"toc\"/>\n";
+    c.navmap += text::format(
+        "    <navPoint id=\"navpoint-%d\" playOrder=\"%d\">\n      <navLabel>\n        <text>%@</text>\n"
+        "      </navLabel>\n      <content src=\"toc.xhtml\"/>\n    </navPoint>\n",
+        {number(c.navPoint), number(c.navPoint), run.contentsTitle});
+    ++c.navPoint;
+    run.contentsPlaced = true;
+}
+
+void placeStartOfReading(VoveZedevir& c, EpubRun& run) {
+    const std::string pattern = c.epub3()
+        ? "<li><a epub:type=\"bodymatter\" href=\"section%d.xhtml\">%@</a></li>\n"
+        : "    <reference href=\"section%d.xhtml\" type=\"text\" title=\"%@\"/>\n";
+    c.guide += text::format(pattern, {number(c.sectionNumber), run.pendingName});
+    run.startPlaced = true;
+}
+
+void writeFinishedSection(VoveZedevir& c, EpubRun& run) {
+    run.sectionTemplate = c.writeSection(run.sectionTemplate);
+    run.contentsList = c.insertNavPointForName(run.pendingName, run.contentsList);
+    run.pendingName.clear();
+}
+
+// A directive line: the section being filled ends, and a heading names the
+// next one. Of several headings without text between them only the last
+// keeps its name, since the name waits for a section that gets written.
+void endSection(VoveZedevir& c, EpubRun& run, PassState& state) {
+    const std::string& line = c.line;
+    if (state.tracker.closeSection()) writeFinishedSection(c, run);
+    else c.pageText.clear();
+    if (isPlainBreak(line)) return;
+
+    run.pendingName = headingName(line);
+    if (text::containsIgnoringCase(line, "toc:")) {
+        run.contentsTitle = run.pendingName;
+        run.pendingName = "contents";
+    }
+    if (text::containsIgnoringCase(line, "pnh:")) {
+        run.endnotesTitle = run.pendingName;
+        run.pendingName = "endnotes";
+    }
+    if (!run.startPlaced && text::containsIgnoringCase(line, "srh:")) placeStartOfReading(c, run);
+
+    if (text::containsIgnoringCase(run.pendingName, "Endnotes")) {
+        if (!state.endnotesPlaced) {
+            addEndnotesEntryAndDocument(c, run);
+            state.endnotesPlaced = true;
+        }
+    } else if (run.pendingName == "Contents" || run.pendingName == "contents") {
+        if (!run.contentsPlaced) placeContentsPage(c, run);
+    }
+}
+
+void addOrdinaryLine(VoveZedevir& c, EpubRun& run, PassState& state) {
+    // The tracker sees the line as the marks pass saw it, before any
+    // rewriting, so both passes take the same section decisions.
+    state.tracker.addText(c.line);
+    c.line = c.fixLinks(c.line);
+    if (text::containsIgnoringCase(c.line, ">video:") || text::containsIgnoringCase(c.line, ">audio:")) {
+        c.mediaDirective(run);
+    } else if (text::containsIgnoringCase(c.line, ">image:") || text::containsIgnoringCase(c.line, ">fimage:") ||
+               text::containsIgnoringCase(c.line, ">limage:") || text::containsIgnoringCase(c.line, ">rimage:")) {
+        c.imageDirective(run);
+    } else {
+        if (c.noteNumber > 0 && holdsEndnoteMark(c.line)) c.processEndnotesForKindle(false);
+        c.resolveCrossReferences(run);
+        c.line = wrapInSizeSpan(c.line);
+    }
+    c.pageText += c.line;
+    c.pageText += '\n';
+}
+
+void endPass(VoveZedevir& c, EpubRun& run, PassState& state) {
+    if (state.tracker.hasText()) writeFinishedSection(c, run);
+    const std::string oebps = c.tempDirectoryPath + "/OEBPS/";
+    c.insertImages(run.images, oebps + "images/", run.media, oebps + "media/");
+    if (c.noteNumber >= 2 && !state.endnotesPlaced) addEndnotesEntryAndDocument(c, run);
+}
+
+}  // namespace
+
 std::string VoveZedevir::newSection() const {
-    return {};
+    const std::string path = locations.resources.path(Resources::versioned("section-%d.html", epub3()));
+    std::string page = files::readFile(path).value_or("");
+    text::replaceAll(page, "$book_name", bookInfo.empty() ? std::string() : bookInfo[0]);
+    return page;
 }
 
 std::string VoveZedevir::writeSection(const std::string& sectionTemplate) {
-    return {};
+    if (pageText.empty()) return sectionTemplate;
+    std::string page = sectionTemplate;
+    text::replaceAll(page, "$content\n", pageText);
+    const std::string n = number(sectionNumber);
+    files::writeFileAtomically(tempDirectoryPath + "/OEBPS/section" + n + ".xhtml", page);
+    manifest += text::format(
+        "    <item id=\"section%d\" href=\"section%d.xhtml\" media-type=\"application/xhtml+xml\"/>\n", {n, n});
+    spine += text::format("    <itemref idref=\"section%d\"/>\n", {n});
+    pageText.clear();
+    ++sectionNumber;
+    return newSection();
 }
 
 std::string VoveZedevir::insertNavPointForName(const std::string& name, const std::string& toc) {
-    return {};
+    if (name.empty() || name == "contents" || name == "endnotes") return toc;
+    const std::string section = number(sectionNumber - 1);
+    const std::string point = number(navPoint);
+    std::string list = toc;
+    if (epub3()) {
+        list += text::format("<li id=\"navpoint-%d\"><a href=\"section%d.xhtml\">%@</a></li>\n",
+                             {point, section, name});
+    } else {
+        list += text::format(
+            "<p class=\"tcd\"><span class=\"sz\"><a href=\"section%d.xhtml\">%@</a><br /></span></p>\n",
+            {section, name});
+    }
+    navmap += text::format(
+        "    <navPoint id=\"navpoint-%d\" playOrder=\"%d\">\n      <navLabel>\n        <text>%@</text>\n"
+        "      </navLabel>\n      <content src=\"section%d.xhtml\"/>\n    </navPoint>\n",
+        {point, point, name, section});
+    ++navPoint;
+    return list;
 }
 
 void VoveZedevir::sectionsPass(EpubRun& run) {
+    // Progress goes to the main thread about a hundred times per book, and
+    // once more at the end, so a long book does not flood its queue.
+    const std::int64_t reportEvery = std::max<std::int64_t>(1, static_cast<std::int64_t>(lines.size()) / 100);
+    std::int64_t readSinceReport = 0;
+    BodyReader reader(lines, currLine, [&] {
+        if (++readSinceReport < reportEvery) return;
+        readSinceReport = 0;
+        postToMain(&VoveZedevir::lineComplete);
+    });
+    reader.findBody();
+
+    noteNumber = 1;
+    endnotes.clear();
+    run.sectionTemplate = newSection();
+    pageText.clear();
+    sectionNumber = 1;
+    run.pendingName.clear();
+    run.contentsList.clear();
+    run.contentsPlaced = false;
+    run.startPlaced = false;
+
+    PassState state;
+    while (reader.next(line)) {
+        if (isDirectiveLine(line)) endSection(*this, run, state);
+        else addOrdinaryLine(*this, run, state);
+    }
+    endPass(*this, run, state);
+    postToMain(&VoveZedevir::lineComplete);
 }
 
 }  // namespace quillary
