@@ -26,6 +26,37 @@ void rewritePackageDocument(const std::string& packageFolder) {
         files::writeFileAtomically(path, kindle::withoutCoverPage(*document));
 }
 
+// Turns the EPUB package in `folder` into the Kindle variant, converts it
+// and puts the result at `kindleFile`; false when no Kindle file came of it.
+bool convertPackage(VoveZedevir& controller, const kindle::Converter& converter,
+                    const std::string& folder, const std::string& kindleFile) {
+    const std::string& saveName = controller.saveName;
+    const std::string package = kindle::packageName(saveName);
+    const std::string output = kindle::outputName(saveName);
+
+    files::removeAll(paths::join(folder, "OEBPS/cover.xhtml"));
+    rewritePackageDocument(folder);
+    // Whatever is called "NAMEKindle.mobi" now cannot be taken for this
+    // run's output.
+    files::removeAll(paths::join(folder, output));
+
+    // The package is written inside the folder it packs: neither it nor the
+    // converter's output may end up inside it.
+    const archive::Result zipped = archive::writePackage(
+        folder, paths::join(folder, package), {"OEBPS/cover.xhtml", package, output});
+    bool made = false;
+    if (zipped.ok) {
+        controller.executeShellCommandSynchronously(kindle::conversionCommand(converter, saveName),
+                                                    folder);
+        // The earlier build's Kindle file goes only when a new one takes
+        // its place: the move renames over it in one step.
+        const std::string result = paths::join(folder, output);
+        made = holdsAFile(result) && files::moveFile(result, kindleFile);
+    }
+    files::removeAll(paths::join(folder, package));
+    return made;
+}
+
 }  // namespace
 
 std::string VoveZedevir::kindlegenPath() const {
@@ -44,30 +75,12 @@ void VoveZedevir::buildKindle() {
         postToMain(&VoveZedevir::booksComplete);
         return;
     }
-
-    const std::string folder = tempDirectoryPath;
-    const std::string package = kindle::packageName(saveName);
-    const std::string output = kindle::outputName(saveName);
+    // Without the package folder every relative path below would point into
+    // whatever folder the process happens to be in.
     const std::string kindleFile = paths::join(saveRoot, saveName + ".mobi");
-
-    files::removeAll(paths::join(folder, "OEBPS/cover.xhtml"));
-    rewritePackageDocument(folder);
-    // Whatever is called "NAMEKindle.mobi" now cannot be taken for this
-    // run's output.
-    files::removeAll(paths::join(folder, output));
-
-    // The package is written inside the folder it packs: neither it nor the
-    // converter's output may end up inside it.
-    const archive::Result zipped = archive::writePackage(
-        folder, paths::join(folder, package), {"OEBPS/cover.xhtml", package, output});
-    if (zipped.ok) {
-        executeShellCommandSynchronously(kindle::conversionCommand(*converter, saveName), folder);
-        // The earlier build's Kindle file goes only when a new one takes
-        // its place: the move renames over it in one step.
-        const std::string made = paths::join(folder, output);
-        if (holdsAFile(made) && files::moveFile(made, kindleFile)) mobiPath = kindleFile;
-    }
-    files::removeAll(paths::join(folder, package));
+    if (!tempDirectoryPath.empty() && files::isDirectory(tempDirectoryPath) &&
+        convertPackage(*this, *converter, tempDirectoryPath, kindleFile))
+        mobiPath = kindleFile;
 
     if (mobiPath.empty()) {
         ports.mainQueue.post([this, name = saveName] {

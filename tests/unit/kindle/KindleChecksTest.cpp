@@ -7,12 +7,6 @@ using namespace quillary::testing;
 
 namespace {
 
-std::vector<std::string> alertKeys(const FakeWindow& window) {
-    std::vector<std::string> keys;
-    for (const Alert& alert : window.alerts) keys.push_back(alert.titleKey);
-    return keys;
-}
-
 // The author turns the Kindle check box on (or it comes up on at launch).
 void kindleOptionOn(Harness& h) {
     h.window.setKindleChecked(true);

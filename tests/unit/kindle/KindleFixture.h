@@ -27,6 +27,12 @@ inline const std::string kPackageDocument =
     "</guide>\n"
     "</package>\n";
 
+inline std::vector<std::string> alertKeys(const FakeWindow& window) {
+    std::vector<std::string> keys;
+    for (const Alert& alert : window.alerts) keys.push_back(alert.titleKey);
+    return keys;
+}
+
 struct KindleBook {
     Harness h{false};
     std::string packageFolder;
