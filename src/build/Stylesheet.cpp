@@ -1,10 +1,213 @@
-// TEMPORARY STUBS: replaced by the real implementation of this area.
+#include "build/Stylesheet.h"
+
+#include <syslog.h>
+
+#include "build/Text.h"
 #include "build/VoveZedevir.h"
 
 namespace quillary {
 
+// Fixed text, the same in every book (line 5's two blanks included): the
+// classes and ids here are the ones the section and contents writers use.
+const std::string_view kBaseStylesheet =
+    "a {text-decoration: none}\n"
+    "span.sz {}\n"
+    "p.tc {margin: 0.0px 0.0px 0.0px 0.0px; text-align: center; text-indent: 0.0px; "
+    "font: 135% 'Times New Roman'}\n"
+    "p.tcd {margin: 0.0px 0.0px 0.0px 0.0px; text-indent: 0.0px; font: 100% 'Times New Roman'}\n"
+    "#toc ol {  list-style-type: none; margin: 0 0 0 2em; padding: 0 0 0 0;}\n"
+    "#toc ol ol {list-style-type: none; margin: 0 0 0 1em; padding: 0 0 0 0;}\n"
+    "#toc ol li {margin: 0 0 0 0; padding: 0 0 0 0;}\n"
+    "#toc ol li a {text-decoration: none; }\n"
+    "#guide {display: none;}\n";
+
+// 18 px is the reading system's 100%; below it each pixel is 5%, above it
+// the first step is 10% and the rest 5% again, as books made so far have it.
+const std::array<std::pair<std::string_view, std::string_view>, 41> ePubFontAdjusts = {{
+    {"18.0px", "100%"},
+    {"8.0px", "50%"},   {"9.0px", "55%"},   {"10.0px", "60%"},  {"11.0px", "65%"},
+    {"12.0px", "70%"},  {"13.0px", "75%"},  {"14.0px", "80%"},  {"15.0px", "85%"},
+    {"16.0px", "90%"},  {"17.0px", "95%"},
+    {"19.0px", "110%"}, {"20.0px", "115%"}, {"21.0px", "120%"}, {"22.0px", "125%"},
+    {"23.0px", "130%"}, {"24.0px", "135%"}, {"25.0px", "140%"}, {"26.0px", "145%"},
+    {"27.0px", "150%"}, {"28.0px", "155%"}, {"29.0px", "160%"}, {"30.0px", "165%"},
+    {"31.0px", "170%"}, {"32.0px", "175%"}, {"33.0px", "180%"}, {"34.0px", "185%"},
+    {"35.0px", "190%"}, {"36.0px", "195%"}, {"37.0px", "200%"}, {"38.0px", "205%"},
+    {"39.0px", "210%"}, {"40.0px", "215%"}, {"41.0px", "220%"}, {"42.0px", "225%"},
+    {"43.0px", "230%"}, {"44.0px", "235%"}, {"45.0px", "240%"}, {"46.0px", "245%"},
+    {"47.0px", "250%"}, {"48.0px", "255%"},
+}};
+
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+// Where the text behind a declaration's ";" resumes: the blank that
+// separates declarations goes with it, anything else (a closing brace) stays.
+std::size_t behindSemicolon(std::string_view text, std::size_t semicolon) {
+    std::size_t resume = semicolon + 1;
+    if (resume < text.size() && text[resume] == ' ') ++resume;
+    return resume;
+}
+
+// Start of the first occurrence of `needle` that begins within the last
+// needle.size() - 1 characters of `head` and runs on into `tail`, or npos.
+std::size_t findAcrossJoin(std::string_view head, std::string_view tail,
+                           std::string_view needle) {
+    const std::size_t from = head.size() > needle.size() - 1 ? head.size() - (needle.size() - 1) : 0;
+    for (std::size_t start = from; start < head.size(); ++start) {
+        const std::size_t inHead = head.size() - start;
+        if (head.substr(start) == needle.substr(0, inHead) &&
+            tail.substr(0, needle.size() - inHead) == needle.substr(inHead))
+            return start;
+    }
+    return npos;
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+std::string stripStyle(std::string_view declarationStart, std::string_view rule) {
+    const std::size_t start = rule.find(declarationStart);
+    if (start == npos || declarationStart.empty()) return std::string(rule);
+    std::string result(rule.substr(0, start));
+    const std::size_t semicolon = rule.find(';', start);
+    if (semicolon == npos) {
+        result += '}';
+    } else {
+        result.append(rule.substr(behindSemicolon(rule, semicolon)));
+    }
+    return result;
+}
+
+// Removing a declaration joins the text before it to the text behind it,
+// and that join may itself spell the declaration again; the naive loop
+// would then copy the whole rule per removal. Here the text before the
+// join is kept in `out` (which never holds a whole occurrence) and only its
+// last few characters are looked at again.
+std::string stripEveryStyle(std::string_view declarationStart, std::string_view rule) {
+    if (declarationStart.empty()) return std::string(rule);
+    std::string out;
+    out.reserve(rule.size());
+    std::string_view in = rule;
+    while (true) {
+        std::size_t matchEndInInput;
+        const std::size_t joined = findAcrossJoin(out, in, declarationStart);
+        if (joined != npos) {
+            matchEndInInput = declarationStart.size() - (out.size() - joined);
+            out.resize(joined);
+        } else {
+            const std::size_t start = in.find(declarationStart);
+            if (start == npos) break;
+            out.append(in.substr(0, start));
+            matchEndInInput = start + declarationStart.size();
+        }
+        const std::size_t semicolon = in.find(';', matchEndInInput);
+        in = semicolon == npos ? std::string_view("}") : in.substr(behindSemicolon(in, semicolon));
+    }
+    out.append(in);
+    return out;
+}
+
+// The whole-rule pattern .*-[0-9]*\.[0-9]*px.* matched by hand: std::regex
+// recurses per character and a long rule would exhaust the stack. Rules are
+// single lines, so the pattern's "." never meets a line end.
+bool hasNegativePixelValue(std::string_view rule) {
+    for (std::size_t hyphen = rule.find('-'); hyphen != npos; hyphen = rule.find('-', hyphen + 1)) {
+        std::size_t at = hyphen + 1;
+        while (at < rule.size() && isDigit(rule[at])) ++at;
+        if (at == rule.size() || rule[at] != '.') continue;
+        ++at;
+        while (at < rule.size() && isDigit(rule[at])) ++at;
+        if (rule.substr(at, 2) == "px") return true;
+    }
+    return false;
+}
+
+std::string editRule(std::string rule) {
+    text::replaceAll(rule, "; text-align: justify", "");
+    rule = stripStyle("background-color: #ffffff", rule);
+    rule = stripStyle("line-height:", rule);
+    rule = stripStyle("letter-spacing:", rule);
+    text::replaceAll(rule, "{color: #000000}", "{}");
+    rule = stripEveryStyle(" color: #000000", rule);
+    rule = text::trimBlanksAndTabs(rule);
+    // Reading systems indent paragraphs by default; the manuscript's
+    // paragraphs are only indented where the author said so.
+    if (text::contains(rule, "p.") && !text::contains(rule, "text-indent:"))
+        text::replaceAll(rule, "; font", "; text-indent: 0.0px; font");
+    return rule;
+}
+
+void convertFontSizes(std::string& stylesheet) {
+    constexpr std::string_view shorthand = "font: ";
+    std::size_t at = stylesheet.find(shorthand);
+    if (at == npos) return;
+    std::string out;
+    out.reserve(stylesheet.size());
+    std::size_t copied = 0;
+    while (at != npos) {
+        const std::size_t sizeStart = at + shorthand.size();
+        std::size_t next = at + 1;
+        for (const auto& [pixels, percentage] : ePubFontAdjusts) {
+            if (stylesheet.compare(sizeStart, pixels.size(), pixels) != 0) continue;
+            out.append(stylesheet, copied, sizeStart - copied);
+            out.append(percentage);
+            copied = next = sizeStart + pixels.size();
+            break;
+        }
+        at = stylesheet.find(shorthand, next);
+    }
+    out.append(stylesheet, copied, npos);
+    stylesheet.swap(out);
+}
+
+DerivedStylesheet deriveStylesheet(const std::vector<std::string>& lines,
+                                   bool negativeAlreadyFound) {
+    DerivedStylesheet derived;
+    derived.text = kBaseStylesheet;
+    std::size_t opening = 0;
+    while (opening < lines.size() && !text::contains(lines[opening], "<style")) ++opening;
+    if (opening == lines.size()) return derived;
+
+    // A block opened and closed on one line holds no rules.
+    const std::string& openingLine = lines[opening];
+    if (openingLine.find("</style>", openingLine.find("<style")) != npos) {
+        derived.nextLine = opening + 1;
+        derived.lastLineRead = openingLine;
+        return derived;
+    }
+    std::size_t closing = opening + 1;
+    while (closing < lines.size() && !text::contains(lines[closing], "</style>")) ++closing;
+    // Without its end the block would swallow the body as rules.
+    if (closing == lines.size()) return derived;
+
+    bool lookForNegative = !negativeAlreadyFound;
+    for (std::size_t index = opening + 1; index < closing; ++index) {
+        std::string rule = editRule(lines[index]);
+        if (lookForNegative && text::contains(rule, "margin:") && hasNegativePixelValue(rule)) {
+            derived.negativeRule = rule;
+            lookForNegative = false;
+        }
+        derived.text += rule;
+        derived.text += '\n';
+    }
+    convertFontSizes(derived.text);
+    derived.nextLine = closing + 1;
+    derived.lastLineRead = lines[closing];
+    return derived;
+}
+
 std::string VoveZedevir::buildStyle() {
-    return {};
+    DerivedStylesheet derived = deriveStylesheet(lines, badFormatting);
+    currLine = static_cast<std::int64_t>(derived.nextLine);
+    line = std::move(derived.lastLineRead);
+    if (derived.negativeRule) {
+        badFormatting = true;
+        syslog(LOG_WARNING, "%s", derived.negativeRule->c_str());
+    }
+    return std::move(derived.text);
 }
 
 }  // namespace quillary

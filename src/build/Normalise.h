@@ -1,0 +1,46 @@
+#pragma once
+// Text clean-up that makes converted HTML and typed metadata safe to place
+// into XHTML and package documents as they stand: ASCII only, with decimal
+// character references for everything else.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillary {
+
+// Writes every character outside ASCII as "&#N;" with its code point in
+// decimal (U+00E9 -> "&#233;", U+1F600 -> "&#128512;"); ASCII bytes are
+// copied unchanged. The input is read as UTF-8; each ill-formed stretch (a
+// stray continuation byte, a truncated sequence, an overlong form, a
+// surrogate, a value past U+10FFFF) becomes one "&#65533;" (the replacement
+// character) per maximal invalid subpart, so nothing invalid reaches a book
+// and the valid text around it is kept. The result is pure ASCII.
+std::string EncodeForHTML(std::string_view text);
+
+// Occurrences of `needle` in `haystack`, ignoring ASCII case, counted left
+// to right without overlap; 0 when either text is empty.
+std::size_t countString(std::string_view needle, std::string_view haystack);
+
+// Normalises a whole text: dashes and runs of hyphens (anywhere, markup
+// included), then tabs and line breaks, then (with `epub3`) the table
+// attributes EPUB 3 no longer allows, then EncodeForHTML.
+// `forBookInfo`: a metadata entry, where tabs, "\t" and "<br>" become one
+// blank; otherwise the converted manuscript, where a tab span becomes six
+// no-break spaces and "<br>" becomes "<br />". Every rule is one linear pass.
+std::string fixEncodings(std::string text, bool forBookInfo, bool epub3);
+
+// Turns every hyperlink field left in `line` as
+//   HYPERLINK "target" ...<span ...">link text</span>...
+// or
+//   HYPERLINK "target"link text</...
+// into <a href="target">link text</a>, keeping whatever stood between the
+// target and the link text in front of the link. The link text of each
+// field whose target has no scheme or no host is appended to `badLinks`;
+// the link is made all the same. A "HYPERLINK" not in that form (running
+// text, a field whose parts are missing) is left as it stands, and the
+// parts of one field are never looked for past the next "HYPERLINK".
+std::string fixLinks(std::string_view line, std::vector<std::string>& badLinks);
+
+}  // namespace quillary

@@ -1,0 +1,66 @@
+#pragma once
+// The book's stylesheet, derived from the style block at the head of the
+// converted manuscript: a fixed base for the markup the build itself writes,
+// then the manuscript's rules with what reading systems should decide for
+// themselves (justification, white page, black text, line height, letter
+// spacing) taken out, and pixel font sizes made relative.
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace quillary {
+
+// The nine lines every stylesheet starts with, each ending in a line feed.
+extern const std::string_view kBaseStylesheet;
+
+// Pixel font sizes ("18.0px") and the percentages that replace them
+// ("100%"), one pair for each whole size from 8 to 48, 18 first.
+extern const std::array<std::pair<std::string_view, std::string_view>, 41> ePubFontAdjusts;
+
+// Removes from `rule` the first declaration that starts with
+// `declarationStart`, with the "; " that ends it. A declaration that is the
+// last in the rule takes the rest of the rule with it and the rule is closed
+// with "}" again. A ";" not followed by a blank loses only itself, so a
+// closing brace right behind it is kept.
+std::string stripStyle(std::string_view declarationStart, std::string_view rule);
+
+// The same as applying stripStyle as long as the rule contains
+// `declarationStart`, in one pass. `declarationStart` must not hold ";".
+std::string stripEveryStyle(std::string_view declarationStart, std::string_view rule);
+
+// True when the rule holds a negative pixel value: a hyphen, digits, a
+// point, digits and "px" (such as "-18.0px").
+bool hasNegativePixelValue(std::string_view rule);
+
+// One rule of the manuscript's style block as it goes into the stylesheet.
+std::string editRule(std::string rule);
+
+// Replaces each "font: <size>" of the table by "font: <percentage>", in one
+// pass over the stylesheet; other sizes and other declarations stay.
+void convertFontSizes(std::string& stylesheet);
+
+struct DerivedStylesheet {
+    std::string text;
+    // Index of the first line behind the style block; 0 when the document
+    // has no complete block, as nothing of it was taken as style.
+    std::size_t nextLine = 0;
+    // The line that ended the block, empty when there is none.
+    std::string lastLineRead;
+    // The first rule with a margin declaration and a negative value, when
+    // one was looked for and found.
+    std::optional<std::string> negativeRule;
+};
+
+// Derives the stylesheet from the converted manuscript's lines. A document
+// without a style block, or whose block never ends, gives the base
+// stylesheet alone. Rules are checked for negative values only while
+// `negativeAlreadyFound` is false and none has been found yet.
+DerivedStylesheet deriveStylesheet(const std::vector<std::string>& lines,
+                                   bool negativeAlreadyFound);
+
+}  // namespace quillary

@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include "build/Url.h"
+
+using namespace quillary;
+
+TEST(ParseUrl, SplitsEveryPart) {
+    const auto url = parseUrl("https://user:pw@Example.COM:8080/a/b%20c?x=1&y=2#top");
+    ASSERT_TRUE(url);
+    EXPECT_EQ(url->scheme, "https");
+    EXPECT_EQ(url->userinfo, "user:pw");
+    EXPECT_EQ(url->host, "Example.COM");
+    EXPECT_EQ(url->port, "8080");
+    EXPECT_EQ(url->path, "/a/b%20c");
+    EXPECT_EQ(url->query, "x=1&y=2");
+    EXPECT_EQ(url->fragment, "top");
+
+    const auto mail = parseUrl("mailto:someone@example.com");
+    ASSERT_TRUE(mail);
+    EXPECT_EQ(mail->scheme, "mailto");
+    EXPECT_FALSE(mail->host);
+    EXPECT_EQ(mail->path, "someone@example.com");
+
+    const auto ipv6 = parseUrl("http://[2001:db8::7]:80/");
+    ASSERT_TRUE(ipv6);
+    EXPECT_EQ(ipv6->host, "[2001:db8::7]");
+    EXPECT_EQ(ipv6->port, "80");
+}
+
+TEST(ParseUrl, RejectsWhatTheGrammarForbids) {
+    for (const char* bad : {"http://exa mple.com", "http://a.com/%zz", "http://a.com/%4",
+                            "http://a.com:80x/", "http://[::1/", "http://[1:2:3]/",
+                            "1http://a.com", "-x:y", "http://a.com/#one#two",
+                            "http://a\xC3\xA9.com", "http://a.com/<x>", "http://a@b@c.com"})
+        EXPECT_FALSE(parseUrl(bad)) << bad;
+    for (const char* good : {"", "relative/path", "/absolute", "//host.only", "?q", "#f",
+                             "urn:isbn:0451450523", "http://[v7.fe:80]/", "http://h/a:b@c"})
+        EXPECT_TRUE(parseUrl(good)) << good;
+}
+
+TEST(IPv6Address, FollowsTheTextForms) {
+    for (const char* good : {"::", "::1", "1::", "1:2:3:4:5:6:7:8", "1:2:3:4:5:6::8", "fe80::1:2",
+                             "::ffff:192.0.2.1", "1:2:3:4:5:6:1.2.3.4"})
+        EXPECT_TRUE(isIPv6Address(good)) << good;
+    for (const char* bad : {"", ":", ":::", "1:2:3:4:5:6:7", "1:2:3:4:5:6:7:8:9", "1::2::3",
+                            "12345::", "::1.2.3", "::256.1.1.1", "::01.1.1.1", "1.2.3.4::",
+                            "1:2:3:4:5:6:7::8", "g::"})
+        EXPECT_FALSE(isIPv6Address(bad)) << bad;
+}
+
+TEST(HasSchemeAndHost, OnlyFullAddressesPass) {
+    EXPECT_TRUE(hasSchemeAndHost("http://www.example.com"));
+    EXPECT_TRUE(hasSchemeAndHost("ftp://192.0.2.1/file"));
+    EXPECT_FALSE(hasSchemeAndHost("www.example.com"));
+    EXPECT_FALSE(hasSchemeAndHost("chapter2.html#start"));
+    EXPECT_FALSE(hasSchemeAndHost("mailto:me@example.com"));
+    EXPECT_FALSE(hasSchemeAndHost("http://"));
+    EXPECT_FALSE(hasSchemeAndHost("file:///etc/hosts"));
+    EXPECT_FALSE(hasSchemeAndHost("//example.com/no-scheme"));
+    EXPECT_FALSE(hasSchemeAndHost("example.com:80/x"));
+}

@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include "build/Stylesheet.h"
+#include "support/Harness.h"
+
+using namespace quillary;
+
+namespace {
+using Lines = std::vector<std::string>;
+
+Lines document(const Lines& rules) {
+    Lines lines = {"<!DOCTYPE html>", "<html>", "<head>", "<style type=\"text/css\">"};
+    lines.insert(lines.end(), rules.begin(), rules.end());
+    for (const char* rest : {"</style>", "</head>", "<body>", "<p class=\"p1\">Text</p>", "</body>"})
+        lines.emplace_back(rest);
+    return lines;
+}
+}  // namespace
+
+TEST(DeriveStylesheet, AppendsEditedRulesAndConvertsSizes) {
+    const auto derived = deriveStylesheet(
+        document({"p.p1 {margin: 0.0px 0.0px 0.0px 0.0px; font: 12.0px Times}",
+                  "span.s1 {color: #000000}", "p.p3 {margin: 0.0px; color: #000000; font: 14.0px Times}"}),
+        false);
+    EXPECT_EQ(derived.text, std::string(kBaseStylesheet) +
+                                "p.p1 {margin: 0.0px 0.0px 0.0px 0.0px; text-indent: 0.0px; font: 70% Times}\n"
+                                "span.s1 {}\n"
+                                "p.p3 {margin: 0.0px;font: 80% Times}\n");
+    EXPECT_EQ(derived.nextLine, 8u);
+    EXPECT_EQ(derived.lastLineRead, "</style>");
+    EXPECT_FALSE(derived.negativeRule);
+}
+
+TEST(DeriveStylesheet, ReportsTheFirstNegativeValueInARuleWithAMargin) {
+    const std::string p2 = "p.p2 {margin: 0.0px 0.0px 0.0px 0.0px; text-indent: -18.0px; font: 12.0px Times}";
+    const auto derived = deriveStylesheet(
+        document({"span.s1 {text-indent: -18.0px}", p2, "li.li1 {margin: 0.0px; text-indent: -9.0px}"}),
+        false);
+    EXPECT_EQ(derived.negativeRule, p2);
+    EXPECT_NE(derived.text.find("span.s1 {text-indent: -18.0px}\n"), std::string::npos);
+    EXPECT_NE(derived.text.find("text-indent: -18.0px; font: 70% Times}\n"), std::string::npos);
+
+    EXPECT_EQ(deriveStylesheet(document({"li.li1 {margin: 0.0px; text-indent: -18.0px}"}), false).negativeRule,
+              "li.li1 {margin: 0.0px; text-indent: -18.0px}");
+    EXPECT_FALSE(deriveStylesheet(document({"span.s1 {text-indent: -18.0px}"}), false).negativeRule);
+    EXPECT_FALSE(deriveStylesheet(document({p2}), true).negativeRule);
+}
+
+TEST(DeriveStylesheet, MissingOrEmptyBlocksGiveTheBaseAlone) {
+    const std::string base(kBaseStylesheet);
+    const auto empty = deriveStylesheet(document({}), false);
+    EXPECT_EQ(empty.text, base);
+    EXPECT_EQ(empty.nextLine, 5u);
+
+    const auto oneLine = deriveStylesheet({"<head>", "<style></style>", "p.p1 {x}", "</style>"}, false);
+    EXPECT_EQ(oneLine.text, base);
+    EXPECT_EQ(oneLine.nextLine, 2u);
+
+    for (const Lines& lines : {Lines{}, Lines{"<html>", "<body>", "<p>text</p>", "</body>"},
+                               Lines{"<style>", "p.p1 {margin: -1.0px}", "<body>"}}) {
+        const auto derived = deriveStylesheet(lines, false);
+        EXPECT_EQ(derived.text, base);
+        EXPECT_EQ(derived.nextLine, 0u);
+        EXPECT_FALSE(derived.negativeRule);
+    }
+}
+
+TEST(BuildStyle, SetsTheReadingPositionAndTheFormattingFlag) {
+    quillary::testing::Harness h(false);
+    auto& c = h.c();
+    c.lines = document({"p.p1 {margin: 0.0px; text-indent: -18.0px; font: 18.0px Times}"});
+    c.currLine = 3;
+    const std::string style = c.buildStyle();
+    EXPECT_EQ(style, std::string(kBaseStylesheet) +
+                         "p.p1 {margin: 0.0px; text-indent: -18.0px; font: 100% Times}\n");
+    EXPECT_TRUE(c.badFormatting);
+    EXPECT_EQ(c.currLine, 6);
+    EXPECT_EQ(c.line, "</style>");
+
+    c.badFormatting = false;
+    c.lines = document({"p.p1 {margin: 0.0px; font: 19.0px Times}"});
+    c.buildStyle();
+    EXPECT_FALSE(c.badFormatting);
+}
