@@ -22,6 +22,12 @@ struct PassState {
     // document or contents page under the same manifest id, which no
     // reading system accepts; only the first one places them.
     bool endnotesPlaced = false;
+    // Where the start-of-reading entry stands in the guide, and the section
+    // it names, in case that section never gets written.
+    std::size_t startEntryAt = std::string::npos;
+    std::size_t startEntryLength = 0;
+    std::int32_t startSection = 0;
+    std::string startName;
 };
 
 bool holdsEndnoteMark(const std::string& line) {
@@ -51,12 +57,32 @@ void placeContentsPage(VoveZedevir& c, EpubRun& run) {
     run.contentsPlaced = true;
 }
 
-void placeStartOfReading(VoveZedevir& c, EpubRun& run) {
+std::string startOfReadingEntry(const VoveZedevir& c, std::int32_t section, const std::string& name) {
     const std::string pattern = c.epub3()
         ? "<li><a epub:type=\"bodymatter\" href=\"section%d.xhtml\">%@</a></li>\n"
         : "    <reference href=\"section%d.xhtml\" type=\"text\" title=\"%@\"/>\n";
-    c.guide += text::format(pattern, {number(c.sectionNumber), run.pendingName});
+    return text::format(pattern, {number(section), name});
+}
+
+void placeStartOfReading(VoveZedevir& c, EpubRun& run, PassState& state) {
+    const std::string entry = startOfReadingEntry(c, c.sectionNumber, run.pendingName);
+    state.startEntryAt = c.guide.size();
+    state.startEntryLength = entry.size();
+    state.startSection = c.sectionNumber;
+    state.startName = run.pendingName;
+    c.guide += entry;
     run.startPlaced = true;
+}
+
+// A start heading with no text after it names a section that is never
+// written; a guide entry pointing at a missing file makes the book invalid,
+// so it points at the last section instead, or goes when there is none.
+void keepStartOfReadingInTheBook(VoveZedevir& c, EpubRun& run, const PassState& state) {
+    if (state.startEntryAt == std::string::npos || state.startSection < c.sectionNumber) return;
+    const std::int32_t lastWritten = c.sectionNumber - 1;
+    const std::string entry = lastWritten >= 1 ? startOfReadingEntry(c, lastWritten, state.startName) : "";
+    c.guide.replace(state.startEntryAt, state.startEntryLength, entry);
+    run.startPlaced = lastWritten >= 1;
 }
 
 void writeFinishedSection(VoveZedevir& c, EpubRun& run) {
@@ -83,7 +109,7 @@ void endSection(VoveZedevir& c, EpubRun& run, PassState& state) {
         run.endnotesTitle = run.pendingName;
         run.pendingName = "endnotes";
     }
-    if (!run.startPlaced && text::containsIgnoringCase(line, "srh:")) placeStartOfReading(c, run);
+    if (!run.startPlaced && text::containsIgnoringCase(line, "srh:")) placeStartOfReading(c, run, state);
 
     if (text::containsIgnoringCase(run.pendingName, "Endnotes")) {
         if (!state.endnotesPlaced) {
@@ -116,6 +142,7 @@ void addOrdinaryLine(VoveZedevir& c, EpubRun& run, PassState& state) {
 
 void endPass(VoveZedevir& c, EpubRun& run, PassState& state) {
     if (state.tracker.hasText()) writeFinishedSection(c, run);
+    keepStartOfReadingInTheBook(c, run, state);
     const std::string oebps = c.tempDirectoryPath + "/OEBPS/";
     c.insertImages(run.images, oebps + "images/", run.media, oebps + "media/");
     if (c.noteNumber >= 2 && !state.endnotesPlaced) addEndnotesEntryAndDocument(c, run);

@@ -262,3 +262,19 @@ TEST(SectionsPass, ProgressIsReportedInBoundedStepsAndAtTheEnd) {
     ASSERT_FALSE(book.h.window.progressValues.empty());
     EXPECT_EQ(book.h.window.progressValues.back(), 5004.0);
 }
+
+TEST(SectionsPass, StartHeadingWithoutTextAfterItPointsAtTheLastSection) {
+    BookUnderTest book(false);
+    book.body({"<p>x</p>", "<p>#######</p>", "<p>y</p>", "<p>srh: Too Late</p>"});
+    book.c().guide = "<kept/>\n";
+    book.build();
+    EXPECT_EQ(book.c().guide,
+              "<kept/>\n    <reference href=\"section2.xhtml\" type=\"text\" title=\"Too Late\"/>\n");
+    EXPECT_TRUE(book.run.startPlaced);
+
+    BookUnderTest empty;
+    empty.body({"<p>srh: Nothing</p>"});
+    empty.build();
+    EXPECT_EQ(empty.c().guide, "");
+    EXPECT_FALSE(empty.run.startPlaced);
+}
