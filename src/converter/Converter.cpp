@@ -1,1 +1,147 @@
-// The converter comes with its own work.
+#include "converter/Converter.h"
+
+#include "converter/CodePage.h"
+#include "converter/FileKind.h"
+#include "converter/HtmlWriter.h"
+#include "converter/RtfReader.h"
+#include "converter/WordImport.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sys/stat.h>
+
+namespace conv {
+
+namespace {
+
+// A million-word manuscript is about 20 MB of RTF. Past this size a file is
+// not a manuscript, and reading it whole would only exhaust memory.
+constexpr std::size_t kMaxInputBytes = 512u * 1024 * 1024;
+
+bool readWholeFile(const std::string& path, std::string& content, std::string& error) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        error = "It is a folder.";
+        return false;
+    }
+    if (static_cast<std::size_t>(info.st_size) > kMaxInputBytes) {
+        error = "The file is too large to be a manuscript.";
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = std::strerror(errno);
+        return false;
+    }
+    content.resize(static_cast<std::size_t>(info.st_size));
+    in.read(content.data(), static_cast<std::streamsize>(content.size()));
+    content.resize(static_cast<std::size_t>(in.gcount()));
+    return true;
+}
+
+std::string readingError(const std::string& path, std::string_view cause) {
+    return "Error reading \"" + path + "\": " + std::string(cause);
+}
+
+std::size_t countCharacters(std::string_view utf8) {
+    std::size_t count = 0;
+    for (char c : utf8) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return count;
+}
+
+std::size_t paragraphCharacters(const Paragraph& paragraph) {
+    std::size_t count = countCharacters(paragraph.listText) + 1;
+    for (const Inline& item : paragraph.inlines) {
+        if (item.kind == Inline::Kind::Text) count += countCharacters(item.text);
+        if (item.kind == Inline::Kind::Tab || item.kind == Inline::Kind::LineBreak) ++count;
+    }
+    return count;
+}
+
+struct Loaded {
+    FileKind kind = FileKind::Unknown;
+    std::string content;  // RTF for Word documents, after LibreOffice
+    std::size_t size = 0;
+    std::string error;
+};
+
+Loaded load(const std::string& path) {
+    Loaded loaded;
+    if (!readWholeFile(path, loaded.content, loaded.error)) return loaded;
+    loaded.size = loaded.content.size();
+    loaded.kind = detectFileKind(loaded.content);
+    if (loaded.kind == FileKind::Unknown) {
+        loaded.error = "It is neither rich text, a Word document nor plain text.";
+    } else if (loaded.kind == FileKind::WordDocument) {
+        WordImport imported = importWordDocument(path);
+        if (imported.ok) loaded.content = std::move(imported.rtf);
+        else loaded.error = imported.error;
+    }
+    return loaded;
+}
+
+Document plainTextDocument(std::string_view text) {
+    Document document;
+    TextDecoder decoder;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) end = text.size();
+        Paragraph paragraph;
+        Inline run;
+        decoder.decode(kUtf8CodePage, text.substr(start, end - start), run.text);
+        if (!run.text.empty()) paragraph.inlines.push_back(std::move(run));
+        document.blocks.emplace_back(std::move(paragraph));
+        if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
+        start = end + 1;
+    }
+    return document;
+}
+
+}  // namespace
+
+std::size_t characterCount(const Document& document) {
+    std::size_t count = 0;
+    for (const Block& block : document.blocks) {
+        if (const auto* paragraph = std::get_if<Paragraph>(&block)) {
+            count += paragraphCharacters(*paragraph);
+            continue;
+        }
+        for (const Row& row : std::get<Table>(block).rows) {
+            for (const Cell& cell : row.cells) {
+                for (const Paragraph& paragraph : cell.paragraphs) count += paragraphCharacters(paragraph);
+            }
+        }
+    }
+    return count;
+}
+
+std::string rtfToHtml(std::string_view rtf) { return writeHtml(readRtf(rtf)); }
+
+std::string plainTextToHtml(std::string_view text) { return writeHtml(plainTextDocument(text)); }
+
+Outcome describeFile(const std::string& path) {
+    Loaded loaded = load(path);
+    if (!loaded.error.empty()) return {false, readingError(path, loaded.error)};
+    std::size_t length = loaded.kind == FileKind::PlainText ? countCharacters(loaded.content)
+                                                             : characterCount(readRtf(loaded.content));
+    std::string report = "File:  " + path + "\n";
+    report += "  Type:  " + std::string(describeFileKind(loaded.kind)) + "\n";
+    report += "  Size:  " + std::to_string(loaded.size) + " bytes\n";
+    report += "  Length:  " + std::to_string(length) + " characters\n";
+    return {true, report};
+}
+
+Outcome convertFileToHtml(const std::string& path) {
+    Loaded loaded = load(path);
+    if (!loaded.error.empty()) return {false, readingError(path, loaded.error)};
+    if (loaded.kind == FileKind::PlainText) return {true, plainTextToHtml(loaded.content)};
+    return {true, rtfToHtml(loaded.content)};
+}
+
+}  // namespace conv

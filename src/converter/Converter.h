@@ -1,0 +1,35 @@
+#pragma once
+// The converter's two services, as the quillary-textutil program offers them.
+
+#include "converter/Document.h"
+
+#include <string>
+#include <string_view>
+
+namespace conv {
+
+struct Outcome {
+    bool ok = false;
+    // The report or the HTML when ok; otherwise a message that starts with
+    // "Error " and names the cause.
+    std::string text;
+};
+
+// The -info report: a "File:" line, then indented "Type:", "Size:" and
+// "Length:" lines. Missing, unreadable, unknown and (without LibreOffice)
+// Word files give an "Error reading" message.
+Outcome describeFile(const std::string& path);
+
+// The whole HTML of the document at `path`: RTF read directly, Word files
+// through LibreOffice, plain text one paragraph per line.
+Outcome convertFileToHtml(const std::string& path);
+
+// The same for content already in memory (Word files excepted).
+std::string rtfToHtml(std::string_view rtf);
+std::string plainTextToHtml(std::string_view text);
+
+// The number of characters of text in a document, each paragraph end, tab
+// and line break counting as one.
+std::size_t characterCount(const Document& document);
+
+}  // namespace conv

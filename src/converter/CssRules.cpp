@@ -1,0 +1,162 @@
+#include "converter/CssRules.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace conv {
+
+namespace {
+
+constexpr double kTwipsPerPixel = 20.0;
+
+// Browsers draw a line about 1.15 times the font size high; an empty
+// paragraph keeps that height so blank lines of the manuscript survive.
+constexpr double kLineHeightFactor = 1.15;
+
+void appendColor(std::string& out, Rgb color) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "#%06x", static_cast<unsigned>(color == kAutoColor ? 0 : color) & 0xFFFFFFu);
+    out += buffer;
+}
+
+void appendDeclaration(std::string& out, std::string_view declaration) {
+    if (!out.empty()) out += "; ";
+    out += declaration;
+}
+
+double fontPixels(const CharFormat& format) { return format.halfPoints / 2.0; }
+
+// Font names come from the manuscript; only characters that cannot end the
+// value, the rule or the style element are kept.
+std::string cleanFontName(std::string_view name) {
+    std::string clean;
+    for (char c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 || std::string_view("'\";{}<>&\\").find(c) != std::string_view::npos)
+            continue;
+        clean += c;
+    }
+    return clean;
+}
+
+}  // namespace
+
+void appendPixels(std::string& out, double pixels) {
+    if (std::fabs(pixels) < 0.05) pixels = 0.0;  // no "-0.0px"
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.1fpx", pixels);
+    out += buffer;
+}
+
+std::string fontValue(const CharFormat& format, const std::vector<std::string>& fonts) {
+    std::string value;
+    appendPixels(value, fontPixels(format));
+    std::string name;
+    if (format.font >= 0 && static_cast<std::size_t>(format.font) < fonts.size())
+        name = cleanFontName(fonts[static_cast<std::size_t>(format.font)]);
+    if (name.empty()) name = "Times";
+    bool plain = true;
+    for (char c : name) {
+        plain = plain && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-');
+    }
+    value += ' ';
+    value += plain ? name : "'" + name + "'";
+    return value;
+}
+
+std::string paragraphDeclarations(const ParaFormat& para, const CharFormat& base,
+                                  const std::vector<std::string>& fonts, bool empty) {
+    std::string out = "margin: ";
+    appendPixels(out, para.spaceBefore / kTwipsPerPixel);
+    out += ' ';
+    appendPixels(out, para.rightIndent / kTwipsPerPixel);
+    out += ' ';
+    appendPixels(out, para.spaceAfter / kTwipsPerPixel);
+    out += ' ';
+    appendPixels(out, para.leftIndent / kTwipsPerPixel);
+    if (para.align == Align::Center) out += "; text-align: center";
+    if (para.align == Align::Right) out += "; text-align: right";
+    if (para.align == Align::Justify) out += "; text-align: justify";
+    if (para.firstIndent != 0) {
+        out += "; text-indent: ";
+        appendPixels(out, para.firstIndent / kTwipsPerPixel);
+    }
+    if (para.lineSpacing != 0) {
+        out += "; line-height: ";
+        double lines = std::abs(para.lineSpacing) / 240.0;  // \slmult counts 240ths of a line
+        appendPixels(out, para.lineMultiple ? lines * fontPixels(base) * kLineHeightFactor
+                                            : std::abs(para.lineSpacing) / kTwipsPerPixel);
+    }
+    out += "; font: ";
+    out += fontValue(base, fonts);
+    if (base.spacingTwips != 0) {
+        out += "; letter-spacing: ";
+        appendPixels(out, base.spacingTwips / kTwipsPerPixel);
+    }
+    out += "; color: ";
+    appendColor(out, base.color);
+    if (para.background != kAutoColor) {
+        out += "; background-color: ";
+        appendColor(out, para.background);
+    }
+    if (empty) {
+        out += "; min-height: ";
+        appendPixels(out, std::round(fontPixels(base) * kLineHeightFactor));
+    }
+    return out;
+}
+
+std::string spanDeclarations(const CharFormat& run, const CharFormat& base, const std::vector<std::string>& fonts) {
+    std::string out;
+    if (run.font != base.font || run.halfPoints != base.halfPoints) appendDeclaration(out, "font: " + fontValue(run, fonts));
+    if (run.underline && run.strike) appendDeclaration(out, "text-decoration: underline line-through");
+    else if (run.underline) appendDeclaration(out, "text-decoration: underline");
+    else if (run.strike) appendDeclaration(out, "text-decoration: line-through");
+    if (run.color != base.color) {
+        appendDeclaration(out, "color: ");
+        appendColor(out, run.color);
+    }
+    if (run.background != kAutoColor) {
+        appendDeclaration(out, "background-color: ");
+        appendColor(out, run.background);
+    }
+    if (run.spacingTwips != base.spacingTwips) {
+        appendDeclaration(out, "letter-spacing: ");
+        appendPixels(out, run.spacingTwips / kTwipsPerPixel);
+    }
+    if (run.baseline == Baseline::Super) appendDeclaration(out, "vertical-align: super");
+    if (run.baseline == Baseline::Sub) appendDeclaration(out, "vertical-align: sub");
+    if (run.caps) appendDeclaration(out, "text-transform: uppercase");
+    if (run.smallCaps) appendDeclaration(out, "font-variant: small-caps");
+    return out;
+}
+
+int CssClasses::classFor(Kind kind, const std::string& declarations) {
+    Rules& rules = rules_[kind];
+    auto [entry, added] = rules.numbers.try_emplace(declarations, static_cast<int>(rules.inOrder.size()) + 1);
+    if (added) rules.inOrder.push_back(&entry->first);  // node keys keep their address
+    return entry->second;
+}
+
+std::string_view CssClasses::prefix(Kind kind) {
+    static constexpr std::string_view prefixes[kKindCount] = {"p", "li", "s", "t", "td", "ul", "ol"};
+    return prefixes[kind];
+}
+
+void CssClasses::writeRules(std::string& out) const {
+    static constexpr std::string_view elements[kKindCount] = {"p", "li", "span", "table", "td", "ul", "ol"};
+    for (int kind = 0; kind < kKindCount; ++kind) {
+        const Rules& rules = rules_[kind];
+        for (std::size_t i = 0; i < rules.inOrder.size(); ++i) {
+            out += elements[kind];
+            out += '.';
+            out += prefix(static_cast<Kind>(kind));
+            out += std::to_string(i + 1);
+            out += " {";
+            out += *rules.inOrder[i];
+            out += "}\n";
+        }
+    }
+}
+
+}  // namespace conv

@@ -1,0 +1,380 @@
+#include "converter/RtfParser.h"
+
+#include "converter/FieldInstruction.h"
+#include "converter/RtfReader.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace conv {
+
+namespace {
+
+// Word processors nest a few dozen groups; Outlook's HTML-in-RTF leaves
+// thousands open. Past this depth a group
+// is still counted, so the braces stay balanced, but it shares its parent's
+// state: a file of a million "{" then costs no more memory than a small one.
+constexpr std::size_t kMaxGroupDepth = 10000;
+
+// A field instruction is a few words and a target; a longer one is damage
+// and would only hold memory.
+constexpr std::size_t kMaxInstructionLength = 64 * 1024;
+
+}  // namespace
+
+Document readRtf(std::string_view rtf) { return RtfParser(rtf).run(); }
+
+Document RtfParser::run() {
+    stack_.emplace_back();  // the state outside every group
+    bool rootOpened = false;
+    for (Token token = tokens_.next(); token.kind != Token::Kind::End; token = tokens_.next()) {
+        if (skipRemaining_ > 0) skipFallback(token);
+        switch (token.kind) {
+        case Token::Kind::Text:
+            addBytes(token.text);
+            break;
+        case Token::Kind::HexByte:
+            addBytes(std::string_view(reinterpret_cast<const char*>(&token.byte), 1));
+            break;
+        case Token::Kind::GroupOpen:
+            flushBytes();
+            ignorableNext_ = false;
+            openGroup();
+            rootOpened = true;
+            break;
+        case Token::Kind::GroupClose:
+            flushBytes();
+            ignorableNext_ = false;
+            if (rootOpened && stack_.size() == 2 && overflowDepth_ == 0) {
+                // The document's own closing brace: whatever follows it is
+                // not part of the document.
+                return finish();
+            }
+            closeGroup();
+            break;
+        case Token::Kind::ControlWord:
+            flushBytes();
+            controlWord(token);
+            break;
+        case Token::Kind::ControlSymbol:
+            flushBytes();
+            controlSymbol(token.symbol);
+            break;
+        case Token::Kind::Binary:
+        case Token::Kind::End:
+            break;
+        }
+    }
+    return finish();
+}
+
+Document RtfParser::finish() {
+    flushBytes();
+    if (highSurrogate_ != 0) addCodePoint(0xFFFD);
+    // A truncated file ends inside its groups: a note or a link still open
+    // is closed, so what was read of it comes out whole.
+    if (noteDepth_ > 0) {
+        noteDepth_ = 0;
+        noteOpening_ = false;
+        appendInline(Inline::Kind::Text, ">>");
+    }
+    closeOpenLinks();
+    if (!paragraph_.inlines.empty() || !paragraph_.listText.empty()) endParagraph(false);
+    closeTable();
+    return std::move(document_);
+}
+
+void RtfParser::skipFallback(Token& token) {
+    switch (token.kind) {
+    case Token::Kind::Text: {
+        std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(skipRemaining_), token.text.size());
+        token.text.remove_prefix(count);
+        skipRemaining_ -= static_cast<int>(count);
+        break;
+    }
+    case Token::Kind::GroupOpen:
+    case Token::Kind::GroupClose:
+    case Token::Kind::End:
+        skipRemaining_ = 0;  // a fallback never reaches past its group
+        break;
+    default:
+        --skipRemaining_;
+        token.kind = Token::Kind::Binary;  // consumed: handled as nothing
+        break;
+    }
+}
+
+void RtfParser::openGroup() {
+    if (stack_.size() >= kMaxGroupDepth) {
+        ++overflowDepth_;
+        return;
+    }
+    GroupState next = state();
+    if (next.destination == Destination::FontTable) {
+        next.destination = Destination::FontEntry;
+        entryFontId_ = -1;
+        entryCharset_ = -1;
+        entryCodePage_ = 0;
+        entryName_.clear();
+    } else if (next.destination == Destination::StyleSheet) {
+        next.destination = Destination::StyleEntry;
+        next.chr = CharFormat{};
+        next.para = ParaFormat{};
+        next.styleId = 0;
+    }
+    stack_.push_back(next);
+}
+
+void RtfParser::closeGroup() {
+    if (overflowDepth_ > 0) {
+        if (overflowSkip_ == overflowDepth_) overflowSkip_ = 0;
+        --overflowDepth_;
+        return;
+    }
+    if (stack_.size() <= 1) return;  // a stray "}" outside the document
+    GroupState closed = std::move(stack_.back());
+    stack_.pop_back();
+    if (closed.destination != state().destination) closeDestination(closed);
+
+    while (!fields_.empty()) {
+        FieldFrame& field = fields_.back();
+        if (field.resultDepth > stack_.size() && field.linkOpen) {
+            appendInline(Inline::Kind::LinkEnd, {});
+            field.linkOpen = false;
+        }
+        if (field.depth <= stack_.size()) break;
+        if (field.linkOpen) appendInline(Inline::Kind::LinkEnd, {});
+        fields_.pop_back();
+    }
+    if (noteDepth_ > stack_.size()) {
+        noteDepth_ = 0;
+        noteOpening_ = false;
+        appendInline(Inline::Kind::Text, ">>");
+    }
+}
+
+void RtfParser::closeDestination(const GroupState& closed) {
+    switch (closed.destination) {
+    case Destination::FontEntry:
+        finishFontEntry();
+        break;
+    case Destination::FontTable:
+        finishFontEntry();
+        fontTableRead_ = true;
+        if (state().chr.font < 0) selectFont(defaultFont_);
+        break;
+    case Destination::ColorTable:
+        colorTableRead_ = true;
+        break;
+    case Destination::StyleSheet:
+        styleSheetRead_ = true;
+        break;
+    default:
+        break;
+    }
+}
+
+void RtfParser::finishFontEntry() {
+    if (entryFontId_ >= 0 && !fonts_.contains(entryFontId_)) {
+        std::string name = entryName_;
+        while (!name.empty() && name.back() == ' ') name.pop_back();
+        std::size_t start = name.find_first_not_of(' ');
+        name.erase(0, std::min(start, name.size()));
+        FontInfo info;
+        info.nameIndex = static_cast<int>(document_.fonts.size());
+        info.codePage = entryCodePage_ > 0 ? entryCodePage_ : codePageForCharset(entryCharset_, documentCodePage_);
+        // LibreOffice's symbol fonts claim a text charset but hold pictures.
+        if (name.starts_with("OpenSymbol") || name.starts_with("StarSymbol")) info.codePage = kSymbolCodePage;
+        document_.fonts.push_back(std::move(name));
+        fonts_.emplace(entryFontId_, info);
+    }
+    entryFontId_ = -1;
+    entryCharset_ = -1;
+    entryCodePage_ = 0;
+    entryName_.clear();
+}
+
+void RtfParser::addBytes(std::string_view bytes) {
+    if (bytes.empty() || state().destination == Destination::Skip || overflowSkip_ > 0) return;
+    int codePage = state().codePage;
+    if (!pendingBytes_.empty() && codePage != pendingCodePage_) flushBytes();
+    pendingCodePage_ = codePage;
+    pendingBytes_.append(bytes);
+}
+
+void RtfParser::flushBytes() {
+    if (pendingBytes_.empty()) return;
+    decoded_.clear();
+    decoder_.decode(pendingCodePage_, pendingBytes_, decoded_);
+    pendingBytes_.clear();
+    deliver(decoded_);
+}
+
+void RtfParser::addUnicode(std::int32_t value) {
+    // \u takes a signed 16-bit number; writers put characters above 32767
+    // as negative values, and some write them unsigned.
+    char32_t cp = static_cast<char32_t>(value < 0 ? value + 65536 : value);
+    if (value < -32768 || cp > 0xFFFF) cp = 0xFFFD;
+    if (cp >= 0xD800 && cp <= 0xDBFF) {
+        if (highSurrogate_ != 0) addCodePoint(0xFFFD);
+        highSurrogate_ = cp;
+        return;
+    }
+    if (cp >= 0xDC00 && cp <= 0xDFFF) {
+        if (highSurrogate_ == 0) return addCodePoint(0xFFFD);
+        cp = 0x10000 + ((highSurrogate_ - 0xD800) << 10) + (cp - 0xDC00);
+        highSurrogate_ = 0;
+    }
+    if (state().codePage == kSymbolCodePage && cp >= 0xF080 && cp <= 0xF0FF) {
+        // Word writes a symbol font's pictures as private-use characters
+        // U+F0xx, where xx is the font's own byte.
+        char byte = static_cast<char>(cp - 0xF000);
+        decoded_.clear();
+        decoder_.decode(kSymbolCodePage, std::string_view(&byte, 1), decoded_);
+        return deliver(decoded_);
+    }
+    addCodePoint(cp);
+}
+
+void RtfParser::addCodePoint(char32_t cp) {
+    std::string utf8;
+    appendUtf8(utf8, cp);
+    deliver(utf8);
+}
+
+void RtfParser::deliver(std::string_view utf8) {
+    if (highSurrogate_ != 0) {
+        highSurrogate_ = 0;  // a high surrogate that no low one followed
+        deliver("\xEF\xBF\xBD");
+    }
+    GroupState& current = state();
+    switch (current.destination) {
+    case Destination::Body:
+        if (!current.hidden) appendInline(Inline::Kind::Text, utf8);
+        break;
+    case Destination::FieldInstruction:
+        if (!fields_.empty() && fields_.back().instruction.size() < kMaxInstructionLength)
+            fields_.back().instruction.append(utf8);
+        break;
+    case Destination::ListText:
+        paragraph_.listText.append(utf8);
+        break;
+    case Destination::Skip:
+        break;
+    default:
+        deliverToTable(utf8);
+        break;
+    }
+}
+
+void RtfParser::deliverToTable(std::string_view utf8) {
+    Destination destination = state().destination;
+    for (char c : utf8) {
+        if (destination == Destination::FontTable || destination == Destination::FontEntry) {
+            if (c == ';') finishFontEntry();
+            else entryName_ += c;
+        } else if (c == ';' && destination == Destination::ColorTable) {
+            bool given = entryRed_ >= 0 || entryGreen_ >= 0 || entryBlue_ >= 0;
+            colors_.push_back(given ? (std::max(entryRed_, 0) << 16) | (std::max(entryGreen_, 0) << 8) |
+                                          std::max(entryBlue_, 0)
+                                    : kAutoColor);
+            entryRed_ = entryGreen_ = entryBlue_ = -1;
+        } else if (c == ';' && destination == Destination::StyleEntry && state().styleId >= 0) {
+            styles_.try_emplace(state().styleId, StyleInfo{state().para, state().chr, state().codePage});
+        }
+    }
+}
+
+void RtfParser::appendInline(Inline::Kind kind, std::string_view text) {
+    if (noteDepth_ > 0 && (kind == Inline::Kind::Tab || kind == Inline::Kind::LineBreak)) {
+        // A note stays on its paragraph's line, so its breaks become blanks.
+        kind = Inline::Kind::Text;
+        text = " ";
+    }
+    std::vector<Inline>& inlines = paragraph_.inlines;
+    const CharFormat& format = state().chr;
+    if (kind == Inline::Kind::Text) {
+        if (noteOpening_) {
+            // The note's own number and the blanks around it are not its text.
+            std::size_t start = text.find_first_not_of(' ');
+            text.remove_prefix(std::min(start, text.size()));
+            noteOpening_ = text.empty();
+        }
+        if (text.empty()) return;
+        if (!inlines.empty() && inlines.back().kind == Inline::Kind::Text && inlines.back().format == format) {
+            inlines.back().text.append(text);
+            return;
+        }
+    }
+    inlines.push_back(Inline{kind, format, std::string(text)});
+}
+
+void RtfParser::endParagraph(bool forceInTable) {
+    flushBytes();
+    if (noteDepth_ > 0) {
+        if (!paragraph_.inlines.empty() && paragraph_.inlines.back().kind == Inline::Kind::Text &&
+            !paragraph_.inlines.back().text.ends_with(' ') && !paragraph_.inlines.back().text.ends_with('<'))
+            appendInline(Inline::Kind::Text, " ");
+        return;
+    }
+    closeOpenLinks();
+    paragraph_.format = state().para;
+    paragraph_.markFormat = state().chr;
+    if (forceInTable) paragraph_.format.inTable = true;
+    if (paragraph_.format.inTable) {
+        cell_.paragraphs.push_back(std::move(paragraph_));
+    } else {
+        closeTable();
+        document_.blocks.emplace_back(std::move(paragraph_));
+    }
+    paragraph_ = Paragraph{};
+}
+
+void RtfParser::endCell() {
+    endParagraph(true);
+    row_.cells.push_back(std::move(cell_));
+    cell_ = Cell{};
+}
+
+void RtfParser::endRow() {
+    if (!cell_.paragraphs.empty()) {
+        row_.cells.push_back(std::move(cell_));
+        cell_ = Cell{};
+    }
+    if (row_.cells.empty()) return;
+    int left = rowLeft_;
+    for (std::size_t i = 0; i < row_.cells.size() && i < cellRights_.size(); ++i) {
+        row_.cells[i].widthTwips = std::max(0, cellRights_[i] - left);
+        left = cellRights_[i];
+    }
+    if (!table_) table_.emplace();
+    table_->rows.push_back(std::move(row_));
+    row_ = Row{};
+}
+
+void RtfParser::closeTable() {
+    endRow();
+    if (!table_) return;
+    document_.blocks.emplace_back(std::move(*table_));
+    table_.reset();
+}
+
+void RtfParser::closeOpenLinks() {
+    for (FieldFrame& field : fields_) {
+        if (!field.linkOpen) continue;
+        appendInline(Inline::Kind::LinkEnd, {});
+        field.linkOpen = false;
+    }
+}
+
+void RtfParser::startFieldResult() {
+    if (fields_.empty()) return;
+    FieldFrame& field = fields_.back();
+    field.resultDepth = stack_.size();
+    std::string target = hyperlinkTarget(field.instruction);
+    if (target.empty() || field.linkOpen) return;
+    appendInline(Inline::Kind::LinkStart, target);
+    field.linkOpen = true;
+}
+
+}  // namespace conv

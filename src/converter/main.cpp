@@ -1,0 +1,62 @@
+// quillary-textutil: the build's document converter.
+//   quillary-textutil -info FILE
+//   quillary-textutil -convert html [-stdout] [-strip] FILE
+// Everything goes to standard output, errors included, because the build
+// reads one stream and looks for its markers there.
+
+#include "converter/Converter.h"
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "Error in the command line. Usage:\n"
+    "  quillary-textutil -info FILE\n"
+    "  quillary-textutil -convert html [-stdout] [-strip] FILE\n";
+
+int fail(std::string_view message) {
+    std::fwrite(message.data(), 1, message.size(), stdout);
+    if (!message.ends_with('\n')) std::fputc('\n', stdout);
+    return 1;
+}
+
+int writeOut(const std::string& text) {
+    return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool info = false;
+    bool toStdout = false;
+    std::string format;
+    std::string file;
+    for (int i = 1; i < argc; ++i) {
+        std::string_view argument = argv[i];
+        if (argument == "-info") info = true;
+        else if (argument == "-convert" && i + 1 < argc) format = argv[++i];
+        else if (argument == "-stdout") toStdout = true;
+        else if (argument == "-strip") continue;  // pictures and objects are always left out
+        else if (file.empty()) file = argv[i];
+        else return fail(kUsage), 2;
+    }
+    if (file.empty() || info == !format.empty()) return fail(kUsage), 2;
+
+    if (info) {
+        conv::Outcome outcome = conv::describeFile(file);
+        return outcome.ok ? writeOut(outcome.text) : fail(outcome.text);
+    }
+    if (format != "html") return fail("Error converting: only html output is supported."), 2;
+    conv::Outcome outcome = conv::convertFileToHtml(file);
+    if (!outcome.ok) return fail(outcome.text);
+    if (toStdout) return writeOut(outcome.text);
+
+    std::string target = file.substr(0, file.rfind('.')) + ".html";
+    std::ofstream out(target, std::ios::binary | std::ios::trunc);
+    out << outcome.text;
+    return out ? 0 : fail("Error writing \"" + target + "\".");
+}
