@@ -1,23 +1,96 @@
-// TEMPORARY STUBS: replaced by the real implementation of this area.
+#include "app/BookInformation.h"
 #include "build/VoveZedevir.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
 
 namespace quillary {
 
 void VoveZedevir::selectManuscript() {
+    OpenPanelRequest request{{"doc", "rtf"},
+                             paths::expandTilde(ports.preferences.stringForKey(prefs::kParentDirectory))};
+    ports.window.beginOpenPanel(request, [this](int returnCode, const std::string& path) {
+        openPanelDidEnd(returnCode, path);
+    });
 }
 
 void VoveZedevir::openPanelDidEnd(int returnCode, const std::string& path) {
+    if (returnCode != 1) return;
+    ports.preferences.setString(prefs::kParentDirectory,
+                                paths::deletingLastComponent(paths::deletingLastComponent(path)));
+    takeManuscript(path);
 }
 
 bool VoveZedevir::openFile(const std::string& path) {
-    return {};
+    const std::string extension = paths::extension(path);
+    if (extension == "doc" || extension == "rtf") {
+        takeManuscript(path);
+        return true;
+    }
+    if (paths::lastComponent(path) == "kindlegen") {
+        installKindlegen(path);
+        return true;
+    }
+    return false;
 }
 
-void VoveZedevir::loadManuscript() {
+void VoveZedevir::takeManuscript(const std::string& path) {
+    // A running build reads the manuscript's path and folder from its own
+    // thread: the new choice waits until the build has ended.
+    if (building) {
+        manuscriptChosenDuringBuild = path;
+        return;
+    }
+    theFile = path;
+    loadManuscript();
 }
 
 bool VoveZedevir::installKindlegen(const std::string& path) {
-    return {};
+    const std::string target = kindlegenPath();
+    if (target.empty()) return false;
+    // Copied under a temporary name and renamed, so a failed copy never
+    // leaves half a converter where the build will run it.
+    const std::string staging = target + ".installing";
+    files::removeAll(staging);
+    const bool installed = files::copyFile(path, staging) && files::setPermissions(staging, 0755) &&
+                           files::moveFile(staging, target);
+    if (!installed) files::removeAll(staging);
+    return installed;
+}
+
+std::optional<std::string> VoveZedevir::readBookInformation() const {
+    const std::string name = paths::deletingExtension(paths::lastComponent(theFile));
+    std::optional<std::string> bytes;
+    if (const auto folder = applicationDirectory()) bytes = files::readFile(*folder + "/" + name + "Info.txt");
+    if (!bytes || bytes->empty()) bytes = files::readFile(root + "/bookInfo.txt");
+    if (!bytes || bytes->empty()) return std::nullopt;
+    return decodeTextFile(*bytes);
+}
+
+void VoveZedevir::loadManuscript() {
+    root = paths::deletingLastComponent(theFile);
+    bookInfo = {paths::lastComponent(root), "", "", "", "", "", "", "0"};
+    const auto stored = readBookInformation();
+    if (stored) applyBookInformation(*stored, bookInfo);
+
+    Window& window = ports.window;
+    if (stored || !window.manuscriptLocation().empty()) {
+        // An unreadable date shows today's, as a blank one does.
+        const CivilDate date = bookInfo[4].empty() ? today()
+                                                   : parsePublicationDate(bookInfo[4]).value_or(today());
+        window.setFieldText(BookField::Title, bookInfo[0]);
+        window.setFieldText(BookField::Author, bookInfo[1]);
+        window.setFieldText(BookField::Publisher, bookInfo[2]);
+        window.setFieldText(BookField::Copyright, bookInfo[3]);
+        window.setFieldText(BookField::Isbn, bookInfo[5]);
+        window.setPubDate(date);
+        window.setFieldText(BookField::Genre, bookInfo[6]);
+        window.setLanguageIndex(parseLanguageIndex(bookInfo[7]));
+    }
+    window.setManuscriptLocation(paths::lastComponent(theFile));
+    if (files::exists(root + "/cover.png")) window.setCoverPreview(root + "/cover.png");
+    else if (files::exists(root + "/cover.jpg")) window.setCoverPreview(root + "/cover.jpg");
+    else window.setCoverPreview({});
+    window.setMakeEnabled(true);
 }
 
 }  // namespace quillary

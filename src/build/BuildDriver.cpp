@@ -1,29 +1,151 @@
-// TEMPORARY STUBS: replaced by the real implementation of this area.
+#include <cstdio>
+
+#include "build/Text.h"
 #include "build/VoveZedevir.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
 
 namespace quillary {
 
-void VoveZedevir::makeQuillary() {
+namespace {
+
+std::string formatDate(const CivilDate& date) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", date.year, date.month, date.day);
+    return buffer;
 }
 
-void VoveZedevir::savePanelEndedWithName(const std::string& name, const std::string& folder, int returnCode) {
+std::string orDefault(const std::string& value, const char* fallback) {
+    return value.empty() ? fallback : value;
+}
+
+std::string removingAll(std::string text, std::string_view what) {
+    text::replaceAll(text, what, "");
+    return text;
+}
+
+}  // namespace
+
+std::string VoveZedevir::defaultBookName() const {
+    std::string name = removingAll(ports.window.fieldText(BookField::Isbn), "-");
+    if (name.empty()) {
+        name = text::replacedAll(ports.window.fieldText(BookField::Title), ":", "-");
+        name = text::trimBlanksAndTabs(removingAll(name, "\""));
+    }
+    if (name.empty()) name = "No Title";
+    // A slash would put the book into another folder than the one chosen.
+    text::replaceAll(name, "/", "-");
+    return name + ".epub";
+}
+
+void VoveZedevir::makeQuillary() {
+    if (building) return;  // one build at a time: the command is disabled meanwhile
+    SavePanelRequest request{defaultBookName(), root, "epub"};
+    ports.window.beginSavePanel(request, [this](const std::string& name, const std::string& folder,
+                                                int returnCode) {
+        savePanelEndedWithName(name, folder, returnCode);
+    });
+}
+
+void VoveZedevir::savePanelEndedWithName(const std::string& name, const std::string& folder,
+                                         int returnCode) {
+    if (returnCode != 1 || building) return;
+    building = true;
+    ports.window.setMakeEnabled(false);
+    saveName = paths::deletingExtension(name);
+    saveRoot = folder;
+    epubPath.clear();
+    epubError.clear();
+    mobiPath.clear();
+    problemAlert.reset();
+
+    Window& window = ports.window;
+    const auto field = [&window](BookField f) { return text::trimBlanksAndTabs(window.fieldText(f)); };
+    const std::string isbnTyped = field(BookField::Isbn);
+    std::string identifier = window.fieldText(BookField::Isbn);
+    for (const char* separator : {"-", "/", ":"}) identifier = removingAll(identifier, separator);
+    identifier = text::trimBlanksAndTabs(identifier);
+
+    bookInfo = {orDefault(field(BookField::Title), "No Title!"),
+                orDefault(field(BookField::Author), "No Author"),
+                orDefault(field(BookField::Publisher), "No Publisher"),
+                orDefault(field(BookField::Copyright), "No Copyright"),
+                formatDate(window.pubDate()),
+                identifier,
+                orDefault(field(BookField::Genre), "No Genre"),
+                std::to_string(window.languageIndex())};
+    writeBookInformationFile(isbnTyped);
+
+    for (std::size_t i = 0; i < 7; ++i)
+        bookInfo[i] = fixEncodings(text::replacedAll(bookInfo[i], "&", "&amp;"), true);
+    if (bookInfo[5].empty()) bookInfo[5] = "urn:uuid:12345";
+
+    window.setProgressIndeterminate(true);
+    window.setProgressHidden(false);
+    window.setStatusHidden(false);
+    startInBackground(&VoveZedevir::extractHTML);
+}
+
+void VoveZedevir::writeBookInformationFile(const std::string& isbnTyped) const {
+    const auto folder = applicationDirectory();
+    if (!folder) return;
+    std::vector<std::string> fileLines = bookInfo;
+    fileLines[5] = isbnTyped;
+    std::string content = fileLines[0];
+    for (std::size_t i = 1; i < fileLines.size(); ++i) content += "\n" + fileLines[i];
+    const std::string name = paths::deletingExtension(paths::lastComponent(theFile));
+    files::writeFileAtomically(*folder + "/" + name + "Info.txt", content);
 }
 
 void VoveZedevir::extractComplete() {
+    badFormatting = false;
+    styleText = buildStyle();
+    noEnd = false;
+    invalidMediaFilenames = false;
+    duplicateMarks = false;
+    ports.window.setProgressRange(0, static_cast<double>(lines.size()));
+    ports.window.setProgressValue(0);
+    ports.window.setProgressIndeterminate(false);
+    ports.window.setStatusText(localized("ePubGenMsg"));
+    startInBackground(&VoveZedevir::buildePub);
 }
 
 void VoveZedevir::lineComplete() {
+    ports.window.setProgressValue(static_cast<double>(currLine.load()));
 }
 
 void VoveZedevir::ePubComplete() {
+    if (epubPath.empty()) {
+        archiveFailed();
+        return;
+    }
+    if (ports.preferences.integerForKey(prefs::kBuildKindle) == 0) {
+        booksComplete();
+        return;
+    }
+    ports.window.setProgressIndeterminate(true);
+    ports.window.setStatusText(localized("KindleGenMsg"));
+    startInBackground(&VoveZedevir::buildKindle);
+}
+
+void VoveZedevir::archiveFailed() {
+    if (!tempDirectoryPath.empty()) files::removeAll(paths::deletingLastComponent(tempDirectoryPath));
+    hideBuildProgress();
+    showSimpleAlert("MakeFailTitle", "ArchiveFailMsg", {}, {epubError});
+    endBuild();
+}
+
+void VoveZedevir::hideBuildProgress() {
+    ports.window.setStatusHidden(true);
+    ports.window.setStatusText(localized("LoadingMsg"));
+    ports.window.setProgressHidden(true);
 }
 
 std::optional<std::string> VoveZedevir::applicationDirectory() const {
-    return {};
-}
-
-std::string VoveZedevir::defaultBookName() const {
-    return {};
+    if (locations.dataHome.empty()) return std::nullopt;
+    const std::string folder = locations.dataHome + "/Quillary";
+    if (!files::makeFolders(folder)) return std::nullopt;
+    return folder;
 }
 
 }  // namespace quillary

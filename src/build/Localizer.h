@@ -26,6 +26,7 @@ public:
     // The text for `key`, or the key itself when no catalogue has it.
     // Thread-safe: the table never changes after construction.
     std::string text(const std::string& key) const;
+    bool has(const std::string& key) const { return table_.count(key) != 0; }
 
 private:
     std::map<std::string, std::string> table_;

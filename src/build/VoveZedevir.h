@@ -99,6 +99,11 @@ public:
     std::optional<std::string> applicationDirectory() const;
     std::string defaultBookName() const;
     bool isBuilding() const { return building; }
+    // The make-failure alert for an EPUB that could not be written.
+    void archiveFailed();
+    // Status line and progress bar back to idle.
+    void hideBuildProgress();
+    void writeBookInformationFile(const std::string& isbnTyped) const;
 
     // ---- Conversion (build/Conversion.cpp) -----------------------------------
     void extractHTML();  // background
@@ -151,7 +156,13 @@ public:
     void openPanelDidEnd(int returnCode, const std::string& path);
     bool openFile(const std::string& path);  // application:openFile:
     void loadManuscript();
+    // Copies a converter to kindlegenPath() with mode 0755; false on failure.
     bool installKindlegen(const std::string& path);
+    // Loads the manuscript now, or after the running build has ended.
+    void takeManuscript(const std::string& path);
+    // The book-information text from the data folder, else the manuscript's
+    // folder; nullopt when neither has one.
+    std::optional<std::string> readBookInformation() const;
 
     // ---- Build state ---------------------------------------------------------
     // Manuscript.
@@ -189,8 +200,9 @@ public:
 
     // ---- Results of the last build, for reports ------------------------------
     std::string epubPath;   // the EPUB at the destination; empty when not made
+    std::string epubError;  // why the EPUB was not made, for the make-failure alert
     std::string mobiPath;   // the Kindle file at the destination; empty when not made
-    std::vector<Alert> alertsShown;  // every alert of the current build, in order
+    std::vector<Alert> alertsShown;  // every alert shown, in order, for the command line's report
     std::optional<Alert> problemAlert;  // the completion report's alert, if any
 
     // ---- Ports and services --------------------------------------------------

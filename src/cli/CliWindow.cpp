@@ -1,1 +1,96 @@
-// The command line's window comes with the command-line work.
+#include "cli/CliWindow.h"
+
+#include <unistd.h>
+
+#include "app/BookInformation.h"
+
+namespace quillary {
+
+CliWindow::CliWindow(std::FILE* messages)
+    : out_(messages), terminal_(::isatty(::fileno(messages)) != 0), date_(today()) {}
+
+void CliWindow::answerSavePanelWith(const std::string& name, const std::string& folder) {
+    saveName_ = name;
+    saveFolder_ = folder;
+}
+
+std::string CliWindow::fieldText(BookField field) const {
+    auto it = fields_.find(field);
+    return it == fields_.end() ? std::string{} : it->second;
+}
+
+void CliWindow::setStatusHidden(bool hidden) {
+    statusShown_ = !hidden;
+    if (hidden) clearProgressLine();
+    else drawProgress();
+}
+
+void CliWindow::setStatusText(const std::string& text) {
+    status_ = text;
+    drawnPercent_ = -1;
+    drawProgress();
+}
+
+void CliWindow::setProgressHidden(bool hidden) {
+    progressShown_ = !hidden;
+    if (hidden) clearProgressLine();
+}
+
+void CliWindow::setProgressIndeterminate(bool on) {
+    indeterminate_ = on;
+    drawnPercent_ = -1;
+    drawProgress();
+}
+
+void CliWindow::setProgressRange(double minimum, double maximum) {
+    minimum_ = minimum;
+    maximum_ = maximum;
+}
+
+void CliWindow::setProgressValue(double value) {
+    value_ = value;
+    drawProgress();
+}
+
+void CliWindow::drawProgress() {
+    // Progress is for a person watching; a pipe or a log gets none of it.
+    if (!terminal_ || !(statusShown_ || progressShown_)) return;
+    constexpr int kWidth = 30;
+    int percent = 0;
+    if (!indeterminate_ && maximum_ > minimum_)
+        percent = static_cast<int>(100.0 * (value_ - minimum_) / (maximum_ - minimum_));
+    percent = percent < 0 ? 0 : (percent > 100 ? 100 : percent);
+    if (percent == drawnPercent_) return;
+    drawnPercent_ = percent;
+    std::string bar(kWidth, ' ');
+    if (indeterminate_) bar = std::string(kWidth, '.');
+    else bar.replace(0, static_cast<std::size_t>(kWidth * percent / 100),
+                     static_cast<std::size_t>(kWidth * percent / 100), '#');
+    std::fprintf(out_, "\r\033[K[%s] %s", bar.c_str(), status_.c_str());
+    if (!indeterminate_) std::fprintf(out_, " %d%%", percent);
+    std::fflush(out_);
+    lineDrawn_ = true;
+}
+
+void CliWindow::clearProgressLine() {
+    if (!lineDrawn_) return;
+    std::fprintf(out_, "\r\033[K");
+    std::fflush(out_);
+    lineDrawn_ = false;
+    drawnPercent_ = -1;
+}
+
+void CliWindow::showAlert(const Alert& alert) {
+    clearProgressLine();
+    std::fprintf(out_, "%s: %s\n", alert.title.c_str(), alert.message.c_str());
+    std::fflush(out_);
+    // No one is there to press a button: the alert ends as dismissed.
+    if (alert.onEnd) alert.onEnd(kAlertAlternateButton);
+}
+
+void CliWindow::beginSavePanel(const SavePanelRequest& request, SavePanelEnded ended) {
+    ended(saveName_.empty() ? request.proposedName : saveName_,
+          saveFolder_.empty() ? request.directory : saveFolder_, 1);
+}
+
+}  // namespace quillary

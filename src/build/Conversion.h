@@ -1,0 +1,28 @@
+#pragma once
+// The conversion step's decisions, as pure functions of the converter's output.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillary {
+
+enum class ConversionVerdict { Convert, FormattingError, Failed };
+
+// The command line that runs the converter on the manuscript: both paths
+// stand between double quotes with the shell's special characters escaped.
+std::string converterCommand(const std::string& converter, const std::string& arguments,
+                             const std::string& manuscript);
+
+// What the document-type report says: a plain-text or unreadable manuscript
+// (or a report that is not UTF-8) is a formatting error.
+ConversionVerdict judgeDocumentType(const std::optional<std::string>& infoOutput);
+// What the conversion output says: an error report, a shell that could not
+// run the converter, or output that is not UTF-8 is a failed conversion.
+ConversionVerdict judgeConversion(const std::optional<std::string>& htmlOutput);
+
+// Every LF, CR, VT and FF ends a line, each on its own, so "a\r\nb" gives
+// "a", "", "b".
+std::vector<std::string> splitConvertedLines(const std::string& html);
+
+}  // namespace quillary

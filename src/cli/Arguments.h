@@ -1,0 +1,44 @@
+#pragma once
+// The command line's words, checked and sorted into options.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Window.h"
+
+namespace quillary {
+
+struct BuildOptions {
+    std::string manuscript;
+    std::string output;  // -o; empty: the proposed name in the manuscript's folder
+    std::optional<bool> epub3;
+    bool kindle = false;
+    bool open = false;  // open the results as the window's preferences would
+    bool jsonReport = false;
+    std::optional<std::string> title, author, publisher, copyright, isbn, genre;
+    std::optional<CivilDate> date;
+    std::optional<int> language;
+};
+
+enum class CommandKind { Build, InstallKindlegen, Help, Version };
+
+struct Command {
+    CommandKind kind = CommandKind::Help;
+    BuildOptions build;
+    std::string file;  // install-kindlegen FILE
+};
+
+struct ParseResult {
+    std::optional<Command> command;
+    std::string error;  // set when command is empty
+};
+
+ParseResult parseArguments(const std::vector<std::string>& arguments);
+
+// A language given as a code ("de") or an index ("7"); nullopt when neither.
+std::optional<int> parseLanguageOption(const std::string& value);
+
+extern const char* const kUsage;
+
+}  // namespace quillary

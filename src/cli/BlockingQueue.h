@@ -1,0 +1,40 @@
+#pragma once
+// The command line's main queue: the main thread waits for the next step.
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+
+#include "platform/MainQueue.h"
+
+namespace quillary {
+
+class BlockingQueue : public MainQueue {
+public:
+    void post(std::function<void()> step) override {
+        {
+            std::lock_guard lock(mutex_);
+            steps_.push_back(std::move(step));
+        }
+        ready_.notify_one();
+    }
+
+    // Waits for the next step and runs it. Main thread.
+    void runOne() {
+        std::function<void()> step;
+        {
+            std::unique_lock lock(mutex_);
+            ready_.wait(lock, [this] { return !steps_.empty(); });
+            step = std::move(steps_.front());
+            steps_.pop_front();
+        }
+        step();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::deque<std::function<void()>> steps_;
+};
+
+}  // namespace quillary

@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "app/BookInformation.h"
+#include "platform/Files.h"
+#include "support/Harness.h"
+
+using namespace quillary;
+using namespace quillary::testing;
+
+TEST(BookInformationReading, LinesFillTheirEntriesByNumber) {
+    std::vector<std::string> e{"Folder", "", "", "", "", "", "", "0"};
+    applyBookInformation("Title\r\n  \t\r\nPublisher \t\rCopyright\n2013-03-01\n\nGenre\n3\nninth\n", e);
+    EXPECT_EQ(e, (std::vector<std::string>{"Title", "", "Publisher", "Copyright", "2013-03-01", "", "Genre", "3"}));
+
+    std::vector<std::string> three{"Folder", "", "", "", "", "", "", "0"};
+    applyBookInformation("\nAuthor\nPublisher", three);
+    EXPECT_EQ(three, (std::vector<std::string>{"Folder", "Author", "Publisher", "", "", "", "", "0"}));
+}
+
+TEST(BookInformationReading, EveryLineSeparatorEndsALine) {
+    std::vector<std::string> e(8);
+    applyBookInformation("a\xE2\x80\xA8" "b\xC2\x85" "c\fd", e);
+    EXPECT_EQ(e[0], "a");
+    EXPECT_EQ(e[1], "b");
+    EXPECT_EQ(e[2], "c");
+    EXPECT_EQ(e[3], "d");
+}
+
+TEST(BookInformationReading, DatesParseOnlyInTheirOwnPattern) {
+    EXPECT_EQ(parsePublicationDate("2013-03-01"), (CivilDate{2013, 3, 1}));
+    EXPECT_EQ(parsePublicationDate("2013-3-1"), (CivilDate{2013, 3, 1}));
+    EXPECT_FALSE(parsePublicationDate("March 1"));
+    EXPECT_FALSE(parsePublicationDate("01/03/2013"));
+    EXPECT_FALSE(parsePublicationDate("2013-02-30"));
+    EXPECT_FALSE(parsePublicationDate("2013-03-01x"));
+    EXPECT_EQ(parsePublicationDate("2012-02-29"), (CivilDate{2012, 2, 29}));
+    EXPECT_FALSE(parsePublicationDate("2013-02-29"));
+}
+
+TEST(BookInformationReading, LanguageIsTheLeadingNumberAndNeverPastTheTable) {
+    EXPECT_EQ(parseLanguageIndex("3"), 3);
+    EXPECT_EQ(parseLanguageIndex(" 3x"), 3);
+    EXPECT_EQ(parseLanguageIndex("19"), 19);
+    EXPECT_EQ(parseLanguageIndex("99"), 0);
+    EXPECT_EQ(parseLanguageIndex("20"), 0);
+    EXPECT_EQ(parseLanguageIndex("x3"), 0);
+    EXPECT_EQ(parseLanguageIndex("99999999999999999999"), 0);
+}
+
+TEST(BookInformationReading, EncodingsAreDetected) {
+    EXPECT_EQ(decodeTextFile("\xEF\xBB\xBF" "Caf\xC3\xA9"), "Caf\xC3\xA9");
+    EXPECT_EQ(decodeTextFile("Caf\xE9 \x93q\x94"), "Caf\xC3\xA9 \xE2\x80\x9Cq\xE2\x80\x9D");
+    EXPECT_EQ(decodeTextFile(std::string("\xFF\xFE" "C\0\xE9\0", 6)), "C\xC3\xA9");
+}
+
+namespace {
+
+struct Manuscript : ::testing::Test {
+    Harness h{false};
+    VoveZedevir& c = h.c();
+    std::string manuscript;
+
+    void SetUp() override { manuscript = h.folder.write("Books/Novel/Novel.doc", "x"); }
+    void storeInfo(const std::string& text) {
+        h.folder.write("xdg-data/Quillary/NovelInfo.txt", text);
+    }
+};
+
+}  // namespace
+
+TEST_F(Manuscript, StoredInformationFillsTheWindow) {
+    storeInfo("\nAnn\nPub\nCopy\n2013-03-01\n978-1\nSF\n3x");
+    EXPECT_TRUE(c.openFile(manuscript));
+    EXPECT_EQ(c.root, h.folder.file("Books/Novel"));
+    EXPECT_EQ(h.window.fieldText(BookField::Title), "Novel");  // blank line 1: the folder's name
+    EXPECT_EQ(h.window.fieldText(BookField::Author), "Ann");
+    EXPECT_EQ(h.window.fieldText(BookField::Isbn), "978-1");
+    EXPECT_EQ(h.window.fieldText(BookField::Genre), "SF");
+    EXPECT_EQ(h.window.pubDate(), (CivilDate{2013, 3, 1}));
+    EXPECT_EQ(h.window.languageIndex(), 3);
+    EXPECT_EQ(h.window.manuscriptLocation(), "Novel.doc");
+    EXPECT_TRUE(h.window.makeEnabled);
+}
+
+TEST_F(Manuscript, BookInfoInTheManuscriptsFolderIsTheFallback) {
+    h.folder.write("Books/Novel/bookInfo.txt", "From the folder");
+    storeInfo("");  // empty: counts as none
+    c.openFile(manuscript);
+    EXPECT_EQ(h.window.fieldText(BookField::Title), "From the folder");
+}
+
+TEST_F(Manuscript, FirstManuscriptWithoutInformationKeepsWhatWasTyped) {
+    h.window.setFieldText(BookField::Author, "Typed");
+    c.openFile(manuscript);
+    EXPECT_EQ(h.window.fieldText(BookField::Author), "Typed");
+    // A second manuscript without information resets the fields.
+    const std::string second = h.folder.write("Books/Other/Other.rtf", "x");
+    c.openFile(second);
+    EXPECT_EQ(h.window.fieldText(BookField::Author), "");
+    EXPECT_EQ(h.window.fieldText(BookField::Title), "Other");
+    EXPECT_EQ(h.window.languageIndex(), 0);
+}
+
+TEST_F(Manuscript, BadDateShowsToday) {
+    storeInfo("T\nA\nP\nC\n01/03/2013");
+    c.openFile(manuscript);
+    EXPECT_EQ(h.window.pubDate(), today());
+}
+
+TEST_F(Manuscript, CoverPreviewPrefersPngThenJpgThenTheIcon) {
+    c.openFile(manuscript);
+    EXPECT_EQ(h.window.coverPreview, "");
+    h.folder.write("Books/Novel/cover.jpg", "j");
+    c.openFile(manuscript);
+    EXPECT_EQ(h.window.coverPreview, h.folder.file("Books/Novel/cover.jpg"));
+    h.folder.write("Books/Novel/cover.png", "p");
+    c.openFile(manuscript);
+    EXPECT_EQ(h.window.coverPreview, h.folder.file("Books/Novel/cover.png"));
+}
+
+TEST_F(Manuscript, OnlyExactLowerCaseExtensionsAreManuscripts) {
+    EXPECT_FALSE(c.openFile(h.folder.write("Novel.DOC", "x")));
+    EXPECT_FALSE(c.openFile(h.folder.write("Novel.docx", "x")));
+    EXPECT_FALSE(c.openFile(h.folder.write("kindlegen.zip", "x")));
+    EXPECT_TRUE(c.theFile.empty());
+    EXPECT_TRUE(c.openFile(h.folder.write("Novel.rtf", "x")));
+}
+
+TEST_F(Manuscript, OpenPanelRemembersTheFolderAboveTheManuscriptsFolder) {
+    h.preferences.setString(prefs::kParentDirectory, "~/Documents");
+    c.selectManuscript();
+    ASSERT_EQ(h.window.openPanels.size(), 1u);
+    EXPECT_EQ(h.window.openPanels[0].directory, h.folder.path() + "/home/Documents");
+    EXPECT_EQ(h.window.openPanels[0].allowedTypes, (std::vector<std::string>{"doc", "rtf"}));
+    h.window.pendingOpen(1, manuscript);
+    EXPECT_EQ(h.preferences.stringForKey(prefs::kParentDirectory), h.folder.file("Books"));
+    EXPECT_EQ(c.theFile, manuscript);
+}
+
+TEST_F(Manuscript, CancelledOpenPanelChangesNothing) {
+    c.selectManuscript();
+    h.window.pendingOpen(0, manuscript);
+    EXPECT_TRUE(c.theFile.empty());
+    EXPECT_EQ(h.preferences.stringForKey(prefs::kParentDirectory), "~/Documents");
+}
+
+TEST_F(Manuscript, KindlegenIsInstalledExecutableButNotWorldWritable) {
+    const std::string dropped = h.folder.write("Downloads/kindlegen", "#!/bin/sh\necho V2.9\n");
+    ASSERT_FALSE(c.kindlegenPath().empty());
+    h.folder.write("xdg-data/Quillary/kindlegen", "old");
+    EXPECT_TRUE(c.openFile(dropped));
+    EXPECT_EQ(files::readFile(c.kindlegenPath()), std::optional<std::string>("#!/bin/sh\necho V2.9\n"));
+    struct stat st {};
+    ASSERT_EQ(::stat(c.kindlegenPath().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0755u);
+}

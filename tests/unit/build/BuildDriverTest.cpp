@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include "platform/Files.h"
+#include "support/Harness.h"
+
+using namespace quillary;
+using namespace quillary::testing;
+
+namespace {
+
+struct BuildDriver : ::testing::Test {
+    Harness h{false};
+    VoveZedevir& c = h.c();
+
+    void SetUp() override {
+        c.theFile = h.folder.write("books/My.Novel.rtf", "{\\rtf1 x}");
+        c.root = h.folder.file("books");
+    }
+    void type(BookField field, const std::string& text) { h.window.setFieldText(field, text); }
+    std::string infoFile() const {
+        return files::readFile(h.folder.dataHome() + "/Quillary/My.NovelInfo.txt").value_or("<none>");
+    }
+    // Confirms the save panel without running the conversion that follows.
+    void confirm(const std::string& name = "Book.epub") {
+        h.shell.answer("-info", std::string("  Type:  plain text"));
+        c.savePanelEndedWithName(name, h.folder.file("out"), 1);
+    }
+};
+
+}  // namespace
+
+TEST_F(BuildDriver, ProposedNameComesFromTheIsbnElseTheTitle) {
+    type(BookField::Isbn, "97-8-1");
+    type(BookField::Title, "Ignored");
+    EXPECT_EQ(c.defaultBookName(), "9781.epub");
+    type(BookField::Isbn, "");
+    type(BookField::Title, " War: \"Peace\"\t");
+    EXPECT_EQ(c.defaultBookName(), "War- Peace.epub");
+    type(BookField::Title, " \" ");
+    EXPECT_EQ(c.defaultBookName(), "No Title.epub");
+}
+
+TEST_F(BuildDriver, ProposedNameNeverLeavesTheChosenFolder) {
+    type(BookField::Isbn, "97/8:1");
+    EXPECT_EQ(c.defaultBookName(), "97-8:1.epub");
+    type(BookField::Isbn, "");
+    type(BookField::Title, "Either/Or");
+    EXPECT_EQ(c.defaultBookName(), "Either-Or.epub");
+}
+
+TEST_F(BuildDriver, MakeShowsTheSavePanelInTheManuscriptsFolder) {
+    type(BookField::Title, "Moby");
+    c.makeQuillary();
+    ASSERT_EQ(h.window.savePanels.size(), 1u);
+    EXPECT_EQ(h.window.savePanels[0].proposedName, "Moby.epub");
+    EXPECT_EQ(h.window.savePanels[0].directory, c.root);
+    EXPECT_EQ(h.window.savePanels[0].allowedType, "epub");
+}
+
+TEST_F(BuildDriver, BookInformationFileIsWrittenByteForByte) {
+    type(BookField::Title, " Caf\xC3\xA9\t\xE2\x80\x94 Two ");
+    type(BookField::Publisher, "Smith & Sons");
+    type(BookField::Genre, "Tab\there");
+    h.window.setPubDate({2013, 3, 1});
+    h.window.setLanguageIndex(3);
+    confirm();
+    EXPECT_EQ(infoFile(),
+              "Caf\xC3\xA9\t\xE2\x80\x94 Two\nNo Author\nSmith & Sons\nNo Copyright\n2013-03-01\n\n"
+              "Tab\there\n3");
+}
+
+TEST_F(BuildDriver, BookInfoIsInPublicationForm) {
+    type(BookField::Title, "Caf\xC3\xA9 \xE2\x80\x94\tend");
+    type(BookField::Publisher, "Smith & Sons");
+    type(BookField::Isbn, " 97-8/1:X ");
+    h.window.setLanguageIndex(3);
+    confirm();
+    ASSERT_EQ(c.bookInfo.size(), 8u);
+    EXPECT_EQ(c.bookInfo[0], "Caf&#233; &#8212; end");
+    EXPECT_EQ(c.bookInfo[1], "No Author");
+    EXPECT_EQ(c.bookInfo[2], "Smith &amp; Sons");
+    EXPECT_EQ(c.bookInfo[5], "9781X");
+    EXPECT_EQ(c.bookInfo[7], "3");
+    EXPECT_NE(infoFile().find("\n97-8/1:X\n"), std::string::npos);
+}
+
+TEST_F(BuildDriver, BlankFieldsTakeTheirDefaults) {
+    confirm();
+    EXPECT_EQ(c.bookInfo, (std::vector<std::string>{"No Title!", "No Author", "No Publisher", "No Copyright",
+                                                    "2024-05-17", "urn:uuid:12345", "No Genre", "0"}));
+    EXPECT_EQ(infoFile(), "No Title!\nNo Author\nNo Publisher\nNo Copyright\n2024-05-17\n\nNo Genre\n0");
+}
+
+TEST_F(BuildDriver, CancelledSavePanelChangesNothing) {
+    c.saveName = "before";
+    c.savePanelEndedWithName("Book.epub", h.folder.file("out"), 0);
+    EXPECT_EQ(c.saveName, "before");
+    EXPECT_TRUE(c.bookInfo.empty());
+    EXPECT_EQ(infoFile(), "<none>");
+    EXPECT_EQ(h.runner.started, 0);
+    EXPECT_FALSE(c.isBuilding());
+}
+
+TEST_F(BuildDriver, ConfirmedPanelRecordsTheDestinationAndStartsTheConversion) {
+    confirm("My Book.epub");
+    EXPECT_EQ(c.saveName, "My Book");
+    EXPECT_EQ(c.saveRoot, h.folder.file("out"));
+    EXPECT_EQ(h.runner.started, 1);
+    EXPECT_EQ(h.shell.countCalls("-info"), 1u);
+}
+
+TEST_F(BuildDriver, OnlyOneBuildRunsAtATime) {
+    // The failure step is queued but not run yet: the build is still on.
+    h.shell.answer("-info", std::string("Error reading My.Novel.rtf"));
+    c.savePanelEndedWithName("Book.epub", h.folder.file("out"), 1);
+    ASSERT_TRUE(c.isBuilding());
+    EXPECT_FALSE(h.window.makeEnabled);
+    c.makeQuillary();
+    EXPECT_TRUE(h.window.savePanels.empty());
+    c.savePanelEndedWithName("Other.epub", h.folder.file("out"), 1);
+    EXPECT_EQ(c.saveName, "Book");
+    EXPECT_EQ(h.runner.started, 1);
+}
+
+TEST_F(BuildDriver, ManuscriptChosenDuringABuildWaitsForItsEnd) {
+    h.shell.answer("-info", std::string("Error reading My.Novel.rtf"));
+    c.savePanelEndedWithName("Book.epub", h.folder.file("out"), 1);
+    const std::string other = h.folder.write("other/Second.rtf", "{\\rtf1 y}");
+    EXPECT_TRUE(c.openFile(other));
+    EXPECT_EQ(c.theFile, h.folder.file("books/My.Novel.rtf"));  // the build still sees its own
+    h.queue.drain();  // the formatting error ends the build
+    EXPECT_FALSE(c.isBuilding());
+    EXPECT_EQ(c.theFile, other);
+    EXPECT_EQ(h.window.manuscriptLocation(), "Second.rtf");
+}
+
+TEST_F(BuildDriver, StatusLineAndProgressFollowTheStages) {
+    h.shell.answer("-info", std::string("  Type:  rich text"));
+    h.shell.answer("-convert", std::string("<html>\n<body>\n<p>x</p>\n</body>\n</html>\n"));
+    c.savePanelEndedWithName("Book.epub", h.folder.file("out"), 1);
+    EXPECT_FALSE(h.window.statusHidden);
+    EXPECT_FALSE(h.window.progressHidden);
+    EXPECT_TRUE(h.window.progressIndeterminate);
+    ASSERT_TRUE(h.queue.runOne());  // extractComplete
+    EXPECT_EQ(h.window.statusText, "ePubGenMsg");
+    EXPECT_FALSE(h.window.progressIndeterminate);
+    EXPECT_EQ(h.window.progressMax, static_cast<double>(c.lines.size()));
+}
+
+TEST_F(BuildDriver, EpubThatCouldNotBeWrittenEndsInTheMakeFailureAlert) {
+    c.theFile = h.folder.file("books/My.Novel.rtf");
+    c.epubPath.clear();
+    c.epubError = "disk full";
+    c.ePubComplete();
+    ASSERT_EQ(h.window.alerts.size(), 1u);
+    EXPECT_EQ(h.window.alerts[0].titleKey, "MakeFailTitle");
+    EXPECT_EQ(h.window.alerts[0].message, "ArchiveFailMsg");  // keys stand for texts here
+    EXPECT_TRUE(h.notifier.delivered.empty());
+}
+
+TEST_F(BuildDriver, ApplicationDirectoryIsMadeOnDemand) {
+    const auto folder = c.applicationDirectory();
+    ASSERT_TRUE(folder);
+    EXPECT_EQ(*folder, h.folder.dataHome() + "/Quillary");
+    EXPECT_TRUE(files::isDirectory(*folder));
+    c.locations.dataHome = h.folder.write("a-file", "x");  // cannot hold a folder
+    EXPECT_FALSE(c.applicationDirectory());
+}

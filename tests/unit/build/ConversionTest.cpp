@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include "build/Conversion.h"
+#include "platform/Files.h"
+#include "platform/PosixShell.h"
+#include "support/Harness.h"
+
+using namespace quillary;
+using namespace quillary::testing;
+
+TEST(ConversionVerdicts, MarkersDecideAndExitStatusDoesNot) {
+    EXPECT_EQ(judgeDocumentType(std::string("File: x\n  Type:  plain text\n")), ConversionVerdict::FormattingError);
+    EXPECT_EQ(judgeDocumentType(std::string("blah Error reading x")), ConversionVerdict::FormattingError);
+    EXPECT_EQ(judgeDocumentType(std::nullopt), ConversionVerdict::FormattingError);
+    EXPECT_EQ(judgeDocumentType(std::string("  Type:   plain text")), ConversionVerdict::Convert);  // three blanks
+    EXPECT_EQ(judgeDocumentType(std::string("  Type:  rich text")), ConversionVerdict::Convert);
+
+    EXPECT_EQ(judgeConversion(std::string("Error converting")), ConversionVerdict::Failed);
+    EXPECT_EQ(judgeConversion(std::string("/bin/sh: 1: x: not found")), ConversionVerdict::Failed);
+    EXPECT_EQ(judgeConversion(std::nullopt), ConversionVerdict::Failed);
+    EXPECT_EQ(judgeConversion(std::string(" Error at the start but one")), ConversionVerdict::Convert);
+    EXPECT_EQ(judgeConversion(std::string("Errors")), ConversionVerdict::Convert);
+    EXPECT_EQ(judgeConversion(std::string("")), ConversionVerdict::Convert);
+}
+
+TEST(ConversionLines, EveryLineEndSeparatesOnItsOwn) {
+    EXPECT_EQ(splitConvertedLines("a\r\nb"), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_EQ(splitConvertedLines("a\vb\fc\rd\n"), (std::vector<std::string>{"a", "b", "c", "d", ""}));
+    EXPECT_EQ(splitConvertedLines(""), (std::vector<std::string>{""}));
+}
+
+TEST(ConversionCommand, IsTheFamiliarTextForPlainPaths) {
+    EXPECT_EQ(converterCommand("textutil", "-info", "/Users/a/My Book.rtf"),
+              "\"textutil\" -info \"/Users/a/My Book.rtf\"");
+}
+
+namespace {
+struct Conversion : ::testing::Test {
+    Harness h{false};
+    VoveZedevir& c = h.c();
+    void SetUp() override { c.theFile = "/books/Notes.txt"; }
+};
+}  // namespace
+
+TEST_F(Conversion, PlainTextIsRefusedWithoutConvertingAndNamedInTheAlert) {
+    h.shell.answer("-info", std::string("File: Notes.txt\n  Type:  plain text\n"));
+    c.extractHTML();
+    h.queue.drain();
+    EXPECT_EQ(h.shell.countCalls("-convert"), 0u);
+    ASSERT_EQ(h.window.alerts.size(), 1u);
+    EXPECT_EQ(h.window.alerts[0].titleKey, "FormattingErrTitle");
+    EXPECT_TRUE(h.window.statusHidden);
+    EXPECT_EQ(h.window.statusText, "LoadingMsg");
+    EXPECT_TRUE(h.window.progressHidden);
+}
+
+TEST_F(Conversion, FormattingErrorNamesTheFileInTitleAndMessage) {
+    Harness english;  // the real English texts hold the "%@"
+    english.c().theFile = "/books/Notes.txt";
+    english.shell.answer("-info", std::string("Error reading /books/Notes.txt"));
+    english.c().extractHTML();
+    english.queue.drain();
+    ASSERT_EQ(english.window.alerts.size(), 1u);
+    EXPECT_NE(english.window.alerts[0].title.find("Notes.txt"), std::string::npos);
+    EXPECT_NE(english.window.alerts[0].message.find("Notes.txt"), std::string::npos);
+}
+
+TEST_F(Conversion, ConverterErrorsEndInTheMakeFailureAlert) {
+    for (const std::optional<std::string>& output :
+         {std::optional<std::string>("Error converting the file"), std::optional<std::string>("/bin/sh: nope"),
+          std::optional<std::string>()}) {
+        Harness fresh{false};
+        fresh.c().theFile = "/books/Novel.rtf";
+        fresh.shell.answer("-convert", output);
+        fresh.c().extractHTML();
+        fresh.queue.drain();
+        ASSERT_EQ(fresh.window.alerts.size(), 1u);
+        EXPECT_EQ(fresh.window.alerts[0].titleKey, "MakeFailTitle");
+        EXPECT_TRUE(fresh.c().lines.empty()) << "lines are kept from before a failure";
+    }
+}
+
+TEST_F(Conversion, ConvertedHtmlIsSplitIntoLines) {
+    h.shell.answer("-convert", std::string("<html>\r\n<body>\n</body>"));
+    c.extractHTML();
+    EXPECT_EQ(h.queue.pending(), 1u);  // extractComplete, queued
+    EXPECT_EQ(c.lines, (std::vector<std::string>{"<html>", "", "<body>", "</body>"}));
+}
+
+TEST(ConversionPaths, AnyPathReachesTheConverterWhole) {
+    Harness h{false};
+    PosixShell real;
+    h.shell.answerWith("", [&real](const FakeShell::Call& call) { return real.run(call.commandLine); });
+    // A converter that reports the argument it was given, byte for byte.
+    const std::string converter = h.folder.write("bin/conv $`\"\\.sh",
+        "#!/bin/sh\nif [ \"$1\" = -info ]; then echo '  Type:  rich text'; exit 0; fi\n"
+        "printf '<body>\\n%s\\n</body>' \"$5\"\n");
+    files::setPermissions(converter, 0755);
+    h.c().locations.textutilPath = converter;
+    const std::string awkward = h.folder.file("my \"odd\" $HOME `x` back\\slash\nline.rtf");
+    h.c().theFile = awkward;
+    h.c().extractHTML();
+    ASSERT_EQ(h.c().lines.size(), 4u) << (h.c().lines.empty() ? "" : h.c().lines[0]);
+    EXPECT_EQ(h.c().lines[1] + "\n" + h.c().lines[2], awkward);
+}
