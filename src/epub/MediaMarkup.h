@@ -1,0 +1,53 @@
+#pragma once
+// The markup and file names that the image, audio and video directives of a
+// manuscript line turn into, and the rules for the media files beside the
+// manuscript. Pure text: no build state, no files.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quillary::media {
+
+// A line holding ">video:" or ">audio:" (any case): the directive word must
+// open a paragraph or a styled run.
+bool isMediaLine(std::string_view line);
+// A line holding ">image:", ">fimage:", ">limage:" or ">rimage:" (any case).
+// A media line is never treated as an image line by the caller.
+bool isImageLine(std::string_view line);
+
+// The name with every blank (U+0020) removed; tabs and other white space stay.
+std::string blankFreeName(std::string_view name);
+// True when the name holds one of "&", "<", ">" or "?".
+bool hasForbiddenCharacter(std::string_view name);
+
+// "audio" for mp3, aac, m4a and m4b; "video" for every other extension.
+// `lowercaseExtension` must already be lowercased.
+std::string mediaKind(std::string_view lowercaseExtension);
+// True for the eight audio and video extensions, compared after lowercasing.
+bool isMediaExtension(std::string_view extension);
+// The registered media type of an audio or video extension (lowercased):
+// "audio/mpeg" for mp3, "video/quicktime" for mov, "video/3gpp" for 3gp ...
+std::string mediaType(std::string_view lowercaseExtension);
+
+struct MediaMarkup {
+    std::string markup;                // replaces the whole line
+    std::string mediaName;             // "base.ext" for the media list
+    std::optional<std::string> poster; // "base.png" for the images list (video only)
+};
+
+// The player for a media line. EPUB 3 gets an <audio>/<video> element; EPUB 2,
+// whose XHTML has neither, gets an <object> whose fallback is the poster for
+// video and the base name for audio.
+MediaMarkup mediaMarkup(std::string_view line, bool epub3);
+
+struct ImageMarkup {
+    std::string markup;     // replaces the whole line
+    std::string imageName;  // "base.png" or "base.jpg" for the images list
+};
+
+// The image for an image line: placement from the directive word, the
+// author's hyperlink on the file name kept around the image.
+ImageMarkup imageMarkup(std::string_view line);
+
+}  // namespace quillary::media
