@@ -145,8 +145,10 @@ std::size_t firstTextColon(std::string_view line) {
 }  // namespace
 
 bool isEmptyParagraph(std::string_view line) {
-    return text::contains(line, ">&nbsp;<") && !holdsLineEnd(line) && !holdsVisibleElement(line) &&
-           extractTagName(line).empty();
+    // The normaliser spells the no-break space as a numeric reference; both
+    // spellings stand for the same blank paragraph.
+    const bool holdsBlank = text::contains(line, ">&nbsp;<") || text::contains(line, ">&#160;<");
+    return holdsBlank && !holdsLineEnd(line) && !holdsVisibleElement(line) && extractTagName(line).empty();
 }
 
 bool isMarkLine(std::string_view line) {

@@ -69,7 +69,7 @@ private:
     bool onlyEmptyParagraph_ = false;
 };
 
-// A paragraph that shows nothing: it holds ">&nbsp;<", no line end, no text
+// A paragraph that shows nothing: it holds ">&nbsp;<" (or ">&#160;<"), no line end, no text
 // once tags and no-break spaces are gone, and no image or other element that
 // shows something without text.
 bool isEmptyParagraph(std::string_view line);

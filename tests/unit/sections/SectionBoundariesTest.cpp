@@ -58,6 +58,8 @@ TEST(SectionTracker, CountsOnlyWrittenSections) {
 TEST(EmptyParagraph, OnlyAParagraphThatShowsNothing) {
     EXPECT_TRUE(isEmptyParagraph("<p class=\"p3\">&nbsp;</p>"));
     EXPECT_TRUE(isEmptyParagraph("<p><span>&nbsp;</span></p>"));
+    EXPECT_TRUE(isEmptyParagraph("<p class=\"p1\">&#160;</p>"));
+    EXPECT_FALSE(isEmptyParagraph("<p class=\"p1\"><br /></p>"));
     EXPECT_FALSE(isEmptyParagraph("<p>&nbsp;Text</p>"));
     EXPECT_FALSE(isEmptyParagraph("<p><b>&nbsp;</b>Text</p>"));
     EXPECT_FALSE(isEmptyParagraph("<p><img src=\"a.png\"/><b>&nbsp;</b></p>"));
