@@ -1,9 +1,61 @@
-// TEMPORARY STUBS: replaced by the real implementation of this area.
+#include "app/ProblemReport.h"
+#include "build/Text.h"
 #include "build/VoveZedevir.h"
+#include "epub/BuildFolder.h"
 
 namespace quillary {
 
+std::string joinedList(const std::vector<std::string>& entries) {
+    std::string joined;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (i > 0) joined += ", ";
+        joined += entries[i];
+    }
+    return joined;
+}
+
+std::optional<ProblemAlert> firstProblem(const VoveZedevir& build) {
+    // Only the first problem is reported: the author fixes one kind of
+    // problem at a time, and the ones that stop media from showing come first.
+    if (build.invalidMediaFilenames) return ProblemAlert{"badFilenameTitle", "badFilenameMsg", {}};
+    if (!build.missingFiles.empty())
+        return ProblemAlert{"missingFilesTitle", "missingFilesMsg", {joinedList(build.missingFiles)}};
+    if (build.noEnd) return ProblemAlert{"noEndTitle", "noEndsMsg", {}};
+    if (build.duplicateMarks) return ProblemAlert{"dupeMarksTitle", "dupeMarksMsg", {}};
+    if (!build.badLinks.empty())
+        return ProblemAlert{"badLinksTitle", "badLinksMsg", {joinedList(build.badLinks)}};
+    if (!build.missingMarks.empty())
+        return ProblemAlert{"missingMarksTitle", "missingMarksMsg", {joinedList(build.missingMarks)}};
+    if (build.badFormatting) return ProblemAlert{"negMarginsTitle", "negMarginsMsg", {}};
+    return std::nullopt;
+}
+
 void VoveZedevir::booksComplete() {
+    // Fixed texts: the notification is the application speaking, not a
+    // translated message.
+    ports.notifier.deliver("A Quillary is Made",
+                           text::format("Your book \"%@\" is ready for review.", {saveName}));
+    package::removeBuildFolder(tempDirectoryPath);
+
+    ports.window.setStatusHidden(true);
+    ports.window.setStatusText(localized("LoadingMsg"));
+    ports.window.setProgressHidden(true);
+
+    const std::string book = saveRoot + "/" + saveName;
+    if (ports.preferences.integerForKey(prefs::kReviewPub) != 0) ports.workspace.openFile(book + ".epub");
+    if (ports.preferences.integerForKey(prefs::kReviewKindle) != 0) {
+        // No viewer installed: nothing to open with, and nothing to say;
+        // the Kindle checks warn about that when the option is chosen.
+        if (const auto viewer = kindleViewer()) ports.workspace.openFileWithApplication(book + ".mobi", *viewer);
+    }
+    if (ports.preferences.integerForKey(prefs::kShowInFinder) != 0) ports.workspace.openFile(saveRoot + "/");
+
+    problemAlert.reset();
+    if (const auto problem = firstProblem(*this)) {
+        showSimpleAlert(problem->titleKey, problem->messageKey, {}, problem->messageArguments);
+        problemAlert = alertsShown.back();
+    }
+    endBuild();
 }
 
 }  // namespace quillary

@@ -1,16 +1,112 @@
-// TEMPORARY STUBS: replaced by the real implementation of this area.
+// The frame of the EPUB build: the package tree and its filled-in templates
+// before the passes, the contents page, NCX, package document and archive
+// after them.
+#include <optional>
+
+#include "build/Text.h"
 #include "build/VoveZedevir.h"
+#include "epub/Archive.h"
+#include "epub/BuildFolder.h"
+#include "epub/PackageDocuments.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
 
 namespace quillary {
 
+namespace {
+
+std::string readTemplate(const Resources& resources, const std::string& pattern, bool epub3) {
+    return files::readFile(resources.path(Resources::versioned(pattern, epub3))).value_or("");
+}
+
+std::string bookInfoAt(const std::vector<std::string>& bookInfo, std::size_t index) {
+    return index < bookInfo.size() ? bookInfo[index] : std::string();
+}
+
+// The cover's extension as the manuscript's folder offers it: the first
+// regular file, in listing order, with the extension "png" or "jpg" (exact)
+// whose name begins with "cover." in any case.
+std::optional<std::string> coverExtensionIn(const std::string& folder) {
+    for (const std::string& name : files::listFolder(folder)) {
+        const std::string extension = paths::extension(name);
+        if (extension != "png" && extension != "jpg") continue;
+        const std::string lower = text::lowercaseAscii(name);
+        if (!text::startsWith(lower, "cover.")) continue;
+        if (files::isDirectory(paths::join(folder, name))) continue;
+        return text::endsWith(lower, "jpg") ? "jpg" : "png";
+    }
+    return std::nullopt;
+}
+
+// An archive named after the ISBN is an earlier build's; a name that would
+// reach outside the destination folder, or that is the book's own archive
+// (replaced atomically later), is not touched.
+void removeArchiveNamedByIsbn(const std::string& saveRoot, const std::string& saveName,
+                              const std::string& isbn) {
+    if (isbn.empty() || isbn == saveName || isbn == "." || isbn == ".." || text::contains(isbn, "/")) return;
+    files::removeAll(paths::join(saveRoot, isbn + ".epub"));
+}
+
+}  // namespace
+
+std::string VoveZedevir::coverImageTypeIn(const std::string& /*imagesFolder: the cover lives in root*/) {
+    if (const auto extension = coverExtensionIn(root)) return *extension;
+    missingFiles.push_back("cover.jpg");
+    return "png";
+}
+
 void VoveZedevir::setUpPackage(EpubRun& run) {
-}
+    const bool isEpub3 = epub3();
+    badLinks.clear();
+    missingFiles.clear();
+    missingMarks.clear();
+    run.images.clear();
+    run.media.clear();
+    run.contentsTitle = localized("ContentsTitle");
+    run.endnotesTitle = localized("EndnotesTitle");
+    navmap.clear();
+    spine.clear();
+    manifest.clear();
+    guide = isEpub3 ? package::landmarksHeader() : std::string();
+    navPoint = 1;
 
-void VoveZedevir::finishPackage(EpubRun& run) {
-}
+    // The author's own "epub" folder in the destination is never touched.
+    removeArchiveNamedByIsbn(saveRoot, saveName, bookInfoAt(bookInfo, 5));
 
-std::string VoveZedevir::coverImageTypeIn(const std::string& imagesFolder) {
-    return {};
+    // A build that never reached its completion report left its folder behind.
+    if (!tempDirectoryPath.empty()) package::removeBuildFolder(tempDirectoryPath);
+    tempDirectoryPath = package::makeBuildFolder(locations.tempParent).value_or("");
+    if (tempDirectoryPath.empty()) {
+        epubError = "no private temporary folder could be made";
+        return;
+    }
+    const std::string oebps = tempDirectoryPath + "/OEBPS";
+    for (const char* folder : {"/META-INF", "/OEBPS", "/OEBPS/images", "/OEBPS/media"})
+        files::makeFolders(tempDirectoryPath + folder);
+    files::copyFile(locations.resources.path("mimetype"), tempDirectoryPath + "/mimetype");
+    files::copyFile(locations.resources.path("container.xml"), tempDirectoryPath + "/META-INF/container.xml");
+
+    run.coverExtension = coverImageTypeIn(oebps + "/images/");
+    run.images.push_back("cover." + run.coverExtension);
+
+    package::BookFacts facts;
+    facts.title = bookInfoAt(bookInfo, 0);
+    facts.author = bookInfoAt(bookInfo, 1);
+    facts.publisher = bookInfoAt(bookInfo, 2);
+    facts.copyright = bookInfoAt(bookInfo, 3);
+    facts.date = bookInfoAt(bookInfo, 4);
+    facts.isbn = bookInfoAt(bookInfo, 5);
+    facts.genre = bookInfoAt(bookInfo, 6);
+    facts.language = package::languageCode(bookInfoAt(bookInfo, 7));
+    facts.coverName = localized("CoverTitle");
+    facts.coverExtension = run.coverExtension;
+    facts.hasCover = coverExtensionIn(root).has_value();
+
+    files::writeFileAtomically(oebps + "/cover.xhtml",
+                               package::coverPage(readTemplate(locations.resources, "cover-%d.html", isEpub3), facts));
+    run.ncxTemplate = package::ncxTemplate(readTemplate(locations.resources, "toc-%d.ncx", isEpub3), facts);
+    run.opfTemplate = package::packageTemplate(readTemplate(locations.resources, "content-%d.opf", isEpub3), facts);
+    files::writeFileAtomically(oebps + "/stylesheet.css", styleText);
 }
 
 }  // namespace quillary

@@ -1,0 +1,26 @@
+#pragma once
+// The one problem alert a finished build shows: which problem, and how its
+// list reads.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillary {
+
+class VoveZedevir;
+
+struct ProblemAlert {
+    std::string titleKey;
+    std::string messageKey;
+    std::vector<std::string> messageArguments;  // the joined list, for list problems
+};
+
+// "a.jpg, b.png, c.gif"; one entry stands alone; an empty list gives "".
+std::string joinedList(const std::vector<std::string>& entries);
+
+// The first problem of the build's flags, in the order the author is told
+// about them; nullopt when the build found none.
+std::optional<ProblemAlert> firstProblem(const VoveZedevir& build);
+
+}  // namespace quillary

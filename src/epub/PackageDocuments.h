@@ -1,0 +1,72 @@
+#pragma once
+// The package's own documents as text: the cover page, the NCX, the package
+// document, the contents page and the landmarks. Pure functions of what they
+// are given, so every rule is tested without a build.
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace quillary::package {
+
+inline constexpr const char* kOpsNamespace = "http://www.idpf.org/2007/ops";
+
+// The language code for the book information's language index ("9" ->
+// "he"); an index that is not a number from 0 to 19 gives "en".
+std::string languageCode(const std::string& index);
+// "2024-05-17" -> "2024-05-17T08:00:00Z".
+std::string packageDate(const std::string& date);
+// The media subtype of the cover image: "png" for "png", else "jpeg".
+std::string coverType(const std::string& extension);
+
+// Replaces every occurrence of each key by its value in one left-to-right
+// pass: inserted values are never searched again, so an author's title that
+// happens to hold "$isbn" stays as typed. At a position where several keys
+// match, the first listed wins.
+std::string fillPlaceholders(std::string_view text,
+                             const std::vector<std::pair<std::string, std::string>>& values);
+
+// Everything the set-up fills into the templates.
+struct BookFacts {
+    std::string title;
+    std::string author;
+    std::string publisher;
+    std::string copyright;
+    std::string date;       // "yyyy-MM-dd"
+    std::string isbn;
+    std::string genre;
+    std::string language;   // the code, "en"
+    std::string coverName;  // the localised "CoverTitle"
+    std::string coverExtension;  // "png" or "jpg"
+    bool hasCover = true;   // false: the manuscript's folder holds no cover image
+};
+
+// The cover page: the title without double quotes (it also stands in an
+// attribute). Without a cover image the picture gives way to the title.
+std::string coverPage(std::string_view coverTemplate, const BookFacts& facts);
+// The NCX with everything but "$navmap\n" filled in.
+std::string ncxTemplate(std::string_view ncx, const BookFacts& facts);
+// The package document with everything but "$spine\n", "$manifest\n" and
+// "$guide\n" filled in; metadata elements left empty by the author are
+// dropped, and so are the cover image's lines when there is no cover.
+std::string packageTemplate(std::string_view opf, const BookFacts& facts);
+
+std::string finishedNcx(std::string_view ncxTemplate, const std::string& navmap);
+// The EPUB 3 template has no "$guide\n": the guide is then left out.
+std::string finishedPackage(std::string_view opfTemplate, const std::string& spine,
+                            const std::string& manifest, const std::string& guide, bool epub3);
+
+// ---- Contents page, landmarks and guide --------------------------------------
+std::string landmarksHeader();
+std::string landmarksClose(bool contentsPlaced, const std::string& contentsTitle);
+// `landmarks` is the whole, closed list.
+std::string epub3ContentsPage(const std::string& contentsTitle, const std::string& contentsList,
+                              const std::string& landmarks);
+std::string epub2ContentsPage(const std::string& contentsTitle, const std::string& contentsList);
+std::string contentsGuideLine();
+std::string contentsManifestLine(bool epub3);
+// The start-of-reading entry of a right-to-left book.
+std::string rightToLeftStartEntry(bool epub3, int section, const std::string& name);
+
+}  // namespace quillary::package

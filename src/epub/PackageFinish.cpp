@@ -1,0 +1,113 @@
+// After the passes: the start entry of a right-to-left book, the contents
+// page, the NCX, the package document, the archive, and the Kindle variant.
+#include <charconv>
+#include <optional>
+
+#include "build/Text.h"
+#include "build/VoveZedevir.h"
+#include "epub/Archive.h"
+#include "epub/PackageDocuments.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+
+namespace quillary {
+
+namespace {
+
+struct StartEntry {
+    int section = 0;
+    std::string name;
+};
+
+std::optional<int> sectionOf(const std::string& fileName) {
+    constexpr std::string_view prefix = "section", suffix = ".xhtml";
+    if (!text::startsWith(fileName, prefix) || !text::endsWith(fileName, suffix)) return std::nullopt;
+    const std::string_view digits(fileName.data() + prefix.size(),
+                                  fileName.size() - prefix.size() - suffix.size());
+    int number = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
+    return number;
+}
+
+// When the counter has moved past the last section, no file of its number
+// exists, so the entry cannot name it. A right-to-left book's first bookmark
+// heads its first chapter, with only front matter before it: the entry names
+// the section of that mark, as a "srh:" heading there would have done. With
+// no mark on a written section, reading starts at the first section.
+std::optional<StartEntry> rightToLeftStart(const EpubRun& run, int sectionsWritten,
+                                           const std::string& fallbackName) {
+    if (sectionsWritten < 1) return std::nullopt;
+    std::optional<StartEntry> first;
+    for (const auto& [name, file] : run.marks) {
+        const auto section = sectionOf(file);
+        if (!section || *section < 1 || *section > sectionsWritten) continue;
+        if (!first || *section < first->section) first = StartEntry{*section, name};
+    }
+    if (first) return first;
+    return StartEntry{1, run.pendingName.empty() ? fallbackName : run.pendingName};
+}
+
+}  // namespace
+
+void VoveZedevir::finishPackage(EpubRun& run) {
+    if (tempDirectoryPath.empty()) return;  // set-up failed; epubError says why
+    const bool isEpub3 = epub3();
+    const std::string oebps = tempDirectoryPath + "/OEBPS";
+    const std::string title = bookInfo.empty() ? std::string() : bookInfo[0];
+    const int sectionsWritten = sectionNumber - 1;
+
+    if (run.rightToLeftMarksSeen && !run.startPlaced) {
+        if (const auto start = rightToLeftStart(run, sectionsWritten, title.empty() ? run.contentsTitle : title))
+            guide += package::rightToLeftStartEntry(isEpub3, start->section, start->name);
+    }
+
+    // Navigation documents may not be empty: a book without a single named
+    // heading still gets one entry, for its first page.
+    const std::string firstPage = sectionsWritten > 0 ? "section1.xhtml" : "cover.xhtml";
+    const std::string firstLabel = title.empty() ? run.contentsTitle : title;
+    if (isEpub3 && run.contentsList.empty())
+        run.contentsList = text::format("<li><a href=\"%@\">%@</a></li>\n", {firstPage, firstLabel});
+    if (!isEpub3 && navmap.empty())
+        navmap = text::format("    <navPoint id=\"navpoint-%d\" playOrder=\"%d\">\n      <navLabel>\n"
+                              "        <text>%@</text>\n      </navLabel>\n      <content src=\"%@\"/>\n"
+                              "    </navPoint>\n",
+                              {std::to_string(navPoint), std::to_string(navPoint), firstLabel, firstPage});
+
+    auto writeContentsPage = [&](const std::string& page) {
+        files::writeFileAtomically(oebps + "/toc.xhtml",
+                                   package::fillPlaceholders(newSection(), {{"$content\n", page}}));
+    };
+    if (run.contentsPlaced || isEpub3) {
+        std::string page;
+        if (isEpub3) {
+            guide += package::landmarksClose(run.contentsPlaced, run.contentsTitle);
+            page = package::epub3ContentsPage(run.contentsTitle, run.contentsList, guide);
+        } else {
+            page = package::epub2ContentsPage(run.contentsTitle, run.contentsList);
+            guide += package::contentsGuideLine();
+        }
+        writeContentsPage(page);
+        manifest += package::contentsManifestLine(isEpub3);
+    }
+    if (!isEpub3) files::writeFileAtomically(oebps + "/toc.ncx", package::finishedNcx(run.ncxTemplate, navmap));
+    files::writeFileAtomically(oebps + "/content.opf",
+                               package::finishedPackage(run.opfTemplate, spine, manifest, guide, isEpub3));
+
+    const std::string destination = paths::join(saveRoot, saveName + ".epub");
+    const archive::Result written = archive::writePackage(tempDirectoryPath, destination);
+    epubPath = written.ok ? destination : std::string();
+    epubError = written.error;
+
+    // The Kindle book always needs a contents page, even when the EPUB has
+    // none; the EPUB is already made and does not change.
+    if (!isEpub3 && !run.contentsPlaced) {
+        guide += package::contentsGuideLine();
+        manifest += package::contentsManifestLine(false);
+        files::writeFileAtomically(oebps + "/content.opf",
+                                   package::finishedPackage(run.opfTemplate, spine, manifest, guide, false));
+        writeContentsPage(package::epub2ContentsPage(run.contentsTitle, run.contentsList));
+    }
+}
+
+}  // namespace quillary

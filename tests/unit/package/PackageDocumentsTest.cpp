@@ -1,0 +1,170 @@
+#include "epub/PackageDocuments.h"
+
+#include <gtest/gtest.h>
+
+#include "build/Text.h"
+#include "platform/Files.h"
+#include "support/TestFolder.h"
+
+namespace quillary::package {
+namespace {
+
+std::string shipped(const std::string& name) {
+    return files::readFile(testing::suiteSetting("QUILLARY_RESOURCES") + "/" + name).value_or("");
+}
+
+BookFacts facts() {
+    BookFacts f;
+    f.title = "The \"Long\" Way";
+    f.author = "Ann Author";
+    f.publisher = "Small Press";
+    f.copyright = "Copyright 2024 Ann Author";
+    f.date = "2024-05-17";
+    f.isbn = "9781234567897";
+    f.genre = "Fiction";
+    f.language = "he";
+    f.coverName = "Cover";
+    f.coverExtension = "jpg";
+    return f;
+}
+
+std::size_t count(const std::string& text, const std::string& needle) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) ++n;
+    return n;
+}
+
+TEST(LanguageCode, FollowsTheTableAndFallsBackToEnglish) {
+    EXPECT_EQ(languageCode("0"), "en");
+    EXPECT_EQ(languageCode("9"), "he");
+    EXPECT_EQ(languageCode("19"), "tr");
+    EXPECT_EQ(languageCode("20"), "en");
+    EXPECT_EQ(languageCode(""), "en");
+    EXPECT_EQ(languageCode("-1"), "en");
+    EXPECT_EQ(languageCode("1x"), "en");
+    EXPECT_EQ(languageCode("100"), "en");
+}
+
+TEST(CoverFacts, DateGetsMorningUtcAndTheTypeNamesJpegForJpg) {
+    EXPECT_EQ(packageDate("2024-05-17"), "2024-05-17T08:00:00Z");
+    EXPECT_EQ(coverType("png"), "png");
+    EXPECT_EQ(coverType("jpg"), "jpeg");
+}
+
+TEST(FillPlaceholders, ReplacesEveryOccurrenceButNeverInsideInsertedText) {
+    EXPECT_EQ(fillPlaceholders("$a-$b-$a$", {{"$a", "x$b"}, {"$b", "y"}}), "x$b-y-x$b$");
+    EXPECT_EQ(fillPlaceholders("$book_name $books", {{"$book_name", "T"}}), "T $books");
+    EXPECT_EQ(fillPlaceholders("", {{"$a", "x"}}), "");
+    EXPECT_EQ(fillPlaceholders("$content\nX $content", {{"$content\n", "C\n"}}), "C\nX $content");
+}
+
+TEST(CoverPage, TitleLosesItsDoubleQuotesAndTheImageHasTheCoversExtension) {
+    const std::string page = coverPage(shipped("cover-2.html"), facts());
+    EXPECT_TRUE(text::contains(page, "The Long Way"));
+    EXPECT_FALSE(text::contains(page, "\"Long\""));
+    EXPECT_TRUE(text::contains(page, "src=\"images/cover.jpg\""));
+    EXPECT_TRUE(text::contains(page, "xml:lang=\"he\""));
+    EXPECT_FALSE(text::contains(page, "$"));
+}
+
+TEST(CoverPage, WithoutACoverImageTheTitleStandsInItsPlace) {
+    BookFacts f = facts();
+    f.hasCover = false;
+    f.coverExtension = "png";
+    for (const char* name : {"cover-2.html", "cover-3.html"}) {
+        const std::string page = coverPage(shipped(name), f);
+        EXPECT_FALSE(text::contains(page, "<img")) << name;
+        EXPECT_TRUE(text::contains(page, "<h1 class=\"cover\">The Long Way</h1>")) << name;
+    }
+}
+
+TEST(PackageTemplate, FillsTheBookAndKeepsTheFinishPlaceholders) {
+    for (const char* name : {"content-2.opf", "content-3.opf"}) {
+        const std::string opf = packageTemplate(shipped(name), facts());
+        SCOPED_TRACE(name);
+        EXPECT_TRUE(text::contains(opf, "<dc:title>The \"Long\" Way</dc:title>"));
+        EXPECT_TRUE(text::contains(opf, ">2024-05-17T08:00:00Z<"));
+        EXPECT_TRUE(text::contains(opf, "<dc:language>he</dc:language>"));
+        EXPECT_TRUE(text::contains(opf, ">9781234567897</dc:identifier>"));
+        EXPECT_TRUE(text::contains(opf, "href=\"images/cover.jpg\" media-type=\"image/jpeg\""));
+        EXPECT_TRUE(text::contains(opf, "\n$spine\n"));
+        EXPECT_TRUE(text::contains(opf, "\n$manifest\n"));
+        EXPECT_EQ(count(opf, "$"), text::contains(name, "2") ? 3u : 2u);
+    }
+}
+
+TEST(PackageTemplate, CoverLinesAreTheOnesAKindleVariantCanDrop) {
+    for (const char* name : {"content-2.opf", "content-3.opf"}) {
+        const std::string opf = packageTemplate(shipped(name), facts());
+        SCOPED_TRACE(name);
+        EXPECT_TRUE(text::contains(opf, "\n    <itemref idref=\"cover\"/>\n"));
+        for (const std::string& line : text::split(opf, "\n")) {
+            if (!text::contains(line, "cover.xhtml")) continue;
+            // Such a line is dropped whole: it must be one whole element.
+            const std::string trimmed = text::trimBlanksAndTabs(line);
+            EXPECT_TRUE(text::startsWith(trimmed, "<") && text::endsWith(trimmed, "/>")) << line;
+        }
+    }
+}
+
+TEST(PackageTemplate, EmptyOptionalMetadataAndAMissingCoverLeaveNoTrace) {
+    BookFacts f = facts();
+    f.publisher.clear();
+    f.genre.clear();
+    f.hasCover = false;
+    f.coverExtension = "png";
+    const std::string opf = packageTemplate(shipped("content-3.opf"), f);
+    EXPECT_FALSE(text::contains(opf, "dc:publisher"));
+    EXPECT_FALSE(text::contains(opf, "dc:subject"));
+    EXPECT_TRUE(text::contains(opf, "<dc:creator>Ann Author</dc:creator>"));
+    EXPECT_FALSE(text::contains(opf, "cover-image"));
+    EXPECT_FALSE(text::contains(opf, "images/cover"));
+    EXPECT_TRUE(text::contains(opf, "<itemref idref=\"cover\"/>"));
+}
+
+TEST(Ncx, NamesTheBookAndTakesTheNavMapLast) {
+    const std::string ncx = ncxTemplate(shipped("toc-2.ncx"), facts());
+    EXPECT_TRUE(text::contains(ncx, "<text>The \"Long\" Way</text>"));
+    EXPECT_TRUE(text::contains(ncx, "content=\"9781234567897\""));
+    // The Kindle variant has no cover page: nothing may point at it.
+    EXPECT_FALSE(text::contains(ncx, "cover.xhtml"));
+    const std::string done = finishedNcx(ncx, "    <navPoint/>\n");
+    EXPECT_TRUE(text::contains(done, "<navMap>\n    <navPoint/>\n  </navMap>"));
+}
+
+TEST(FinishedPackage, PutsSpineManifestAndGuideInTheirPlaces) {
+    const std::string opf = packageTemplate(shipped("content-2.opf"), facts());
+    const std::string done = finishedPackage(opf, "    <itemref idref=\"section1\"/>\n",
+                                             "    <item id=\"section1\"/>\n", "    <reference/>\n", false);
+    EXPECT_FALSE(text::contains(done, "$"));
+    EXPECT_LT(done.find("<item id=\"section1\"/>"), done.find("</manifest>"));
+    EXPECT_LT(done.find("idref=\"cover\""), done.find("idref=\"section1\""));
+    EXPECT_LT(done.find("<reference/>"), done.find("</guide>"));
+    EXPECT_LT(done.find("type=\"cover\""), done.find("<reference/>"));
+}
+
+TEST(ContentsPage, Epub3HoldsTheListThenTheLandmarks) {
+    const std::string landmarks = landmarksHeader() + landmarksClose(true, "Inhalt");
+    EXPECT_TRUE(text::endsWith(landmarks,
+                               "<li><a epub:type=\"toc\" href=\"toc.xhtml\">Inhalt</a></li>\n</ol>\n</nav>\n"));
+    EXPECT_EQ(landmarksClose(false, "Inhalt"), "</ol>\n</nav>\n");
+    const std::string page = epub3ContentsPage("Inhalt", "<li>one</li>\n", landmarks);
+    EXPECT_TRUE(text::startsWith(page, "<p epub:type=\"frontmatter toc\">\n<b>Inhalt</b>\n"));
+    EXPECT_TRUE(text::contains(page, "<nav xmlns:epub=\"http://www.idpf.org/2007/ops\" epub:type=\"toc\" "
+                                     "id=\"toc\">\n<ol>\n<li>one</li>\n\n</ol>\n</nav>\n<nav"));
+    EXPECT_TRUE(text::endsWith(page, landmarks));
+}
+
+TEST(ContentsPage, Epub2AndTheEntriesOfTheContentsPage) {
+    EXPECT_EQ(epub2ContentsPage("Contents", "<p>x</p>\n"),
+              "<p class=\"tc\"><span class=\"sz\"><b>Contents</b><br /><br /></span></p>\n<p>x</p>\n");
+    EXPECT_TRUE(text::contains(contentsManifestLine(true), "properties=\"nav\""));
+    EXPECT_FALSE(text::contains(contentsManifestLine(false), "properties"));
+    EXPECT_EQ(rightToLeftStartEntry(false, 2, "x"),
+              "    <reference href=\"section2.xhtml\" type=\"other.reader-start-page\" title=\"Start Book\"/>\n");
+    EXPECT_EQ(rightToLeftStartEntry(true, 3, "Name"),
+              "<li><a epub:type=\"bodymatter\" href=\"section3.xhtml\">Name</a></li>\n");
+}
+
+}  // namespace
+}  // namespace quillary::package
