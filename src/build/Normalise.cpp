@@ -1,7 +1,9 @@
 #include "build/Normalise.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 
 #include "build/Text.h"
@@ -21,6 +23,19 @@ void appendReference(std::string& out, char32_t codePoint) {
     out += "&#";
     out.append(digits, end);
     out += ';';
+}
+
+// Eight bytes at a time while none has its high bit set.
+std::size_t endOfAsciiRun(std::string_view text, std::size_t pos) {
+    constexpr std::uint64_t highBits = 0x8080808080808080ULL;
+    while (pos + 8 <= text.size()) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + pos, sizeof word);
+        if (word & highBits) break;
+        pos += 8;
+    }
+    while (pos < text.size() && static_cast<unsigned char>(text[pos]) < 0x80) ++pos;
+    return pos;
 }
 
 bool inRange(unsigned char c, unsigned char low, unsigned char high) {
@@ -65,41 +80,63 @@ std::optional<char32_t> decodeSequence(std::string_view text, std::size_t& pos) 
     return value;
 }
 
-constexpr std::string_view kEmDash = "\xE2\x80\x94";
-constexpr std::string_view kEnDash = "\xE2\x80\x93";
 constexpr std::string_view kHorizontalBar = "\xE2\x80\x95";
 constexpr std::string_view kSixNoBreakSpaces = "&#160;&#160;&#160;&#160;&#160;&#160;";
 
-// The order matters: four hyphens before three before two, so that runs of
-// hyphens come out as the longest dashes they can make.
-void replaceDashes(std::string& text) {
-    text::replaceAll(text, kEmDash, "&#8212;");
-    text::replaceAll(text, "----", "&#8212;");
-    text::replaceAll(text, "---", "&#8212;");
-    text::replaceAll(text, kEnDash, "&#8211;");
-    text::replaceAll(text, kHorizontalBar, "&#8211;");
-    text::replaceAll(text, "--", "&#8211;");
-}
+struct Replacement {
+    std::string_view from;
+    std::string_view to;
+};
 
-void replaceMetadataBreaks(std::string& text) {
-    text::replaceAll(text, "\t", " ");
-    text::replaceAll(text, "\\t", " ");
-    text::replaceAll(text, "<br>", " ");
-}
-
-void replaceManuscriptBreaks(std::string& text) {
-    text::replaceAll(text, "<span class=\"Apple-tab-span\">\t</span>", kSixNoBreakSpaces);
-    text::replaceAll(text, "<span class=\"Apple-tab-span\">\\t</span>", kSixNoBreakSpaces);
-    text::replaceAll(text, "<br>", "<br />");
-}
-
+constexpr Replacement kManuscriptBreaks[] = {
+    {"<span class=\"Apple-tab-span\">\t</span>", kSixNoBreakSpaces},
+    {"<span class=\"Apple-tab-span\">\\t</span>", kSixNoBreakSpaces},
+    {"<br>", "<br />"},
+};
+constexpr Replacement kMetadataBreaks[] = {{"\t", " "}, {"\\t", " "}, {"<br>", " "}};
 // EPUB 3 drops the presentational table attributes of HTML 4.
-void replaceTableAttributes(std::string& text) {
-    text::replaceAll(text, "valign=\"middle\"", "style=\"vertical-align:middle\"");
-    text::replaceAll(text, "valign=\"top\"", "style=\"vertical-align:top\"");
-    text::replaceAll(text, "valign=\"bottom\"", "style=\"vertical-align:bottom\"");
-    text::replaceAll(text, "cellspacing=\"0\" cellpadding=\"0\"",
-                 "style=\"border-spacing: 0; padding: 0\"");
+constexpr Replacement kTableAttributes[] = {
+    {"valign=\"middle\"", "style=\"vertical-align:middle\""},
+    {"valign=\"top\"", "style=\"vertical-align:top\""},
+    {"valign=\"bottom\"", "style=\"vertical-align:bottom\""},
+    {"cellspacing=\"0\" cellpadding=\"0\"", "style=\"border-spacing: 0; padding: 0\""},
+};
+
+template <std::size_t N>
+bool replaceAt(const Replacement (&rules)[N], std::string_view text, std::size_t& pos,
+               std::string& out) {
+    for (const Replacement& rule : rules) {
+        if (text.compare(pos, rule.from.size(), rule.from) != 0) continue;
+        out.append(rule.to);
+        pos += rule.from.size();
+        return true;
+    }
+    return false;
+}
+
+// Fours first, then a three or a two: the longest dashes a run can make.
+void appendHyphenRun(std::string& out, std::size_t hyphens) {
+    for (; hyphens >= 4; hyphens -= 4) out.append("&#8212;");
+    if (hyphens == 3) out.append("&#8212;");
+    else if (hyphens == 2) out.append("&#8211;");
+    else if (hyphens == 1) out.push_back('-');
+}
+
+// Whether some rule of the setting may begin at `pos`. Looking at the byte
+// behind keeps the copy loop going through the "c" of every "class" and
+// the single hyphens of markup.
+bool mayStartRule(std::string_view text, std::size_t pos, bool forBookInfo, bool epub3) {
+    const auto byte = static_cast<unsigned char>(text[pos]);
+    const char next = pos + 1 < text.size() ? text[pos + 1] : '\0';
+    switch (byte) {
+    case '-': return next == '-';
+    case '<': return next == 'b' || (!forBookInfo && next == 's');
+    case '\t': return forBookInfo;
+    case '\\': return forBookInfo && next == 't';
+    case 'v': return epub3 && next == 'a';
+    case 'c': return epub3 && next == 'e';
+    default: return byte >= 0x80;
+    }
 }
 
 constexpr std::string_view kFieldWord = "HYPERLINK";
@@ -150,8 +187,7 @@ std::string EncodeForHTML(std::string_view text) {
     std::size_t pos = 0;
     while (pos < text.size()) {
         // Copy the run of ASCII in one append: converted books are mostly ASCII.
-        std::size_t runEnd = pos;
-        while (runEnd < text.size() && static_cast<unsigned char>(text[runEnd]) < 0x80) ++runEnd;
+        const std::size_t runEnd = endOfAsciiRun(text, pos);
         out.append(text, pos, runEnd - pos);
         pos = runEnd;
         if (pos == text.size()) break;
@@ -170,12 +206,42 @@ std::size_t countString(std::string_view needle, std::string_view haystack) {
     return count;
 }
 
-std::string fixEncodings(std::string text, bool forBookInfo, bool epub3) {
-    replaceDashes(text);
-    if (forBookInfo) replaceMetadataBreaks(text);
-    else replaceManuscriptBreaks(text);
-    if (epub3) replaceTableAttributes(text);
-    return EncodeForHTML(text);
+// All rules in one pass. Applying them one after another over the whole
+// text gives the same result, because no rule's output can be matched by a
+// later rule, no two rules' texts can overlap, and every rule matches ASCII
+// only (but the horizontal bar), so encoding can follow at once.
+std::string fixEncodings(std::string_view text, bool forBookInfo, bool epub3) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t plain = pos;
+        while (plain < text.size() && !mayStartRule(text, plain, forBookInfo, epub3)) ++plain;
+        out.append(text, pos, plain - pos);
+        pos = plain;
+        if (pos == text.size()) break;
+
+        const auto byte = static_cast<unsigned char>(text[pos]);
+        if (byte == '-') {
+            const std::size_t runEnd = std::min(text.find_first_not_of('-', pos), text.size());
+            appendHyphenRun(out, runEnd - pos);
+            pos = runEnd;
+        } else if (byte >= 0x80) {
+            // Encoding alone writes the em and en dashes as "&#8212;" and
+            // "&#8211;"; only the horizontal bar is written as another dash.
+            if (text.compare(pos, kHorizontalBar.size(), kHorizontalBar) == 0) {
+                out.append("&#8211;");
+                pos += kHorizontalBar.size();
+            } else {
+                appendReference(out, decodeSequence(text, pos).value_or(kReplacementCharacter));
+            }
+        } else if (!(forBookInfo ? replaceAt(kMetadataBreaks, text, pos, out)
+                                 : replaceAt(kManuscriptBreaks, text, pos, out)) &&
+                   !(epub3 && replaceAt(kTableAttributes, text, pos, out))) {
+            out.push_back(text[pos++]);
+        }
+    }
+    return out;
 }
 
 std::string fixLinks(std::string_view line, std::vector<std::string>& badLinks) {

@@ -23,13 +23,15 @@ std::string EncodeForHTML(std::string_view text);
 // to right without overlap; 0 when either text is empty.
 std::size_t countString(std::string_view needle, std::string_view haystack);
 
-// Normalises a whole text: dashes and runs of hyphens (anywhere, markup
-// included), then tabs and line breaks, then (with `epub3`) the table
-// attributes EPUB 3 no longer allows, then EncodeForHTML.
+// Normalises a whole text, as if these rules ran one after another over it,
+// in one pass: runs of hyphens (anywhere, markup included) become dashes
+// (two: en dash; three or four: em dash; longer runs fours first), the
+// horizontal bar an en dash; then tabs and line breaks; then (with `epub3`)
+// the table attributes EPUB 3 no longer allows; then EncodeForHTML.
 // `forBookInfo`: a metadata entry, where tabs, "\t" and "<br>" become one
 // blank; otherwise the converted manuscript, where a tab span becomes six
-// no-break spaces and "<br>" becomes "<br />". Every rule is one linear pass.
-std::string fixEncodings(std::string text, bool forBookInfo, bool epub3);
+// no-break spaces and "<br>" becomes "<br />".
+std::string fixEncodings(std::string_view text, bool forBookInfo, bool epub3);
 
 // Turns every hyperlink field left in `line` as
 //   HYPERLINK "target" ...<span ...">link text</span>...

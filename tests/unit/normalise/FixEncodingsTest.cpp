@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "build/Normalise.h"
+#include "build/Text.h"
 #include "support/Harness.h"
 
 using namespace quillary;
@@ -10,7 +13,54 @@ std::string manuscript(const std::string& text, bool epub3 = false) {
     return fixEncodings(text, false, epub3);
 }
 std::string metadata(const std::string& text) { return fixEncodings(text, true, false); }
+
+// The rules applied one after another, each over the whole text: what the
+// single pass must always agree with.
+std::string ruleByRule(std::string text, bool forBookInfo, bool epub3) {
+    using text::replaceAll;
+    replaceAll(text, "\xE2\x80\x94", "&#8212;");
+    replaceAll(text, "----", "&#8212;");
+    replaceAll(text, "---", "&#8212;");
+    replaceAll(text, "\xE2\x80\x93", "&#8211;");
+    replaceAll(text, "\xE2\x80\x95", "&#8211;");
+    replaceAll(text, "--", "&#8211;");
+    if (forBookInfo) {
+        replaceAll(text, "\t", " ");
+        replaceAll(text, "\\t", " ");
+        replaceAll(text, "<br>", " ");
+    } else {
+        const std::string six = "&#160;&#160;&#160;&#160;&#160;&#160;";
+        replaceAll(text, "<span class=\"Apple-tab-span\">\t</span>", six);
+        replaceAll(text, "<span class=\"Apple-tab-span\">\\t</span>", six);
+        replaceAll(text, "<br>", "<br />");
+    }
+    if (epub3) {
+        replaceAll(text, "valign=\"middle\"", "style=\"vertical-align:middle\"");
+        replaceAll(text, "valign=\"top\"", "style=\"vertical-align:top\"");
+        replaceAll(text, "valign=\"bottom\"", "style=\"vertical-align:bottom\"");
+        replaceAll(text, "cellspacing=\"0\" cellpadding=\"0\"", "style=\"border-spacing: 0; padding: 0\"");
+    }
+    return EncodeForHTML(text);
+}
 }  // namespace
+
+TEST(FixEncodings, OnePassAgreesWithTheRulesAppliedInTurn) {
+    const std::vector<std::string> pieces = {
+        "-", "--", "\xE2\x80\x94", "\xE2\x80\x93", "\xE2\x80\x95", "\t", "\\", "t", "<br>", "<br",
+        "<span class=\"Apple-tab-span\">", "</span>", "valign=\"", "top\"", "middle\"", "bottom\"",
+        "cellspacing=\"0\"", " cellpadding=\"0\"", " ", "v", "c", "\xC3\xA9", "\xE2", "\x80",
+        "\xF0\x9F\x98\x80", "\xED\xA0\x80"};
+    std::mt19937 random(7);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        const int count = static_cast<int>(random() % 12);
+        for (int i = 0; i < count; ++i) text += pieces[random() % pieces.size()];
+        const bool forBookInfo = round % 2 == 0;
+        const bool epub3 = round % 3 == 0;
+        ASSERT_EQ(fixEncodings(text, forBookInfo, epub3), ruleByRule(text, forBookInfo, epub3))
+            << "input \"" << text << "\" bookInfo " << forBookInfo << " epub3 " << epub3;
+    }
+}
 
 TEST(FixEncodings, RunsOfHyphensBecomeTheLongestDashesTheyCanMake) {
     EXPECT_EQ(manuscript("a-b"), "a-b");
