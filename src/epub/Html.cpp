@@ -64,10 +64,28 @@ std::string extractTagName(std::string_view html) {
     return std::string(trimSpaces(kept));
 }
 
+bool holdsColonWord(std::string_view line, std::initializer_list<std::string_view> words) {
+    for (std::size_t colon = line.find(':'); colon != std::string_view::npos; colon = line.find(':', colon + 1)) {
+        for (std::string_view word : words) {
+            if (colon + 1 < word.size()) continue;
+            if (text::equalsIgnoringCase(line.substr(colon + 1 - word.size(), word.size()), word)) return true;
+        }
+    }
+    return false;
+}
+
+bool holdsEndnoteMark(std::string_view line) {
+    bool opening = false;
+    for (std::size_t amp = line.find('&'); amp != std::string_view::npos; amp = line.find('&', amp + 1)) {
+        if (!text::equalsIgnoringCase(line.substr(amp, 8), "&lt;&lt;")) continue;
+        if (text::equalsIgnoringCase(line.substr(amp + 8, 4), "&lt;")) return false;
+        opening = true;
+    }
+    return opening;
+}
+
 bool isDirectiveLine(std::string_view line) {
-    return text::containsIgnoringCase(line, "bookmark:") || text::containsIgnoringCase(line, "toc:") ||
-           text::containsIgnoringCase(line, "srh:") || text::containsIgnoringCase(line, "pnh:") ||
-           text::contains(line, "#######");
+    return holdsColonWord(line, {"bookmark:", "toc:", "srh:", "pnh:"}) || text::contains(line, "#######");
 }
 
 std::string wrapInSizeSpan(const std::string& line) {

@@ -3,6 +3,7 @@
 // marks pass, the sections pass and the image and endnote handling. They take
 // what they need as arguments and touch no build state.
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,15 @@ std::string extractTagName(std::string_view html);
 // True when the line holds one of the colon directives ("bookmark:", "toc:",
 // "srh:", "pnh:", any case) or a section break ("#######", exact).
 bool isDirectiveLine(std::string_view line);
+
+// True when a word ending in ":" from `words` (any case) stands in the line,
+// e.g. holdsColonWord(line, {">image:", ">fimage:"}). Found from the line's
+// colons, so a long line without colons costs one memchr.
+bool holdsColonWord(std::string_view line, std::initializer_list<std::string_view> words);
+
+// True when the line holds an endnote's opening "&lt;&lt;" (any case) and no
+// "&lt;&lt;&lt;" anywhere.
+bool holdsEndnoteMark(std::string_view line);
 
 // Puts the content of a one-line element into <span class="sz">: the text
 // up to and including the first ">" stays in front, the text from the last

@@ -113,8 +113,7 @@ bool holdsVisibleElement(std::string_view line) {
 }
 
 bool holdsColonDirective(std::string_view line) {
-    return text::containsIgnoringCase(line, "bookmark:") || text::containsIgnoringCase(line, "srh:") ||
-           text::containsIgnoringCase(line, "toc:") || text::containsIgnoringCase(line, "pnh:");
+    return holdsColonWord(line, {"bookmark:", "srh:", "toc:", "pnh:"});
 }
 
 // Where the directive word of a right-to-left heading starts. The exact
@@ -151,9 +150,7 @@ bool isEmptyParagraph(std::string_view line) {
     return holdsBlank && !holdsLineEnd(line) && !holdsVisibleElement(line) && extractTagName(line).empty();
 }
 
-bool isMarkLine(std::string_view line) {
-    return text::containsIgnoringCase(line, "bookmark:") || text::containsIgnoringCase(line, "srh:");
-}
+bool isMarkLine(std::string_view line) { return holdsColonWord(line, {"bookmark:", "srh:"}); }
 
 bool isPlainBreak(std::string_view line) {
     return text::contains(line, "#######") && !holdsColonDirective(line);

@@ -30,10 +30,6 @@ struct PassState {
     std::string startName;
 };
 
-bool holdsEndnoteMark(const std::string& line) {
-    return text::containsIgnoringCase(line, "&lt;&lt;") && !text::containsIgnoringCase(line, "&lt;&lt;&lt;");
-}
-
 void addEndnotesEntryAndDocument(VoveZedevir& c, EpubRun& run) {
     if (c.epub3()) {
         run.contentsList += text::format("<li id=\"navpoint-%d\"><a href=\"endnotes.xhtml\">%@</a></li>\n",
@@ -126,10 +122,9 @@ void addOrdinaryLine(VoveZedevir& c, EpubRun& run, PassState& state) {
     // rewriting, so both passes take the same section decisions.
     state.tracker.addText(c.line);
     c.line = c.fixLinks(c.line);
-    if (text::containsIgnoringCase(c.line, ">video:") || text::containsIgnoringCase(c.line, ">audio:")) {
+    if (holdsColonWord(c.line, {">video:", ">audio:"})) {
         c.mediaDirective(run);
-    } else if (text::containsIgnoringCase(c.line, ">image:") || text::containsIgnoringCase(c.line, ">fimage:") ||
-               text::containsIgnoringCase(c.line, ">limage:") || text::containsIgnoringCase(c.line, ">rimage:")) {
+    } else if (holdsColonWord(c.line, {">image:", ">fimage:", ">limage:", ">rimage:"})) {
         c.imageDirective(run);
     } else {
         if (c.noteNumber > 0 && holdsEndnoteMark(c.line)) c.processEndnotesForKindle(false);

@@ -47,3 +47,19 @@ TEST(WrapInSizeSpan, WrapsTheContentBetweenFirstTagAndLastClosingTag) {
     EXPECT_EQ(wrapInSizeSpan("<hr/>"), "<hr/>");
     EXPECT_EQ(wrapInSizeSpan("</p>"), "</p>");
 }
+
+TEST(HoldsColonWord, FindsWordsEndingAtAnyColonInAnyCase) {
+    EXPECT_TRUE(holdsColonWord("<p class=\"a\">IMAGE:x.png</p>", {">video:", ">image:"}));
+    EXPECT_TRUE(holdsColonWord("a: b: <p>FImage: c", {">fimage:", "fimage:"}));
+    EXPECT_FALSE(holdsColonWord("<p> image: x.png</p>", {">image:"}));
+    EXPECT_FALSE(holdsColonWord(":", {"toc:"}));
+    EXPECT_FALSE(holdsColonWord("", {"toc:"}));
+}
+
+TEST(HoldsEndnoteMark, TwoOpeningBracketsButNeverThree) {
+    EXPECT_TRUE(holdsEndnoteMark("<p>Text&LT;&lt;note&gt;&gt;</p>"));
+    EXPECT_FALSE(holdsEndnoteMark("<p>Text &lt;&lt;&lt; arrows</p>"));
+    EXPECT_FALSE(holdsEndnoteMark("<p>&lt;&lt;a&gt;&gt; and &lt;&lt;&lt;</p>"));
+    EXPECT_FALSE(holdsEndnoteMark("<p>&lt; &lt;</p>"));
+    EXPECT_FALSE(holdsEndnoteMark("<p>ends &lt;&lt"));
+}
