@@ -40,9 +40,7 @@ TEST(StripStyle, RemovesOneDeclarationWithItsSeparator) {
               "p.p1 {margin: 0.0px; }");
     EXPECT_EQ(stripStyle("line-height:", "p.p1 {margin: 0.0px}"), "p.p1 {margin: 0.0px}");
     EXPECT_EQ(stripStyle("a:", "x {a: 1; b: 2; a: 3}"), "x {b: 2; a: 3}");
-}
-
-TEST(StripStyle, KeepsTheClosingBraceBehindATightSemicolon) {
+    // A semicolon right before the brace loses itself only.
     EXPECT_EQ(stripStyle("line-height:", "p {font: x; line-height: 2;}"), "p {font: x; }");
     EXPECT_EQ(stripStyle("line-height:", "p {line-height: 2;"), "p {");
 }
