@@ -19,16 +19,6 @@ std::string resolved(VoveZedevir& c, const std::map<std::string, std::string>& m
 
 }  // namespace
 
-TEST(MarksPass, MarkOnTheFirstBodyLineMapsToSectionOne) {
-    BookUnderTest book;
-    book.body({"<p>bookmark: First</p>", "<p>text</p>", "<p>bookmark: Second</p>", "<p>more</p>"});
-    book.c().marksPass(book.run);
-    EXPECT_EQ(book.run.marks, (std::map<std::string, std::string>{{"First", "section1.xhtml"},
-                                                                    {"Second", "section2.xhtml"}}));
-    EXPECT_FALSE(book.c().duplicateMarks);
-    EXPECT_FALSE(book.run.rightToLeftMarksSeen);
-}
-
 TEST(MarksPass, BreakFollowedByABookmarkGivesOneSectionNamedByIt) {
     BookUnderTest book;
     book.body({"<p>front</p>", "<p>#######</p>", "<p>bookmark: Named</p>", "<p>text</p>", "<p>pnh: Notes</p>",
@@ -62,6 +52,7 @@ TEST(MarksPass, DuplicateMarksAreFlaggedAndTheLaterOneWins) {
     book.body({"<p>{{Twice}}</p>", "<p>bookmark: Twice</p>", "<p>a</p>", "<p>bookmark: Twice</p>", "<p>b</p>"});
     book.build();
     EXPECT_TRUE(book.c().duplicateMarks);
+    EXPECT_FALSE(book.run.rightToLeftMarksSeen);
     EXPECT_EQ(book.section(1), wrapped("<a href=\"section3.xhtml\">Twice</a>"));
 }
 
@@ -72,14 +63,6 @@ TEST(MarksPass, EndnotesAndContentsNamesAreNotMarks) {
     book.build();
     EXPECT_EQ(book.run.marks, (std::map<std::string, std::string>{{"Real", "section4.xhtml"}}));
     EXPECT_EQ(book.c().missingMarks, (std::vector<std::string>{"contents", "My ENDNOTES"}));
-}
-
-TEST(MarksPass, RightToLeftMarkIsNamedByTheTextBeforeTheDirective) {
-    BookUnderTest book;
-    book.body({"<p>x</p>", "<p dir=\"rtl\"><b>&#1488;&#1489;</b> bookmark:</p>", "<p>y</p>"});
-    book.c().marksPass(book.run);
-    EXPECT_TRUE(book.run.rightToLeftMarksSeen);
-    EXPECT_EQ(book.mark("&#1488;&#1489;"), "section2.xhtml");
 }
 
 TEST(MarksPass, MarkWithoutTextAfterItMapsToTheLastWrittenSection) {

@@ -37,24 +37,6 @@ TEST(BodyReader, UnfinishedLastLineEndsTheBody) {
               (std::vector<std::string>{"<p>open<br />still open"}));
 }
 
-TEST(SectionTracker, CountsOnlyWrittenSections) {
-    SectionTracker tracker;
-    EXPECT_FALSE(tracker.closeSection());
-    tracker.addText("<p>&nbsp;</p>");
-    EXPECT_FALSE(tracker.closeSection());
-    EXPECT_EQ(tracker.sectionToWrite(), 1);
-    tracker.addText("<p>&nbsp;</p>");
-    tracker.addText("<p>&nbsp;</p>");
-    EXPECT_TRUE(tracker.closeSection());
-    tracker.addText("<p>text</p>");
-    tracker.addText("<p>&nbsp;</p>");
-    EXPECT_TRUE(tracker.closeSection());
-    EXPECT_EQ(tracker.sectionToWrite(), 3);
-    EXPECT_FALSE(tracker.hasText());
-    tracker.addText("<p>&nbsp;</p>");
-    EXPECT_TRUE(tracker.hasText());
-}
-
 TEST(EmptyParagraph, OnlyAParagraphThatShowsNothing) {
     EXPECT_TRUE(isEmptyParagraph("<p class=\"p3\">&nbsp;</p>"));
     EXPECT_TRUE(isEmptyParagraph("<p><span>&nbsp;</span></p>"));
@@ -68,18 +50,8 @@ TEST(EmptyParagraph, OnlyAParagraphThatShowsNothing) {
 }
 
 TEST(HeadingText, AfterTheColonOrBeforeARightToLeftDirective) {
-    EXPECT_EQ(headingName("<p>Bookmark: <i>Name</i></p>"), "Name");
     EXPECT_EQ(headingName("<p><a href=\"http://x\">toc: Index</a></p>"), "Index");
-    EXPECT_EQ(headingName("<p dir=\"rtl\">Name bookmark:</p>"), "Name");
     EXPECT_EQ(headingName("<p dir=\"rtl\">Name PNH: bookmark:</p>"), "Name PNH:");
     EXPECT_EQ(headingName("<p dir=\"rtl\">Name Pnh:</p>"), "Name");
     EXPECT_EQ(headingName("<p>#######</p>"), "");
-}
-
-TEST(LineKinds, MarksAndPlainBreaks) {
-    EXPECT_TRUE(isMarkLine("<p>SRH: a</p>"));
-    EXPECT_FALSE(isMarkLine("<p>toc: a</p>"));
-    EXPECT_TRUE(isPlainBreak("<p>#######</p>"));
-    EXPECT_FALSE(isPlainBreak("<p>####### bookmark: a</p>"));
-    EXPECT_FALSE(isPlainBreak("<p>######</p>"));
 }

@@ -32,11 +32,12 @@ TEST(SectionsPass, BodyWithoutDirectivesIsOneSectionWithoutEntries) {
 
 TEST(SectionsPass, BodyEndingOnItsFirstLineWritesNothing) {
     BookUnderTest book;
-    book.c().lines = {"<html>", "<body>", "<p>a</p></body>", "<p>after the end</p>", "</html>"};
+    book.c().lines = {"<html>", "<body>", "<p>a</p></body>", "<p>bookmark: After</p>", "<p>b</p>", "</html>"};
     book.build();
     EXPECT_EQ(book.sectionFilesWritten(), 0);
     EXPECT_EQ(book.c().spine, "");
     EXPECT_EQ(book.c().manifest, "");
+    EXPECT_TRUE(book.run.marks.empty());
 }
 
 TEST(SectionsPass, LinesAfterTheBodyAreIgnoredByBothPasses) {
@@ -168,17 +169,11 @@ TEST(SectionsPass, DirectivesInAnyCaseAndLongerBreaks) {
 
 TEST(SectionsPass, HeadingNameLosesTagsAndNoBreakSpaces) {
     BookUnderTest book;
-    book.body({"<p class=\"p1\">bookmark:&nbsp;<b>Part</b>&nbsp;One&nbsp;</p>", "<p>x</p>"});
+    book.body({"<p class=\"p1\">bookmark:&nbsp;<b>Part</b>&nbsp;One&nbsp;</p>", "<p>x</p>",
+               "<p style=\"margin:0\">bookmark: Styled</p>", "<p>y</p>"});
     book.build();
-    EXPECT_EQ(book.run.contentsList, entry3(1, 1, "Part One"));
+    EXPECT_EQ(book.run.contentsList, entry3(1, 1, "Part One") + entry3(2, 2, "Styled"));
     EXPECT_EQ(book.mark("Part One"), "section1.xhtml");
-}
-
-TEST(SectionsPass, ColonInsideATagDoesNotCutTheHeading) {
-    BookUnderTest book;
-    book.body({"<p style=\"margin:0\">bookmark: Styled</p>", "<p>x</p>"});
-    book.build();
-    EXPECT_EQ(book.run.contentsList, entry3(1, 1, "Styled"));
 }
 
 TEST(SectionsPass, RightToLeftHeadingTakesTheTextBeforeTheDirective) {
