@@ -54,10 +54,14 @@ void placeContentsPage(VoveZedevir& c, EpubRun& run) {
 }
 
 std::string startOfReadingEntry(const VoveZedevir& c, std::int32_t section, const std::string& name) {
-    const std::string pattern = c.epub3()
-        ? "<li><a epub:type=\"bodymatter\" href=\"section%d.xhtml\">%@</a></li>\n"
-        : "    <reference href=\"section%d.xhtml\" type=\"text\" title=\"%@\"/>\n";
-    return text::format(pattern, {number(section), name});
+    if (c.epub3()) {
+        return text::format("<li><a epub:type=\"bodymatter\" href=\"section%d.xhtml\">%@</a></li>\n",
+                            {number(section), name});
+    }
+    // The name is HTML text, where a double quote may stand as it is; inside
+    // the attribute it would end the value and break the package document.
+    return text::format("    <reference href=\"section%d.xhtml\" type=\"text\" title=\"%@\"/>\n",
+                        {number(section), text::replacedAll(name, "\"", "&quot;")});
 }
 
 void placeStartOfReading(VoveZedevir& c, EpubRun& run, PassState& state) {

@@ -190,10 +190,11 @@ TEST(SectionsPass, RightToLeftHeadingTakesTheTextBeforeTheDirective) {
 TEST(SectionsPass, OnlyTheFirstStartHeadingEntersTheGuide) {
     for (bool epub3 : {false, true}) {
         BookUnderTest book(epub3);
-        book.body({"<p>x</p>", "<p>srh: Begin</p>", "<p>y</p>", "<p>srh: Again</p>", "<p>z</p>"});
+        book.body({"<p>x</p>", "<p>srh: Begin \"here\"</p>", "<p>y</p>", "<p>srh: Again</p>", "<p>z</p>"});
         book.build();
-        EXPECT_EQ(book.c().guide, epub3 ? "<li><a epub:type=\"bodymatter\" href=\"section2.xhtml\">Begin</a></li>\n"
-                                        : "    <reference href=\"section2.xhtml\" type=\"text\" title=\"Begin\"/>\n");
+        EXPECT_EQ(book.c().guide,
+                  epub3 ? "<li><a epub:type=\"bodymatter\" href=\"section2.xhtml\">Begin \"here\"</a></li>\n"
+                        : "    <reference href=\"section2.xhtml\" type=\"text\" title=\"Begin &quot;here&quot;\"/>\n");
         EXPECT_TRUE(book.run.startPlaced);
     }
 }
