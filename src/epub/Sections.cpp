@@ -85,9 +85,31 @@ void keepStartOfReadingInTheBook(VoveZedevir& c, EpubRun& run, const PassState& 
     run.startPlaced = lastWritten >= 1;
 }
 
+// The contents entry and navigation point of the section just written
+// (number sectionNumber - 1), appended in place: a book with thousands of
+// bookmarks must not copy its whole contents list for each one.
+void appendNavPoint(VoveZedevir& c, const std::string& name, std::string& list) {
+    if (name.empty() || name == "contents" || name == "endnotes") return;
+    const std::string section = number(c.sectionNumber - 1);
+    const std::string point = number(c.navPoint);
+    if (c.epub3()) {
+        list += text::format("<li id=\"navpoint-%d\"><a href=\"section%d.xhtml\">%@</a></li>\n",
+                             {point, section, name});
+    } else {
+        list += text::format(
+            "<p class=\"tcd\"><span class=\"sz\"><a href=\"section%d.xhtml\">%@</a><br /></span></p>\n",
+            {section, name});
+    }
+    c.navmap += text::format(
+        "    <navPoint id=\"navpoint-%d\" playOrder=\"%d\">\n      <navLabel>\n        <text>%@</text>\n"
+        "      </navLabel>\n      <content src=\"section%d.xhtml\"/>\n    </navPoint>\n",
+        {point, point, name, section});
+    ++c.navPoint;
+}
+
 void writeFinishedSection(VoveZedevir& c, EpubRun& run) {
     run.sectionTemplate = c.writeSection(run.sectionTemplate);
-    run.contentsList = c.insertNavPointForName(run.pendingName, run.contentsList);
+    appendNavPoint(c, run.pendingName, run.contentsList);
     run.pendingName.clear();
 }
 
@@ -171,23 +193,8 @@ std::string VoveZedevir::writeSection(const std::string& sectionTemplate) {
 }
 
 std::string VoveZedevir::insertNavPointForName(const std::string& name, const std::string& toc) {
-    if (name.empty() || name == "contents" || name == "endnotes") return toc;
-    const std::string section = number(sectionNumber - 1);
-    const std::string point = number(navPoint);
     std::string list = toc;
-    if (epub3()) {
-        list += text::format("<li id=\"navpoint-%d\"><a href=\"section%d.xhtml\">%@</a></li>\n",
-                             {point, section, name});
-    } else {
-        list += text::format(
-            "<p class=\"tcd\"><span class=\"sz\"><a href=\"section%d.xhtml\">%@</a><br /></span></p>\n",
-            {section, name});
-    }
-    navmap += text::format(
-        "    <navPoint id=\"navpoint-%d\" playOrder=\"%d\">\n      <navLabel>\n        <text>%@</text>\n"
-        "      </navLabel>\n      <content src=\"section%d.xhtml\"/>\n    </navPoint>\n",
-        {point, point, name, section});
-    ++navPoint;
+    appendNavPoint(*this, name, list);
     return list;
 }
 

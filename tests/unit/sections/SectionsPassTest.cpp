@@ -274,3 +274,12 @@ TEST(SectionsPass, StartHeadingWithoutTextAfterItPointsAtTheLastSection) {
     EXPECT_EQ(empty.c().guide, "");
     EXPECT_FALSE(empty.run.startPlaced);
 }
+
+TEST(InsertNavPointForName, SkipsUnnamedContentsAndEndnotesSections) {
+    BookUnderTest book;
+    book.c().sectionNumber = 4;
+    book.c().navPoint = 2;
+    for (const char* skipped : {"", "contents", "endnotes"}) EXPECT_EQ(book.c().insertNavPointForName(skipped, "x"), "x");
+    EXPECT_EQ(book.c().insertNavPointForName("Endnotes", "x"), "x" + entry3(2, 3, "Endnotes"));
+    EXPECT_EQ(book.c().navPoint, 3);
+}
