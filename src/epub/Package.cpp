@@ -95,7 +95,7 @@ void VoveZedevir::setUpPackage(EpubRun& run) {
     facts.publisher = bookInfoAt(bookInfo, 2);
     facts.copyright = bookInfoAt(bookInfo, 3);
     facts.date = bookInfoAt(bookInfo, 4);
-    facts.isbn = bookInfoAt(bookInfo, 5);
+    facts.isbn = package::bookIdentifier(bookInfoAt(bookInfo, 5), facts.title, facts.author);
     facts.genre = bookInfoAt(bookInfo, 6);
     facts.language = package::languageCode(bookInfoAt(bookInfo, 7));
     facts.coverName = localized("CoverTitle");

@@ -1,6 +1,8 @@
 #include "epub/PackageDocuments.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 
 #include "build/Text.h"
 #include "build/VoveZedevir.h"
@@ -60,6 +62,24 @@ std::string languageCode(const std::string& index) {
         value = value * 10 + (c - '0');
     }
     return value < kLanguageCount ? languages[value] : languages[0];
+}
+
+std::string bookIdentifier(const std::string& isbn, const std::string& title, const std::string& author) {
+    if (isbn != "urn:uuid:12345") return isbn;
+    // Two FNV-1a hashes with different offsets give the 128 bits; the UUID
+    // is marked version 8 (vendor-specific) with the RFC variant.
+    auto fnv = [&](std::uint64_t hash) {
+        for (char c : title + '\n' + author) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
+        return hash;
+    };
+    std::uint64_t high = fnv(0xcbf29ce484222325ULL), low = fnv(0x84222325cbf29ce4ULL);
+    high = (high & ~0xf000ULL) | 0x8000ULL;
+    low = (low & ~(3ULL << 62)) | (2ULL << 62);
+    char uuid[37];
+    std::snprintf(uuid, sizeof uuid, "%08x-%04x-%04x-%04x-%012llx", static_cast<unsigned>(high >> 32),
+                  static_cast<unsigned>((high >> 16) & 0xffff), static_cast<unsigned>(high & 0xffff),
+                  static_cast<unsigned>(low >> 48), static_cast<unsigned long long>(low & 0xffffffffffffULL));
+    return std::string("urn:uuid:") + uuid;
 }
 
 std::string packageDate(const std::string& date) { return date + "T08:00:00Z"; }

@@ -20,6 +20,12 @@ std::string packageDate(const std::string& date);
 // The media subtype of the cover image: "png" for "png", else "jpeg".
 std::string coverType(const std::string& extension);
 
+// The package's unique identifier. The stand-in "urn:uuid:12345" that a
+// book without an ISBN carries would give every such book the same identity,
+// and reading systems would take one for another; it becomes a UUID derived
+// from the title and author instead, the same for every build of the book.
+std::string bookIdentifier(const std::string& isbn, const std::string& title, const std::string& author);
+
 // Replaces every occurrence of each key by its value in one left-to-right
 // pass: inserted values are never searched again, so an author's title that
 // happens to hold "$isbn" stays as typed. At a position where several keys

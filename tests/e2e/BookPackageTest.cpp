@@ -47,6 +47,7 @@ struct Book {
     bool contentsHeading = false;
     std::string cover;  // "", "cover.png", "cover.jpg"
     std::string title = "A \"Quoted\" Tale";
+    bool sparse = false;  // only what the window insists on: no ISBN, author, publisher...
 };
 
 std::vector<std::string> manuscript(const Book& book) {
@@ -89,6 +90,7 @@ protected:
         c.saveRoot = destination;
         c.bookInfo = {book.title, "Ann Author", "Small Press", "Copyright 2024", "2024-05-17",
                       "9781234567897", "Fiction", "9"};
+        if (book.sparse) c.bookInfo = {book.title, "", "", "", "2024-05-17", "urn:uuid:12345", "", "0"};
         c.lines = manuscript(book);
         c.styleText = "p.p1 {margin: 0;}\n.sz {font-size: 1em;}\n#guide {display: none;}\n";
         c.buildePub();
@@ -188,6 +190,20 @@ TEST_F(BookPackageTest, WithoutACoverTheBookIsStillValidAndTheCoverIsReportedMis
         EXPECT_TRUE(text::contains(entry(*entries, "OEBPS/cover.xhtml"), "<h1 class=\"cover\">"));
         ASSERT_FALSE(h.c().missingFiles.empty());
         EXPECT_EQ(h.c().missingFiles.front(), "cover.jpg");
+        expectValid();
+    }
+}
+
+TEST_F(BookPackageTest, ABookWithOnlyATitleIsValid) {
+    for (bool epub3 : {true, false}) {
+        SCOPED_TRACE(epub3 ? "EPUB 3" : "EPUB 2");
+        Book book{epub3, false, "cover.png"};
+        book.sparse = true;
+        build(book);
+        h.queue.drain();
+        const auto entries = readArchive(epub);
+        ASSERT_TRUE(entries);
+        EXPECT_FALSE(text::contains(entry(*entries, "OEBPS/content.opf"), "dc:creator"));
         expectValid();
     }
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "build/Text.h"
 #include "platform/Files.h"
 #include "support/TestFolder.h"
@@ -49,6 +51,23 @@ TEST(CoverFacts, DateGetsMorningUtcAndTheTypeNamesJpegForJpg) {
     EXPECT_EQ(packageDate("2024-05-17"), "2024-05-17T08:00:00Z");
     EXPECT_EQ(coverType("png"), "png");
     EXPECT_EQ(coverType("jpg"), "jpeg");
+}
+
+TEST(BookIdentifier, AnIsbnStaysAndTheSharedStandInBecomesAUuidOfThisBook) {
+    EXPECT_EQ(bookIdentifier("9781234567897", "T", "A"), "9781234567897");
+    const std::string id = bookIdentifier("urn:uuid:12345", "Tale", "Ann");
+    ASSERT_EQ(id.size(), 45u);
+    EXPECT_TRUE(text::startsWith(id, "urn:uuid:"));
+    const std::string uuid = id.substr(9);
+    for (std::size_t i = 0; i < uuid.size(); ++i) {
+        if (i == 8 || i == 13 || i == 18 || i == 23) EXPECT_EQ(uuid[i], '-');
+        else EXPECT_TRUE(std::isxdigit(static_cast<unsigned char>(uuid[i])) && !std::isupper(uuid[i])) << uuid;
+    }
+    EXPECT_EQ(uuid[14], '8');  // version
+    EXPECT_NE(std::string("89ab").find(uuid[19]), std::string::npos);  // variant
+    EXPECT_EQ(id, bookIdentifier("urn:uuid:12345", "Tale", "Ann")) << "a rebuild keeps the identity";
+    EXPECT_NE(id, bookIdentifier("urn:uuid:12345", "Tale", "Bob"));
+    EXPECT_NE(id, bookIdentifier("urn:uuid:12345", "Tal", "eAnn"));
 }
 
 TEST(FillPlaceholders, ReplacesEveryOccurrenceButNeverInsideInsertedText) {

@@ -1,0 +1,211 @@
+// The package frame on a controller: set-up and finish around passes that
+// the tests stand in for by setting the accumulators themselves.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "build/Text.h"
+#include "epub/BuildFolder.h"
+#include "epub/PackageDocuments.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+#include "support/Harness.h"
+
+namespace quillary::testing {
+namespace {
+
+class PackageBuildTest : public ::testing::Test {
+protected:
+    Harness h{false};
+    EpubRun run;
+
+    void SetUp() override {
+        VoveZedevir& c = h.c();
+        c.root = h.folder.makeFolder("Manuscript");
+        c.saveName = "Tale";
+        c.saveRoot = h.folder.makeFolder("Books");
+        c.bookInfo = {"Tale", "Ann", "Press", "(c) Ann", "2024-05-17", "9781234567897", "Fiction", "9"};
+        c.styleText = "p {margin: 0;}\n";
+    }
+
+    void setUp(bool epub3) {
+        h.preferences.setBool(prefs::kEpub3, epub3);
+        h.c().setUpPackage(run);
+    }
+    std::string read(const std::string& relative) {
+        return files::readFile(h.c().tempDirectoryPath + "/" + relative).value_or("<missing>");
+    }
+    // Stands in for the sections pass: one written section, named.
+    void oneSection() {
+        h.c().sectionNumber = 2;
+        h.c().manifest += "    <item id=\"section1\" href=\"section1.xhtml\" media-type=\"application/xhtml+xml\"/>\n";
+        h.c().spine += "    <itemref idref=\"section1\"/>\n";
+    }
+};
+
+TEST_F(PackageBuildTest, CoverTypeFollowsTheFoldersFirstCoverImage) {
+    struct Case {
+        std::vector<std::string> files;
+        std::string type;
+        bool reportedMissing;
+    };
+    const std::vector<Case> cases = {
+        {{"COVER.png"}, "png", false},
+        {{"cover.jpg", "cover.png"}, "jpg", false},
+        {{"Cover.tar.jpg"}, "jpg", false},
+        {{"cover.JPG", "cover.jpeg", "mycover.png"}, "png", true},
+        {{}, "png", true},
+    };
+    for (const Case& test : cases) {
+        Harness fresh(false);
+        fresh.c().root = fresh.folder.makeFolder("m");
+        for (const std::string& name : test.files) fresh.folder.write("m/" + name, "x");
+        EXPECT_EQ(fresh.c().coverImageTypeIn("ignored"), test.type) << test.files.size();
+        EXPECT_EQ(fresh.c().missingFiles == std::vector<std::string>{"cover.jpg"}, test.reportedMissing);
+    }
+    Harness folderNamedLikeACover(false);
+    folderNamedLikeACover.c().root = folderNamedLikeACover.folder.makeFolder("m");
+    folderNamedLikeACover.folder.makeFolder("m/cover.jpg");
+    folderNamedLikeACover.folder.write("m/cover.png", "x");
+    EXPECT_EQ(folderNamedLikeACover.c().coverImageTypeIn("ignored"), "png");
+}
+
+TEST_F(PackageBuildTest, SetUpLaysOutAPrivatePackageTreeAndResetsTheBuild) {
+    h.folder.write("Manuscript/cover.jpg", "x");
+    h.c().missingFiles = {"old"};
+    h.c().badLinks = {"old"};
+    h.c().missingMarks = {"old"};
+    h.c().navPoint = 7;
+    h.c().manifest = "old";
+    setUp(true);
+    VoveZedevir& c = h.c();
+    EXPECT_EQ(paths::lastComponent(c.tempDirectoryPath), "epub");
+    const std::string privateFolder = paths::deletingLastComponent(c.tempDirectoryPath);
+    EXPECT_EQ(paths::deletingLastComponent(privateFolder), h.folder.tempFolder());
+    struct stat info;
+    ASSERT_EQ(::stat(privateFolder.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(read("mimetype"), "application/epub+zip");
+    EXPECT_TRUE(text::contains(read("META-INF/container.xml"), "OEBPS/content.opf"));
+    EXPECT_TRUE(files::isDirectory(c.tempDirectoryPath + "/OEBPS/images"));
+    EXPECT_TRUE(files::isDirectory(c.tempDirectoryPath + "/OEBPS/media"));
+    EXPECT_TRUE(text::contains(read("OEBPS/cover.xhtml"), "images/cover.jpg"));
+    EXPECT_EQ(read("OEBPS/stylesheet.css"), "p {margin: 0;}\n");
+    EXPECT_EQ(run.images, std::vector<std::string>{"cover.jpg"});
+    EXPECT_TRUE(c.missingFiles.empty() && c.badLinks.empty() && c.missingMarks.empty());
+    EXPECT_EQ(c.navPoint, 1);
+    EXPECT_EQ(c.manifest, "");
+    EXPECT_EQ(c.guide, package::landmarksHeader());
+    EXPECT_EQ(run.contentsTitle, "ContentsTitle");
+    EXPECT_EQ(run.endnotesTitle, "EndnotesTitle");
+    EXPECT_TRUE(text::contains(run.opfTemplate, "<dc:language>he</dc:language>"));
+    EXPECT_TRUE(text::contains(run.opfTemplate, "$manifest\n"));
+    EXPECT_TRUE(text::contains(run.ncxTemplate, "$navmap\n"));
+}
+
+TEST_F(PackageBuildTest, ANewBuildRemovesTheLeftoverBuildFolderButNoOtherFolder) {
+    setUp(false);
+    EXPECT_EQ(h.c().guide, "");
+    const std::string first = paths::deletingLastComponent(h.c().tempDirectoryPath);
+    setUp(false);
+    EXPECT_FALSE(files::exists(first));
+    EXPECT_TRUE(files::exists(h.c().tempDirectoryPath));
+
+    const std::string authors = h.folder.makeFolder("Books/epub");
+    h.folder.write("Books/epub/chapter.txt", "mine");
+    h.c().tempDirectoryPath = authors;
+    setUp(false);
+    EXPECT_TRUE(files::exists(authors + "/chapter.txt"));
+}
+
+TEST_F(PackageBuildTest, TheIsbnArchiveGoesUnlessItIsTheBookItselfOrOutsideTheFolder) {
+    h.folder.write("Books/9781234567897.epub", "old");
+    h.folder.write("Books/Tale.epub", "the book");
+    h.folder.write("secret.epub", "not in the destination");
+    setUp(true);
+    EXPECT_FALSE(files::exists(h.c().saveRoot + "/9781234567897.epub"));
+    EXPECT_EQ(files::readFile(h.c().saveRoot + "/Tale.epub").value_or(""), "the book");
+
+    h.c().bookInfo[5] = "Tale";
+    setUp(true);
+    EXPECT_EQ(files::readFile(h.c().saveRoot + "/Tale.epub").value_or(""), "the book");
+    h.c().bookInfo[5] = "../secret";
+    setUp(true);
+    EXPECT_TRUE(files::exists(h.folder.file("secret.epub")));
+}
+
+TEST_F(PackageBuildTest, WithoutAPrivateFolderTheBuildFailsInsteadOfWritingElsewhere) {
+    h.folder.write("blocked", "a file where the folder should be");
+    h.c().locations.tempParent = h.folder.file("blocked");
+    h.c().buildePub();
+    EXPECT_TRUE(h.c().tempDirectoryPath.empty());
+    EXPECT_TRUE(h.c().epubPath.empty());
+    EXPECT_FALSE(h.c().epubError.empty());
+    EXPECT_EQ(h.queue.pending(), 1u) << "ePubComplete still follows, to report the failure";
+}
+
+TEST_F(PackageBuildTest, RightToLeftStartNamesTheFirstMarkedSectionThatWasWritten) {
+    setUp(false);
+    oneSection();
+    h.c().sectionNumber = 4;  // sections 1 to 3 written
+    run.rightToLeftMarksSeen = true;
+    run.marks = {{"Later", "section3.xhtml"}, {"First", "section2.xhtml"}, {"Beyond", "section9.xhtml"}};
+    h.c().finishPackage(run);
+    const std::string opf = read("OEBPS/content.opf");
+    EXPECT_TRUE(text::contains(
+        opf, "<reference href=\"section2.xhtml\" type=\"other.reader-start-page\" title=\"Start Book\"/>"));
+}
+
+TEST_F(PackageBuildTest, RightToLeftStartInEpub3CarriesTheMarksNameAndIsSkippedOnceStartIsPlaced) {
+    setUp(true);
+    oneSection();
+    run.rightToLeftMarksSeen = true;
+    run.marks = {{"Beyond", "section5.xhtml"}};
+    h.c().finishPackage(run);
+    EXPECT_TRUE(text::contains(read("OEBPS/toc.xhtml"),
+                               "<li><a epub:type=\"bodymatter\" href=\"section1.xhtml\">Tale</a></li>"));
+
+    EpubRun placed;
+    placed.rightToLeftMarksSeen = true;
+    placed.startPlaced = true;
+    h.c().setUpPackage(placed);
+    oneSection();
+    h.c().finishPackage(placed);
+    EXPECT_FALSE(text::contains(read("OEBPS/toc.xhtml"), "bodymatter"));
+}
+
+TEST_F(PackageBuildTest, NavigationIsNeverEmptyEvenWithoutNamedHeadings) {
+    setUp(true);
+    oneSection();
+    h.c().finishPackage(run);
+    EXPECT_TRUE(text::contains(read("OEBPS/toc.xhtml"), "<ol>\n<li><a href=\"section1.xhtml\">Tale</a></li>\n"));
+
+    EpubRun epub2;
+    h.preferences.setBool(prefs::kEpub3, false);
+    h.c().setUpPackage(epub2);
+    h.c().sectionNumber = 1;
+    h.c().finishPackage(epub2);  // not even a section: the cover is all there is
+    EXPECT_TRUE(text::contains(read("OEBPS/toc.ncx"), "<content src=\"cover.xhtml\"/>"));
+    EXPECT_TRUE(text::contains(read("OEBPS/toc.ncx"), "id=\"navpoint-1\" playOrder=\"1\""));
+}
+
+TEST_F(PackageBuildTest, Epub2OrderOfManifestSpineAndGuideWithAContentsHeading) {
+    setUp(false);
+    oneSection();
+    run.contentsPlaced = true;
+    h.c().spine += "    <itemref idref=\"toc\"/>\n";
+    h.c().guide += "    <reference href=\"section1.xhtml\" type=\"text\" title=\"Start\"/>\n";
+    h.c().navmap += "    <navPoint id=\"navpoint-1\" playOrder=\"1\"/>\n";
+    h.c().finishPackage(run);
+    const std::string opf = read("OEBPS/content.opf");
+    EXPECT_LT(opf.find("id=\"section1\""), opf.find("id=\"toc\""));
+    EXPECT_LT(opf.find("idref=\"section1\""), opf.find("idref=\"toc\""));
+    EXPECT_LT(opf.find("type=\"cover\""), opf.find("type=\"text\""));
+    EXPECT_LT(opf.find("type=\"text\""), opf.find("type=\"toc\""));
+    EXPECT_TRUE(text::contains(read("OEBPS/toc.ncx"), "<navPoint id=\"navpoint-1\" playOrder=\"1\"/>"));
+    EXPECT_EQ(h.c().epubPath, h.c().saveRoot + "/Tale.epub");
+    EXPECT_TRUE(files::exists(h.c().epubPath));
+}
+
+}  // namespace
+}  // namespace quillary::testing
