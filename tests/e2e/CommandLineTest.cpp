@@ -1,0 +1,183 @@
+// The quillary command end to end: real processes, real converter (or a
+// stand-in script where a failure must be provoked), real archives.
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+
+#include "platform/Files.h"
+#include "support/EpubInspector.h"
+#include "support/TestFolder.h"
+
+using namespace quillary;
+using quillary::testing::TestFolder;
+using quillary::testing::suiteSetting;
+
+namespace {
+
+std::string quoted(const std::string& path) { return "'" + path + "'"; }
+
+// Points QUILLARY_TEXTUTIL at a stand-in converter for one test.
+class ConverterStandIn {
+public:
+    ConverterStandIn(const TestFolder& folder, const std::string& script) {
+        path_ = folder.write("bin/converter", "#!/bin/sh\n" + script);
+        files::setPermissions(path_, 0755);
+        const char* old = std::getenv("QUILLARY_TEXTUTIL");
+        old_ = old ? old : "";
+        ::setenv("QUILLARY_TEXTUTIL", path_.c_str(), 1);
+    }
+    ~ConverterStandIn() { ::setenv("QUILLARY_TEXTUTIL", old_.c_str(), 1); }
+
+private:
+    std::string path_, old_;
+};
+
+std::string copyExample(const TestFolder& folder) {
+    const std::string source = suiteSetting("QUILLARY_FIXTURES") + "/../../examples/Lighthouse";
+    files::makeFolders(folder.file("Lighthouse"));
+    for (const std::string& name : files::listFolder(source))
+        files::copyFile(source + "/" + name, folder.file("Lighthouse/" + name));
+    return folder.file("Lighthouse/Lighthouse.rtf");
+}
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+}  // namespace
+
+TEST(CommandLine, HelpVersionAndUsageErrors) {
+    std::string out, err;
+    EXPECT_EQ(quillary::testing::runQuillary("--help", out), 0);
+    EXPECT_TRUE(contains(out, "quillary build MANUSCRIPT"));
+    EXPECT_EQ(quillary::testing::runQuillary("--version", out), 0);
+    EXPECT_TRUE(contains(out, "quillary "));
+    EXPECT_EQ(quillary::testing::runQuillary("build", out, &err), 2);
+    EXPECT_TRUE(contains(err, "MANUSCRIPT"));
+    EXPECT_EQ(quillary::testing::runQuillary("build a.rtf --language klingon", out, &err), 2);
+    EXPECT_EQ(quillary::testing::runQuillary("publish a.rtf", out, &err), 2);
+}
+
+TEST(CommandLine, PlainTextManuscriptEndsInTheFormattingError) {
+    TestFolder folder;
+    const std::string notes = folder.write("Notes.txt", "just text\n");
+    std::string out, err;
+    EXPECT_EQ(quillary::testing::runQuillary("build " + quoted(notes) + " --report json", out, &err), 1);
+    EXPECT_TRUE(contains(out, "\"epub\": null")) << out;
+    EXPECT_TRUE(contains(out, "\"key\": \"FormattingErrTitle\"")) << out;
+    EXPECT_TRUE(contains(out, "Notes.txt")) << out;
+    EXPECT_FALSE(files::exists(folder.file("No Title.epub")));
+}
+
+TEST(CommandLine, ConverterFailureEndsInTheMakeFailureAlert) {
+    TestFolder folder;
+    ConverterStandIn converter(folder,
+        "case \"$1\" in -info) echo '  Type:  rich text';; *) echo 'Error converting it';; esac\n");
+    const std::string manuscript = folder.write("Book.rtf", "{\\rtf1 x}");
+    std::string out, err;
+    EXPECT_EQ(quillary::testing::runQuillary("build " + quoted(manuscript) + " --report json", out, &err), 1);
+    EXPECT_TRUE(contains(out, "\"key\": \"MakeFailTitle\"")) << out;
+    EXPECT_TRUE(contains(err, "Book.rtf")) << err;
+}
+
+TEST(CommandLine, ManuscriptPathWithAwkwardCharactersReachesTheConverter) {
+    TestFolder folder;
+    // The stand-in writes the path it was given back as the book's text.
+    ConverterStandIn converter(folder,
+        "case \"$1\" in -info) echo '  Type:  rich text';;\n"
+        "*) printf '<html>\\n<body>\\n<p>%s</p>\\n</body>\\n</html>\\n' \"$5\";; esac\n");
+    folder.makeFolder("odd $dir `x` \"q\"");
+    folder.write("odd $dir `x` \"q\"/My Book.rtf", "{\\rtf1 x}");
+    std::string out, err;
+    const std::string shellQuoted = "\"" + std::string(folder.path()) + "/odd \\$dir \\`x\\` \\\"q\\\"/My Book.rtf\"";
+    EXPECT_EQ(quillary::testing::runQuillary("build " + shellQuoted + " --title 'Odd' -o " +
+                                   quoted(folder.file("odd.epub")), out, &err), 0) << err;
+    const auto entries = quillary::testing::readArchive(folder.file("odd.epub"));
+    ASSERT_TRUE(entries);
+    bool found = false;
+    for (const auto& entry : *entries) found = found || contains(entry.content, "My Book.rtf");
+    EXPECT_TRUE(found) << "the converter did not receive the whole path";
+}
+
+TEST(CommandLine, ExampleBookIsAValidEpubAndItsInformationIsStored) {
+    TestFolder folder;
+    const std::string manuscript = copyExample(folder);
+    std::string out, err;
+    ASSERT_EQ(quillary::testing::runQuillary("build " + quoted(manuscript) + " --report json", out, &err), 0) << err;
+    // No -o: the proposed name (the title) in the manuscript's folder.
+    const std::string epub = folder.file("Lighthouse/The Keeper of Gull Rock.epub");
+    EXPECT_TRUE(contains(out, "\"epub\": \"" + epub + "\"")) << out;
+    const auto entries = quillary::testing::readArchive(epub);
+    ASSERT_TRUE(entries);
+    ASSERT_FALSE(entries->empty());
+    EXPECT_EQ(entries->front().name, "mimetype");
+    EXPECT_TRUE(entries->front().stored);
+    const auto verdict = quillary::testing::runEpubCheck(epub);
+    ASSERT_TRUE(verdict.ran);
+    EXPECT_TRUE(verdict.passed) << verdict.output;
+
+    const auto info = files::readFile(folder.dataHome() + "/Quillary/LighthouseInfo.txt");
+    ASSERT_TRUE(info);
+    EXPECT_EQ(*info, "The Keeper of Gull Rock\nMara Quill\nGull Rock Press\nCopyright \xC2\xA9 2026 Mara Quill\n"
+                     "2026-12-06\n\nFiction\n0");
+}
+
+TEST(CommandLine, FlagsOverrideStoredInformationAndEpub2IsValidToo) {
+    TestFolder folder;
+    const std::string manuscript = copyExample(folder);
+    const std::string epub = folder.file("out/Gull.epub");
+    files::makeFolders(folder.file("out"));
+    std::string out, err;
+    ASSERT_EQ(quillary::testing::runQuillary("build " + quoted(manuscript) + " --epub2 --title 'Gull & Rock' --isbn "
+                                   "978-0-00-000000-2 --language fr -o " + quoted(epub), out, &err), 0) << err;
+    const auto entries = quillary::testing::readArchive(epub);
+    ASSERT_TRUE(entries);
+    std::string opf;
+    for (const auto& entry : *entries) if (entry.name == "OEBPS/content.opf") opf = entry.content;
+    EXPECT_TRUE(contains(opf, "Gull &amp; Rock")) << opf;
+    EXPECT_TRUE(contains(opf, "9780000000002")) << opf;
+    EXPECT_TRUE(contains(opf, ">fr<")) << opf;
+    const auto verdict = quillary::testing::runEpubCheck(epub);
+    EXPECT_TRUE(verdict.passed) << verdict.output;
+}
+
+TEST(CommandLine, ProblemsOfTheManuscriptAreReported) {
+    TestFolder folder;
+    const std::string source = suiteSetting("QUILLARY_FIXTURES") + "/books/problems/Problems.rtf";
+    files::makeFolders(folder.file("problems"));
+    files::copyFile(source, folder.file("problems/Problems.rtf"));
+    std::string out, err;
+    ASSERT_EQ(quillary::testing::runQuillary("build " + quoted(folder.file("problems/Problems.rtf")) +
+                                   " -o " + quoted(folder.file("p.epub")) + " --report json", out, &err), 0) << err;
+    EXPECT_TRUE(contains(out, "\"missingFiles\": [\"cover.jpg\", \"cover.png\", \"MissingPicture.png\"]")) << out;
+    EXPECT_TRUE(contains(out, "\"duplicateMarks\": true")) << out;
+    EXPECT_TRUE(contains(out, "\"badLinks\": [\"a bare host\"]")) << out;
+    EXPECT_TRUE(contains(out, "\"missingMarks\": [\"Nowhere\"]")) << out;
+    EXPECT_TRUE(contains(out, "\"badFormatting\": true")) << out;
+    // One alert: the first problem in the report's order.
+    EXPECT_TRUE(contains(out, "\"alert\": {\"key\": \"missingFilesTitle\"")) << out;
+    // The book is still made; EPUBCheck objects only to what the author was
+    // told about: the link without a host and the missing picture.
+    const auto verdict = quillary::testing::runEpubCheck(folder.file("p.epub"));
+    std::size_t errors = 0;
+    for (std::size_t at = verdict.output.find("ERROR("); at != std::string::npos;
+         at = verdict.output.find("ERROR(", at + 1)) {
+        const std::string line = verdict.output.substr(at, verdict.output.find('\n', at) - at);
+        EXPECT_TRUE(contains(line, "example.com/page") || contains(line, "MissingPicture.png")) << line;
+        ++errors;
+    }
+    EXPECT_EQ(errors, 2u) << verdict.output;
+}
+
+TEST(CommandLine, InstallKindlegenMakesItExecutableForItsOwnerOnlyToWrite) {
+    TestFolder folder;
+    const std::string converter = folder.write("kindlegen", "#!/bin/sh\necho V2.9\n");
+    std::string out, err;
+    ASSERT_EQ(quillary::testing::runQuillary("install-kindlegen " + quoted(converter), out, &err), 0) << err;
+    const std::string installed = folder.dataHome() + "/Quillary/kindlegen";
+    struct stat st {};
+    ASSERT_EQ(::stat(installed.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0755u);
+    EXPECT_EQ(quillary::testing::runQuillary("install-kindlegen " + quoted(folder.file("absent")), out, &err), 1);
+}
