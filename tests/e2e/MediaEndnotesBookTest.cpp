@@ -1,0 +1,114 @@
+// Books with pictures, players and endnotes, from canned converted HTML
+// through the whole EPUB build, checked by EPUBCheck in both versions.
+#include <gtest/gtest.h>
+
+#include "build/Text.h"
+#include "platform/Files.h"
+#include "support/EpubInspector.h"
+#include "support/Harness.h"
+
+namespace quillary::testing {
+namespace {
+
+const std::string kPng("\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x01\x00\x00\x00\x01\x08\x02\x00\x00\x00\x90\x77\x53\xde\x00\x00\x00\x0c\x49\x44\x41\x54\x78\x9c\x63\x60\x60\x68\x00\x00\x00\x84\x00\x81\xc9\x75\xee\x92\x00\x00\x00\x00\x49\x45\x4e\x44\xae\x42\x60\x82", 69);
+
+// A JPEG that EPUBCheck accepts: it reads the markers, not the picture.
+std::string jpeg() {
+    using namespace std::string_literals;
+    std::string bytes = "\xff\xd8\xff\xe0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00"s;
+    bytes += "\xff\xdb\x00\x43\x00"s + std::string(64, '\x01');
+    bytes += "\xff\xc0\x00\x0b\x08\x00\x08\x00\x08\x01\x01\x11\x00"s;
+    for (const char* table : {"\x00", "\x10"}) bytes += "\xff\xc4\x00\x14"s + std::string(table, 1) + "\x01"s + std::string(16, '\0');
+    bytes += "\xff\xda\x00\x08\x01\x01\x00\x00\x3f\x00\x3f\xff\xd9"s;
+    return bytes;
+}
+
+std::vector<std::string> manuscript(bool endnotesHeading) {
+    std::vector<std::string> lines = {
+        "<html>", "<head>", "<title></title>", "</head>", "<body>",
+        "<p class=\"p1\">The sea&lt;&lt;Salt water.&gt;&gt; was calm and the ship&lt;&lt;A boat.&gt;&gt; sailed.</p>",
+        "<p class=\"p1\">image:Sea View.png</p>",
+        "<p class=\"p1\">rimage:boat.png</p>",
+        "<p class=\"p1\">limage:photo.jpg</p>",
+        "<p class=\"p1\">fimage:boat.png</p>",
+        "<p class=\"p1\">image:<a href=\"http://example.com/harbour\">boat.png</a></p>",
+        "<p class=\"p2\">bookmark: Chapter Two</p>",
+        "<p class=\"p1\">A note&lt;&lt;runs over</p>",
+        "<p class=\"p1\">a second paragraph</p>",
+        "<p class=\"p1\">and ends here.&gt;&gt; back in the text.</p>",
+        "<p class=\"p1\">Italic <i>start&lt;&lt;inside</i> the note&gt;&gt; end.</p>",
+        "<p class=\"p1\">Note&lt;&lt;a <i>note&gt;&gt; closes</i> after.</p>",
+        "<p class=\"p1\">audio:talk.mp3</p>",
+        "<p class=\"p1\">audio:My Song.m4a</p>",
+        "<p class=\"p1\">video:film.mp4</p>",
+        "<p class=\"p1\">video:clip.mov</p>",
+    };
+    if (endnotesHeading) lines.push_back("<p class=\"p2\">pnh: Notes</p>");
+    lines.push_back("<p class=\"p1\">The end&lt;&lt;Last note.&gt;&gt; of the book.</p>");
+    lines.push_back("</body>");
+    lines.push_back("</html>");
+    return lines;
+}
+
+class MediaEndnotesBookTest : public ::testing::Test {
+protected:
+    Harness h{false};
+    std::string destination = h.folder.makeFolder("Books");
+    std::string epub = destination + "/Sea.epub";
+
+    std::vector<ArchiveEntry> build(bool epub3, bool endnotesHeading) {
+        const std::string root = h.folder.makeFolder("Manuscript");
+        for (const char* png : {"cover.png", "Sea View.png", "boat.png", "film.png", "clip.png"})
+            h.folder.write(std::string("Manuscript/") + png, kPng);
+        h.folder.write("Manuscript/photo.jpg", jpeg());
+        for (const char* media : {"talk.mp3", "My Song.m4a", "film.mp4", "clip.mov"})
+            h.folder.write(std::string("Manuscript/") + media, std::string(512, '\0'));
+        VoveZedevir& c = h.c();
+        h.preferences.setBool(prefs::kEpub3, epub3);
+        c.theFile = root + "/Sea.rtf";
+        c.root = root;
+        c.saveName = "Sea";
+        c.saveRoot = destination;
+        c.bookInfo = {"Sea", "Ann Author", "Press", "Copyright 2024", "2024-05-17", "9781234567897", "Fiction", "0"};
+        c.lines = manuscript(endnotesHeading);
+        c.styleText = "p.p1 {margin: 0;}\n.sz {font-size: 1em;}\n";
+        c.buildePub();
+        h.queue.drain();
+        return readArchive(epub).value_or(std::vector<ArchiveEntry>{});
+    }
+
+    static std::string entry(const std::vector<ArchiveEntry>& entries, const std::string& name) {
+        for (const auto& e : entries)
+            if (e.name == name) return e.content;
+        return "<missing>";
+    }
+
+    void expectValid() {
+        const EpubCheckVerdict verdict = runEpubCheck(epub);
+        if (!verdict.ran) GTEST_SKIP() << "epubcheck is not installed";
+        EXPECT_TRUE(verdict.passed) << verdict.output;
+    }
+};
+
+TEST_F(MediaEndnotesBookTest, EveryKindOfMediaAndNoteIsValidInBothVersions) {
+    for (bool epub3 : {true, false}) {
+        for (bool heading : {false, true}) {
+            SCOPED_TRACE(std::string(epub3 ? "EPUB 3" : "EPUB 2") + (heading ? ", endnotes heading" : ""));
+            const auto entries = build(epub3, heading);
+            ASSERT_FALSE(entries.empty());
+            EXPECT_TRUE(h.c().missingFiles.empty());
+            const std::string opf = entry(entries, "OEBPS/content.opf");
+            EXPECT_TRUE(text::contains(opf, "href=\"media/clip.mov\" media-type=\"video/quicktime\""));
+            EXPECT_TRUE(text::contains(opf, "href=\"media/MySong.m4a\" media-type=\"audio/mp4\""));
+            EXPECT_EQ(entry(entries, "OEBPS/images/SeaView.png"), kPng);
+            const std::string notes = entry(entries, "OEBPS/endnotes.xhtml");
+            // With the heading the last note stays in the text as typed.
+            EXPECT_EQ(text::contains(notes, "Last note."), !heading);
+            EXPECT_TRUE(text::contains(notes, "runs over<p class=\"p1\">a second paragraph</p>"));
+            expectValid();
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quillary::testing
