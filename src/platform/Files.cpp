@@ -70,6 +70,13 @@ bool writeFileAtomically(const std::string& path, const std::string& content) {
     return true;
 }
 
+bool writeScratchFile(const std::string& path, const std::string& content) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    const bool written = writeAll(fd, content);
+    return ::close(fd) == 0 && written;
+}
+
 bool makeFolders(const std::string& path) {
     std::error_code ec;
     fs::create_directories(path, ec);

@@ -18,6 +18,11 @@ std::optional<std::string> readFile(const std::string& path);
 // `path`: a reader sees the old file or the whole new one, never a part.
 bool writeFileAtomically(const std::string& path, const std::string& content);
 
+// Writes the file without syncing it to disk: for the private build folder,
+// whose files live only until they are zipped, a sync per file would cost
+// more than the whole build.
+bool writeScratchFile(const std::string& path, const std::string& content);
+
 // Creates the folder and any missing parents; an existing folder is success.
 bool makeFolders(const std::string& path);
 
