@@ -10,9 +10,9 @@ namespace quillary {
 
 namespace {
 
-// kindlegen is no longer offered on its own; this page is where Amazon
-// points for its converter. The e-book viewers stand for the Kindle reading
-// application, and calibre carries the first of them.
+// Amazon's page for its converter. An e-book viewer stands in for the Kindle
+// reading application on Linux; calibre's download page offers the first of
+// the viewers looked for.
 constexpr const char* kKindlegenPage = "https://www.amazon.com/gp/feature.html?docId=1000765211";
 constexpr const char* kViewerPage = "https://calibre-ebook.com/download_linux";
 
