@@ -208,6 +208,42 @@ TEST_F(BookPackageTest, ABookWithOnlyATitleIsValid) {
     }
 }
 
+// Every directive at once, with a right-to-left chapter and no "srh:"
+// heading: the package documents must stay valid around all of them.
+TEST_F(BookPackageTest, EveryDirectiveTogetherMakesAValidBookInBothVersions) {
+    for (bool epub3 : {true, false}) {
+        SCOPED_TRACE(epub3 ? "EPUB 3" : "EPUB 2");
+        Book book{epub3, true, "cover.png"};
+        h.folder.write("Manuscript/lamp.png", kPng);
+        build(book);  // lays out the folder; the real manuscript follows
+        h.queue.drain();
+        VoveZedevir& c = h.c();
+        c.lines = {"<html>", "<body>",
+                   "<p class=\"p1\">Front matter &lt;&lt;A first note.&gt;&gt;</p>",
+                   "<p class=\"p2\">toc: Inhalt</p>",
+                   "<p class=\"p2\">bookmark: <b>The</b>&nbsp;Lamp</p>",
+                   "<p class=\"p1\">image:lamp.png</p>",
+                   "<p class=\"p1\">See {{Shalom}} and {{Nowhere}}.</p>",
+                   "<p class=\"p1\">#######</p>",
+                   "<p class=\"p1\">After the break &lt;&lt;Second note.&gt;&gt;</p>",
+                   "<p dir=\"rtl\" class=\"p3\">Shalom bookmark:</p>",
+                   "<p dir=\"rtl\" class=\"p3\">&#1513;&#1500;&#1493;&#1501;.</p>",
+                   "<p class=\"p2\">pnh: Notes</p>",
+                   "<p class=\"p1\">The end.</p>",
+                   "</body>", "</html>"};
+        c.buildePub();
+        h.queue.drain();
+        const auto entries = readArchive(epub);
+        ASSERT_TRUE(entries);
+        EXPECT_NE(entry(*entries, "OEBPS/endnotes.xhtml"), "<missing>");
+        EXPECT_NE(entry(*entries, "OEBPS/images/lamp.png"), "<missing>");
+        EXPECT_TRUE(text::contains(entry(*entries, epub3 ? "OEBPS/toc.xhtml" : "OEBPS/content.opf"),
+                                   epub3 ? "epub:type=\"bodymatter\"" : "other.reader-start-page"));
+        EXPECT_EQ(c.missingMarks, std::vector<std::string>{"Nowhere"});
+        expectValid();
+    }
+}
+
 TEST_F(BookPackageTest, OldArchivesGoTheAuthorsEpubFolderStaysAndTheBuildFolderIsRemoved) {
     h.folder.write("Books/Tale.epub", "an old build");
     h.folder.write("Books/9781234567897.epub", "an older build, named by ISBN");
