@@ -13,7 +13,6 @@ namespace {
 constexpr std::array<std::string_view, 4> kAudioExtensions{"mp3", "aac", "m4a", "m4b"};
 constexpr std::array<std::string_view, 4> kVideoExtensions{"mov", "m4v", "mp4", "3gp"};
 constexpr std::string_view kMediaWords[] = {">video:", ">audio:"};
-constexpr std::string_view kImageWords[] = {">image:", ">fimage:", ">limage:", ">rimage:"};
 
 // The author types the name with blanks and the word processor may pad it;
 // the package stores it without blanks, so both sides are reduced alike.
@@ -36,26 +35,17 @@ std::string attributeText(const std::string& value) {
 // Where the name starts: after the colon of the first media directive word.
 std::size_t mediaNameStart(std::string_view line) {
     std::size_t first = std::string_view::npos;
+    std::size_t wordSize = 0;
     for (auto word : kMediaWords) {
-        const auto at = text::findIgnoringCase(line, word);
-        if (at < first) first = at + word.size();
+        if (const auto at = text::findIgnoringCase(line, word); at < first) {
+            first = at;
+            wordSize = word.size();
+        }
     }
-    return first;
+    return first == std::string_view::npos ? first : first + wordSize;
 }
 
 }  // namespace
-
-bool isMediaLine(std::string_view line) {
-    for (auto word : kMediaWords)
-        if (text::containsIgnoringCase(line, word)) return true;
-    return false;
-}
-
-bool isImageLine(std::string_view line) {
-    for (auto word : kImageWords)
-        if (text::containsIgnoringCase(line, word)) return true;
-    return false;
-}
 
 std::string blankFreeName(std::string_view name) {
     std::string result;

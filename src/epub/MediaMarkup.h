@@ -9,13 +9,6 @@
 
 namespace quillary::media {
 
-// A line holding ">video:" or ">audio:" (any case): the directive word must
-// open a paragraph or a styled run.
-bool isMediaLine(std::string_view line);
-// A line holding ">image:", ">fimage:", ">limage:" or ">rimage:" (any case).
-// A media line is never treated as an image line by the caller.
-bool isImageLine(std::string_view line);
-
 // The name with every blank (U+0020) removed; tabs and other white space stay.
 std::string blankFreeName(std::string_view name);
 // True when the name holds one of "&", "<", ">" or "?".

@@ -12,24 +12,13 @@ namespace {
 
 const std::string kPng("\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x01\x00\x00\x00\x01\x08\x02\x00\x00\x00\x90\x77\x53\xde\x00\x00\x00\x0c\x49\x44\x41\x54\x78\x9c\x63\x60\x60\x68\x00\x00\x00\x84\x00\x81\xc9\x75\xee\x92\x00\x00\x00\x00\x49\x45\x4e\x44\xae\x42\x60\x82", 69);
 
-// A JPEG that EPUBCheck accepts: it reads the markers, not the picture.
-std::string jpeg() {
-    using namespace std::string_literals;
-    std::string bytes = "\xff\xd8\xff\xe0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00"s;
-    bytes += "\xff\xdb\x00\x43\x00"s + std::string(64, '\x01');
-    bytes += "\xff\xc0\x00\x0b\x08\x00\x08\x00\x08\x01\x01\x11\x00"s;
-    for (const char* table : {"\x00", "\x10"}) bytes += "\xff\xc4\x00\x14"s + std::string(table, 1) + "\x01"s + std::string(16, '\0');
-    bytes += "\xff\xda\x00\x08\x01\x01\x00\x00\x3f\x00\x3f\xff\xd9"s;
-    return bytes;
-}
-
 std::vector<std::string> manuscript(bool endnotesHeading) {
     std::vector<std::string> lines = {
         "<html>", "<head>", "<title></title>", "</head>", "<body>",
         "<p class=\"p1\">The sea&lt;&lt;Salt water.&gt;&gt; was calm and the ship&lt;&lt;A boat.&gt;&gt; sailed.</p>",
         "<p class=\"p1\">image:Sea View.png</p>",
         "<p class=\"p1\">rimage:boat.png</p>",
-        "<p class=\"p1\">limage:photo.jpg</p>",
+        "<p class=\"p1\">limage:photo.png</p>",
         "<p class=\"p1\">fimage:boat.png</p>",
         "<p class=\"p1\">image:<a href=\"http://example.com/harbour\">boat.png</a></p>",
         "<p class=\"p2\">bookmark: Chapter Two</p>",
@@ -58,9 +47,8 @@ protected:
 
     std::vector<ArchiveEntry> build(bool epub3, bool endnotesHeading) {
         const std::string root = h.folder.makeFolder("Manuscript");
-        for (const char* png : {"cover.png", "Sea View.png", "boat.png", "film.png", "clip.png"})
+        for (const char* png : {"cover.png", "Sea View.png", "boat.png", "photo.png", "film.png", "clip.png"})
             h.folder.write(std::string("Manuscript/") + png, kPng);
-        h.folder.write("Manuscript/photo.jpg", jpeg());
         for (const char* media : {"talk.mp3", "My Song.m4a", "film.mp4", "clip.mov"})
             h.folder.write(std::string("Manuscript/") + media, std::string(512, '\0'));
         VoveZedevir& c = h.c();
@@ -82,12 +70,6 @@ protected:
             if (e.name == name) return e.content;
         return "<missing>";
     }
-
-    void expectValid() {
-        const EpubCheckVerdict verdict = runEpubCheck(epub);
-        if (!verdict.ran) GTEST_SKIP() << "epubcheck is not installed";
-        EXPECT_TRUE(verdict.passed) << verdict.output;
-    }
 };
 
 TEST_F(MediaEndnotesBookTest, EveryKindOfMediaAndNoteIsValidInBothVersions) {
@@ -105,7 +87,9 @@ TEST_F(MediaEndnotesBookTest, EveryKindOfMediaAndNoteIsValidInBothVersions) {
             // With the heading the last note stays in the text as typed.
             EXPECT_EQ(text::contains(notes, "Last note."), !heading);
             EXPECT_TRUE(text::contains(notes, "runs over<p class=\"p1\">a second paragraph</p>"));
-            expectValid();
+            const EpubCheckVerdict verdict = runEpubCheck(epub);
+            if (!verdict.ran) GTEST_SKIP() << "epubcheck is not installed";
+            EXPECT_TRUE(verdict.passed) << verdict.output;
         }
     }
 }

@@ -5,123 +5,121 @@
 #include "support/Harness.h"
 
 using namespace quillary;
-using quillary::testing::Harness;
 
 namespace {
 
 struct Book {
-    Harness h{false};
+    quillary::testing::Harness h{false};
     VoveZedevir& c = h.c();
+    EpubRun run;
 
     explicit Book(bool epub3) {
         h.preferences.setBool(prefs::kEpub3, epub3);
         c.tempDirectoryPath = h.folder.makeFolder("epub");
-        h.folder.makeFolder("epub/OEBPS");
+        h.folder.makeFolder("epub/OEBPS/images");
+        h.folder.makeFolder("epub/OEBPS/media");
         c.bookInfo = {"Sea Book", "", "", "", "", "", "", "0"};
     }
-    std::string endnotesFile() const {
-        return files::readFile(c.tempDirectoryPath + "/OEBPS/endnotes.xhtml").value_or("<none>");
+    // A whole sections pass over the given body.
+    void pass(const std::vector<std::string>& body) {
+        c.lines = {"<html>", "<body>"};
+        c.lines.insert(c.lines.end(), body.begin(), body.end());
+        c.lines.insert(c.lines.end(), {"</body>", "</html>"});
+        run.endnotesTitle = "EndnotesTitle";
+        c.sectionsPass(run);
+    }
+    std::string file(const std::string& name) const {
+        return files::readFile(c.tempDirectoryPath + "/OEBPS/" + name).value_or("<none>");
     }
 };
 
 }  // namespace
 
-TEST(ProcessEndnotes, TheWorkedExampleRaisesTheNoteNumber) {
+TEST(ProcessEndnotes, NumbersNotesAndReadsOnThroughTheLinesANoteTakes) {
     Book b(false);
     b.c.sectionNumber = 3;
     b.c.line = "<p class=\"p1\">Sea&lt;&lt;Salt water.&gt;&gt; level.</p>";
     b.c.processEndnotesForKindle(false);
-    EXPECT_EQ(b.c.line, "<p class=\"p1\">Sea<sup><a class=\"noteref\" id=\"ref1\" href=\"endnotes.xhtml#ref1\">1"
-                        "</a></sup> level.</p>");
-    EXPECT_EQ(b.c.endnotes,
-              "<div id=\"ref1\">1. Salt water. <a href=\"section3.xhtml#ref1\">&#8617;</a><br /><br /></div>\n");
+    EXPECT_EQ(b.c.endnotes, notes::entryForm(1, "Salt water.", 3, false, false));
     EXPECT_EQ(b.c.noteNumber, 2);
-    EXPECT_EQ(b.h.queue.pending(), 0u);
-}
 
-TEST(ProcessEndnotes, AContinuedNoteAdvancesThroughTheLinesItReads) {
-    Book b(true);
-    b.c.lines = {"<p class=\"p1\">Sea&lt;&lt;First.</p>", "<p class=\"p2\">Second.</p>",
-                 "<p class=\"p3\">Third.&gt;&gt; level.</p>", "<p>Next.</p>", "</body>"};
+    b.c.lines = {"<p>A&lt;&lt;First.</p>", "<p>Second.</p>", "<p>Third.&gt;&gt; level.</p>", "<p>Next.</p>"};
     b.c.currLine = 1;
-    b.c.noteNumber = 5;
     b.c.line = b.c.lines[0];
     b.c.processEndnotesForKindle(false);
     EXPECT_EQ(b.c.currLine.load(), 3);
     EXPECT_EQ(b.h.queue.pending(), 2u);
-    EXPECT_EQ(b.c.line, "<p class=\"p1\">Sea" + notes::referenceForm(5, true) + " level.</p>");
-    EXPECT_EQ(b.c.endnotes, "5. <aside epub:type=\"footnote\" id=\"ref5\">First.<p class=\"p2\">Second.</p>"
-                            "<p class=\"p3\">Third.</p></aside> <a href=\"section1.xhtml#ref5\">&#8617;</a>"
-                            "<br /><br />\n");
-    EXPECT_EQ(b.c.noteNumber, 6);
+    EXPECT_EQ(b.c.line, "<p>A" + notes::referenceForm(2, false) + " level.</p>");
+    EXPECT_EQ(b.c.noteNumber, 3);
 }
 
-TEST(ProcessEndnotes, ANoteThatNeverClosesStopsAtTheEndOfTheBody) {
+TEST(ProcessEndnotes, ANoteThatNeverClosesLeavesTheBodyEndToTheSectionsPass) {
     Book b(false);
-    b.c.lines = {"<p>A&lt;&lt;one</p>", "<p>two</p>", "<p>three</p>", "</body>", "</html>"};
+    b.c.lines = {"<p>A&lt;&lt;one</p>", "<p>two</p>", "</body>", "</html>"};
     b.c.currLine = 1;
     b.c.line = b.c.lines[0];
     b.c.processEndnotesForKindle(false);
-    EXPECT_EQ(b.c.currLine.load(), 3);  // "</body>" is left for the sections pass
-    EXPECT_EQ(b.c.line, "<p>A" + notes::referenceForm(1, false) + "</p>");
-    EXPECT_EQ(b.c.endnotes, notes::entryForm(1, "one<p>two</p><p>three", 1, true, false));
-    EXPECT_EQ(b.c.endnotes.find("body"), std::string::npos);
-
-    // Without a body end the lines simply run out.
-    Book open(false);
-    open.c.lines = {"<p>A&lt;&lt;one</p>", "<p>two</p>"};
-    open.c.currLine = 1;
-    open.c.line = open.c.lines[0];
-    open.c.processEndnotesForKindle(false);
-    EXPECT_EQ(open.c.currLine.load(), 2);
-    EXPECT_EQ(open.c.noteNumber, 2);
+    EXPECT_EQ(b.c.currLine.load(), 2);
+    EXPECT_EQ(b.c.endnotes, notes::entryForm(1, "one<p>two", 1, true, false));
 }
 
-TEST(InsertEpubEndnotes, Epub2WritesTheDocumentAndItsNavigationPoint) {
+TEST(InsertEpubEndnotes, Epub2WritesTheDocumentItsItemsAndNavigationPoint) {
     Book b(false);
     b.c.endnotes = notes::entryForm(1, "Salt water.", 3, false, false);
-    b.c.noteNumber = 2;
     b.c.navPoint = 4;
-    b.c.manifest = "M\n";
-    b.c.spine = "S\n";
     b.c.insertEpubEndnotes("Notes");
-    const std::string file = b.endnotesFile();
-    EXPECT_NE(file.find("<title>Sea Book</title>"), std::string::npos);
-    EXPECT_NE(file.find("<body>\n<p style='margin: 0.0px 0.0px 0.0px 0.0px; text-align: center;'><b>Notes</b>"
-                        "<br /><br /></p>\n<div id=\"ref1\">1. Salt water. <a href=\"section3.xhtml#ref1\">"
-                        "&#8617;</a><br /><br /></div>\n</body>"),
-              std::string::npos)
-        << file;
-    EXPECT_EQ(b.c.manifest,
-              "M\n    <item id=\"endnotes\" href=\"endnotes.xhtml\" media-type=\"application/xhtml+xml\"/>\n");
-    EXPECT_EQ(b.c.spine, "S\n    <itemref idref=\"endnotes\"/>\n");
-    EXPECT_EQ(b.c.navmap,
-              "    <navPoint id=\"navpoint-4\" playOrder=\"4\">\n      <navLabel>\n        <text>Notes</text>\n"
-              "      </navLabel>\n      <content src=\"endnotes.xhtml\"/>\n    </navPoint>\n");
+    EXPECT_TRUE(b.file("endnotes.xhtml").find(
+                    "<title>Sea Book</title>") != std::string::npos);
+    EXPECT_TRUE(b.file("endnotes.xhtml").ends_with(
+        "<body>\n<p style='margin: 0.0px 0.0px 0.0px 0.0px; text-align: center;'><b>Notes</b><br /><br /></p>\n" +
+        notes::entryForm(1, "Salt water.", 3, false, false) + "</body>\n</html>\n"));
+    EXPECT_EQ(b.c.manifest, "    <item id=\"endnotes\" href=\"endnotes.xhtml\" media-type=\"application/xhtml+xml\"/>\n");
+    EXPECT_EQ(b.c.spine, "    <itemref idref=\"endnotes\"/>\n");
+    EXPECT_EQ(b.c.navmap, "    <navPoint id=\"navpoint-4\" playOrder=\"4\">\n      <navLabel>\n        <text>Notes</text>\n"
+                          "      </navLabel>\n      <content src=\"endnotes.xhtml\"/>\n    </navPoint>\n");
     EXPECT_EQ(b.c.navPoint, 5);
     EXPECT_EQ(b.c.endnotes, "");
     EXPECT_EQ(b.c.noteNumber, 0);
+
+    // A second heading must not overwrite the notes or list the document twice.
+    const std::string written = b.file("endnotes.xhtml");
+    b.c.insertEpubEndnotes("More");
+    EXPECT_EQ(b.file("endnotes.xhtml"), written);
+    EXPECT_EQ(b.c.spine, "    <itemref idref=\"endnotes\"/>\n");
 }
 
 TEST(InsertEpubEndnotes, Epub3KeepsTheDocumentOutOfTheReadingOrder) {
     Book b(true);
-    b.c.navPoint = 2;
-    b.c.insertEpubEndnotes("EndnotesTitle");
+    b.c.insertEpubEndnotes("Notes");
     EXPECT_EQ(b.c.spine, "    <itemref idref=\"endnotes\" linear=\"no\"/>\n");
     EXPECT_EQ(b.c.navmap, "");
-    EXPECT_EQ(b.c.navPoint, 2);
-    EXPECT_NE(b.endnotesFile().find("<b>EndnotesTitle</b><br /><br /></p>\n</body>"), std::string::npos);
+    EXPECT_EQ(b.c.navPoint, 1);
 }
 
-TEST(InsertEpubEndnotes, ASecondHeadingKeepsTheNotesOfTheFirst) {
+TEST(EndnotesPlacement, WithoutAHeadingTheDocumentFollowsTheLastSection) {
     Book b(false);
-    b.c.endnotes = notes::entryForm(1, "kept", 1, false, false);
-    b.c.insertEpubEndnotes("Notes");
-    const std::string first = b.endnotesFile();
-    const std::string manifest = b.c.manifest;
-    b.c.insertEpubEndnotes("More Notes");
-    EXPECT_EQ(b.endnotesFile(), first);
-    EXPECT_NE(first.find("kept"), std::string::npos);
-    EXPECT_EQ(b.c.manifest, manifest);
-    EXPECT_EQ(b.c.navPoint, 2);
+    b.pass({"<p>A&lt;&lt;one&gt;&gt;</p>", "<p>bookmark: Two</p>", "<p>B&lt;&lt;two&gt;&gt;</p>"});
+    EXPECT_TRUE(b.c.spine.ends_with("section2\"/>\n    <itemref idref=\"endnotes\"/>\n"));
+    EXPECT_TRUE(b.c.navmap.ends_with("<content src=\"endnotes.xhtml\"/>\n    </navPoint>\n"));
+    EXPECT_NE(b.file("endnotes.xhtml").find(notes::entryForm(2, "two", 2, false, false)), std::string::npos);
+}
+
+TEST(EndnotesPlacement, MarksAfterTheHeadingOrWithoutAnyHeadingOrNoteStayAsTyped) {
+    Book early(true);
+    early.pass({"<p>Start.</p>", "<p>pnh: Notes</p>", "<p>B&lt;&lt;two&gt;&gt;</p>"});
+    EXPECT_TRUE(early.file("endnotes.xhtml").find("<b>Notes</b><br /><br /></p>\n</body>") != std::string::npos);
+    EXPECT_NE(early.file("section2.xhtml").find("B&lt;&lt;two&gt;&gt;"), std::string::npos);
+
+    Book none(false);
+    none.pass({"<p>Plain &lt;&lt;&lt; text&gt;&gt;.</p>"});
+    EXPECT_EQ(none.file("endnotes.xhtml"), "<none>");
+    EXPECT_EQ(none.c.manifest.find("endnotes"), std::string::npos);
+}
+
+TEST(EndnotesPlacement, ANoteThatNeverClosesEndsTheBookNormally) {
+    Book b(false);
+    b.pass({"<p>A&lt;&lt;one</p>", "<p>bookmark: Two</p>", "<p>three</p>"});
+    EXPECT_EQ(b.file("section2.xhtml"), "<none>");
+    EXPECT_NE(b.file("endnotes.xhtml").find("1. one<p>bookmark: Two</p><p>three <a href=\"section1.xhtml#ref1\">"),
+              std::string::npos);
 }

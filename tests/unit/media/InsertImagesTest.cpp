@@ -4,133 +4,73 @@
 #include "support/Harness.h"
 
 using namespace quillary;
-using quillary::testing::Harness;
 using Names = std::vector<std::string>;
 
 namespace {
 
-// A manuscript folder with the given files (their content is their own name,
-// so a copy can be told from another file) and an empty package tree.
+// A manuscript folder with the given files (each holding its own name, so a
+// copy can be told from another file) and an empty package tree.
 struct Package {
-    Harness h;
-    std::string imagesFolder;
-    std::string mediaFolder;
+    quillary::testing::Harness h;
+    std::string images = h.folder.makeFolder("epub/images") + "/";
+    std::string media = h.folder.makeFolder("epub/media") + "/";
 
-    explicit Package(const Names& files) {
+    Package(const Names& files, const Names& usedImages, const Names& usedMedia = {}) {
         h.c().root = h.folder.makeFolder("manuscript");
         for (const auto& name : files) h.folder.write("manuscript/" + name, name);
-        imagesFolder = h.folder.makeFolder("epub/OEBPS/images") + "/";
-        mediaFolder = h.folder.makeFolder("epub/OEBPS/media") + "/";
+        h.c().insertImages(usedImages, images, usedMedia, media);
     }
-    void insert(const Names& images, const Names& media = {}) {
-        h.c().insertImages(images, imagesFolder, media, mediaFolder);
-    }
-    Names images() const { return files::listFolder(imagesFolder); }
-    Names media() const { return files::listFolder(mediaFolder); }
-    std::string imageContent(const std::string& name) const {
-        return files::readFile(imagesFolder + name).value_or("<none>");
-    }
+    const std::string& manifest() { return h.c().manifest; }
+    const Names& missing() { return h.c().missingFiles; }
 };
+
+std::string item(const std::string& id, const std::string& href, const std::string& type) {
+    return "    <item id=\"" + id + "\" href=\"" + href + "\" media-type=\"" + type + "\"/>\n";
+}
 
 }  // namespace
 
-TEST(InsertImages, UsedImagesAreCopiedUnderBlankFreeNamesInNameOrder) {
-    Package p({"cover.png", "boat.png", "Photo One.png", "unused.jpg", "Photo.JPG", "sea.jpg"});
-    p.insert({"cover.png", "boat.png", "PhotoOne.png", "sea.jpg", "Photo.png"});
-    EXPECT_EQ(p.images(), (Names{"PhotoOne.png", "boat.png", "cover.png", "sea.jpg"}));
-    EXPECT_EQ(p.imageContent("PhotoOne.png"), "Photo One.png");
-    EXPECT_EQ(p.h.c().manifest,
-              "    <item id=\"image1\" href=\"images/PhotoOne.png\" media-type=\"image/png\"/>\n"
-              "    <item id=\"image2\" href=\"images/boat.png\" media-type=\"image/png\"/>\n"
-              "    <item id=\"image3\" href=\"images/sea.jpg\" media-type=\"image/jpeg\"/>\n");
-    // A capitalised extension is not an image: the PNG the directive asked for is missing.
-    EXPECT_EQ(p.h.c().missingFiles, (Names{"Photo.png"}));
+TEST(InsertImages, UsedImagesArriveUnderBlankFreeNamesCoversLowercasedWithoutItems) {
+    Package p({"COVER.jpg", "cover.png", "boat.png", "Photo One.png", "unused.jpg", "Photo.JPG", "sea.jpg"},
+              {"cover.jpg", "boat.png", "PhotoOne.png", "sea.jpg", "Photo.png", "boat.png"});
+    EXPECT_EQ(files::listFolder(p.images), (Names{"PhotoOne.png", "boat.png", "cover.jpg", "cover.png", "sea.jpg"}));
+    EXPECT_EQ(files::readFile(p.images + "PhotoOne.png"), "Photo One.png");
+    EXPECT_EQ(files::readFile(p.images + "cover.jpg"), "COVER.jpg");
+    EXPECT_EQ(p.manifest(), item("image1", "images/PhotoOne.png", "image/png") + item("image2", "images/boat.png", "image/png") +
+                                item("image3", "images/sea.jpg", "image/jpeg"));
+    // A capitalised extension is no image: the PNG that the directive asked for is missing.
+    EXPECT_EQ(p.missing(), (Names{"Photo.png"}));
     EXPECT_FALSE(p.h.c().invalidMediaFilenames);
 }
 
-TEST(InsertImages, EveryCoverFileIsCopiedLowercasedWithoutAnItem) {
-    Package p({"COVER.jpg", "Cover.PNG", "cover.png"});
-    p.insert({"cover.jpg"});
-    EXPECT_EQ(p.images(), (Names{"cover.jpg", "cover.png"}));
-    EXPECT_EQ(p.imageContent("cover.jpg"), "COVER.jpg");
-    EXPECT_EQ(p.imageContent("cover.png"), "cover.png");
-    EXPECT_EQ(p.h.c().manifest, "");
-    EXPECT_TRUE(p.h.c().missingFiles.empty());
-}
-
 TEST(InsertImages, WithoutDirectivesOnlyTheCoverArrives) {
-    Package p({"cover.png", "holiday.png", "song.mp3"});
-    p.insert({"cover.png"});
-    EXPECT_EQ(p.images(), (Names{"cover.png"}));
-    EXPECT_TRUE(p.media().empty());
-    EXPECT_EQ(p.h.c().manifest, "");
-    EXPECT_TRUE(p.h.c().missingFiles.empty());
+    Package p({"cover.png", "holiday.png", "song.mp3", "art/boat.png"}, {"cover.png"});
+    EXPECT_EQ(files::listFolder(p.images), (Names{"cover.png"}));
+    EXPECT_TRUE(files::listFolder(p.media).empty());
+    EXPECT_EQ(p.manifest(), "");
+    EXPECT_TRUE(p.missing().empty());
 }
 
-TEST(InsertImages, AnImageUsedThreeTimesIsCopiedOnceAndMissedThreeTimes) {
-    Package present({"cover.png", "boat.png"});
-    present.insert({"cover.png", "boat.png", "boat.png", "boat.png"});
-    EXPECT_EQ(present.images(), (Names{"boat.png", "cover.png"}));
-    EXPECT_EQ(present.h.c().manifest,
-              "    <item id=\"image1\" href=\"images/boat.png\" media-type=\"image/png\"/>\n");
-
-    Package absent({"cover.png"});
-    absent.insert({"cover.png", "boat.png", "boat.png", "boat.png"});
-    EXPECT_EQ(absent.h.c().missingFiles, (Names{"boat.png", "boat.png", "boat.png"}));
+TEST(InsertImages, MissingNamesAreReportedEachTimeTheyAreUsedImagesFirst) {
+    Package p({"talk.mov"}, {"cover.png", "boat.png", "talk.png", "boat.png", "boat.png"}, {"song.mp3", "talk.mov"});
+    EXPECT_EQ(files::listFolder(p.media), (Names{"talk.mov"}));
+    EXPECT_EQ(p.missing(), (Names{"cover.png", "boat.png", "talk.png", "boat.png", "boat.png", "song.mp3"}));
 }
 
-TEST(InsertImages, AForbiddenCharacterAnywhereSetsTheFlagButTheCoverIsExempt) {
-    Package cover({"cover.png", "cover.&.png"});
-    cover.insert({"cover.png"});
-    EXPECT_FALSE(cover.h.c().invalidMediaFilenames);
-
-    Package unusedImage({"a&b.png"});
-    unusedImage.insert({"cover.png"});
-    EXPECT_TRUE(unusedImage.h.c().invalidMediaFilenames);
-
-    Package unusedMedia({"why?.mp3"});
-    unusedMedia.insert({"cover.png"});
-    EXPECT_TRUE(unusedMedia.h.c().invalidMediaFilenames);
-}
-
-TEST(InsertImages, AUsedNameWithAnAmpersandStaysReadableXml) {
-    Package p({"a&b.png"});
-    p.insert({"a&b.png"});
-    EXPECT_EQ(p.images(), (Names{"a&b.png"}));
-    EXPECT_EQ(p.h.c().manifest, "    <item id=\"image1\" href=\"images/a&amp;b.png\" media-type=\"image/png\"/>\n");
+TEST(InsertImages, ForbiddenCharactersAreFlaggedEvenUnusedButNeverForTheCover) {
+    EXPECT_FALSE(Package({"cover.&.png"}, {"cover.png"}).h.c().invalidMediaFilenames);
+    EXPECT_TRUE(Package({"a&b.png"}, {"cover.png"}).h.c().invalidMediaFilenames);
+    EXPECT_TRUE(Package({"why?.mp3"}, {"cover.png"}).h.c().invalidMediaFilenames);
+    // Used all the same, the name stays readable XML in the manifest.
+    EXPECT_EQ(Package({"a&b.png"}, {"a&b.png"}).manifest(), item("image1", "images/a&amp;b.png", "image/png"));
 }
 
 TEST(InsertImages, MediaGetRegisteredTypesAndTheirOwnNumbers) {
-    Package p({"cover.png", "b film.3GP", "c.m4b", "d.mp3", "e.mov", "talk.png", "f.aac"});
-    p.insert({"cover.png", "talk.png"}, {"d.mp3", "bfilm.3gp", "c.m4b", "e.mov", "f.aac"});
-    EXPECT_EQ(p.h.c().manifest,
-              "    <item id=\"image1\" href=\"images/talk.png\" media-type=\"image/png\"/>\n"
-              "    <item id=\"media1\" href=\"media/c.m4b\" media-type=\"audio/mp4\"/>\n"
-              "    <item id=\"media2\" href=\"media/d.mp3\" media-type=\"audio/mpeg\"/>\n"
-              "    <item id=\"media3\" href=\"media/e.mov\" media-type=\"video/quicktime\"/>\n"
-              "    <item id=\"media4\" href=\"media/f.aac\" media-type=\"audio/aac\"/>\n");
-    // "b film.3GP" reduces to "bfilm.3GP", which the lowercased entry does not match.
-    EXPECT_EQ(p.media(), (Names{"c.m4b", "d.mp3", "e.mov", "f.aac"}));
-    EXPECT_EQ(p.h.c().missingFiles, (Names{"bfilm.3gp"}));
-}
-
-TEST(InsertImages, AVideoWithoutItsPosterIsCopiedAndThePosterReported) {
-    Package p({"cover.png", "talk.mov"});
-    p.insert({"cover.png", "talk.png"}, {"talk.mov"});
-    EXPECT_EQ(p.media(), (Names{"talk.mov"}));
-    EXPECT_EQ(p.h.c().missingFiles, (Names{"talk.png"}));
-}
-
-TEST(InsertImages, WithoutACoverTheCoverEntryIsReportedAfterTheOthersInListOrder) {
-    Package p({});
-    p.insert({"cover.png", "b.png", "a.png"}, {"z.mp3", "y.mp4"});
-    EXPECT_EQ(p.h.c().missingFiles, (Names{"cover.png", "b.png", "a.png", "z.mp3", "y.mp4"}));
-    EXPECT_EQ(p.h.c().manifest, "");
-}
-
-TEST(InsertImages, ImagesAreLookedForOnlyInTheTopLevelOfTheManuscriptFolder) {
-    Package p({"art/boat.png"});
-    p.insert({"cover.png", "boat.png"});
-    EXPECT_TRUE(p.images().empty());
-    EXPECT_EQ(p.h.c().missingFiles, (Names{"cover.png", "boat.png"}));
+    Package p({"b film.3GP", "c.m4b", "d.mp3", "e.mov", "talk.png", "f.aac"}, {"cover.png", "talk.png"},
+              {"d.mp3", "bfilm.3gp", "c.m4b", "e.mov", "f.aac"});
+    EXPECT_EQ(p.manifest(), item("image1", "images/talk.png", "image/png") + item("media1", "media/c.m4b", "audio/mp4") +
+                                item("media2", "media/d.mp3", "audio/mpeg") + item("media3", "media/e.mov", "video/quicktime") +
+                                item("media4", "media/f.aac", "audio/aac"));
+    // "b film.3GP" becomes "bfilm.3GP", which the lowercased entry does not match.
+    EXPECT_EQ(p.missing(), (Names{"cover.png", "bfilm.3gp"}));
 }
