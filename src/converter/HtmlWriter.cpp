@@ -11,6 +11,47 @@ namespace {
 constexpr std::string_view kTabSpan = "<span class=\"Apple-tab-span\">\t</span>";
 constexpr std::string_view kLineBreak = "<br>\n";
 
+// Equal formats come in runs: the last few class choices are remembered so
+// that most paragraphs and runs skip building their declarations.
+template <typename Key>
+class RecentClasses {
+public:
+    int* find(const Key& key) {
+        for (Entry& entry : entries_) {
+            if (entry.used && entry.key == key) return &entry.number;
+        }
+        return nullptr;
+    }
+    void add(const Key& key, int number) {
+        entries_[next_] = Entry{key, number, true};
+        next_ = (next_ + 1) % kSize;
+    }
+
+private:
+    static constexpr std::size_t kSize = 8;
+    struct Entry {
+        Key key{};
+        int number = 0;
+        bool used = false;
+    };
+    Entry entries_[kSize];
+    std::size_t next_ = 0;
+};
+
+struct ParagraphKey {
+    ParaFormat para;
+    CharFormat base;
+    bool empty = false;
+    CssClasses::Kind kind = CssClasses::Paragraph;
+    bool operator==(const ParagraphKey&) const = default;
+};
+
+struct SpanKey {
+    CharFormat run;
+    CharFormat base;
+    bool operator==(const SpanKey&) const = default;
+};
+
 class BodyWriter {
 public:
     BodyWriter(const Document& document, std::string& out) : document_(document), out_(out) {}
@@ -27,10 +68,14 @@ private:
     void openList(bool ordered);
     void closeList();
     void writeClassAttribute(CssClasses::Kind kind, int number);
+    int paragraphClass(const Paragraph& paragraph, const CharFormat& base, bool empty, CssClasses::Kind kind);
+    int spanClass(const CharFormat& run, const CharFormat& base);
 
     const Document& document_;
     std::string& out_;
     CssClasses classes_;
+    RecentClasses<ParagraphKey> recentParagraphs_;
+    RecentClasses<SpanKey> recentSpans_;
     int openList_ = 0;  // 0 none, 1 unordered, 2 ordered
 };
 
@@ -176,10 +221,31 @@ void BodyWriter::closeList() {
     openList_ = 0;
 }
 
+int BodyWriter::paragraphClass(const Paragraph& paragraph, const CharFormat& base, bool empty,
+                               CssClasses::Kind kind) {
+    ParagraphKey key{paragraph.format, base, empty, kind};
+    key.para.inTable = false;
+    if (int* number = recentParagraphs_.find(key)) return *number;
+    int number = classes_.classFor(kind, paragraphDeclarations(paragraph.format, base, document_.fonts, empty));
+    recentParagraphs_.add(key, number);
+    return number;
+}
+
+// 0 when the run needs no span.
+int BodyWriter::spanClass(const CharFormat& run, const CharFormat& base) {
+    SpanKey key{run, base};
+    key.run.bold = key.run.italic = key.base.bold = key.base.italic = false;
+    if (int* number = recentSpans_.find(key)) return *number;
+    std::string declarations = spanDeclarations(run, base, document_.fonts);
+    int number = declarations.empty() ? 0 : classes_.classFor(CssClasses::Span, declarations);
+    recentSpans_.add(key, number);
+    return number;
+}
+
 void BodyWriter::writeParagraph(const Paragraph& paragraph, CssClasses::Kind kind, std::string_view tag) {
     const CharFormat& base = baseFormat(paragraph);
     bool empty = !hasVisibleContent(paragraph);
-    int number = classes_.classFor(kind, paragraphDeclarations(paragraph.format, base, document_.fonts, empty));
+    int number = paragraphClass(paragraph, base, empty, kind);
     out_ += '<';
     out_ += tag;
     out_ += paragraph.format.rightToLeft ? " dir=\"rtl\" " : " ";
@@ -258,14 +324,14 @@ void BodyWriter::writeRun(const Inline& run, const CharFormat& base, bool inLink
     if (format.bold) out_ += "<b>";
     if (format.italic) out_ += "<i>";
     // Inside a link a nested span would end the link text early.
-    std::string declarations = inLink ? std::string() : spanDeclarations(format, base, document_.fonts);
-    if (!declarations.empty()) {
+    int span = inLink ? 0 : spanClass(format, base);
+    if (span != 0) {
         out_ += "<span ";
-        writeClassAttribute(CssClasses::Span, classes_.classFor(CssClasses::Span, declarations));
+        writeClassAttribute(CssClasses::Span, span);
         out_ += '>';
     }
     appendEscaped(out_, run.text, inLink ? " " : kLineBreak, inLink ? " " : kTabSpan);
-    if (!declarations.empty()) out_ += "</span>";
+    if (span != 0) out_ += "</span>";
     if (format.italic) out_ += "</i>";
     if (format.bold) out_ += "</b>";
 }
@@ -296,8 +362,14 @@ void BodyWriter::writeTable(const Table& table) {
 }
 
 std::string writeHtml(const Document& document) {
+    std::size_t textSize = 0;
+    for (const Block& block : document.blocks) {
+        if (const auto* paragraph = std::get_if<Paragraph>(&block)) {
+            for (const Inline& item : paragraph->inlines) textSize += item.text.size();
+        }
+    }
     std::string body;
-    body.reserve(4096);
+    body.reserve(textSize * 5 / 4 + 4096);
     BodyWriter writer(document, body);
     writer.writeBlocks();
 

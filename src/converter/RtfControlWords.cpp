@@ -42,9 +42,21 @@ constexpr int kMaxHalfPoints = 3276;
 constexpr int kMaxUnicodeSkip = 16;
 
 
-const std::unordered_map<std::string_view, Word>& keywords() {
-    static const std::unordered_map<std::string_view, Word> table = [] {
-        std::unordered_map<std::string_view, Word> words{
+// FNV-1a: control words are short, and the library's general hash cost more
+// than the rest of the lookup.
+struct WordHash {
+    std::size_t operator()(std::string_view word) const {
+        std::size_t hash = 14695981039346656037ull;
+        for (char c : word) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        return hash;
+    }
+};
+
+using KeywordTable = std::unordered_map<std::string_view, Word, WordHash>;
+
+const KeywordTable& keywords() {
+    static const KeywordTable table = [] {
+        KeywordTable words{
             {"fonttbl", Word::FontTable}, {"colortbl", Word::ColorTable}, {"stylesheet", Word::StyleSheet},
             {"field", Word::Field}, {"fldinst", Word::FieldInstruction}, {"fldrslt", Word::FieldResult},
             {"listtext", Word::ListText}, {"pntext", Word::ListText}, {"footnote", Word::Footnote},
@@ -91,6 +103,7 @@ const std::unordered_map<std::string_view, Word>& keywords() {
               "latentstyles", "xmlnstbl", "generator", "do", "bkmkstart", "bkmkend", "fldtype", "docvar",
               "protusertbl", "passwordhash", "comment", "txe", "mmathPr", "private", "keycode", "nesttableprops"})
             words.emplace(skipped, Word::SkipGroup);
+        words.rehash(words.size() * 4);
         return words;
     }();
     return table;
@@ -150,7 +163,7 @@ void RtfParser::controlWord(const Token& token) {
         if (!body || noteDepth_ > 0) {
             enterDestination(Destination::Skip);
         } else {
-            appendInline(Inline::Kind::Text, "<<");
+            appendNoteMark("<<");
             noteDepth_ = stack_.size();
             noteOpening_ = true;
         }

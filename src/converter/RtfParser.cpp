@@ -76,7 +76,7 @@ Document RtfParser::finish() {
     if (noteDepth_ > 0) {
         noteDepth_ = 0;
         noteOpening_ = false;
-        appendInline(Inline::Kind::Text, ">>");
+        appendNoteMark(">>");
     }
     closeOpenLinks();
     if (!paragraph_.inlines.empty() || !paragraph_.listText.empty()) endParagraph(false);
@@ -149,7 +149,7 @@ void RtfParser::closeGroup() {
     if (noteDepth_ > stack_.size()) {
         noteDepth_ = 0;
         noteOpening_ = false;
-        appendInline(Inline::Kind::Text, ">>");
+        appendNoteMark(">>");
     }
 }
 
@@ -183,8 +183,11 @@ void RtfParser::finishFontEntry() {
         FontInfo info;
         info.nameIndex = static_cast<int>(document_.fonts.size());
         info.codePage = entryCodePage_ > 0 ? entryCodePage_ : codePageForCharset(entryCharset_, documentCodePage_);
-        // LibreOffice's symbol fonts claim a text charset but hold pictures.
-        if (name.starts_with("OpenSymbol") || name.starts_with("StarSymbol")) info.codePage = kSymbolCodePage;
+        // Symbol fonts hold pictures whatever charset they claim; LibreOffice
+        // gives its own a text charset, and Symbol itself sometimes a CJK one.
+        if (name == "Symbol" || name.starts_with("Wingdings") || name.starts_with("OpenSymbol") ||
+            name.starts_with("StarSymbol"))
+            info.codePage = kSymbolCodePage;
         document_.fonts.push_back(std::move(name));
         fonts_.emplace(entryFontId_, info);
     }
@@ -307,6 +310,17 @@ void RtfParser::appendInline(Inline::Kind kind, std::string_view text) {
         }
     }
     inlines.push_back(Inline{kind, format, std::string(text)});
+}
+
+// The note's brackets stand on the line even where the note's reference
+// mark was raised: they are markup for the build, not the mark itself.
+void RtfParser::appendNoteMark(std::string_view mark) {
+    GroupState& current = state();
+    Baseline baseline = std::exchange(current.chr.baseline, Baseline::Normal);
+    bool opening = std::exchange(noteOpening_, false);
+    appendInline(Inline::Kind::Text, mark);
+    current.chr.baseline = baseline;
+    noteOpening_ = opening;
 }
 
 void RtfParser::endParagraph(bool forceInTable) {

@@ -77,6 +77,7 @@ private:
     void deliver(std::string_view utf8);
     void deliverToTable(std::string_view utf8);
     void appendInline(Inline::Kind kind, std::string_view text);
+    void appendNoteMark(std::string_view mark);
     void skipFallback(Token& token);
     void startFieldResult();
 
