@@ -50,6 +50,8 @@ TEST(ProcessEndnotes, NumbersNotesAndReadsOnThroughTheLinesANoteTakes) {
     EXPECT_EQ(b.c.currLine.load(), 3);
     EXPECT_EQ(b.h.queue.pending(), 2u);
     EXPECT_EQ(b.c.line, "<p>A" + notes::referenceForm(2, false) + " level.</p>");
+    EXPECT_TRUE(b.c.endnotes.ends_with("<div id=\"ref2\">2. First.<p>Second.</p><p>Third. "
+                                       "<a href=\"section3.xhtml#ref2\">&#8617;</a></p><br /><br /></div>\n"));
     EXPECT_EQ(b.c.noteNumber, 3);
 }
 
