@@ -81,9 +81,14 @@ void CliWindow::clearProgressLine() {
 }
 
 void CliWindow::showAlert(const Alert& alert) {
-    clearProgressLine();
-    std::fprintf(out_, "%s: %s\n", alert.title.c_str(), alert.message.c_str());
-    std::fflush(out_);
+    // The converter check runs before the build and again when the build
+    // finds no converter; one line on the terminal says it.
+    const std::string text = alert.title + ": " + alert.message;
+    if (printedAlerts_.insert(text).second) {
+        clearProgressLine();
+        std::fprintf(out_, "%s\n", text.c_str());
+        std::fflush(out_);
+    }
     // No one is there to press a button: the alert ends as dismissed.
     if (alert.onEnd) alert.onEnd(kAlertAlternateButton);
 }

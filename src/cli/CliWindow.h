@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 
 #include "platform/Window.h"
@@ -61,6 +62,7 @@ private:
     double minimum_ = 0, maximum_ = 0, value_ = 0;
     int drawnPercent_ = -1;
     bool lineDrawn_ = false;
+    std::set<std::string> printedAlerts_;
 };
 
 }  // namespace quillary

@@ -17,7 +17,9 @@ public:
                                          const std::string& application) = 0;
     virtual bool openURL(const std::string& url) = 0;
 
-    // The full path of an installed application (a program on PATH), or nullopt.
+    // The full path of an installed application (a program on PATH), or
+    // nullopt. Any thread: the Kindle step looks for its converter from the
+    // background.
     virtual std::optional<std::string> findApplication(const std::string& name) const = 0;
 };
 
