@@ -44,8 +44,18 @@ bool readWholeFile(const std::string& path, std::string& content, std::string& e
     return true;
 }
 
+// File names on Linux are bytes; the build reads our output only when it is
+// UTF-8, so a name in another encoding is shown with replacement characters
+// rather than making a readable manuscript look unreadable.
+std::string printablePath(const std::string& path) {
+    std::string printable;
+    TextDecoder decoder;
+    decoder.decode(kUtf8CodePage, path, printable);
+    return printable;
+}
+
 std::string readingError(const std::string& path, std::string_view cause) {
-    return "Error reading \"" + path + "\": " + std::string(cause);
+    return "Error reading \"" + printablePath(path) + "\": " + std::string(cause);
 }
 
 std::size_t countCharacters(std::string_view utf8) {
@@ -130,7 +140,7 @@ Outcome describeFile(const std::string& path) {
     if (!loaded.error.empty()) return {false, readingError(path, loaded.error)};
     std::size_t length = loaded.kind == FileKind::PlainText ? countCharacters(loaded.content)
                                                              : characterCount(readRtf(loaded.content));
-    std::string report = "File:  " + path + "\n";
+    std::string report = "File:  " + printablePath(path) + "\n";
     report += "  Type:  " + std::string(describeFileKind(loaded.kind)) + "\n";
     report += "  Size:  " + std::to_string(loaded.size) + " bytes\n";
     report += "  Length:  " + std::to_string(length) + " characters\n";

@@ -31,9 +31,11 @@ Document RtfParser::run() {
         if (skipRemaining_ > 0) skipFallback(token);
         switch (token.kind) {
         case Token::Kind::Text:
+            if (!token.text.empty()) ignorableNext_ = false;
             addBytes(token.text);
             break;
         case Token::Kind::HexByte:
+            ignorableNext_ = false;
             addBytes(std::string_view(reinterpret_cast<const char*>(&token.byte), 1));
             break;
         case Token::Kind::GroupOpen:
@@ -70,7 +72,7 @@ Document RtfParser::run() {
 
 Document RtfParser::finish() {
     flushBytes();
-    if (highSurrogate_ != 0) addCodePoint(0xFFFD);
+    deliver({});  // writes a high surrogate left without its low one
     // A truncated file ends inside its groups: a note or a link still open
     // is closed, so what was read of it comes out whole.
     if (noteDepth_ > 0) {
@@ -219,7 +221,7 @@ void RtfParser::addUnicode(std::int32_t value) {
     char32_t cp = static_cast<char32_t>(value < 0 ? value + 65536 : value);
     if (value < -32768 || cp > 0xFFFF) cp = 0xFFFD;
     if (cp >= 0xD800 && cp <= 0xDBFF) {
-        if (highSurrogate_ != 0) addCodePoint(0xFFFD);
+        deliver({});  // writes an earlier high surrogate that no low one followed
         highSurrogate_ = cp;
         return;
     }

@@ -68,19 +68,39 @@ TEST(Pathological, EveryTruncationOfARealDocumentReads) {
     }
 }
 
+// The build throws away output that is not UTF-8.
+bool isUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
 TEST(Pathological, RandomBytesAndRandomTokensRead) {
     std::mt19937 random(3);
-    const char* pieces[] = {"{", "}", "\\par ", "\\u-10179?", "\\'e9", "\\bin3 ", "\\*", "\\field", "\\fldinst ",
-                            "\\fldrslt ", "\\footnote ", "\\cell ", "\\row ", "\\trowd", "\\intbl ", "\\listtext ",
+    const char* pieces[] = {"{", "}", "\\par ", "\\u-10179?", "\\'e9", "\\'81", "\xC3", "\\u56000 ", "\\bin3 ",
+                            "\\*", "\\field", "\\fldinst ", "\\fldrslt ", "\\footnote ", "\\cell ", "\\row ",
+                            "\\trowd", "\\intbl ", "\\listtext ",
                             "x", "\\fonttbl", "\\f1 ", ";", "\\uc9 ", "\\b ", "HYPERLINK \"a\" ", "\\line ", "\\tab "};
     for (int round = 0; round < 200; ++round) {
         std::string rtf = "{\\rtf1 ";
         for (int i = 0; i < 400; ++i) rtf += pieces[random() % std::size(pieces)];
         std::string html = rtfToHtml(rtf);
         ASSERT_NE(html.find("</body>"), std::string::npos) << rtf;
+        ASSERT_TRUE(isUtf8(html)) << rtf;
         std::string bytes(2000, '\0');
         for (char& c : bytes) c = static_cast<char>(random());
-        ASSERT_NE(rtfToHtml("{\\rtf1 " + bytes).find("</body>"), std::string::npos);
+        for (int codePage : {65001, 932, 1252}) {
+            html = rtfToHtml("{\\rtf1\\ansicpg" + std::to_string(codePage) + " " + bytes);
+            ASSERT_NE(html.find("</body>"), std::string::npos);
+            ASSERT_TRUE(isUtf8(html)) << codePage;
+        }
     }
 }
 

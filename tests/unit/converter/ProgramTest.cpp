@@ -23,6 +23,16 @@ TEST_F(Program, InfoNamesRichTextByContentWhateverTheExtension) {
                              "  Length:  6 characters\n");
 }
 
+TEST_F(Program, ReportOnAFileNameThatIsNotUtf8IsStillUtf8) {
+    // The build ignores output that is not UTF-8; a Latin-1 file name must
+    // not make a good manuscript look unreadable.
+    std::string file = folder.write("Caf\xE9.rtf", "{\\rtf1 x}");
+    ProgramResult result = runTextutil({"-info", file});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.output.find("File:  " + folder.path() + "/Caf\xEF\xBF\xBD.rtf\n"), std::string::npos)
+        << result.output;
+}
+
 TEST_F(Program, InfoOnPlainTextSaysSoWithTwoBlanks) {
     ProgramResult result = runTextutil({"-info", folder.write("Notes.txt", "Just words\nand more.\n")});
     EXPECT_NE(result.output.find("\n  Type:  plain text\n"), std::string::npos) << result.output;

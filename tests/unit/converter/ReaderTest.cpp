@@ -73,6 +73,8 @@ TEST(Unicode, NegativeValuesAndSurrogatePairs) {
     EXPECT_EQ(textOf("{\\rtf1 \\u-4064?}"), "\xEF\x80\xA0");  // U+F020
     EXPECT_EQ(textOf("{\\rtf1 \\u-10179?\\u-9047?}"), "\xF0\x9F\x92\xA9");  // U+1F4A9
     EXPECT_EQ(textOf("{\\rtf1 \\u55357?x}"), "\xEF\xBF\xBDx");  // a lone high surrogate
+    EXPECT_EQ(textOf("{\\rtf1 \\u55357?\\u55357?\\u56489?}"), "\xEF\xBF\xBD\xF0\x9F\x92\xA9");
+    EXPECT_EQ(textOf("{\\rtf1 x\\u55357?}"), "x\xEF\xBF\xBD");
     EXPECT_EQ(textOf("{\\rtf1 \\u56489?}"), "\xEF\xBF\xBD");  // a lone low one
     EXPECT_EQ(textOf("{\\rtf1 \\u99999999?}"), "\xEF\xBF\xBD");
 }
