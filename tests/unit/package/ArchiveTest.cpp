@@ -125,6 +125,24 @@ TEST_F(ArchiveTest, MimetypeComesFirstStoredAndTheRestSortedDeflatedAtBestLevel)
     EXPECT_EQ(entries[4].second, std::string(5000, 'a'));
 }
 
+TEST_F(ArchiveTest, ManyEntriesCompressedSideBySideKeepTheirOrderAndContents) {
+    std::vector<std::string> expected = {"mimetype", "META-INF/container.xml", "OEBPS/content.opf",
+                                         "OEBPS/images/cover.png"};
+    for (int i = 10; i < 40; ++i) {
+        const std::string name = "OEBPS/part" + std::to_string(i) + ".xhtml";
+        folder.write("package/" + name, std::string(static_cast<std::size_t>(i) * 100, static_cast<char>('a' + i % 26)));
+        expected.push_back(name);
+    }
+    expected.push_back("OEBPS/section1.xhtml");
+    ASSERT_TRUE(archive::writePackage(package, destination).ok);
+    const auto entries = readEntries(destination);
+    ASSERT_EQ(entries.size(), expected.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_EQ(entries[i].first, expected[i]);
+        EXPECT_EQ(entries[i].second, files::readFile(package + "/" + expected[i]).value_or("?")) << expected[i];
+    }
+}
+
 TEST_F(ArchiveTest, LeftOutFilesAreNotPacked) {
     ASSERT_TRUE(archive::writePackage(package, destination, {"OEBPS/content.opf"}).ok);
     const auto entries = readEntries(destination);
