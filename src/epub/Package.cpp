@@ -19,8 +19,15 @@ std::string readTemplate(const Resources& resources, const std::string& pattern,
     return files::readFile(resources.path(Resources::versioned(pattern, epub3))).value_or("");
 }
 
+// Book information arrives as HTML text with its "&" already escaped, but a
+// "<" or ">" the author typed into a field is still bare and would break
+// every document it fills.
 std::string bookInfoAt(const std::vector<std::string>& bookInfo, std::size_t index) {
-    return index < bookInfo.size() ? bookInfo[index] : std::string();
+    if (index >= bookInfo.size()) return {};
+    std::string text = bookInfo[index];
+    text::replaceAll(text, "<", "&lt;");
+    text::replaceAll(text, ">", "&gt;");
+    return text;
 }
 
 // The cover's extension as the manuscript's folder offers it: the first
@@ -71,7 +78,7 @@ void VoveZedevir::setUpPackage(EpubRun& run) {
     navPoint = 1;
 
     // The author's own "epub" folder in the destination is never touched.
-    removeArchiveNamedByIsbn(saveRoot, saveName, bookInfoAt(bookInfo, 5));
+    removeArchiveNamedByIsbn(saveRoot, saveName, bookInfo.size() > 5 ? bookInfo[5] : std::string());
 
     // A build that never reached its completion report left its folder behind.
     if (!tempDirectoryPath.empty()) package::removeBuildFolder(tempDirectoryPath);
