@@ -25,16 +25,31 @@ void appendReference(std::string& out, char32_t codePoint) {
     out += ';';
 }
 
-// Eight bytes at a time while none has its high bit set.
-std::size_t endOfAsciiRun(std::string_view text, std::size_t pos) {
-    constexpr std::uint64_t highBits = 0x8080808080808080ULL;
-    while (pos + 8 <= text.size()) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + pos, sizeof word);
-        if (word & highBits) break;
-        pos += 8;
+// XML allows no other control characters. Vertical tab and form feed stay:
+// the converted text is split into lines at them after normalisation.
+bool isPlainByte(unsigned char byte) {
+    if (byte >= 0x20) return byte < 0x80;
+    return byte == '\t' || byte == '\n' || byte == '\r' || byte == '\v' || byte == '\f';
+}
+
+// Where the run of bytes that are copied as they are ends. Words of eight
+// bytes with none below 0x20 or above 0x7F are passed over whole.
+std::size_t endOfPlainRun(std::string_view text, std::size_t pos) {
+    constexpr std::uint64_t ones = 0x0101010101010101ULL;
+    constexpr std::uint64_t highBits = ones * 0x80;
+    while (pos < text.size()) {
+        if (pos + 8 <= text.size()) {
+            std::uint64_t word;
+            std::memcpy(&word, text.data() + pos, sizeof word);
+            if ((((word - ones * 0x20) | word) & highBits) == 0) {
+                pos += 8;
+                continue;
+            }
+        }
+        const std::size_t stop = std::min(pos + 8, text.size());
+        for (; pos < stop; ++pos)
+            if (!isPlainByte(static_cast<unsigned char>(text[pos]))) return pos;
     }
-    while (pos < text.size() && static_cast<unsigned char>(text[pos]) < 0x80) ++pos;
     return pos;
 }
 
@@ -78,6 +93,19 @@ std::optional<char32_t> decodeSequence(std::string_view text, std::size_t& pos) 
         high = 0xBF;
     }
     return value;
+}
+
+// Writes the character at `pos`, which is no plain byte, as a reference and
+// moves `pos` behind it. What cannot stand in XML (ill-formed UTF-8, a
+// forbidden control character, U+FFFE, U+FFFF) becomes U+FFFD.
+void appendEncoded(std::string_view text, std::size_t& pos, std::string& out) {
+    if (static_cast<unsigned char>(text[pos]) < 0x80) {
+        ++pos;
+        appendReference(out, kReplacementCharacter);
+        return;
+    }
+    const char32_t codePoint = decodeSequence(text, pos).value_or(kReplacementCharacter);
+    appendReference(out, codePoint == 0xFFFE || codePoint == 0xFFFF ? kReplacementCharacter : codePoint);
 }
 
 constexpr std::string_view kHorizontalBar = "\xE2\x80\x95";
@@ -135,7 +163,7 @@ bool mayStartRule(std::string_view text, std::size_t pos, bool forBookInfo, bool
     case '\\': return forBookInfo && next == 't';
     case 'v': return epub3 && next == 'a';
     case 'c': return epub3 && next == 'e';
-    default: return byte >= 0x80;
+    default: return !isPlainByte(byte);
     }
 }
 
@@ -186,13 +214,11 @@ std::string EncodeForHTML(std::string_view text) {
     out.reserve(text.size() + text.size() / 16);
     std::size_t pos = 0;
     while (pos < text.size()) {
-        // Copy the run of ASCII in one append: converted books are mostly ASCII.
-        const std::size_t runEnd = endOfAsciiRun(text, pos);
+        // Copy plain runs in one append: converted books are mostly ASCII.
+        const std::size_t runEnd = endOfPlainRun(text, pos);
         out.append(text, pos, runEnd - pos);
         pos = runEnd;
-        if (pos == text.size()) break;
-        const auto codePoint = decodeSequence(text, pos);
-        appendReference(out, codePoint.value_or(kReplacementCharacter));
+        if (pos < text.size()) appendEncoded(text, pos, out);
     }
     return out;
 }
@@ -226,14 +252,14 @@ std::string fixEncodings(std::string_view text, bool forBookInfo, bool epub3) {
             const std::size_t runEnd = std::min(text.find_first_not_of('-', pos), text.size());
             appendHyphenRun(out, runEnd - pos);
             pos = runEnd;
-        } else if (byte >= 0x80) {
+        } else if (!isPlainByte(byte)) {
             // Encoding alone writes the em and en dashes as "&#8212;" and
             // "&#8211;"; only the horizontal bar is written as another dash.
             if (text.compare(pos, kHorizontalBar.size(), kHorizontalBar) == 0) {
                 out.append("&#8211;");
                 pos += kHorizontalBar.size();
             } else {
-                appendReference(out, decodeSequence(text, pos).value_or(kReplacementCharacter));
+                appendEncoded(text, pos, out);
             }
         } else if (!(forBookInfo ? replaceAt(kMetadataBreaks, text, pos, out)
                                  : replaceAt(kManuscriptBreaks, text, pos, out)) &&

@@ -11,12 +11,14 @@
 namespace quillary {
 
 // Writes every character outside ASCII as "&#N;" with its code point in
-// decimal (U+00E9 -> "&#233;", U+1F600 -> "&#128512;"); ASCII bytes are
-// copied unchanged. The input is read as UTF-8; each ill-formed stretch (a
-// stray continuation byte, a truncated sequence, an overlong form, a
-// surrogate, a value past U+10FFFF) becomes one "&#65533;" (the replacement
-// character) per maximal invalid subpart, so nothing invalid reaches a book
-// and the valid text around it is kept. The result is pure ASCII.
+// decimal (U+00E9 -> "&#233;", U+1F600 -> "&#128512;"); ASCII is copied
+// unchanged. The input is read as UTF-8; each ill-formed stretch (a stray
+// continuation byte, a truncated sequence, an overlong form, a surrogate, a
+// value past U+10FFFF) becomes one "&#65533;" (the replacement character)
+// per maximal invalid subpart, so the valid text around it is kept. So do
+// the characters XML forbids even as references: the control characters
+// but tab, line feed, carriage return, vertical tab and form feed (which
+// stay as they are), and U+FFFE and U+FFFF. The result is pure ASCII.
 std::string EncodeForHTML(std::string_view text);
 
 // Occurrences of `needle` in `haystack`, ignoring ASCII case, counted left

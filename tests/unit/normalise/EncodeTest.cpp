@@ -28,6 +28,15 @@ TEST(EncodeForHTML, ReplacesEachIllFormedStretchAndKeepsWhatFollows) {
     EXPECT_EQ(EncodeForHTML("\xF4\x90\x80\x80"), "&#65533;&#65533;&#65533;&#65533;");
 }
 
+TEST(EncodeForHTML, CharactersXmlForbidsBecomeTheReplacementCharacter) {
+    EXPECT_EQ(EncodeForHTML(std::string("a\0b\x01\x1F\x7F", 6)), "a&#65533;b&#65533;&#65533;\x7F");
+    EXPECT_EQ(EncodeForHTML("\xEF\xBF\xBE\xEF\xBF\xBF\xEF\xBF\xBD"), "&#65533;&#65533;&#65533;");
+    EXPECT_EQ(EncodeForHTML("\t\n\r\v\f"), "\t\n\r\v\f");
+    // Long plain runs around them, so the word-at-a-time copy meets them too.
+    const std::string run(21, 'x');
+    EXPECT_EQ(EncodeForHTML(run + "\x02" + run + "\n" + run), run + "&#65533;" + run + "\n" + run);
+}
+
 TEST(EncodeForHTML, AnyBytesGiveAsciiOnly) {
     std::string every;
     for (int i = 0; i < 256; ++i) every += static_cast<char>(i);

@@ -42,7 +42,7 @@ TEST(FixEncodings, OnePassAgreesWithTheRulesAppliedInTurn) {
         "-", "--", "\xE2\x80\x94", "\xE2\x80\x93", "\xE2\x80\x95", "\t", "\\", "t", "<br>", "<br",
         "<span class=\"Apple-tab-span\">", "</span>", "valign=\"", "top\"", "middle\"", "bottom\"",
         "cellspacing=\"0\"", " cellpadding=\"0\"", " ", "v", "c", "\xC3\xA9", "\xE2", "\x80",
-        "\xF0\x9F\x98\x80", "\xED\xA0\x80"};
+        "\xF0\x9F\x98\x80", "\xED\xA0\x80", "\x01", "\n", "\xEF\xBF\xBF"};
     std::mt19937 random(7);
     for (int round = 0; round < 20000; ++round) {
         std::string text;
