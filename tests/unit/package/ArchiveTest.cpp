@@ -208,11 +208,5 @@ TEST_F(ArchiveTest, ANewArchiveIsReadableByOthersAndAReplacedOneKeepsItsMode) {
     EXPECT_EQ(info.st_mode & 0777, 0640u);
 }
 
-TEST_F(ArchiveTest, AMissingDestinationFolderIsAnError) {
-    const auto result = archive::writePackage(package, folder.file("nowhere/Book.epub"));
-    EXPECT_FALSE(result.ok);
-    EXPECT_FALSE(files::exists(folder.file("nowhere")));
-}
-
 }  // namespace
 }  // namespace quillary::testing

@@ -151,17 +151,6 @@ TEST(Ncx, NamesTheBookAndTakesTheNavMapLast) {
     EXPECT_TRUE(text::contains(done, "<navMap>\n    <navPoint/>\n  </navMap>"));
 }
 
-TEST(FinishedPackage, PutsSpineManifestAndGuideInTheirPlaces) {
-    const std::string opf = packageTemplate(shipped("content-2.opf"), facts());
-    const std::string done = finishedPackage(opf, "    <itemref idref=\"section1\"/>\n",
-                                             "    <item id=\"section1\"/>\n", "    <reference/>\n", false);
-    EXPECT_FALSE(text::contains(done, "$"));
-    EXPECT_LT(done.find("<item id=\"section1\"/>"), done.find("</manifest>"));
-    EXPECT_LT(done.find("idref=\"cover\""), done.find("idref=\"section1\""));
-    EXPECT_LT(done.find("<reference/>"), done.find("</guide>"));
-    EXPECT_LT(done.find("type=\"cover\""), done.find("<reference/>"));
-}
-
 TEST(ContentsPage, Epub3HoldsTheListThenTheLandmarks) {
     const std::string landmarks = landmarksHeader() + landmarksClose(true, "Inhalt");
     EXPECT_TRUE(text::endsWith(landmarks,
