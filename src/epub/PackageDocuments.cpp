@@ -163,6 +163,15 @@ std::string finishedPackage(std::string_view opf, const std::string& spine,
     return fillPlaceholders(opf, {{"$spine\n", spine}, {"$manifest\n", manifest}, {"$guide\n", guide}});
 }
 
+std::string withLanguage(std::string page, const std::string& language, bool epub3) {
+    const std::size_t root = page.find("<html");
+    if (root == std::string::npos || text::contains(page, "xml:lang=")) return page;
+    std::string attributes = " xml:lang=\"" + language + "\"";
+    if (epub3) attributes += " lang=\"" + language + "\"";
+    page.insert(root + 5, attributes);
+    return page;
+}
+
 std::string landmarksHeader() {
     return kNavOpen +
            " epub:type=\"landmarks\" id=\"guide\">\n<ol>\n"

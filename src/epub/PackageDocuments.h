@@ -63,6 +63,11 @@ std::string finishedNcx(std::string_view ncxTemplate, const std::string& navmap)
 std::string finishedPackage(std::string_view opfTemplate, const std::string& spine,
                             const std::string& manifest, const std::string& guide, bool epub3);
 
+// The page with the book's language on its root element ("xml:lang", and
+// "lang" too in EPUB 3), so reading systems hyphenate and pick fonts for it;
+// a page that already names a language is left as it is.
+std::string withLanguage(std::string page, const std::string& language, bool epub3);
+
 // ---- Contents page, landmarks and guide --------------------------------------
 std::string landmarksHeader();
 std::string landmarksClose(bool contentsPlaced, const std::string& contentsTitle);

@@ -74,9 +74,10 @@ void VoveZedevir::finishPackage(EpubRun& run) {
                               "    </navPoint>\n",
                               {std::to_string(navPoint), std::to_string(navPoint), firstLabel, firstPage});
 
+    const std::string language = package::languageCode(bookInfo.size() > 7 ? bookInfo[7] : std::string());
     auto writeContentsPage = [&](const std::string& page) {
-        files::writeFileAtomically(oebps + "/toc.xhtml",
-                                   package::fillPlaceholders(newSection(), {{"$content\n", page}}));
+        const std::string document = package::fillPlaceholders(newSection(), {{"$content\n", page}});
+        files::writeFileAtomically(oebps + "/toc.xhtml", package::withLanguage(document, language, isEpub3));
     };
     if (run.contentsPlaced || isEpub3) {
         std::string page;

@@ -151,6 +151,16 @@ TEST(Ncx, NamesTheBookAndTakesTheNavMapLast) {
     EXPECT_TRUE(text::contains(done, "<navMap>\n    <navPoint/>\n  </navMap>"));
 }
 
+TEST(ContentsPage, TheSectionTemplatesRootElementGetsTheLanguage) {
+    const std::string epub3 = withLanguage(shipped("section-3.html"), "he", true);
+    EXPECT_TRUE(text::contains(epub3, "<html xml:lang=\"he\" lang=\"he\" xmlns="));
+    const std::string epub2 = withLanguage(shipped("section-2.html"), "he", false);
+    EXPECT_TRUE(text::contains(epub2, "<html xml:lang=\"he\" xmlns="));
+    EXPECT_FALSE(text::contains(epub2, " lang="));
+    EXPECT_EQ(withLanguage(epub2, "fr", false), epub2);
+    EXPECT_EQ(withLanguage("no root", "fr", false), "no root");
+}
+
 TEST(ContentsPage, Epub3HoldsTheListThenTheLandmarks) {
     const std::string landmarks = landmarksHeader() + landmarksClose(true, "Inhalt");
     EXPECT_TRUE(text::endsWith(landmarks,
