@@ -54,6 +54,19 @@ void removeArchiveNamedByIsbn(const std::string& saveRoot, const std::string& sa
     files::removeAll(paths::join(saveRoot, isbn + ".epub"));
 }
 
+package::BookFacts bookFacts(const std::vector<std::string>& bookInfo) {
+    package::BookFacts facts;
+    facts.title = bookInfoAt(bookInfo, 0);
+    facts.author = bookInfoAt(bookInfo, 1);
+    facts.publisher = bookInfoAt(bookInfo, 2);
+    facts.copyright = bookInfoAt(bookInfo, 3);
+    facts.date = bookInfoAt(bookInfo, 4);
+    facts.isbn = package::bookIdentifier(bookInfoAt(bookInfo, 5), facts.title, facts.author);
+    facts.genre = bookInfoAt(bookInfo, 6);
+    facts.language = package::languageCode(bookInfoAt(bookInfo, 7));
+    return facts;
+}
+
 }  // namespace
 
 std::string VoveZedevir::coverImageTypeIn(const std::string& /*imagesFolder: the cover lives in root*/) {
@@ -96,15 +109,7 @@ void VoveZedevir::setUpPackage(EpubRun& run) {
     run.coverExtension = coverImageTypeIn(oebps + "/images/");
     run.images.push_back("cover." + run.coverExtension);
 
-    package::BookFacts facts;
-    facts.title = bookInfoAt(bookInfo, 0);
-    facts.author = bookInfoAt(bookInfo, 1);
-    facts.publisher = bookInfoAt(bookInfo, 2);
-    facts.copyright = bookInfoAt(bookInfo, 3);
-    facts.date = bookInfoAt(bookInfo, 4);
-    facts.isbn = package::bookIdentifier(bookInfoAt(bookInfo, 5), facts.title, facts.author);
-    facts.genre = bookInfoAt(bookInfo, 6);
-    facts.language = package::languageCode(bookInfoAt(bookInfo, 7));
+    package::BookFacts facts = bookFacts(bookInfo);
     facts.coverName = localized("CoverTitle");
     facts.coverExtension = run.coverExtension;
     facts.hasCover = coverExtensionIn(root).has_value();

@@ -48,6 +48,19 @@ std::optional<StartEntry> rightToLeftStart(const EpubRun& run, int sectionsWritt
     return StartEntry{1, run.pendingName.empty() ? fallbackName : run.pendingName};
 }
 
+// Navigation documents may not be empty: a book without a single named
+// heading still gets one entry, for its first page.
+void giveNavigationAnEntry(VoveZedevir& c, EpubRun& run, bool epub3, const std::string& label) {
+    const std::string firstPage = c.sectionNumber > 1 ? "section1.xhtml" : "cover.xhtml";
+    if (epub3 && run.contentsList.empty())
+        run.contentsList = text::format("<li><a href=\"%@\">%@</a></li>\n", {firstPage, label});
+    if (!epub3 && c.navmap.empty())
+        c.navmap = text::format("    <navPoint id=\"navpoint-%d\" playOrder=\"%d\">\n      <navLabel>\n"
+                                "        <text>%@</text>\n      </navLabel>\n      <content src=\"%@\"/>\n"
+                                "    </navPoint>\n",
+                                {std::to_string(c.navPoint), std::to_string(c.navPoint), label, firstPage});
+}
+
 }  // namespace
 
 void VoveZedevir::finishPackage(EpubRun& run) {
@@ -55,24 +68,13 @@ void VoveZedevir::finishPackage(EpubRun& run) {
     const bool isEpub3 = epub3();
     const std::string oebps = tempDirectoryPath + "/OEBPS";
     const std::string title = bookInfo.empty() ? std::string() : bookInfo[0];
-    const int sectionsWritten = sectionNumber - 1;
+    const std::string label = title.empty() ? run.contentsTitle : title;  // for entries that have no name
 
     if (run.rightToLeftMarksSeen && !run.startPlaced) {
-        if (const auto start = rightToLeftStart(run, sectionsWritten, title.empty() ? run.contentsTitle : title))
+        if (const auto start = rightToLeftStart(run, sectionNumber - 1, label))
             guide += package::rightToLeftStartEntry(isEpub3, start->section, start->name);
     }
-
-    // Navigation documents may not be empty: a book without a single named
-    // heading still gets one entry, for its first page.
-    const std::string firstPage = sectionsWritten > 0 ? "section1.xhtml" : "cover.xhtml";
-    const std::string firstLabel = title.empty() ? run.contentsTitle : title;
-    if (isEpub3 && run.contentsList.empty())
-        run.contentsList = text::format("<li><a href=\"%@\">%@</a></li>\n", {firstPage, firstLabel});
-    if (!isEpub3 && navmap.empty())
-        navmap = text::format("    <navPoint id=\"navpoint-%d\" playOrder=\"%d\">\n      <navLabel>\n"
-                              "        <text>%@</text>\n      </navLabel>\n      <content src=\"%@\"/>\n"
-                              "    </navPoint>\n",
-                              {std::to_string(navPoint), std::to_string(navPoint), firstLabel, firstPage});
+    giveNavigationAnEntry(*this, run, isEpub3, label);
 
     const std::string language = package::languageCode(bookInfo.size() > 7 ? bookInfo[7] : std::string());
     auto writeContentsPage = [&](const std::string& page) {
