@@ -45,15 +45,6 @@ std::optional<std::string> coverExtensionIn(const std::string& folder) {
     return std::nullopt;
 }
 
-// An archive named after the ISBN is an earlier build's; a name that would
-// reach outside the destination folder, or that is the book's own archive
-// (replaced atomically later), is not touched.
-void removeArchiveNamedByIsbn(const std::string& saveRoot, const std::string& saveName,
-                              const std::string& isbn) {
-    if (isbn.empty() || isbn == saveName || isbn == "." || isbn == ".." || text::contains(isbn, "/")) return;
-    files::removeAll(paths::join(saveRoot, isbn + ".epub"));
-}
-
 package::BookFacts bookFacts(const std::vector<std::string>& bookInfo) {
     package::BookFacts facts;
     facts.title = bookInfoAt(bookInfo, 0);
@@ -89,9 +80,6 @@ void VoveZedevir::setUpPackage(EpubRun& run) {
     manifest.clear();
     guide = isEpub3 ? package::landmarksHeader() : std::string();
     navPoint = 1;
-
-    // The author's own "epub" folder in the destination is never touched.
-    removeArchiveNamedByIsbn(saveRoot, saveName, bookInfo.size() > 5 ? bookInfo[5] : std::string());
 
     // A build that never reached its completion report left its folder behind.
     if (!tempDirectoryPath.empty()) package::removeBuildFolder(tempDirectoryPath);

@@ -61,6 +61,17 @@ void giveNavigationAnEntry(VoveZedevir& c, EpubRun& run, bool epub3, const std::
                                 {std::to_string(c.navPoint), std::to_string(c.navPoint), label, firstPage});
 }
 
+// An archive named after the ISBN is an earlier build's, superseded once the
+// new book exists (not before: a failed build must not cost the old one). A
+// name that would reach outside the destination folder, or that is the
+// book's own archive, is not touched; nor is any folder of the author's.
+void removeArchiveNamedByIsbn(const std::string& saveRoot, const std::string& saveName,
+                              const std::string& isbn) {
+    if (isbn.empty() || isbn == saveName || isbn == "." || isbn == ".." || text::contains(isbn, "/")) return;
+    const std::string archive = paths::join(saveRoot, isbn + ".epub");
+    if (!files::isDirectory(archive)) files::removeAll(archive);
+}
+
 }  // namespace
 
 void VoveZedevir::finishPackage(EpubRun& run) {
@@ -101,6 +112,7 @@ void VoveZedevir::finishPackage(EpubRun& run) {
     const archive::Result written = archive::writePackage(tempDirectoryPath, destination);
     epubPath = written.ok ? destination : std::string();
     epubError = written.error;
+    if (written.ok) removeArchiveNamedByIsbn(saveRoot, saveName, bookInfo.size() > 5 ? bookInfo[5] : std::string());
 
     // The Kindle book always needs a contents page, even when the EPUB has
     // none; the EPUB is already made and does not change.

@@ -264,6 +264,7 @@ TEST_F(BookPackageTest, AnArchiveThatCannotBeWrittenEndsInTheMakeFailureAndKeeps
     files::removeAll(epub);
     h.folder.makeFolder("Books/Tale.epub");
     h.folder.write("Books/Tale.epub/keep.txt", "kept");
+    h.folder.write("Books/9781234567897.epub", "an older build, named by ISBN");
     build({true, false, "cover.png"});
     EXPECT_TRUE(h.c().epubPath.empty());
     EXPECT_FALSE(h.c().epubError.empty());
@@ -272,6 +273,7 @@ TEST_F(BookPackageTest, AnArchiveThatCannotBeWrittenEndsInTheMakeFailureAndKeeps
     ASSERT_FALSE(h.window.alerts.empty());
     EXPECT_EQ(h.window.alerts.back().titleKey, "MakeFailTitle");
     EXPECT_EQ(files::readFile(epub + "/keep.txt").value_or(""), "kept");
+    EXPECT_TRUE(files::exists(destination + "/9781234567897.epub")) << "a failed build costs no old book";
 }
 
 }  // namespace

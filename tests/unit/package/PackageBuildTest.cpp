@@ -128,20 +128,26 @@ TEST_F(PackageBuildTest, ANewBuildRemovesTheLeftoverBuildFolderButNoOtherFolder)
     EXPECT_TRUE(files::exists(authors + "/chapter.txt"));
 }
 
-TEST_F(PackageBuildTest, TheIsbnArchiveGoesUnlessItIsTheBookItselfOrOutsideTheFolder) {
+TEST_F(PackageBuildTest, TheIsbnArchiveGoesOnceTheBookIsMadeButNothingElse) {
     h.folder.write("Books/9781234567897.epub", "old");
-    h.folder.write("Books/Tale.epub", "the book");
     h.folder.write("secret.epub", "not in the destination");
     setUp(true);
+    EXPECT_TRUE(files::exists(h.c().saveRoot + "/9781234567897.epub")) << "not before the new book exists";
+    oneSection();
+    h.c().finishPackage(run);
     EXPECT_FALSE(files::exists(h.c().saveRoot + "/9781234567897.epub"));
-    EXPECT_EQ(files::readFile(h.c().saveRoot + "/Tale.epub").value_or(""), "the book");
+    ASSERT_FALSE(h.c().epubPath.empty());
 
-    h.c().bookInfo[5] = "Tale";
-    setUp(true);
-    EXPECT_EQ(files::readFile(h.c().saveRoot + "/Tale.epub").value_or(""), "the book");
-    h.c().bookInfo[5] = "../secret";
-    setUp(true);
-    EXPECT_TRUE(files::exists(h.folder.file("secret.epub")));
+    for (const char* isbn : {"Tale", "../secret", "Folder"}) {
+        h.folder.makeFolder("Books/Folder.epub");
+        h.c().bookInfo[5] = isbn;
+        EpubRun again;
+        h.c().setUpPackage(again);
+        h.c().finishPackage(again);
+        EXPECT_TRUE(files::exists(h.c().epubPath)) << isbn;
+        EXPECT_TRUE(files::exists(h.folder.file("secret.epub"))) << isbn;
+        EXPECT_TRUE(files::isDirectory(h.c().saveRoot + "/Folder.epub")) << isbn;
+    }
 }
 
 TEST_F(PackageBuildTest, WithoutAPrivateFolderTheBuildFailsInsteadOfWritingElsewhere) {
