@@ -114,7 +114,8 @@ std::string paragraphDeclarations(const ParaFormat& para, const CharFormat& base
 
 std::string spanDeclarations(const CharFormat& run, const CharFormat& base, const std::vector<std::string>& fonts) {
     std::string out;
-    if (run.font != base.font || run.halfPoints != base.halfPoints) appendDeclaration(out, "font: " + fontValue(run, fonts));
+    if (run.font != base.font || run.halfPoints != base.halfPoints)
+        appendDeclaration(out, "font: " + fontValue(run, fonts));
     if (run.underline && run.strike) appendDeclaration(out, "text-decoration: underline line-through");
     else if (run.underline) appendDeclaration(out, "text-decoration: underline");
     else if (run.strike) appendDeclaration(out, "text-decoration: line-through");

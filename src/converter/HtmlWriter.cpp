@@ -133,16 +133,22 @@ bool isOrderedMark(std::string_view mark) {
            (mark.back() == '.' || mark.back() == ')');
 }
 
-void appendAttributeValue(std::string& out, std::string_view value) {
-    for (char c : value) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "%22"; break;  // the target ends at the first quote
-        default:
-            if (static_cast<unsigned char>(c) >= 0x20) out += c;
-            break;
+// The target goes into an href as it stands, so it is made a valid URI
+// here: characters that URIs do not allow (blanks, backslashes of Windows
+// paths, quotes, non-ASCII letters) are percent-encoded, and "&" is written
+// as the entity. Targets that were valid stay as they were.
+void appendLinkTarget(std::string& out, std::string_view target) {
+    static const char digits[] = "0123456789ABCDEF";
+    for (char c : target) {
+        auto byte = static_cast<unsigned char>(c);
+        if (c == '&') {
+            out += "&amp;";
+        } else if (byte <= 0x20 || byte >= 0x7F || std::string_view("\"<>\\^`{|}").find(c) != std::string_view::npos) {
+            out += '%';
+            out += digits[byte >> 4];
+            out += digits[byte & 15];
+        } else {
+            out += c;
         }
     }
 }
@@ -162,7 +168,8 @@ void appendEscaped(std::string& out, std::string_view text, std::string_view lin
         else if (c == '\t') replacement = tab;
         else if (c == 0x0B) replacement = lineBreak;
         else if (c < 0x20) replacement = "";
-        else if (c == 0xE2 && i + 2 < text.size() && text[i + 1] == '\x80' && (text[i + 2] == '\xA8' || text[i + 2] == '\xA9')) {
+        else if (c == 0xE2 && i + 2 < text.size() && text[i + 1] == '\x80' &&
+                 (text[i + 2] == '\xA8' || text[i + 2] == '\xA9')) {
             replacement = lineBreak;
             length = 3;
         } else {
@@ -313,7 +320,7 @@ void BodyWriter::writeLinkStart(const Paragraph& paragraph, std::size_t index, c
     // where the link text begins and ends.
     int number = classes_.classFor(CssClasses::Span, spanDeclarations(*linkFormat, base, document_.fonts));
     out_ += "HYPERLINK \"";
-    appendAttributeValue(out_, paragraph.inlines[index].text);
+    appendLinkTarget(out_, paragraph.inlines[index].text);
     out_ += "\" <span ";
     writeClassAttribute(CssClasses::Span, number);
     out_ += '>';

@@ -158,7 +158,8 @@ WordImport importWordDocument(const std::string& path) {
                                 "--outdir", output.string(), input.string()});
     std::ifstream rtf(output / "manuscript.rtf", std::ios::binary);
     if (!rtf) {
-        result.error = finished ? "LibreOffice could not read the document." : "LibreOffice did not convert the document.";
+        result.error =
+            finished ? "LibreOffice could not read the document." : "LibreOffice did not convert the document.";
         return result;
     }
     result.rtf.assign(std::istreambuf_iterator<char>(rtf), std::istreambuf_iterator<char>());

@@ -114,6 +114,20 @@ TEST(HtmlForm, HyperlinkFieldTakesTheFormTheBuildTurnsIntoALink) {
                     "the site</span> now.</p>");
 }
 
+TEST(HtmlForm, LinkTargetIsMadeAValidUri) {
+    // Word keeps links to documents as Windows paths; EPUBCheck rejects an
+    // href with blanks or backslashes, and a quote would end the target.
+    auto linkLine = [](const std::string& instruction) {
+        return onlyLine(rtf("\\pard {\\field{\\*\\fldinst " + instruction + "}{\\fldrslt Dip}}\\par"));
+    };
+    EXPECT_NE(linkLine("HYPERLINK \"..\\\\\\\\Dips\\\\\\\\Dip, \\u233?.doc\"")
+                  .find("HYPERLINK \"..%5CDips%5CDip,%20%C3%A9.doc\" <span"),
+              std::string::npos);
+    EXPECT_NE(linkLine("HYPERLINK http://x.org/a\"b").find("HYPERLINK \"http://x.org/a%22b\" <span"), std::string::npos);
+    EXPECT_NE(linkLine("HYPERLINK \"http://a.org/%7Ex?q=1#top\"").find("\"http://a.org/%7Ex?q=1#top\""),
+              std::string::npos);
+}
+
 TEST(HtmlForm, LinkTextHoldsNoNestedSpanThatWouldCutItShort) {
     std::string line = onlyLine(rtf("\\pard {\\field{\\*\\fldinst HYPERLINK \"http://x.org\"}"
                                     "{\\fldrslt one {\\cf3 two}\\tab {\\b three}}}\\par"));
