@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace conv::testing {
 namespace {
 
@@ -89,6 +91,13 @@ TEST_F(Program, WordFileMadeByLibreOfficeConvertsThroughIt) {
     EXPECT_NE(text.find("Chapter One"), std::string::npos) << text;
     EXPECT_NE(result.output.find("HYPERLINK \"http://example.com/\""), std::string::npos);
     EXPECT_NE(result.output.find("<b>"), std::string::npos);
+    // The private folder and profile are gone afterwards.
+    std::size_t leftovers = 0;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.tempFolder(), error))
+        leftovers += entry.path().filename().string().starts_with("quillary-doc-");
+    EXPECT_FALSE(error) << error.message();
+    EXPECT_EQ(leftovers, 0u);
 }
 
 }  // namespace
