@@ -29,6 +29,9 @@ Document RtfParser::run() {
     bool rootOpened = false;
     for (Token token = tokens_.next(); token.kind != Token::Kind::End; token = tokens_.next()) {
         if (skipRemaining_ > 0) skipFallback(token);
+        // Before the document's opening brace stand only a byte-order mark or
+        // line ends, never text of the document.
+        if (!rootOpened && token.kind != Token::Kind::GroupOpen) continue;
         switch (token.kind) {
         case Token::Kind::Text:
             if (!token.text.empty()) ignorableNext_ = false;

@@ -131,8 +131,9 @@ TEST(Groups, UnbalancedAndTruncatedInputStillGivesItsText) {
     EXPECT_EQ(textOf("{\\rtf1 a\\'4"), "a4");  // the broken escape goes, what follows it is text
 }
 
-TEST(Groups, TextAfterTheDocumentsClosingBraceIsNotPartOfIt) {
+TEST(Groups, TextOutsideTheDocumentsBracesIsNotPartOfIt) {
     EXPECT_EQ(textOf("{\\rtf1 kept}garbage"), "kept");
+    EXPECT_EQ(textOf("\xEF\xBB\xBF\r\n{\\rtf1 kept}"), "kept");
 }
 
 TEST(Tables, NestedTableCellsBecomeParagraphsOfTheOuterCell) {
