@@ -3,6 +3,7 @@
 #include "converter/CssRules.h"
 
 #include <cctype>
+#include <utility>
 
 namespace conv {
 
@@ -136,14 +137,18 @@ bool isOrderedMark(std::string_view mark) {
 // The target goes into an href as it stands, so it is made a valid URI
 // here: characters that URIs do not allow (blanks, backslashes of Windows
 // paths, quotes, non-ASCII letters) are percent-encoded, and "&" is written
-// as the entity. Targets that were valid stay as they were.
+// as the entity; a URI has one fragment, so any later "#" is encoded too.
+// Targets that were valid stay as they were.
 void appendLinkTarget(std::string& out, std::string_view target) {
     static const char digits[] = "0123456789ABCDEF";
+    bool inFragment = false;
     for (char c : target) {
         auto byte = static_cast<unsigned char>(c);
+        bool laterHash = c == '#' && std::exchange(inFragment, true);
         if (c == '&') {
             out += "&amp;";
-        } else if (byte <= 0x20 || byte >= 0x7F || std::string_view("\"<>\\^`{|}").find(c) != std::string_view::npos) {
+        } else if (byte <= 0x20 || byte >= 0x7F || laterHash ||
+                   std::string_view("\"<>\\^`{|}").find(c) != std::string_view::npos) {
             out += '%';
             out += digits[byte >> 4];
             out += digits[byte & 15];

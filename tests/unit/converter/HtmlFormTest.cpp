@@ -126,6 +126,10 @@ TEST(HtmlForm, LinkTargetIsMadeAValidUri) {
     EXPECT_NE(linkLine("HYPERLINK http://x.org/a\"b").find("HYPERLINK \"http://x.org/a%22b\" <span"), std::string::npos);
     EXPECT_NE(linkLine("HYPERLINK \"http://a.org/%7Ex?q=1#top\"").find("\"http://a.org/%7Ex?q=1#top\""),
               std::string::npos);
+    // Word doubles the fragment into the anchor of some links.
+    EXPECT_NE(linkLine("HYPERLINK \"http://a.org/p.html\" \\\\l \"note1#note1\"")
+                  .find("\"http://a.org/p.html#note1%23note1\""),
+              std::string::npos);
 }
 
 TEST(HtmlForm, LinkTextHoldsNoNestedSpanThatWouldCutItShort) {
