@@ -37,8 +37,9 @@ TEST(Localizer, EnglishAndGermanCatalogueHaveEveryKeyWithTheRightPlaceholders) {
         const Localizer englishOnly = Localizer::load(locales(), {});
         for (const char* key : kAllKeys) {
             EXPECT_TRUE(texts.has(key)) << language << " lacks " << key;
-            if (std::string(language) == "de" && std::string(key) != "OK")
+            if (std::string(language) == "de" && std::string(key) != "OK") {
                 EXPECT_NE(texts.text(key), englishOnly.text(key)) << "untranslated: " << key;
+            }
         }
         for (const char* key : kMessagesWithOneArgument)
             EXPECT_EQ(countPlaceholders(texts.text(key)), 1) << language << " " << key;
