@@ -2,6 +2,7 @@
 
 #include "build/Text.h"
 #include "build/VoveZedevir.h"
+#include "epub/BuildFolder.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
@@ -76,14 +77,22 @@ void VoveZedevir::savePanelEndedWithName(const std::string& name, const std::str
                 std::to_string(window.languageIndex())};
     writeBookInformationFile(isbnTyped);
 
-    for (std::size_t i = 0; i < 7; ++i)
-        bookInfo[i] = fixEncodings(text::replacedAll(bookInfo[i], "&", "&amp;"), true);
+    for (std::size_t i = 0; i < 7; ++i) bookInfo[i] = publicationForm(bookInfo[i]);
     if (bookInfo[5].empty()) bookInfo[5] = "urn:uuid:12345";
 
     window.setProgressIndeterminate(true);
     window.setProgressHidden(false);
     window.setStatusHidden(false);
     startInBackground(&VoveZedevir::extractHTML);
+}
+
+std::string VoveZedevir::publicationForm(const std::string& entry) const {
+    std::string form = text::replacedAll(entry, "&", "&amp;");
+    // A "<" typed into the title would otherwise open a tag in every page
+    // that shows it, and the XML parsers of reading systems reject the book.
+    text::replaceAll(form, "<", "&lt;");
+    text::replaceAll(form, ">", "&gt;");
+    return fixEncodings(form, true);
 }
 
 void VoveZedevir::writeBookInformationFile(const std::string& isbnTyped) const {
@@ -129,7 +138,7 @@ void VoveZedevir::ePubComplete() {
 }
 
 void VoveZedevir::archiveFailed() {
-    if (!tempDirectoryPath.empty()) files::removeAll(paths::deletingLastComponent(tempDirectoryPath));
+    if (!tempDirectoryPath.empty()) package::removeBuildFolder(tempDirectoryPath);
     hideBuildProgress();
     showSimpleAlert("MakeFailTitle", "ArchiveFailMsg", {}, {epubError});
     endBuild();

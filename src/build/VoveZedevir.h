@@ -104,6 +104,9 @@ public:
     // Status line and progress bar back to idle.
     void hideBuildProgress();
     void writeBookInformationFile(const std::string& isbnTyped) const;
+    // A window field as the package documents take it: markup characters
+    // escaped, then normalised with the book-information setting.
+    std::string publicationForm(const std::string& entry) const;
 
     // ---- Conversion (build/Conversion.cpp) -----------------------------------
     void extractHTML();  // background

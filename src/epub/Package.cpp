@@ -19,15 +19,9 @@ std::string readTemplate(const Resources& resources, const std::string& pattern,
     return files::readFile(resources.path(Resources::versioned(pattern, epub3))).value_or("");
 }
 
-// Book information arrives as HTML text with its "&" already escaped, but a
-// "<" or ">" the author typed into a field is still bare and would break
-// every document it fills.
+// Book information arrives in publication form: markup characters escaped.
 std::string bookInfoAt(const std::vector<std::string>& bookInfo, std::size_t index) {
-    if (index >= bookInfo.size()) return {};
-    std::string text = bookInfo[index];
-    text::replaceAll(text, "<", "&lt;");
-    text::replaceAll(text, ">", "&gt;");
-    return text;
+    return index < bookInfo.size() ? bookInfo[index] : std::string{};
 }
 
 // The cover's extension as the manuscript's folder offers it: the first

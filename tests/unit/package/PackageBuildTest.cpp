@@ -103,16 +103,6 @@ TEST_F(PackageBuildTest, SetUpLaysOutAPrivatePackageTreeAndResetsTheBuild) {
     EXPECT_TRUE(text::contains(run.ncxTemplate, "$navmap\n"));
 }
 
-TEST_F(PackageBuildTest, AngleBracketsTypedIntoTheBookFieldsCannotBreakTheDocuments) {
-    h.c().bookInfo[0] = "Tom &amp; Jerry <1>";
-    h.c().bookInfo[1] = "A>B";
-    setUp(false);
-    EXPECT_TRUE(text::contains(run.opfTemplate, "<dc:title>Tom &amp; Jerry &lt;1&gt;</dc:title>"));
-    EXPECT_TRUE(text::contains(run.opfTemplate, ">A&gt;B</dc:creator>"));
-    EXPECT_TRUE(text::contains(run.ncxTemplate, "<text>Tom &amp; Jerry &lt;1&gt;</text>"));
-    EXPECT_TRUE(text::contains(read("OEBPS/cover.xhtml"), "<title>Tom &amp; Jerry &lt;1&gt;</title>"));
-}
-
 TEST_F(PackageBuildTest, ANewBuildRemovesTheLeftoverBuildFolderButNoOtherFolder) {
     setUp(false);
     EXPECT_EQ(h.c().guide, "");
