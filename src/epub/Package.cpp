@@ -96,11 +96,11 @@ void VoveZedevir::setUpPackage(EpubRun& run) {
     facts.coverExtension = run.coverExtension;
     facts.hasCover = coverExtensionIn(root).has_value();
 
-    files::writeFileAtomically(oebps + "/cover.xhtml",
+    files::writeScratchFile(oebps + "/cover.xhtml",
                                package::coverPage(readTemplate(locations.resources, "cover-%d.html", isEpub3), facts));
     run.ncxTemplate = package::ncxTemplate(readTemplate(locations.resources, "toc-%d.ncx", isEpub3), facts);
     run.opfTemplate = package::packageTemplate(readTemplate(locations.resources, "content-%d.opf", isEpub3), facts);
-    files::writeFileAtomically(oebps + "/stylesheet.css", styleText);
+    files::writeScratchFile(oebps + "/stylesheet.css", styleText);
 }
 
 }  // namespace quillary

@@ -90,7 +90,7 @@ void VoveZedevir::finishPackage(EpubRun& run) {
     const std::string language = package::languageCode(bookInfo.size() > 7 ? bookInfo[7] : std::string());
     auto writeContentsPage = [&](const std::string& page) {
         const std::string document = package::fillPlaceholders(newSection(), {{"$content\n", page}});
-        files::writeFileAtomically(oebps + "/toc.xhtml", package::withLanguage(document, language, isEpub3));
+        files::writeScratchFile(oebps + "/toc.xhtml", package::withLanguage(document, language, isEpub3));
     };
     if (run.contentsPlaced || isEpub3) {
         std::string page;
@@ -104,8 +104,8 @@ void VoveZedevir::finishPackage(EpubRun& run) {
         writeContentsPage(page);
         manifest += package::contentsManifestLine(isEpub3);
     }
-    if (!isEpub3) files::writeFileAtomically(oebps + "/toc.ncx", package::finishedNcx(run.ncxTemplate, navmap));
-    files::writeFileAtomically(oebps + "/content.opf",
+    if (!isEpub3) files::writeScratchFile(oebps + "/toc.ncx", package::finishedNcx(run.ncxTemplate, navmap));
+    files::writeScratchFile(oebps + "/content.opf",
                                package::finishedPackage(run.opfTemplate, spine, manifest, guide, isEpub3));
 
     const std::string destination = paths::join(saveRoot, saveName + ".epub");
@@ -119,7 +119,7 @@ void VoveZedevir::finishPackage(EpubRun& run) {
     if (!isEpub3 && !run.contentsPlaced) {
         guide += package::contentsGuideLine();
         manifest += package::contentsManifestLine(false);
-        files::writeFileAtomically(oebps + "/content.opf",
+        files::writeScratchFile(oebps + "/content.opf",
                                    package::finishedPackage(run.opfTemplate, spine, manifest, guide, false));
         writeContentsPage(package::epub2ContentsPage(run.contentsTitle, run.contentsList));
     }

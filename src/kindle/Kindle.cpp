@@ -23,7 +23,7 @@ bool holdsAFile(const std::string& path) {
 void rewritePackageDocument(const std::string& packageFolder) {
     const std::string path = paths::join(packageFolder, "OEBPS/content.opf");
     if (auto document = files::readFile(path))
-        files::writeFileAtomically(path, kindle::withoutCoverPage(*document));
+        files::writeScratchFile(path, kindle::withoutCoverPage(*document));
 }
 
 // Turns the EPUB package in `folder` into the Kindle variant, converts it
