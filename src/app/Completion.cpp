@@ -37,9 +37,7 @@ void VoveZedevir::booksComplete() {
                            text::format("Your book \"%@\" is ready for review.", {saveName}));
     package::removeBuildFolder(tempDirectoryPath);
 
-    ports.window.setStatusHidden(true);
-    ports.window.setStatusText(localized("LoadingMsg"));
-    ports.window.setProgressHidden(true);
+    hideBuildProgress();
 
     const std::string book = saveRoot + "/" + saveName;
     if (ports.preferences.integerForKey(prefs::kReviewPub) != 0) ports.workspace.openFile(book + ".epub");

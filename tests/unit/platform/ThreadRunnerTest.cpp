@@ -1,0 +1,44 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+#include <thread>
+
+#include "platform/ThreadRunner.h"
+
+using namespace quillary;
+
+TEST(ThreadRunner, AStepStartsOnlyOnceThePreviousOneHasFinished) {
+    ThreadRunner runner;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> firstDone{false};
+    std::atomic<bool> secondSawFirstDone{false};
+    const auto mainThread = std::this_thread::get_id();
+    std::atomic<bool> ranOffTheMainThread{true};
+
+    runner.start([&] {
+        released.wait();
+        ranOffTheMainThread = ranOffTheMainThread && std::this_thread::get_id() != mainThread;
+        firstDone = true;
+    });
+    // start() below waits for the first step; let it finish from elsewhere.
+    std::thread opener([&] { release.set_value(); });
+    runner.start([&] { secondSawFirstDone = firstDone.load(); });
+    runner.waitIdle();
+    opener.join();
+    EXPECT_TRUE(secondSawFirstDone);
+    EXPECT_TRUE(ranOffTheMainThread);
+}
+
+TEST(ThreadRunner, DestroyingTheRunnerWaitsForTheRunningStep) {
+    std::atomic<bool> finished{false};
+    {
+        ThreadRunner runner;
+        runner.start([&] {
+            for (volatile int i = 0; i < 1000000; ++i) {}
+            finished = true;
+        });
+    }
+    EXPECT_TRUE(finished);
+}
