@@ -8,9 +8,8 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 packages="build-essential cmake pkg-config git
   libgtest-dev libgmock-dev
-  libzip-dev zipcmp
+  libzip-dev
   gettext
-  qt6-base-dev qt6-base-dev-tools libgl-dev
   epubcheck default-jre-headless
   libreoffice-writer-nogui"
 missing=""
