@@ -6,28 +6,13 @@
 #include "build/Text.h"
 #include "build/VoveZedevir.h"
 #include "platform/PosixShell.h"
+#include "platform/Utf8.h"
 
 namespace quillary {
 
 namespace {
 
-void appendUtf8(std::string& out, unsigned long cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
+void appendUtf8(std::string& out, unsigned long cp) { utf8::append(out, static_cast<char32_t>(cp)); }
 
 std::string decodeUtf16(const std::string& bytes, bool bigEndian) {
     std::string out;

@@ -1,5 +1,7 @@
 #include "converter/CodePage.h"
 
+#include "platform/Utf8.h"
+
 #include <cerrno>
 #include <iconv.h>
 
@@ -78,25 +80,7 @@ int codePageForCharset(int charset, int documentCodePage) {
     }
 }
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        appendReplacement(out);
-    } else if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
+void appendUtf8(std::string& out, char32_t cp) { quillary::utf8::append(out, cp); }
 
 TextDecoder::~TextDecoder() {
     for (auto& [codePage, converter] : converters_) {

@@ -1,5 +1,7 @@
 #include "platform/PosixShell.h"
 
+#include "platform/Utf8.h"
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -12,31 +14,7 @@ extern char** environ;
 
 namespace quillary {
 
-bool isValidUtf8(const std::string& bytes) {
-    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
-    const std::size_t n = bytes.size();
-    std::size_t i = 0;
-    while (i < n) {
-        const unsigned char c = s[i];
-        if (c < 0x80) { ++i; continue; }
-        std::size_t length = 0;
-        unsigned long cp = 0;
-        if (c >= 0xC2 && c <= 0xDF) { length = 2; cp = c & 0x1F; }
-        else if (c >= 0xE0 && c <= 0xEF) { length = 3; cp = c & 0x0F; }
-        else if (c >= 0xF0 && c <= 0xF4) { length = 4; cp = c & 0x07; }
-        else return false;
-        if (i + length > n) return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((s[i + k] & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (s[i + k] & 0x3F);
-        }
-        if ((length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000) || cp > 0x10FFFF ||
-            (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += length;
-    }
-    return true;
-}
+bool isValidUtf8(const std::string& bytes) { return utf8::isValid(bytes); }
 
 namespace {
 
