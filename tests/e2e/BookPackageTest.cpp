@@ -2,6 +2,8 @@
 // the archive together, checked by opening the archive and by EPUBCheck.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "build/Text.h"
 #include "platform/Files.h"
 #include "platform/PosixShell.h"
@@ -46,30 +48,41 @@ struct Book {
     bool epub3 = true;
     bool contentsHeading = false;
     std::string cover;  // "", "cover.png", "cover.jpg"
-    std::string title = "A \"Quoted\" Tale";
     bool sparse = false;  // only what the window insists on: no ISBN, author, publisher...
+    std::vector<std::string> lines = {};  // the converted manuscript; empty: three plain chapters
 };
 
 std::vector<std::string> manuscript(const Book& book) {
-    std::vector<std::string> lines = {
-        "<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.01//EN\">",
-        "<html>",
-        "<head>",
-        "<title></title>",
-        "</head>",
-        "<body>",
-        "<p class=\"p1\">A Tale, told in three parts</p>",
-    };
+    if (!book.lines.empty()) return book.lines;
+    std::vector<std::string> lines = {"<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.01//EN\">", "<html>", "<head>",
+                                      "<title></title>", "</head>", "<body>",
+                                      "<p class=\"p1\">A Tale, told in three parts</p>"};
     if (book.contentsHeading) lines.push_back("<p class=\"p2\">toc: Contents</p>");
     for (const char* chapter : {"One", "Two", "Three"}) {
         lines.push_back(std::string("<p class=\"p2\">bookmark: Chapter ") + chapter + "</p>");
         lines.push_back(std::string("<p class=\"p1\">The words of chapter ") + chapter + ", see {{Chapter Two}}.</p>");
         lines.push_back("<p class=\"p1\">More words.</p>");
     }
-    lines.push_back("</body>");
-    lines.push_back("</html>");
+    lines.insert(lines.end(), {"</body>", "</html>"});
     return lines;
 }
+
+// Every directive at once, with a right-to-left chapter and no "srh:"
+// heading: the package documents must stay valid around all of them.
+const std::vector<std::string> kEveryDirective = {
+    "<html>", "<body>",
+    "<p class=\"p1\">Front matter &lt;&lt;A first note.&gt;&gt;</p>",
+    "<p class=\"p2\">toc: Inhalt</p>",
+    "<p class=\"p2\">bookmark: <b>The</b>&nbsp;Lamp</p>",
+    "<p class=\"p1\">image:lamp.png</p>",
+    "<p class=\"p1\">See {{Shalom}} and {{Nowhere}}.</p>",
+    "<p class=\"p1\">#######</p>",
+    "<p class=\"p1\">After the break &lt;&lt;Second note.&gt;&gt;</p>",
+    "<p dir=\"rtl\" class=\"p3\">Shalom bookmark:</p>",
+    "<p dir=\"rtl\" class=\"p3\">&#1513;&#1500;&#1493;&#1501;.</p>",
+    "<p class=\"p2\">pnh: Notes</p>",
+    "<p class=\"p1\">The end.</p>",
+    "</body>", "</html>"};
 
 class BookPackageTest : public ::testing::Test {
 protected:
@@ -82,186 +95,115 @@ protected:
         const std::string root = h.folder.makeFolder("Manuscript");
         if (!book.cover.empty())
             h.folder.write("Manuscript/" + book.cover, text::endsWith(book.cover, "jpg") ? jpeg() : kPng);
+        h.folder.write("Manuscript/lamp.png", kPng);
         VoveZedevir& c = h.c();
         h.preferences.setBool(prefs::kEpub3, book.epub3);
         c.theFile = root + "/Tale.rtf";
         c.root = root;
         c.saveName = "Tale";
         c.saveRoot = destination;
-        c.bookInfo = {book.title, "Ann Author", "Small Press", "Copyright 2024", "2024-05-17",
+        c.bookInfo = {"A \"Quoted\" Tale", "Ann Author", "Small Press", "Copyright 2024", "2024-05-17",
                       "9781234567897", "Fiction", "9"};
-        if (book.sparse) c.bookInfo = {book.title, "", "", "", "2024-05-17", "urn:uuid:12345", "", "0"};
+        if (book.sparse) c.bookInfo = {"A \"Quoted\" Tale", "", "", "", "2024-05-17", "urn:uuid:12345", "", "0"};
         c.lines = manuscript(book);
         c.styleText = "p.p1 {margin: 0;}\n.sz {font-size: 1em;}\n#guide {display: none;}\n";
         c.buildePub();
         packageFolder = c.tempDirectoryPath;
     }
-
-    std::string entry(const std::vector<ArchiveEntry>& entries, const std::string& name) {
-        for (const auto& e : entries)
-            if (e.name == name) return e.content;
-        return "<missing>";
-    }
-
-    void expectValid() {
-        const EpubCheckVerdict verdict = checkEpub(epub);
-        if (!verdict.ran) GTEST_SKIP() << "epubcheck is not installed";
-        EXPECT_TRUE(verdict.passed) << verdict.output;
-    }
 };
 
-TEST_F(BookPackageTest, Epub3WithoutContentsHeadingHasANavDocumentOutsideTheSpine) {
-    build({true, false, "cover.png"});
-    h.queue.drain();
-    const auto entries = readArchive(epub);
-    ASSERT_TRUE(entries);
-    ASSERT_FALSE(entries->empty());
-    EXPECT_EQ(entries->front().name, "mimetype");
-    EXPECT_TRUE(entries->front().stored);
-    const std::string opf = entry(*entries, "OEBPS/content.opf");
-    EXPECT_TRUE(text::contains(opf, "<item id=\"toc\" href=\"toc.xhtml\" properties=\"nav\""));
-    EXPECT_FALSE(text::contains(opf, "idref=\"toc\""));
-    EXPECT_TRUE(text::contains(opf, "<dc:language>he</dc:language>"));
-    EXPECT_TRUE(text::contains(opf, "<meta property=\"dcterms:modified\">2024-05-17T08:00:00Z</meta>"));
-    EXPECT_TRUE(text::contains(entry(*entries, "OEBPS/cover.xhtml"), "alt=\"A Quoted Tale\""));
-    EXPECT_EQ(entry(*entries, "OEBPS/toc.ncx"), "<missing>");
-    const std::string nav = entry(*entries, "OEBPS/toc.xhtml");
-    EXPECT_TRUE(text::contains(nav, "epub:type=\"landmarks\""));
-    EXPECT_FALSE(text::contains(nav, "epub:type=\"toc\" href"));
-    EXPECT_EQ(h.c().epubPath, epub);
-    expectValid();
-}
+struct Check {
+    std::string file;
+    std::string text;  // "": the file itself
+    bool present = true;
+};
 
-TEST_F(BookPackageTest, Epub3WithContentsHeadingPutsTheContentsPageInTheSpineAndLandmarks) {
-    build({true, true, "cover.jpg"});
-    h.queue.drain();
-    const auto entries = readArchive(epub);
-    ASSERT_TRUE(entries);
-    const std::string opf = entry(*entries, "OEBPS/content.opf");
-    EXPECT_TRUE(text::contains(opf, "<itemref idref=\"toc\"/>"));
-    EXPECT_TRUE(text::contains(opf, "href=\"images/cover.jpg\" media-type=\"image/jpeg\""));
-    EXPECT_TRUE(text::contains(entry(*entries, "OEBPS/toc.xhtml"),
-                               "<li><a epub:type=\"toc\" href=\"toc.xhtml\">Contents</a></li>"));
-    expectValid();
-}
+struct BookCase {
+    std::string name;
+    Book book;
+    std::vector<Check> inArchive;
+    std::vector<Check> beforeTheReport = {};  // in the build folder: the Kindle variant
+    std::string firstMissingFile = "";
+    std::vector<std::string> missingMarks = {};
+};
+void PrintTo(const BookCase& test, std::ostream* out) { *out << test.name; }
 
-TEST_F(BookPackageTest, Epub2WithoutContentsHeadingGivesTheKindleVariantItsContentsPageLater) {
-    build({false, false, "cover.png"});
-    // Before the completion report: the build folder is the Kindle variant.
-    const std::string opfAfter = files::readFile(packageFolder + "/OEBPS/content.opf").value_or("");
-    EXPECT_TRUE(text::contains(opfAfter, "<reference href=\"toc.xhtml\" type=\"toc\""));
-    EXPECT_TRUE(text::contains(opfAfter, "<item id=\"toc\" href=\"toc.xhtml\""));
-    EXPECT_FALSE(text::contains(opfAfter, "idref=\"toc\""));
-    EXPECT_TRUE(files::exists(packageFolder + "/OEBPS/toc.xhtml"));
-    h.queue.drain();
-
-    const auto entries = readArchive(epub);
-    ASSERT_TRUE(entries);
-    EXPECT_EQ(entry(*entries, "OEBPS/toc.xhtml"), "<missing>");
-    const std::string opf = entry(*entries, "OEBPS/content.opf");
-    EXPECT_FALSE(text::contains(opf, "toc.xhtml"));
-    const std::string ncx = entry(*entries, "OEBPS/toc.ncx");
-    EXPECT_TRUE(text::contains(ncx, "<text>A \"Quoted\" Tale</text>"));
-    EXPECT_TRUE(text::contains(ncx, "<text>Chapter One</text>"));
-    expectValid();
-}
-
-TEST_F(BookPackageTest, Epub2WithContentsHeadingListsItInSpineNcxAndGuide) {
-    build({false, true, "cover.jpg"});
-    h.queue.drain();
-    const auto entries = readArchive(epub);
-    ASSERT_TRUE(entries);
-    const std::string opf = entry(*entries, "OEBPS/content.opf");
-    EXPECT_TRUE(text::contains(opf, "<itemref idref=\"toc\"/>"));
-    EXPECT_TRUE(text::contains(opf, "<reference href=\"toc.xhtml\" type=\"toc\""));
-    EXPECT_TRUE(text::contains(entry(*entries, "OEBPS/toc.ncx"), "<content src=\"toc.xhtml\"/>"));
-    EXPECT_TRUE(text::contains(entry(*entries, "OEBPS/toc.xhtml"), "<b>Contents</b>"));
-    expectValid();
-}
-
-TEST_F(BookPackageTest, WithoutACoverTheBookIsStillValidAndTheCoverIsReportedMissing) {
-    for (bool epub3 : {true, false}) {
-        SCOPED_TRACE(epub3 ? "EPUB 3" : "EPUB 2");
-        build({epub3, false, ""});
-        h.queue.drain();
-        const auto entries = readArchive(epub);
-        ASSERT_TRUE(entries);
-        EXPECT_FALSE(text::contains(entry(*entries, "OEBPS/content.opf"), "images/cover"));
-        EXPECT_TRUE(text::contains(entry(*entries, "OEBPS/cover.xhtml"), "<h1 class=\"cover\">"));
-        ASSERT_FALSE(h.c().missingFiles.empty());
-        EXPECT_EQ(h.c().missingFiles.front(), "cover.jpg");
-        expectValid();
+void expectChecks(const std::vector<Check>& checks, const std::function<std::optional<std::string>(const std::string&)>& read) {
+    for (const Check& check : checks) {
+        const auto content = read(check.file);
+        EXPECT_EQ(content && text::contains(*content, check.text), check.present) << check.file << ": " << check.text;
     }
 }
 
-TEST_F(BookPackageTest, ABookWithOnlyATitleIsValid) {
-    for (bool epub3 : {true, false}) {
-        SCOPED_TRACE(epub3 ? "EPUB 3" : "EPUB 2");
-        Book book{epub3, false, "cover.png"};
-        book.sparse = true;
-        build(book);
-        h.queue.drain();
-        const auto entries = readArchive(epub);
-        ASSERT_TRUE(entries);
-        EXPECT_FALSE(text::contains(entry(*entries, "OEBPS/content.opf"), "dc:creator"));
-        expectValid();
-    }
-}
+const std::vector<Check> kOnlyATitle = {
+    {"content.opf", "images/cover", false}, {"content.opf", "dc:creator", false}, {"cover.xhtml", "<h1 class=\"cover\">"}};
 
-// Every directive at once, with a right-to-left chapter and no "srh:"
-// heading: the package documents must stay valid around all of them.
-TEST_F(BookPackageTest, EveryDirectiveTogetherMakesAValidBookInBothVersions) {
-    for (bool epub3 : {true, false}) {
-        SCOPED_TRACE(epub3 ? "EPUB 3" : "EPUB 2");
-        Book book{epub3, true, "cover.png"};
-        h.folder.write("Manuscript/lamp.png", kPng);
-        build(book);  // lays out the folder; the real manuscript follows
-        h.queue.drain();
-        VoveZedevir& c = h.c();
-        c.lines = {"<html>", "<body>",
-                   "<p class=\"p1\">Front matter &lt;&lt;A first note.&gt;&gt;</p>",
-                   "<p class=\"p2\">toc: Inhalt</p>",
-                   "<p class=\"p2\">bookmark: <b>The</b>&nbsp;Lamp</p>",
-                   "<p class=\"p1\">image:lamp.png</p>",
-                   "<p class=\"p1\">See {{Shalom}} and {{Nowhere}}.</p>",
-                   "<p class=\"p1\">#######</p>",
-                   "<p class=\"p1\">After the break &lt;&lt;Second note.&gt;&gt;</p>",
-                   "<p dir=\"rtl\" class=\"p3\">Shalom bookmark:</p>",
-                   "<p dir=\"rtl\" class=\"p3\">&#1513;&#1500;&#1493;&#1501;.</p>",
-                   "<p class=\"p2\">pnh: Notes</p>",
-                   "<p class=\"p1\">The end.</p>",
-                   "</body>", "</html>"};
-        c.buildePub();
-        h.queue.drain();
-        const auto entries = readArchive(epub);
-        ASSERT_TRUE(entries);
-        EXPECT_NE(entry(*entries, "OEBPS/endnotes.xhtml"), "<missing>");
-        EXPECT_NE(entry(*entries, "OEBPS/images/lamp.png"), "<missing>");
-        EXPECT_TRUE(text::contains(entry(*entries, epub3 ? "OEBPS/toc.xhtml" : "OEBPS/content.opf"),
-                                   epub3 ? "epub:type=\"bodymatter\"" : "other.reader-start-page"));
-        EXPECT_EQ(c.missingMarks, std::vector<std::string>{"Nowhere"});
-        expectValid();
-    }
-}
+class ValidBookTest : public BookPackageTest, public ::testing::WithParamInterface<BookCase> {};
 
-TEST_F(BookPackageTest, OldArchivesGoTheAuthorsEpubFolderStaysAndTheBuildFolderIsRemoved) {
+TEST_P(ValidBookTest, HasTheExpectedDocumentsReplacesOldArchivesAndPassesEpubCheck) {
+    const BookCase& test = GetParam();
     h.folder.write("Books/Tale.epub", "an old build");
     h.folder.write("Books/9781234567897.epub", "an older build, named by ISBN");
     h.folder.write("Books/epub/notes.txt", "the author's own folder");
-    build({true, false, "cover.png"});
-    EXPECT_TRUE(files::isDirectory(packageFolder));
+    build(test.book);
+    expectChecks(test.beforeTheReport,
+                 [&](const std::string& file) { return files::readFile(packageFolder + "/OEBPS/" + file); });
     h.queue.drain();
-    EXPECT_FALSE(files::exists(destination + "/9781234567897.epub"));
+
+    const auto entries = readArchive(epub);
+    ASSERT_TRUE(entries && !entries->empty()) << "no readable archive";
+    EXPECT_EQ(entries->front().name, "mimetype");
+    EXPECT_TRUE(entries->front().stored);
+    expectChecks(test.inArchive, [&](const std::string& file) -> std::optional<std::string> {
+        for (const auto& e : *entries)
+            if (e.name == "OEBPS/" + file) return e.content;
+        return std::nullopt;
+    });
+    EXPECT_EQ(h.c().epubPath, epub);
+    EXPECT_EQ(h.c().missingFiles.empty() ? "" : h.c().missingFiles.front(), test.firstMissingFile);
+    EXPECT_EQ(h.c().missingMarks, test.missingMarks);
+    EXPECT_EQ(files::exists(destination + "/9781234567897.epub"), test.book.sparse) << "only its own ISBN archive goes";
     EXPECT_EQ(files::readFile(destination + "/epub/notes.txt").value_or(""), "the author's own folder");
-    EXPECT_NE(files::readFile(epub).value_or(""), "an old build");
     EXPECT_FALSE(files::exists(packageFolder));
     EXPECT_EQ(h.notifier.delivered.size(), 1u);
+
+    const EpubCheckVerdict verdict = checkEpub(epub);
+    if (!verdict.ran) GTEST_SKIP() << "epubcheck is not installed";
+    EXPECT_TRUE(verdict.passed) << verdict.output;
 }
 
+INSTANTIATE_TEST_SUITE_P(
+    Books, ValidBookTest,
+    ::testing::Values(
+        BookCase{"Epub3NavDocumentOutsideTheSpine", {true, false, "cover.png"},
+                 {{"content.opf", "<item id=\"toc\" href=\"toc.xhtml\" properties=\"nav\""},
+                  {"content.opf", "idref=\"toc\"", false}, {"toc.ncx", "", false},
+                  {"toc.xhtml", "epub:type=\"landmarks\""}, {"toc.xhtml", "epub:type=\"toc\" href", false}}},
+        BookCase{"Epub3ContentsPageInTheSpineAndLandmarks", {true, true, "cover.jpg"},
+                 {{"content.opf", "<itemref idref=\"toc\"/>"},
+                  {"toc.xhtml", "<li><a epub:type=\"toc\" href=\"toc.xhtml\">Contents</a></li>"}}},
+        BookCase{"Epub2KindleVariantGetsAContentsPage", {false, false, "cover.png"},
+                 {{"toc.xhtml", "", false}, {"content.opf", "toc.xhtml", false},
+                  {"toc.ncx", "<text>A \"Quoted\" Tale</text>"}, {"toc.ncx", "<text>Chapter One</text>"}},
+                 {{"content.opf", "<reference href=\"toc.xhtml\" type=\"toc\""},
+                  {"content.opf", "<item id=\"toc\" href=\"toc.xhtml\""},
+                  {"content.opf", "idref=\"toc\"", false}, {"toc.xhtml", ""}}},
+        BookCase{"Epub2ContentsInSpineNcxAndGuide", {false, true, "cover.jpg"},
+                 {{"content.opf", "<itemref idref=\"toc\"/>"},
+                  {"content.opf", "<reference href=\"toc.xhtml\" type=\"toc\""},
+                  {"toc.ncx", "<content src=\"toc.xhtml\"/>"}, {"toc.xhtml", "<b>Contents</b>"}}},
+        BookCase{"Epub3OnlyATitleAndNoCover", {true, false, "", true}, kOnlyATitle, {}, "cover.jpg"},
+        BookCase{"Epub2OnlyATitleAndNoCover", {false, false, "", true}, kOnlyATitle, {}, "cover.jpg"},
+        BookCase{"Epub3EveryDirective", {true, true, "cover.png", false, kEveryDirective},
+                 {{"endnotes.xhtml", ""}, {"images/lamp.png", ""}, {"toc.xhtml", "epub:type=\"bodymatter\""}},
+                 {}, "", {"Nowhere"}},
+        BookCase{"Epub2EveryDirective", {false, true, "cover.png", false, kEveryDirective},
+                 {{"endnotes.xhtml", ""}, {"images/lamp.png", ""}, {"content.opf", "other.reader-start-page"}},
+                 {}, {}, {"Nowhere"}}),
+    [](const ::testing::TestParamInfo<BookCase>& info) { return info.param.name; });
+
 TEST_F(BookPackageTest, AnArchiveThatCannotBeWrittenEndsInTheMakeFailureAndKeepsTheOldBook) {
-    h.folder.write("Books/Tale.epub", "a good earlier book");
     // A folder where the archive should go: it cannot be replaced by a file.
-    files::removeAll(epub);
     h.folder.makeFolder("Books/Tale.epub");
     h.folder.write("Books/Tale.epub/keep.txt", "kept");
     h.folder.write("Books/9781234567897.epub", "an older build, named by ISBN");

@@ -5,107 +5,53 @@
 using namespace quillary;
 using namespace quillary::testing;
 
-namespace {
-
-// The author turns the Kindle check box on (or it comes up on at launch).
-void kindleOptionOn(Harness& h) {
-    h.window.setKindleChecked(true);
-    h.preferences.setBool(prefs::kBuildKindle, true);
-}
-
-std::string installBannerOnly(Harness& h, const std::string& banner) {
-    const std::string path = h.c().kindlegenPath();
-    files::makeFolders(paths::deletingLastComponent(path));
-    files::writeFileAtomically(path, "#!/bin/sh\necho '" + banner + "'\n");
-    files::setPermissions(path, 0755);
-    h.shell.passThrough = true;
-    return path;
-}
-
-}  // namespace
-
-TEST(KindleOption, TurningItOnTurnsEpub3OffWithOrWithoutAConverter) {
-    for (const bool installed : {false, true}) {
-        Harness h(false);
-        if (installed) installBannerOnly(h, "Amazon kindlegen(Linux) V2.9 build 1028");
+TEST(KindleConverterCheck, TurningTheOptionOnTurnsEpub3OffAndAlertsOnlyForAMissingOrOldConverter) {
+    struct Case {
+        const char* kindlegenBanner;  // nullptr: no kindlegen
+        bool calibre, optionOn;
+        int answer;
+        std::vector<std::string> alerts;
+        bool pageOpened;
+    };
+    const std::vector<Case> cases = {
+        {nullptr, false, true, kAlertDefaultButton, {"noKindleGenTitle"}, true},
+        {nullptr, false, true, kAlertAlternateButton, {"noKindleGenTitle"}, false},
+        {nullptr, true, true, kAlertDefaultButton, {}, false},  // calibre stands in
+        {"Amazon kindlegen(Linux) V2.9 build 1028-0897292", false, true, kAlertDefaultButton, {}, false},
+        {"Amazon kindlegen(Linux) V2.8 build 0615-9a9cb2a", false, true, kAlertDefaultButton, {"oldKindleGenTitle"}, true},
+        {"Amazon kindlegen", false, true, kAlertDefaultButton, {"oldKindleGenTitle"}, true},
+        {"V2.0", false, false, kAlertDefaultButton, {}, false},  // the box is on, the stored option off
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(std::string(test.kindlegenBanner ? test.kindlegenBanner : "none") + (test.calibre ? " calibre" : ""));
+        KindleBook book;
+        Harness& h = book.h;
+        if (test.kindlegenBanner) book.installKindlegen(test.kindlegenBanner);
+        if (test.calibre) h.workspace.installedApplications.insert("ebook-convert");
         h.window.setEpub3Checked(true);
         h.preferences.setBool(prefs::kEpub3, true);
-        kindleOptionOn(h);
+        h.window.setKindleChecked(true);
+        h.preferences.setBool(prefs::kBuildKindle, test.optionOn);
+        h.window.alertAnswers.push_back(test.answer);
 
         h.c().noKindleGen();
 
-        EXPECT_FALSE(h.window.epub3Checked());
-        EXPECT_FALSE(h.preferences.boolForKey(prefs::kEpub3));
-        EXPECT_TRUE(h.window.kindleChecked());
-    }
-}
-
-TEST(KindleOption, OffMeansNoConverterRunAndNoAlert) {
-    Harness h(false);
-    installBannerOnly(h, "V2.0");
-    h.window.setEpub3Checked(true);
-    h.preferences.setBool(prefs::kEpub3, true);
-    h.preferences.setBool(prefs::kBuildKindle, false);
-
-    h.c().noKindleGen();
-    h.window.setKindleChecked(true);  // a box that is on while the stored option is off
-    h.c().noKindleGen();
-
-    EXPECT_TRUE(h.shell.calls().empty());
-    EXPECT_TRUE(h.window.alerts.empty());
-}
-
-TEST(KindleConverterCheck, TheBannerDecidesWhetherTheConverterIsTooOld) {
-    const std::pair<const char*, bool> cases[] = {
-        {"Amazon kindlegen(Linux) V2.9 build 1028-0897292", false},
-        {"Amazon kindlegen(Linux) V2.8 build 0615-9a9cb2a", true},
-        {"Amazon kindlegen", true},
-    };
-    for (const auto& [banner, alerts] : cases) {
-        SCOPED_TRACE(banner);
-        Harness h(false);
-        installBannerOnly(h, banner);
-        kindleOptionOn(h);
-
-        h.c().noKindleGen();
-
-        EXPECT_EQ(h.shell.countCalls("kindlegen"), 1u);
-        EXPECT_EQ(alertKeys(h.window),
-                  alerts ? std::vector<std::string>{"oldKindleGenTitle"} : std::vector<std::string>{});
-    }
-}
-
-TEST(KindleConverterCheck, AMissingConverterAlertsUnlessCalibreCanStandIn) {
-    Harness h(false);
-    kindleOptionOn(h);
-    h.c().noKindleGen();
-    ASSERT_EQ(alertKeys(h.window), std::vector<std::string>{"noKindleGenTitle"});
-    const Alert& alert = h.window.alerts.front();
-    EXPECT_EQ(alert.message, "noKindleGenMsg");
-    EXPECT_EQ(alert.defaultButton, "GetKindleGen");
-    EXPECT_EQ(alert.alternateButton, "Cancel");
-
-    Harness withCalibre(false);
-    withCalibre.workspace.installedApplications.insert("ebook-convert");
-    kindleOptionOn(withCalibre);
-    withCalibre.c().noKindleGen();
-    EXPECT_TRUE(withCalibre.window.alerts.empty());
-    EXPECT_TRUE(withCalibre.shell.calls().empty());
-}
-
-TEST(KindleConverterCheck, OnlyTheDefaultButtonOpensTheDownloadPage) {
-    for (const int answer : {kAlertDefaultButton, kAlertAlternateButton}) {
-        Harness h(false);
-        kindleOptionOn(h);
-        h.window.alertAnswers.push_back(answer);
-        h.c().noKindleGen();
-        ASSERT_EQ(h.window.alerts.size(), 1u);
-        if (answer == kAlertDefaultButton) {
-            ASSERT_EQ(h.workspace.opened.size(), 1u);
+        EXPECT_EQ(h.shell.countCalls("kindlegen"), test.kindlegenBanner && test.optionOn ? 1u : 0u);
+        EXPECT_EQ(h.shell.calls().size(), h.shell.countCalls("kindlegen"));
+        EXPECT_EQ(alertKeys(h.window), test.alerts);
+        if (test.alerts == std::vector<std::string>{"noKindleGenTitle"}) {
+            EXPECT_EQ(h.window.alerts[0].defaultButton, "GetKindleGen");
+            EXPECT_EQ(h.window.alerts[0].alternateButton, "Cancel");
+        }
+        ASSERT_EQ(h.workspace.opened.size(), test.pageOpened ? 1u : 0u);
+        if (test.pageOpened) {
             EXPECT_EQ(h.workspace.opened[0].application, "<url>");
             EXPECT_TRUE(h.workspace.opened[0].what.starts_with("https://"));
-        } else {
-            EXPECT_TRUE(h.workspace.opened.empty());
+        }
+        if (test.optionOn) {
+            EXPECT_FALSE(h.window.epub3Checked());
+            EXPECT_FALSE(h.preferences.boolForKey(prefs::kEpub3));
+            EXPECT_TRUE(h.window.kindleChecked());
         }
     }
 }
@@ -146,9 +92,7 @@ TEST(KindleViewerCheck, AlertsOnlyWhenReviewIsWantedAndNoViewerIsFound) {
     h.window.alertAnswers = {kAlertAlternateButton, kAlertDefaultButton};
     h.c().noKindleMac();
     h.c().noKindleMac();
-    EXPECT_EQ(alertKeys(h.window),
-              (std::vector<std::string>{"noKindleMacTitle", "noKindleMacTitle"}));
-    EXPECT_EQ(h.window.alerts[0].defaultButton, "GetKindleForMac");
+    EXPECT_EQ(alertKeys(h.window), (std::vector<std::string>{"noKindleMacTitle", "noKindleMacTitle"}));
     ASSERT_EQ(h.workspace.opened.size(), 1u);
     EXPECT_EQ(h.workspace.opened[0].application, "<url>");
 }

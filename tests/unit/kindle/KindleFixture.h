@@ -7,6 +7,7 @@
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "support/Harness.h"
+#include "unit/package/ZipEntries.h"
 
 namespace quillary::testing {
 
@@ -35,14 +36,11 @@ inline std::vector<std::string> alertKeys(const FakeWindow& window) {
 
 struct KindleBook {
     Harness h{false};
-    std::string packageFolder;
-    std::string destination;
-    std::string receivedPackage;  // where the fake converter copies its input
+    std::string packageFolder = h.folder.makeFolder("build/epub");
+    std::string destination = h.folder.makeFolder("books");
+    std::string receivedPackage = h.folder.file("received.epub");  // the fake converter's copy of its input
 
     explicit KindleBook(const std::string& name = "My Book") {
-        packageFolder = h.folder.makeFolder("build/epub");
-        destination = h.folder.makeFolder("books");
-        receivedPackage = h.folder.file("received.epub");
         h.folder.write("build/epub/mimetype", "application/epub+zip");
         h.folder.write("build/epub/META-INF/container.xml", "<container/>\n");
         h.folder.write("build/epub/OEBPS/content.opf", kPackageDocument);
@@ -52,74 +50,37 @@ struct KindleBook {
         h.shell.passThrough = true;
         h.preferences.setBool(prefs::kBuildKindle, true);
         h.preferences.setBool(prefs::kEpub3, false);
-        VoveZedevir& c = h.c();
-        c.tempDirectoryPath = packageFolder;
-        c.saveName = name;
-        c.saveRoot = destination;
+        h.c().tempDirectoryPath = packageFolder;
+        h.c().saveName = name;
+        h.c().saveRoot = destination;
     }
 
     std::string kindleFile() const { return paths::join(destination, h.controller->saveName + ".mobi"); }
+    // What the next conversion writes; without it the converter fails.
+    void nextMobi(const std::string& content) { h.folder.write("next.mobi", content); }
 
-    // A kindlegen that prints `banner`, keeps a copy of the package it is
-    // given and writes the contents of `mobiSource` (when it exists) beside
-    // its input under the input's name with ".mobi".
+    // A converter that prints `banner`, keeps a copy of the package it is
+    // given and writes next.mobi as its second argument or, without one,
+    // beside its input under the input's name with ".mobi".
     std::string installKindlegen(const std::string& banner = "Amazon kindlegen(Linux) V2.9 build 1028") {
         return installScript(h.c().kindlegenPath(), banner);
     }
-
-    // An ebook-convert that writes its second argument the same way.
     std::string installEbookConvert() {
         return installScript(h.folder.file("bin/ebook-convert"), "ebook-convert (calibre 7.0)");
     }
 
-    std::string mobiSource() const { return h.folder.file("next.mobi"); }
-
 private:
     std::string installScript(const std::string& path, const std::string& banner) {
-        const std::string script =
-            "#!/bin/sh\n"
-            "echo '" + banner + "'\n"
-            "[ $# -eq 0 ] && exit 0\n"
-            "cp \"$1\" '" + receivedPackage + "'\n"
-            "out=\"${2:-${1%.epub}.mobi}\"\n"
-            "[ -f '" + mobiSource() + "' ] || { echo 'Error: conversion failed'; exit 2; }\n"
-            "cp '" + mobiSource() + "' \"$out\"\n";
+        const std::string mobi = h.folder.file("next.mobi");
         files::makeFolders(paths::deletingLastComponent(path));
-        files::writeFileAtomically(path, script);
+        files::writeFileAtomically(path, "#!/bin/sh\necho '" + banner + "'\n[ $# -eq 0 ] && exit 0\n"
+                                         "cp \"$1\" '" + receivedPackage + "'\n"
+                                         "out=\"${2:-${1%.epub}.mobi}\"\n"
+                                         "[ -f '" + mobi + "' ] || { echo 'Error: conversion failed'; exit 2; }\n"
+                                         "cp '" + mobi + "' \"$out\"\n");
         files::setPermissions(path, 0755);
         return path;
     }
 };
-
-}  // namespace quillary::testing
-
-#include <map>
-#include <optional>
-#include <zip.h>
-
-namespace quillary::testing {
-
-// Entry names in archive order with their contents; nullopt when the file
-// is not a readable zip archive.
-inline std::optional<std::vector<std::pair<std::string, std::string>>> zipEntries(
-    const std::string& path) {
-    int error = 0;
-    zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
-    if (!archive) return std::nullopt;
-    std::vector<std::pair<std::string, std::string>> entries;
-    const zip_int64_t count = zip_get_num_entries(archive, 0);
-    for (zip_int64_t i = 0; i < count; ++i) {
-        zip_stat_t stat;
-        zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &stat);
-        std::string content(static_cast<std::size_t>(stat.size), '\0');
-        if (zip_file_t* file = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), 0)) {
-            zip_fread(file, content.data(), stat.size);
-            zip_fclose(file);
-        }
-        entries.emplace_back(stat.name, content);
-    }
-    zip_discard(archive);
-    return entries;
-}
 
 }  // namespace quillary::testing

@@ -4,56 +4,47 @@
 #include "platform/Files.h"
 #include "platform/PosixShell.h"
 #include "support/TestFolder.h"
+#include "KindleFixture.h"
 
 using namespace quillary;
 using quillary::testing::TestFolder;
 
 TEST(KindlePackageDocument, DropsEveryCoverPageLineAndKeepsTheRestInOrder) {
-    const std::string opf =
-        "<manifest>\n"
-        "<item id=\"cover\" href=\"cover.xhtml\" media-type=\"application/xhtml+xml\"/>\n"
-        "<item id=\"cover-image\" href=\"images/cover.jpg\" media-type=\"image/jpeg\"/>\n"
-        "<item id=\"s1\" href=\"section1.xhtml\"/>\n"
-        "</manifest>\n"
-        "<spine toc=\"ncx\">\n"
-        "<itemref idref=\"cover\"/>\n"
-        "<itemref idref=\"cover-image\"/>\n"
-        "<itemref idref=\"s1\"/>\n"
-        "</spine>\n"
-        "<guide><reference type=\"cover\" href=\"cover.xhtml\"/></guide>";
-    EXPECT_EQ(kindle::withoutCoverPage(opf),
+    EXPECT_EQ(kindle::withoutCoverPage(quillary::testing::kPackageDocument),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+              "<package xmlns=\"http://www.idpf.org/2007/opf\" version=\"2.0\" unique-identifier=\"id\">\n"
               "<manifest>\n"
               "<item id=\"cover-image\" href=\"images/cover.jpg\" media-type=\"image/jpeg\"/>\n"
-              "<item id=\"s1\" href=\"section1.xhtml\"/>\n"
+              "<item id=\"section1\" href=\"section1.xhtml\" media-type=\"application/xhtml+xml\"/>\n"
               "</manifest>\n"
               "<spine toc=\"ncx\">\n"
-              "<itemref idref=\"cover-image\"/>\n"
-              "<itemref idref=\"s1\"/>\n"
-              "</spine>\n");
+              "<itemref idref=\"section1\"/>\n"
+              "</spine>\n"
+              "<guide>\n"
+              "</guide>\n"
+              "</package>\n"
+              "\n");
 }
 
 TEST(KindlePackageDocument, MatchesAreExactAndTheLastEmptyLineIsKept) {
     // Other spellings of the spine entry are not the cover's, and the text
     // after the final line end is a line of its own.
-    EXPECT_EQ(kindle::withoutCoverPage("<itemref idref='cover'/>\n<itemref idref=\"cover\" />\n"),
-              "<itemref idref='cover'/>\n<itemref idref=\"cover\" />\n\n");
+    const std::string others = "<itemref idref='cover'/>\n<itemref idref=\"cover\" />\n<itemref idref=\"cover-image\"/>\n";
+    EXPECT_EQ(kindle::withoutCoverPage(others), others + "\n");
     EXPECT_EQ(kindle::withoutCoverPage("COVER.XHTML\n"), "COVER.XHTML\n\n");
     EXPECT_EQ(kindle::withoutCoverPage(""), "\n");
     EXPECT_EQ(kindle::withoutCoverPage("a\r\ncover.xhtml\r\nb"), "a\r\nb\n");
 }
 
 TEST(KindlegenBanner, OnlyVersionTwoPointNineOrAboveIsRecent) {
-    EXPECT_TRUE(kindle::isRecentKindlegenBanner("Amazon kindlegen(Linux) V2.9 build 1028-0897292"));
-    EXPECT_TRUE(kindle::isRecentKindlegenBanner("V2.:"));
-    EXPECT_FALSE(kindle::isRecentKindlegenBanner("Amazon kindlegen(Linux) V2.8 build 0615"));
-    EXPECT_FALSE(kindle::isRecentKindlegenBanner("Amazon kindlegen(Linux) V1.9 build"));
-    EXPECT_FALSE(kindle::isRecentKindlegenBanner("command not found"));
-    EXPECT_FALSE(kindle::isRecentKindlegenBanner(""));
-    EXPECT_FALSE(kindle::isRecentKindlegenBanner("kindlegen V2."));
-    // Only the first "V2." counts.
-    EXPECT_FALSE(kindle::isRecentKindlegenBanner("V2.0 (reads V2.9 files)"));
-    // A byte above 0x7F is above "8", not a negative character.
-    EXPECT_TRUE(kindle::isRecentKindlegenBanner("V2.\xC3\xA9"));
+    const std::pair<const char*, bool> cases[] = {
+        {"Amazon kindlegen(Linux) V2.9 build 1028-0897292", true}, {"V2.:", true},
+        {"Amazon kindlegen(Linux) V2.8 build 0615", false}, {"Amazon kindlegen(Linux) V1.9 build", false},
+        {"", false}, {"kindlegen V2.", false},
+        {"V2.0 (reads V2.9 files)", false},  // only the first "V2." counts
+        {"V2.\xC3\xA9", true},               // a byte above 0x7F is above "8", not negative
+    };
+    for (const auto& [banner, recent] : cases) EXPECT_EQ(kindle::isRecentKindlegenBanner(banner), recent) << banner;
 }
 
 namespace {
@@ -66,23 +57,16 @@ std::string installArgumentPrinter(const TestFolder& folder, const std::string& 
 }
 }  // namespace
 
-TEST(KindleCommands, AwkwardConverterPathsAndBookNamesReachTheConverterWhole) {
+TEST(KindleCommands, AwkwardConverterPathsAndBookNamesReachTheConverterWholeAndNeverAsOptions) {
     TestFolder folder;
-    const std::string name = "It's \"$HOME\" `x` a\\b \xC3\xA9";
     const std::string kindlegen = installArgumentPrinter(folder, "it's $HOME `x`/kindlegen");
     const std::string ebookConvert = installArgumentPrinter(folder, "\"q\" \\/ebook-convert");
+    const std::string awkward = "It's \"$HOME\" `x` a\\b \xC3\xA9";
     PosixShell shell;
-
-    EXPECT_EQ(shell.run(kindle::kindlegenCommand(kindlegen, name)),
-              "[" + name + "Kindle.epub]\n");
-    EXPECT_EQ(shell.run(kindle::ebookConvertCommand(ebookConvert, name)),
-              "[" + name + "Kindle.epub]\n[" + name + "Kindle.mobi]\n");
+    for (const auto& [name, argument] : {std::pair{awkward, awkward + "Kindle"}, {"-o", "./-oKindle"}}) {
+        EXPECT_EQ(shell.run(kindle::kindlegenCommand(kindlegen, name)), "[" + argument + ".epub]\n");
+        EXPECT_EQ(shell.run(kindle::ebookConvertCommand(ebookConvert, name)),
+                  "[" + argument + ".epub]\n[" + argument + ".mobi]\n");
+    }
     EXPECT_EQ(shell.run(kindle::kindlegenBannerCommand(kindlegen)), "");
-}
-
-TEST(KindleCommands, ABookNamedLikeAnOptionIsPassedAsAPath) {
-    EXPECT_EQ(kindle::kindlegenCommand("/k", "-o"), "'/k' \"./-oKindle.epub\"");
-    EXPECT_EQ(kindle::ebookConvertCommand("/e", "-o"),
-              "\"/e\" \"./-oKindle.epub\" \"./-oKindle.mobi\"");
-    EXPECT_EQ(kindle::kindlegenCommand("/k", "Book"), "'/k' \"BookKindle.epub\"");
 }
