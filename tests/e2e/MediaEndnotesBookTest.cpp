@@ -12,30 +12,20 @@ namespace {
 
 const std::string kPng("\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x01\x00\x00\x00\x01\x08\x02\x00\x00\x00\x90\x77\x53\xde\x00\x00\x00\x0c\x49\x44\x41\x54\x78\x9c\x63\x60\x60\x68\x00\x00\x00\x84\x00\x81\xc9\x75\xee\x92\x00\x00\x00\x00\x49\x45\x4e\x44\xae\x42\x60\x82", 69);
 
+// Every image placement, both players, notes over one and several paragraphs
+// and notes that cut a run, with the notes heading or without it.
 std::vector<std::string> manuscript(bool endnotesHeading) {
-    std::vector<std::string> lines = {
-        "<html>", "<head>", "<title></title>", "</head>", "<body>",
-        "<p class=\"p1\">The sea&lt;&lt;Salt water.&gt;&gt; was calm and the ship&lt;&lt;A boat.&gt;&gt; sailed.</p>",
-        "<p class=\"p1\">image:Sea View.png</p>",
-        "<p class=\"p1\">rimage:boat.png</p>",
-        "<p class=\"p1\">limage:photo.png</p>",
-        "<p class=\"p1\">fimage:boat.png</p>",
-        "<p class=\"p1\">image:<a href=\"http://example.com/harbour\">boat.png</a></p>",
-        "<p class=\"p2\">bookmark: Chapter Two</p>",
-        "<p class=\"p1\">A note&lt;&lt;runs over</p>",
-        "<p class=\"p1\">a second paragraph</p>",
-        "<p class=\"p1\">and ends here.&gt;&gt; back in the text.</p>",
-        "<p class=\"p1\">Italic <i>start&lt;&lt;inside</i> the note&gt;&gt; end.</p>",
-        "<p class=\"p1\">Note&lt;&lt;a <i>note&gt;&gt; closes</i> after.</p>",
-        "<p class=\"p1\">audio:talk.mp3</p>",
-        "<p class=\"p1\">audio:My Song.m4a</p>",
-        "<p class=\"p1\">video:film.mp4</p>",
-        "<p class=\"p1\">video:clip.mov</p>",
-    };
-    if (endnotesHeading) lines.push_back("<p class=\"p2\">pnh: Notes</p>");
-    lines.push_back("<p class=\"p1\">The end&lt;&lt;Last note.&gt;&gt; of the book.</p>");
-    lines.push_back("</body>");
-    lines.push_back("</html>");
+    std::vector<std::string> lines = {"<html>", "<head>", "<title></title>", "</head>", "<body>"};
+    for (const char* text :
+         {"The sea&lt;&lt;Salt water.&gt;&gt; was calm and the ship&lt;&lt;A boat.&gt;&gt; sailed.",
+          "image:Sea View.png", "rimage:boat.png", "limage:photo.png", "fimage:boat.png",
+          "image:<a href=\"http://example.com/harbour\">boat.png</a>", "bookmark: Chapter Two",
+          "A note&lt;&lt;runs over", "a second paragraph", "and ends here.&gt;&gt; back in the text.",
+          "Italic <i>start&lt;&lt;inside</i> the note&gt;&gt; end.", "Note&lt;&lt;a <i>note&gt;&gt; closes</i> after.",
+          "audio:talk.mp3", "audio:My Song.m4a", "video:film.mp4", "video:clip.mov",
+          endnotesHeading ? "pnh: Notes" : "", "The end&lt;&lt;Last note.&gt;&gt; of the book."})
+        if (*text) lines.push_back(std::string("<p class=\"p1\">") + text + "</p>");
+    lines.insert(lines.end(), {"</body>", "</html>"});
     return lines;
 }
 

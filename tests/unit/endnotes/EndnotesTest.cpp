@@ -53,25 +53,23 @@ TEST(ProcessEndnotes, NumbersNotesAndReadsOnThroughTheLinesANoteTakes) {
     EXPECT_TRUE(b.c.endnotes.ends_with("<div id=\"ref2\">2. First.<p>Second.</p><p>Third. "
                                        "<a href=\"section3.xhtml#ref2\">&#8617;</a></p><br /><br /></div>\n"));
     EXPECT_EQ(b.c.noteNumber, 3);
+
+    // A note that never closes leaves the body's end to the sections pass.
+    Book open(false);
+    open.c.lines = {"<p>A&lt;&lt;one</p>", "<p>two</p>", "</body>", "</html>"};
+    open.c.currLine = 1;
+    open.c.line = open.c.lines[0];
+    open.c.processEndnotesForKindle(false);
+    EXPECT_EQ(open.c.currLine.load(), 2);
+    EXPECT_EQ(open.c.endnotes, notes::entryForm(1, "one<p>two", 1, true, false));
 }
 
-TEST(ProcessEndnotes, ANoteThatNeverClosesLeavesTheBodyEndToTheSectionsPass) {
-    Book b(false);
-    b.c.lines = {"<p>A&lt;&lt;one</p>", "<p>two</p>", "</body>", "</html>"};
-    b.c.currLine = 1;
-    b.c.line = b.c.lines[0];
-    b.c.processEndnotesForKindle(false);
-    EXPECT_EQ(b.c.currLine.load(), 2);
-    EXPECT_EQ(b.c.endnotes, notes::entryForm(1, "one<p>two", 1, true, false));
-}
-
-TEST(InsertEpubEndnotes, Epub2WritesTheDocumentItsItemsAndNavigationPoint) {
+TEST(InsertEpubEndnotes, WritesTheDocumentOnceWithItsItemsAndNavigationPoint) {
     Book b(false);
     b.c.endnotes = notes::entryForm(1, "Salt water.", 3, false, false);
     b.c.navPoint = 4;
     b.c.insertEpubEndnotes("Notes");
-    EXPECT_TRUE(b.file("endnotes.xhtml").find(
-                    "<title>Sea Book</title>") != std::string::npos);
+    EXPECT_NE(b.file("endnotes.xhtml").find("<title>Sea Book</title>"), std::string::npos);
     EXPECT_TRUE(b.file("endnotes.xhtml").ends_with(
         "<body>\n<p style='margin: 0.0px 0.0px 0.0px 0.0px; text-align: center;'><b>Notes</b><br /><br /></p>\n" +
         notes::entryForm(1, "Salt water.", 3, false, false) + "</body>\n</html>\n"));
@@ -88,40 +86,37 @@ TEST(InsertEpubEndnotes, Epub2WritesTheDocumentItsItemsAndNavigationPoint) {
     b.c.insertEpubEndnotes("More");
     EXPECT_EQ(b.file("endnotes.xhtml"), written);
     EXPECT_EQ(b.c.spine, "    <itemref idref=\"endnotes\"/>\n");
+
+    // EPUB 3 keeps the document out of the reading order and the navigation map.
+    Book epub3(true);
+    epub3.c.insertEpubEndnotes("Notes");
+    EXPECT_EQ(epub3.c.spine, "    <itemref idref=\"endnotes\" linear=\"no\"/>\n");
+    EXPECT_EQ(epub3.c.navmap, "");
+    EXPECT_EQ(epub3.c.navPoint, 1);
 }
 
-TEST(InsertEpubEndnotes, Epub3KeepsTheDocumentOutOfTheReadingOrder) {
-    Book b(true);
-    b.c.insertEpubEndnotes("Notes");
-    EXPECT_EQ(b.c.spine, "    <itemref idref=\"endnotes\" linear=\"no\"/>\n");
-    EXPECT_EQ(b.c.navmap, "");
-    EXPECT_EQ(b.c.navPoint, 1);
-}
-
-TEST(EndnotesPlacement, WithoutAHeadingTheDocumentFollowsTheLastSection) {
+TEST(EndnotesPlacement, AfterTheLastSectionWithoutAHeadingAndOnlyForMarksAheadOfIt) {
     Book b(false);
     b.pass({"<p>A&lt;&lt;one&gt;&gt;</p>", "<p>bookmark: Two</p>", "<p>B&lt;&lt;two&gt;&gt;</p>"});
     EXPECT_TRUE(b.c.spine.ends_with("section2\"/>\n    <itemref idref=\"endnotes\"/>\n"));
     EXPECT_TRUE(b.c.navmap.ends_with("<content src=\"endnotes.xhtml\"/>\n    </navPoint>\n"));
     EXPECT_NE(b.file("endnotes.xhtml").find(notes::entryForm(2, "two", 2, false, false)), std::string::npos);
-}
 
-TEST(EndnotesPlacement, MarksAfterTheHeadingOrWithoutAnyHeadingOrNoteStayAsTyped) {
+    // Marks after the heading stay as typed, and a book without a note gets no document.
     Book early(true);
     early.pass({"<p>Start.</p>", "<p>pnh: Notes</p>", "<p>B&lt;&lt;two&gt;&gt;</p>"});
-    EXPECT_TRUE(early.file("endnotes.xhtml").find("<b>Notes</b><br /><br /></p>\n</body>") != std::string::npos);
+    EXPECT_NE(early.file("endnotes.xhtml").find("<b>Notes</b><br /><br /></p>\n</body>"), std::string::npos);
     EXPECT_NE(early.file("section2.xhtml").find("B&lt;&lt;two&gt;&gt;"), std::string::npos);
 
     Book none(false);
     none.pass({"<p>Plain &lt;&lt;&lt; text&gt;&gt;.</p>"});
     EXPECT_EQ(none.file("endnotes.xhtml"), "<none>");
     EXPECT_EQ(none.c.manifest.find("endnotes"), std::string::npos);
-}
 
-TEST(EndnotesPlacement, ANoteThatNeverClosesEndsTheBookNormally) {
-    Book b(false);
-    b.pass({"<p>A&lt;&lt;one</p>", "<p>bookmark: Two</p>", "<p>three</p>"});
-    EXPECT_EQ(b.file("section2.xhtml"), "<none>");
-    EXPECT_NE(b.file("endnotes.xhtml").find("1. one<p>bookmark: Two</p><p>three <a href=\"section1.xhtml#ref1\">"),
+    // A note that never closes takes the rest of the book and ends it normally.
+    Book open(false);
+    open.pass({"<p>A&lt;&lt;one</p>", "<p>bookmark: Two</p>", "<p>three</p>"});
+    EXPECT_EQ(open.file("section2.xhtml"), "<none>");
+    EXPECT_NE(open.file("endnotes.xhtml").find("1. one<p>bookmark: Two</p><p>three <a href=\"section1.xhtml#ref1\">"),
               std::string::npos);
 }

@@ -45,14 +45,7 @@ TEST(Notes, TheWorkedExampleInBothVersions) {
                              "<a href=\"section3.xhtml#ref1\">&#8617;</a><br /><br />\n");
 }
 
-TEST(Notes, SeveralNotesInAParagraphAreNumberedInOrder) {
-    const auto made = notesOf("<p>A&lt;&lt;one&gt;&gt; B&lt;&lt;two &lt;&lt;inner&gt;&gt; C&gt;&gt;</p>");
-    EXPECT_EQ(made.line, "<p>A" + ref(1) + " B" + ref(2) + " C&gt;&gt;</p>");
-    EXPECT_EQ(made.entries, entry(1, "one") + entry(2, "two &lt;&lt;inner"));
-    EXPECT_EQ(made.notesMade, 2);
-}
-
-TEST(Notes, ANoteOverThreeParagraphsTakesTheNextTwoLines) {
+TEST(Notes, ANoteReadsOnThroughTheLinesUpToItsClosingMarkerOrTheEnd) {
     Following f{{"<p class=\"p2\">Second.</p>", "<p class=\"p3\">Third.&gt;&gt; level.</p>", "<p>after</p>"}};
     const auto made = makeNotes("<p class=\"p1\">Sea&lt;&lt;First.</p>", {4, 2, true}, f.source());
     EXPECT_EQ(f.taken, 2);
@@ -63,36 +56,38 @@ TEST(Notes, ANoteOverThreeParagraphsTakesTheNextTwoLines) {
     Following split{{"<p>b&gt;", "&gt; c</p>", "<p>never read</p>"}};
     EXPECT_EQ(makeNotes("<p>A&lt;&lt;a</p>", {}, split.source()).line, "<p>A" + ref(1) + " c</p>");
     EXPECT_EQ(split.taken, 2);
+    // A note that never closes takes the rest and stays well nested.
+    Following rest{{"<p>two</p>", "<p>three</p>"}};
+    const auto open = makeNotes("<p>A&lt;&lt;one</p>", {}, rest.source());
+    EXPECT_EQ(open.line, "<p>A" + ref(1) + "</p>");
+    EXPECT_EQ(open.entries, entryForm(1, "one<p>two</p><p>three", 1, true, false));
 }
 
-TEST(Notes, ANoteThatNeverClosesTakesTheRestAndStaysWellNested) {
-    Following f{{"<p>two</p>", "<p>three</p>"}};
-    const auto made = makeNotes("<p>A&lt;&lt;one</p>", {}, f.source());
-    EXPECT_EQ(made.line, "<p>A" + ref(1) + "</p>");
-    EXPECT_EQ(made.entries, entryForm(1, "one<p>two</p><p>three", 1, true, false));
-    // On the body's last line nothing follows: the note is whole on its line.
-    EXPECT_EQ(notesOf("<p>A&lt;&lt;one</p>").entries, entry(1, "one"));
+TEST(Notes, NotesOnOneLineAreNumberedInOrderAndRunsCutByAMarkAreRepaired) {
+    struct Case { const char* what; std::string line, marked, entries; };
+    const Case cases[] = {
+        {"several notes, each ended by the first closing marker",
+         "<p>A&lt;&lt;one&gt;&gt; B&lt;&lt;two &lt;&lt;inner&gt;&gt; C&gt;&gt;</p>",
+         "<p>A" + ref(1) + " B" + ref(2) + " C&gt;&gt;</p>", entry(1, "one") + entry(2, "two &lt;&lt;inner")},
+        {"a run that ends in the note closes on the text's side", "<p><i>Sea&lt;&lt;salt</i> water&gt;&gt; level.</p>",
+         "<p><i>Sea</i>" + ref(1) + " level.</p>", entry(1, "salt water")},
+        {"a run that the note starts and that ends after it", "<p>Sea&lt;&lt;<i>salt water&gt;&gt; level</i>.</p>",
+         "<p>Sea" + ref(1) + " level.</p>", entry(1, "<i>salt water</i>")},
+        {"a note ending in an opening tag hands it to the text after", "<p>Sea&lt;&lt;salt water<i>&gt;&gt;level</i>.</p>",
+         "<p>Sea" + ref(1) + "<i>level</i>.</p>", entry(1, "salt water")},
+        {"a well nested run stays", "<p><i>Sea&lt;&lt;salt&gt;&gt; level</i></p>", "<p><i>Sea" + ref(1) + " level</i></p>",
+         entry(1, "salt")},
+        // On the body's last line nothing follows: the note is whole on its line.
+        {"an unclosed note on the last line", "<p>A&lt;&lt;one</p>", "<p>A" + ref(1) + "</p>", entry(1, "one")}};
+    for (const auto& [what, line, marked, entries] : cases) {
+        const auto made = notesOf(line);
+        EXPECT_EQ(made.line, marked) << what;
+        EXPECT_EQ(made.entries, entries) << what;
+    }
+    EXPECT_EQ(notesOf(cases[0].line).notesMade, 2);
 }
 
-TEST(NoteRepairs, RunsCutByAMarkAreClosedOnTheSideTheyOpened) {
-    // The mark typed inside a run that ends in the note.
-    auto made = notesOf("<p><i>Sea&lt;&lt;salt</i> water&gt;&gt; level.</p>");
-    EXPECT_EQ(made.line, "<p><i>Sea</i>" + ref(1) + " level.</p>");
-    EXPECT_EQ(made.entries, entry(1, "salt water"));
-    // A run that the note starts and that ends after the closing marker.
-    made = notesOf("<p>Sea&lt;&lt;<i>salt water&gt;&gt; level</i>.</p>");
-    EXPECT_EQ(made.line, "<p>Sea" + ref(1) + " level.</p>");
-    EXPECT_EQ(made.entries, entry(1, "<i>salt water</i>"));
-    // A note ending in an opening tag hands it to the text after.
-    made = notesOf("<p>Sea&lt;&lt;salt water<i>&gt;&gt;level</i>.</p>");
-    EXPECT_EQ(made.line, "<p>Sea" + ref(1) + "<i>level</i>.</p>");
-    EXPECT_EQ(made.entries, entry(1, "salt water"));
-}
-
-TEST(NoteRepairs, WellNestedRunsAndParagraphsStayWhereTheyAre) {
-    const auto inside = notesOf("<p><i>Sea&lt;&lt;salt&gt;&gt; level</i></p>");
-    EXPECT_EQ(inside.line, "<p><i>Sea" + ref(1) + " level</i></p>");
-    EXPECT_EQ(inside.entries, entry(1, "salt"));
+TEST(NoteRepairs, WellNestedParagraphsStayWhereTheyAre) {
     std::string paragraph = "a<p>b", after = " c</p>";
     closeElementOpenedInside(paragraph, after);
     EXPECT_EQ(paragraph + after, "a<p>b c</p>");

@@ -11,7 +11,7 @@ std::string image(const std::string& paragraph) { return imageMarkup("<p class=\
 const std::string kCentred = "<div style=\"text-align:center\">";
 }  // namespace
 
-TEST(ImageDirective, PlacementLinkAndAltText) {
+TEST(ImageDirective, PlacementLinkAltTextAndName) {
     EXPECT_EQ(image("rimage:boat.png"), "<div><img style=\"float:right\" src=\"images/boat.png\" alt=\"boat\"/></div>");
     EXPECT_EQ(image("LIMAGE:boat.jpg"), "<div><img style=\"float:left\" src=\"images/boat.jpg\" alt=\"boat\"/></div>");
     EXPECT_EQ(image("fimage:b.png"), kCentred + "<img style=\"height:100%\" src=\"images/b.png\" alt=\"b\"/></div>");
@@ -21,9 +21,7 @@ TEST(ImageDirective, PlacementLinkAndAltText) {
     EXPECT_EQ(image("<span class=\"s1\">Look </span>image:cat.png"), kCentred + "<img src=\"images/cat.png\" alt=\"cat\"/></div>");
     // A quote in a name must not end the attribute.
     EXPECT_EQ(image("image:say\"hi.png"), kCentred + "<img src=\"images/say&quot;hi.png\" alt=\"say&quot;hi\"/></div>");
-}
-
-TEST(ImageDirective, OnlyAnExtensionBeginningWithLowercaseJpgStaysJpg) {
+    // Only an extension beginning with a lowercase "jpg" stays jpg.
     const std::pair<const char*, const char*> cases[] = {
         {"Image:Photo One.JPG", "PhotoOne.png"}, {"image:a.jpeg", "a.png"}, {"image:a", "a.png"},
         {"image:a.jpg  at sea", "a.jpg"},        {"image:\tSea View .jpg\t", "SeaView.jpg"}};
@@ -31,7 +29,7 @@ TEST(ImageDirective, OnlyAnExtensionBeginningWithLowercaseJpgStaysJpg) {
         EXPECT_EQ(imageMarkup(std::string("<p>") + paragraph + "</p>").imageName, name) << paragraph;
 }
 
-TEST(MediaDirective, TheExtensionDecidesThePlayerAndVideoNeedsAPoster) {
+TEST(MediaDirective, TheExtensionDecidesThePlayerItsTypeAndWhetherVideoNeedsAPoster) {
     const auto talk = mediaMarkup("<p class=\"p1\">audio:talk.m4a</p>", true);
     EXPECT_EQ(talk.markup, kCentred + "<audio controls=\"controls\" preload=\"auto\"  src=\"media/talk.m4a\">talk</audio></div>");
     EXPECT_FALSE(talk.poster);
@@ -44,9 +42,7 @@ TEST(MediaDirective, TheExtensionDecidesThePlayerAndVideoNeedsAPoster) {
     EXPECT_EQ(mediaMarkup("<p>video:film.mp4: the harbour</p>", true).mediaName, "film.mp4");
     EXPECT_EQ(mediaMarkup("<p style=\"text-align:center\">video:film.mp4</p>", true).mediaName, "film.mp4");
     EXPECT_EQ(mediaMarkup("<p>video:a.mp4<i>audio:b.mp3</i></p>", true).mediaName, "a.mp4audio");
-}
-
-TEST(MediaDirective, Epub2PlaysThroughAnObjectWithARegisteredType) {
+    // EPUB 2 plays through an object with a registered type.
     EXPECT_EQ(mediaMarkup("<p>audio:talk.mp3</p>", false).markup,
               kCentred + "<object data=\"media/talk.mp3\" type=\"audio/mpeg\">talk</object></div>");
     EXPECT_EQ(mediaMarkup("<p>video:talk.mov</p>", false).markup,
