@@ -11,11 +11,10 @@
 
 namespace conv::testing {
 
-// The lines between "<body>" and "</body>".
-std::vector<std::string> bodyLines(const std::string& html);
+using Lines = std::vector<std::string>;
 
-// The lines between the "<style" line and the "</style>" line.
-std::vector<std::string> styleLines(const std::string& html);
+// The lines between "<body>" and "</body>".
+Lines bodyLines(const std::string& html);
 
 // The body of a one-paragraph document: its single line.
 std::string onlyLine(const std::string& rtf);
@@ -29,8 +28,8 @@ std::string visibleText(const std::string& html);
 std::string ruleOf(const std::string& html, std::string_view selector);
 
 // A setting of the test suite (QUILLARY_TEXTUTIL, QUILLARY_FIXTURES,
-// QUILLARY_CORPUS); without them, the program is looked for beside the test
-// program and the fixtures and the corpus in the source tree.
+// QUILLARY_CORPUS). The fixtures and the corpus fall back to the source tree,
+// so that listing the tests at build time finds the golden cases too.
 std::string setting(const std::string& name);
 
 struct ProgramResult {
@@ -38,8 +37,8 @@ struct ProgramResult {
     std::string output;  // standard output and standard error together
 };
 
-// Runs quillary-textutil with the arguments, optionally with another PATH.
-ProgramResult runTextutil(const std::vector<std::string>& arguments, const char* path = nullptr);
+// Runs quillary-textutil through the build's shell runner, optionally with another PATH.
+ProgramResult runTextutil(const Lines& arguments, const char* path = nullptr);
 
 std::string readFile(const std::string& path);
 

@@ -3,6 +3,7 @@
 // tests/fixtures/converter/reference by make-reference-texts.sh).
 
 #include "ConverterTestSupport.h"
+#include "build/Text.h"
 #include "converter/WordImport.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <sstream>
 
 namespace conv::testing {
 namespace {
@@ -28,62 +30,31 @@ constexpr double kCorpusShare = 0.99;
 
 using Words = std::map<std::string, std::size_t>;
 
-// Unicode's white space, as LibreOffice's export uses it (six-per-em and
-// other fixed-width spaces included), plus the byte-order mark.
-bool isSpaceAt(std::string_view text, std::size_t i, std::size_t& length) {
-    auto byte = [&](std::size_t k) { return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0; };
-    length = 1;
-    unsigned char c = byte(0);
-    if (c == ' ' || (c >= '\t' && c <= '\r')) return true;
-    length = 2;
-    if (c == 0xC2 && (byte(1) == 0xA0 || byte(1) == 0x85)) return true;
-    length = 3;
-    if (c == 0xE2 && byte(1) == 0x80 && (byte(2) <= 0x8A || byte(2) == 0xA8 || byte(2) == 0xA9 || byte(2) == 0xAF))
-        return true;
-    if (c == 0xE2 && byte(1) == 0x81 && byte(2) == 0x9F) return true;
-    if (c == 0xE3 && byte(1) == 0x80 && byte(2) == 0x80) return true;
-    if (c == 0xE1 && byte(1) == 0x9A && byte(2) == 0x80) return true;
-    if (c == 0xEF && byte(1) == 0xBB && byte(2) == 0xBF) return true;
-    length = 1;
-    return false;
-}
-
-Words wordsOf(std::string_view text, std::size_t& total) {
+// Counts the words of a text, split at Unicode's white space as LibreOffice's
+// export uses it (six-per-em and other fixed-width spaces included) and at the
+// byte-order mark; LibreOffice writes an undecodable byte as "?".
+Words wordsOf(std::string text, std::size_t& total) {
+    Lines spaces = {"\xC2\xA0", "\xC2\x85", "\xE2\x80\xA8", "\xE2\x80\xA9", "\xE2\x80\xAF", "\xE2\x81\x9F",
+                    "\xE3\x80\x80", "\xE1\x9A\x80", "\xEF\xBB\xBF"};
+    for (char last = '\x80'; last <= '\x8A'; ++last) spaces.push_back(std::string("\xE2\x80") + last);
+    for (const std::string& space : spaces) quillary::text::replaceAll(text, space, " ");
+    quillary::text::replaceAll(text, "\xEF\xBF\xBD", "?");
     Words words;
-    std::string word;
-    for (std::size_t i = 0; i <= text.size(); ++i) {
-        std::size_t length = 1;
-        if (i == text.size() || isSpaceAt(text, i, length)) {
-            if (!word.empty()) {
-                ++words[word];
-                ++total;
-            }
-            word.clear();
-            i += length - 1;
-        } else if (text.substr(i).starts_with("\xEF\xBF\xBD")) {
-            word += '?';  // LibreOffice writes an undecodable byte as "?"
-            i += 2;
-        } else {
-            word += text[i];
-        }
-    }
+    std::istringstream in(text);
+    for (std::string word; in >> word; ++total) ++words[word];
     return words;
 }
 
 struct Share {
-    std::size_t matched = 0;
-    std::size_t total = 0;  // the larger of the two word counts
+    std::size_t matched = 0, total = 0;  // total: the larger of the two word counts
 };
 
 Share compare(const std::string& html, const std::string& reference) {
+    Share share;
     std::size_t ours = 0, theirs = 0;
     Words ourWords = wordsOf(visibleText(html), ours);
-    Words theirWords = wordsOf(reference, theirs);
-    Share share;
-    for (const auto& [word, count] : theirWords) {
-        auto found = ourWords.find(word);
-        if (found != ourWords.end()) share.matched += std::min(count, found->second);
-    }
+    for (const auto& [word, count] : wordsOf(reference, theirs))
+        if (ourWords.count(word)) share.matched += std::min(count, ourWords[word]);
     share.total = std::max(ours, theirs);
     return share;
 }

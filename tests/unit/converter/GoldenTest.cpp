@@ -12,13 +12,13 @@
 namespace conv::testing {
 namespace {
 
-std::vector<std::string> goldenCases() {
-    std::vector<std::string> names;
-    std::filesystem::path folder = setting("QUILLARY_FIXTURES") + "/converter/cases";
+const std::string kFolder = setting("QUILLARY_FIXTURES") + "/converter/cases/";
+
+Lines goldenCases() {
+    Lines names;
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    for (const auto& entry : std::filesystem::directory_iterator(kFolder, error))
         if (entry.path().extension() == ".rtf") names.push_back(entry.path().stem().string());
-    }
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -26,23 +26,21 @@ std::vector<std::string> goldenCases() {
 class Golden : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(Golden, ConvertsToItsExpectedHtml) {
-    std::string folder = setting("QUILLARY_FIXTURES") + "/converter/cases/";
-    std::string expected = readFile(folder + GetParam() + ".html");
+    std::string expected = readFile(kFolder + GetParam() + ".html");
     ASSERT_FALSE(expected.empty()) << "no " << GetParam() << ".html";
-    std::string actual = rtfToHtml(readFile(folder + GetParam() + ".rtf"));
+    std::string actual = rtfToHtml(readFile(kFolder + GetParam() + ".rtf"));
     // Compare line by line so a failure names the first line that differs.
-    std::vector<std::string> expectedLines = bodyLines(expected), actualLines = bodyLines(actual);
+    Lines expectedLines = bodyLines(expected), actualLines = bodyLines(actual);
     for (std::size_t i = 0; i < std::min(expectedLines.size(), actualLines.size()); ++i)
         ASSERT_EQ(actualLines[i], expectedLines[i]) << "body line " << i + 1;
     EXPECT_EQ(actual, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, Golden, ::testing::ValuesIn(goldenCases()),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
-                             std::string name;
-                             for (char c : info.param) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, Golden, ::testing::ValuesIn(goldenCases()), [](const auto& info) {
+    std::string name = info.param;
+    for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return name;
+});
 
 TEST(GoldenCases, ArePresent) { EXPECT_GE(goldenCases().size(), 5u); }
 
