@@ -101,14 +101,9 @@ TEST_F(CompletionTest, OnlyTheFirstProblemInTheTablesOrderIsShown) {
 }
 
 TEST(CompletionMessages, ListsAreJoinedWithACommaAndOneBlankAndReachTheAuthorInTheLocalisedMessage) {
-    EXPECT_EQ(joinedList({"a.jpg", "b.png", "c.gif"}), "a.jpg, b.png, c.gif");
-    EXPECT_EQ(joinedList({"a.jpg"}), "a.jpg");
-    EXPECT_EQ(joinedList({}), "");
-    EXPECT_EQ(joinedList({"", "x"}), ", x");
-
     Harness english;
-    english.c().missingFiles = {"a.jpg", "b.png"};
-    EXPECT_EQ(firstProblem(english.c()).value().messageArguments, std::vector<std::string>{"a.jpg, b.png"});
+    english.c().missingFiles = {"a.jpg", "b.png", "c.gif"};
+    EXPECT_EQ(firstProblem(english.c()).value().messageArguments, std::vector<std::string>{"a.jpg, b.png, c.gif"});
     english.c().missingFiles.clear();
     english.c().badLinks = {"www.example.com", "ftp:/x"};
     english.c().booksComplete();
