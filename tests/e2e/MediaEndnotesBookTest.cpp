@@ -2,6 +2,8 @@
 // through the whole EPUB build, checked by EPUBCheck in both versions.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "build/Text.h"
 #include "platform/Files.h"
 #include "support/EpubInspector.h"
@@ -35,7 +37,8 @@ protected:
     std::string destination = h.folder.makeFolder("Books");
     std::string epub = destination + "/Sea.epub";
 
-    std::vector<ArchiveEntry> build(bool epub3, bool endnotesHeading) {
+    // The archive's entries by name; none when it cannot be read.
+    std::map<std::string, std::string> build(bool epub3, bool endnotesHeading) {
         const std::string root = h.folder.makeFolder("Manuscript");
         for (const char* png : {"cover.png", "Sea View.png", "boat.png", "photo.png", "film.png", "clip.png"})
             h.folder.write(std::string("Manuscript/") + png, kPng);
@@ -52,13 +55,9 @@ protected:
         c.styleText = "p.p1 {margin: 0;}\n.sz {font-size: 1em;}\n";
         c.buildePub();
         h.queue.drain();
-        return readArchive(epub).value_or(std::vector<ArchiveEntry>{});
-    }
-
-    static std::string entry(const std::vector<ArchiveEntry>& entries, const std::string& name) {
-        for (const auto& e : entries)
-            if (e.name == name) return e.content;
-        return "<missing>";
+        std::map<std::string, std::string> entries;
+        for (auto& entry : readArchive(epub).value_or(std::vector<ArchiveEntry>{})) entries[entry.name] = entry.content;
+        return entries;
     }
 };
 
@@ -66,14 +65,14 @@ TEST_F(MediaEndnotesBookTest, EveryKindOfMediaAndNoteIsValidInBothVersions) {
     for (bool epub3 : {true, false}) {
         for (bool heading : {false, true}) {
             SCOPED_TRACE(std::string(epub3 ? "EPUB 3" : "EPUB 2") + (heading ? ", endnotes heading" : ""));
-            const auto entries = build(epub3, heading);
+            auto entries = build(epub3, heading);
             ASSERT_FALSE(entries.empty());
             EXPECT_TRUE(h.c().missingFiles.empty());
-            const std::string opf = entry(entries, "OEBPS/content.opf");
+            const std::string& opf = entries["OEBPS/content.opf"];
             EXPECT_TRUE(text::contains(opf, "href=\"media/clip.mov\" media-type=\"video/quicktime\""));
             EXPECT_TRUE(text::contains(opf, "href=\"media/MySong.m4a\" media-type=\"audio/mp4\""));
-            EXPECT_EQ(entry(entries, "OEBPS/images/SeaView.png"), kPng);
-            const std::string notes = entry(entries, "OEBPS/endnotes.xhtml");
+            EXPECT_EQ(entries["OEBPS/images/SeaView.png"], kPng);
+            const std::string& notes = entries["OEBPS/endnotes.xhtml"];
             // With the heading the last note stays in the text as typed.
             EXPECT_EQ(text::contains(notes, "Last note."), !heading);
             EXPECT_TRUE(text::contains(notes, "runs over<p class=\"p1\">a second paragraph</p>"));

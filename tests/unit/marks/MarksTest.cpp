@@ -21,16 +21,15 @@ TEST(MarksPass, EveryMarkPointsAtTheFileHoldingItsText) {
         {.what = "a mark without text after it maps to the last written section", .body = "{{Tail}}|more|bookmark: Tail",
          .sections = {"<a href=\"section1.xhtml\">Tail</a>|more"}, .marks = {{"Tail", "section1.xhtml"}}},
         {.what = "a body without text keeps no mark", .body = "bookmark: Alone", .sections = {}},
+        {.what = "duplicate marks are flagged and the later one wins",
+         .body = "{{Twice}}|bookmark: Twice|a|bookmark: Twice|b",
+         .sections = {"<a href=\"section3.xhtml\">Twice</a>", "a", "b"},
+         .contents = entry3(1, 2, "Twice") + entry3(2, 3, "Twice"), .marks = {{"Twice", "section3.xhtml"}},
+         .more = [](BookUnderTest& book) {
+             EXPECT_TRUE(book.c().duplicateMarks);
+             EXPECT_FALSE(book.run.rightToLeftMarksSeen);
+         }},
     });
-}
-
-TEST(MarksPass, DuplicateMarksAreFlaggedAndTheLaterOneWins) {
-    BookUnderTest book;
-    expectBook(book, {.what = "duplicate", .body = "{{Twice}}|bookmark: Twice|a|bookmark: Twice|b",
-                      .sections = {"<a href=\"section3.xhtml\">Twice</a>", "a", "b"},
-                      .contents = entry3(1, 2, "Twice") + entry3(2, 3, "Twice"), .marks = {{"Twice", "section3.xhtml"}}});
-    EXPECT_TRUE(book.c().duplicateMarks);
-    EXPECT_FALSE(book.run.rightToLeftMarksSeen);
 }
 
 TEST(CrossReferences, ResolveAheadOfTheirMarkOrLinkMissingNamesToTheirOwnSection) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -88,6 +89,7 @@ struct BookCase {
     std::optional<std::string> contents{};  // left unchecked when not given
     std::map<std::string, std::string> marks{};
     std::vector<std::string> missing{};
+    std::function<void(BookUnderTest&)> more{};  // further checks of the book
 };
 
 // Builds the case's body into `book` and checks it; the caller may look on.
@@ -112,6 +114,7 @@ inline void expectBook(BookUnderTest& book, const BookCase& expected) {
     }
     EXPECT_EQ(book.run.marks, expected.marks);
     EXPECT_EQ(book.c().missingMarks, expected.missing);
+    if (expected.more) expected.more(book);
 }
 
 inline void expectBooks(const std::vector<BookCase>& cases) {  // each in a book of its own

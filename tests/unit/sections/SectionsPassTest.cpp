@@ -15,18 +15,16 @@ std::string spineOf(std::initializer_list<int> sections) {
 
 }  // namespace
 
-TEST(SectionsPass, BodyWithoutDirectivesIsOneSectionWithoutEntries) {
-    BookUnderTest book;
-    expectBook(book, {.what = "plain", .body = "One|Two", .sections = {"One|Two"}, .contents = ""});
-    EXPECT_EQ(book.c().spine, spineOf({1}));
-    EXPECT_EQ(book.c().sectionNumber, 2);
-    EXPECT_EQ(book.c().pageText, "");
-    auto page = files::readFile(book.h.folder.file("epub/OEBPS/section1.xhtml"));
-    EXPECT_EQ(page->substr(0, 24), "<title>The Book</title>\n");
-}
-
 TEST(SectionsPass, WhereSectionsBeginAndWhatTheyHold) {
     expectBooks({
+        {.what = "a body without directives is one section without entries", .body = "One|Two",
+         .sections = {"One|Two"}, .contents = "", .more = [](BookUnderTest& book) {
+             EXPECT_EQ(book.c().spine, spineOf({1}));
+             EXPECT_EQ(book.c().sectionNumber, 2);
+             EXPECT_EQ(book.c().pageText, "");
+             auto page = files::readFile(book.h.folder.file("epub/OEBPS/section1.xhtml"));
+             EXPECT_EQ(page->substr(0, 24), "<title>The Book</title>\n");
+         }},
         // Counting the break as a section of its own sent "Later" past the end.
         {.what = "a heading followed by a break names the section after the break",
          .body = "Front|bookmark: Named|#######|Text|Text|bookmark: Later|More {{Later}} {{Named}}",
@@ -65,6 +63,26 @@ TEST(SectionsPass, WhereSectionsBeginAndWhatTheyHold) {
          .body = "<p>verse one<br />\nverse two<br />\n</p>|<p>line<br />|bookmark: Next|after",
          .sections = {"verse one<br />verse two<br /><br />|line<br />", "after"},
          .contents = entry3(1, 2, "Next"), .marks = {{"Next", "section2.xhtml"}}},
+        {.what = "a right-to-left heading takes the text before the directive",
+         .body = "x|<p DIR=\"RTL\">&#1508;&#1512;&#1511; bookmark:</p>|y|<p dir=\"rtl\">&#1513;&#1504;&#1497; SRH:</p>|z",
+         .sections = {"x", "y", "z"}, .contents = entry3(1, 2, "&#1508;&#1512;&#1511;") + entry3(2, 3, "&#1513;&#1504;&#1497;"),
+         .marks = {{"&#1508;&#1512;&#1511;", "section2.xhtml"}, {"&#1513;&#1504;&#1497;", "section3.xhtml"}},
+         .more = [](BookUnderTest& book) { EXPECT_TRUE(book.run.rightToLeftMarksSeen); }},
+        // The toc section gets no entry; the bookmark named Contents keeps one.
+        {.what = "a contents heading places the contents page once", .body = "x|toc: Table|y|bookmark: Contents|z",
+         .sections = {"x", "y", "z"}, .contents = entry3(2, 3, "Contents"), .more = [](BookUnderTest& book) {
+             EXPECT_EQ(book.run.contentsTitle, "Table");
+             EXPECT_TRUE(book.run.contentsPlaced);
+             EXPECT_EQ(book.c().spine, spineOf({1}) + "    <itemref idref=\"toc\"/>\n" + spineOf({2, 3}));
+             EXPECT_EQ(text::split(book.c().navmap, "toc.xhtml").size(), 2u);
+             EXPECT_EQ(book.c().navPoint, 3);
+         }},
+        {.what = "navigation numbers stay unique around an endnotes heading",
+         .body = "bookmark: One|a|pnh: Notes|b|bookmark: Two|c|PNH: Again", .sections = {"a", "b", "c"},
+         .contents = entry3(1, 1, "One") + "<li id=\"navpoint-2\"><a href=\"endnotes.xhtml\">Notes</a></li>\n" +
+                     entry3(3, 3, "Two"),
+         .marks = {{"One", "section1.xhtml"}, {"Two", "section3.xhtml"}},
+         .more = [](BookUnderTest& book) { EXPECT_EQ(book.c().navPoint, 4); }},
         {.what = "lines after the body are ignored by both passes",
          .body = "Inside {{Late}}|</body>|bookmark: Late|outside", .sections = {"Inside {{Late}}"}},
     });
@@ -105,16 +123,6 @@ TEST(SectionsPass, WorkedExampleOfNineLinesInEpub2) {
               "      </navLabel>\n      <content src=\"section3.xhtml\"/>\n    </navPoint>\n"));
 }
 
-TEST(SectionsPass, RightToLeftHeadingTakesTheTextBeforeTheDirective) {
-    BookUnderTest book;
-    const std::string first = "&#1508;&#1512;&#1511;", second = "&#1513;&#1504;&#1497;";
-    expectBook(book, {.what = "right to left",
-                      .body = "x|<p DIR=\"RTL\">" + first + " bookmark:</p>|y|<p dir=\"rtl\">" + second + " SRH:</p>|z",
-                      .sections = {"x", "y", "z"}, .contents = entry3(1, 2, first) + entry3(2, 3, second),
-                      .marks = {{first, "section2.xhtml"}, {second, "section3.xhtml"}}});
-    EXPECT_TRUE(book.run.rightToLeftMarksSeen);
-}
-
 TEST(SectionsPass, TheFirstStartHeadingEntersTheGuideEvenWithoutTextAfterIt) {
     for (bool epub3 : {false, true}) {
         BookUnderTest book(epub3);
@@ -137,28 +145,6 @@ TEST(SectionsPass, TheFirstStartHeadingEntersTheGuideEvenWithoutTextAfterIt) {
     expectBook(empty, {.what = "no text", .body = "srh: Nothing", .sections = {}});
     EXPECT_EQ(empty.c().guide, "");
     EXPECT_FALSE(empty.run.startPlaced);
-}
-
-TEST(SectionsPass, ContentsHeadingPlacesTheContentsPageOnce) {
-    BookUnderTest book;
-    // The toc section gets no entry; the bookmark named Contents keeps one.
-    expectBook(book, {.what = "contents heading", .body = "x|toc: Table|y|bookmark: Contents|z",
-                      .sections = {"x", "y", "z"}, .contents = entry3(2, 3, "Contents")});
-    EXPECT_EQ(book.run.contentsTitle, "Table");
-    EXPECT_TRUE(book.run.contentsPlaced);
-    EXPECT_EQ(book.c().spine, spineOf({1}) + "    <itemref idref=\"toc\"/>\n" + spineOf({2, 3}));
-    EXPECT_EQ(text::split(book.c().navmap, "toc.xhtml").size(), 2u);
-    EXPECT_EQ(book.c().navPoint, 3);
-}
-
-TEST(SectionsPass, NavigationNumbersStayUniqueAroundAnEndnotesHeading) {
-    BookUnderTest book;
-    expectBook(book, {.what = "endnotes heading", .body = "bookmark: One|a|pnh: Notes|b|bookmark: Two|c|PNH: Again",
-                      .sections = {"a", "b", "c"},
-                      .contents = entry3(1, 1, "One") + "<li id=\"navpoint-2\"><a href=\"endnotes.xhtml\">Notes</a></li>\n" +
-                                  entry3(3, 3, "Two"),
-                      .marks = {{"One", "section1.xhtml"}, {"Two", "section3.xhtml"}}});
-    EXPECT_EQ(book.c().navPoint, 4);
 }
 
 TEST(SectionsPass, ProgressIsReportedInBoundedStepsAndAtTheEnd) {
