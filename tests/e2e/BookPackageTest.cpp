@@ -98,8 +98,7 @@ protected:
 };
 
 struct Check {
-    std::string file;
-    std::string text;  // "": the file itself
+    std::string file, text;  // text "": the file itself
     bool present = true;
 };
 
