@@ -33,10 +33,11 @@ TEST(ThreadRunner, AStepStartsOnlyOnceThePreviousOneHasFinished) {
 
 TEST(ThreadRunner, DestroyingTheRunnerWaitsForTheRunningStep) {
     std::atomic<bool> finished{false};
+    std::atomic<int> spins{0};
     {
         ThreadRunner runner;
         runner.start([&] {
-            for (volatile int i = 0; i < 1000000; ++i) {}
+            while (spins.fetch_add(1) < 1000000) {}
             finished = true;
         });
     }
