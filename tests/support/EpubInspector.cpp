@@ -13,7 +13,7 @@ namespace quillary::testing {
 
 std::optional<std::vector<ArchiveEntry>> readArchive(const std::string& path) {
     int error = 0;
-    zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
+    zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
     if (!archive) return std::nullopt;
     std::vector<ArchiveEntry> entries;
     const zip_int64_t count = zip_get_num_entries(archive, 0);

@@ -14,7 +14,7 @@ struct ArchiveEntry {
     std::string content;
 };
 
-// nullopt when the file is not a readable zip archive.
+// nullopt when the file is not a consistent zip archive.
 std::optional<std::vector<ArchiveEntry>> readArchive(const std::string& path);
 
 struct EpubCheckVerdict {
