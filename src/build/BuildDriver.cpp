@@ -140,7 +140,20 @@ void VoveZedevir::ePubComplete() {
 void VoveZedevir::archiveFailed() {
     if (!tempDirectoryPath.empty()) package::removeBuildFolder(tempDirectoryPath);
     hideBuildProgress();
-    showSimpleAlert("MakeFailTitle", "ArchiveFailMsg", {}, {epubError});
+    if (texts.has("MakeFailTitle") && texts.has("ArchiveFailMsg")) {
+        showSimpleAlert("MakeFailTitle", "ArchiveFailMsg", {}, {epubError});
+    } else {
+        // A resources folder without its catalogues would leave the author
+        // with the bare keys and no reason; the reason matters more than
+        // the language.
+        Alert alert;
+        alert.titleKey = "MakeFailTitle";
+        alert.title = "The book could not be made";
+        alert.message = "The EPUB file could not be written: " + epubError + ".";
+        alert.defaultButton = localized("OK");
+        alert.critical = true;
+        showAlert(std::move(alert));
+    }
     endBuild();
 }
 

@@ -17,7 +17,9 @@
 
 #include "build/Localizer.h"
 #include "build/Resources.h"
+#include "epub/BuildFolder.h"
 #include "platform/BackgroundRunner.h"
+#include "platform/FileWriter.h"
 #include "platform/MainQueue.h"
 #include "platform/Notifier.h"
 #include "platform/Preferences.h"
@@ -36,6 +38,7 @@ struct Ports {
     Window& window;
     Workspace& workspace;
     Notifier& notifier;
+    FileWriter& fileWriter;  // the package's files in the build folder
 };
 
 // Where things are on this machine; filled by the program's start-up (or a
@@ -112,8 +115,9 @@ public:
     void extractHTML();  // background
     void extractFailed();
     void formattingError();
-    std::optional<std::string> executeShellCommandSynchronously(const std::string& commandLine,
-                                                               const std::string& workingFolder = {});
+    ShellResult executeShellCommandSynchronously(
+        const std::string& commandLine, const std::string& workingFolder = {},
+        std::optional<std::chrono::milliseconds> timeLimit = std::nullopt);
 
     // ---- Normalisation and stylesheet (build/Normalise.cpp, build/Stylesheet.cpp)
     std::string fixEncodings(const std::string& text, bool forBookInfo) const;
@@ -182,6 +186,7 @@ public:
     std::string line;
     std::string styleText;
     std::string tempDirectoryPath;
+    package::BuildWrites buildWrites;  // every file written into tempDirectoryPath
     // EPUB accumulators.
     std::string pageText;
     std::int32_t sectionNumber = 1;

@@ -51,7 +51,7 @@ std::string absolute(const std::string& path) {
 struct Session {
     explicit Session(bool openResults)
         : workspace(shell, openResults),
-          controller(Ports{shell, preferences, queue, runner, window, workspace, notifier},
+          controller(Ports{shell, preferences, queue, runner, window, workspace, notifier, fileWriter},
                      locationsFromEnvironment(),
                      Localizer::load(locationsFromEnvironment().resources.folder + "/locale",
                                      Localizer::languagesFromEnvironment())) {
@@ -74,6 +74,7 @@ struct Session {
     CliWindow window;
     CliWorkspace workspace;
     CliNotifier notifier;
+    PosixFileWriter fileWriter;
     VoveZedevir controller;
 };
 

@@ -67,13 +67,13 @@ void VoveZedevir::insertImages(const std::vector<std::string>& images, const std
         const std::string lower = text::lowercaseAscii(name);
         if (text::startsWith(lower, "cover.")) {
             // The package template declares the cover itself, under this name.
-            files::copyFile(paths::join(root, name), imagesFolder + lower);
+            buildWrites.copy(paths::join(root, name), imagesFolder + lower);
             continue;
         }
         const std::string stored = media::blankFreeName(name);
         if (media::hasForbiddenCharacter(stored)) invalidMediaFilenames = true;
         if (!usedImages.count(stored)) continue;
-        files::copyFile(paths::join(root, name), imagesFolder + stored);
+        buildWrites.copy(paths::join(root, name), imagesFolder + stored);
         appendItem(manifest, "image" + std::to_string(imageNumber++), manifestHref("images", stored),
                    extension == "png" ? "image/png" : "image/jpeg");
     }
@@ -85,7 +85,7 @@ void VoveZedevir::insertImages(const std::vector<std::string>& images, const std
         const std::string stored = media::blankFreeName(name);
         if (media::hasForbiddenCharacter(stored)) invalidMediaFilenames = true;
         if (!usedMedia.count(stored)) continue;
-        files::copyFile(paths::join(root, name), mediaFolder + stored);
+        buildWrites.copy(paths::join(root, name), mediaFolder + stored);
         appendItem(manifest, "media" + std::to_string(mediaNumber++), manifestHref("media", stored),
                    media::mediaType(extension));
     }

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "build/VoveZedevir.h"
+#include "fakes/FailingFileWriter.h"
 #include "fakes/FakeDesktop.h"
 #include "fakes/FakeMainQueue.h"
 #include "fakes/FakeShell.h"
@@ -23,6 +24,7 @@ struct Harness {
     FakeWindow window;
     FakeWorkspace workspace;
     FakeNotifier notifier;
+    FailingFileWriter fileWriter;
     std::unique_ptr<VoveZedevir> controller;
 
     // `english` loads the English catalogue; otherwise texts are their keys.
@@ -36,7 +38,7 @@ struct Harness {
         Localizer texts = english ? Localizer::load(locations.resources.folder + "/locale", {"en"})
                                   : Localizer{};
         controller = std::make_unique<VoveZedevir>(
-            Ports{shell, preferences, queue, runner, window, workspace, notifier},
+            Ports{shell, preferences, queue, runner, window, workspace, notifier, fileWriter},
             std::move(locations), std::move(texts));
     }
 

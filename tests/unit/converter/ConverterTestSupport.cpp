@@ -78,7 +78,7 @@ ProgramResult runTextutil(const Lines& arguments, const char* path) {
     command += "'" + shellQuoteSingle(setting("QUILLARY_TEXTUTIL")) + "'";
     for (const std::string& argument : arguments) command += " '" + shellQuoteSingle(argument) + "'";
     // The status follows the program's output on a line of its own.
-    std::optional<std::string> output = quillary::PosixShell().run(command + "; printf '\\n%d' $?");
+    std::optional<std::string> output = quillary::PosixShell().run(command + "; printf '\\n%d' $?").output;
     if (!output) return {-1, "(no output, or output that is not UTF-8)"};
     std::size_t last = output->rfind('\n');
     return {std::stoi(output->substr(last + 1)), output->substr(0, last)};
