@@ -93,7 +93,6 @@ void BuildWrites::fail(std::string reason) {
 }
 
 void BuildWrites::write(const std::string& path, std::string_view content) {
-    if (failure_) return;
     PosixFileWriter plain;
     FileWriter& writer = writer_ ? *writer_ : plain;
     if (const auto error = writer.write(path, content))
@@ -104,11 +103,10 @@ void BuildWrites::write(const std::string& path, std::string_view content) {
 }
 
 bool BuildWrites::copy(const std::string& from, const std::string& path) {
-    if (failure_) return false;
     const auto content = files::readFile(from);
     if (!content) return false;
     write(path, *content);
-    return !failure_;
+    return true;
 }
 
 std::optional<std::string> BuildWrites::resource(const std::string& resourcesFolder, const std::string& name) {

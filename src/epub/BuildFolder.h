@@ -25,8 +25,8 @@ std::optional<std::string> makeBuildFolder(const std::string& tempParent);
 bool removeBuildFolder(const std::string& epubFolder);
 
 // Every file of the package goes into the build folder through here. The
-// first failure is kept and ends the build: after it, nothing more is
-// written, and no archive is made of a package that is not whole. Pages, the
+// first failure is kept and ends the build: the passes go on to their end,
+// but no archive is made of a package that is not whole. Pages, the
 // package document and the NCX are checked as they are written, because a
 // reading system refuses the whole book at the first one that is not
 // well-formed XML. One build's background step at a time.
