@@ -8,6 +8,7 @@
 #include "cli/BlockingQueue.h"
 #include "cli/CliDesktop.h"
 #include "cli/CliWindow.h"
+#include "cli/Preflight.h"
 #include "cli/Report.h"
 #include "platform/Executables.h"
 #include "platform/Files.h"
@@ -63,7 +64,7 @@ struct Session {
     }
     // Runs main-thread steps until the build has ended.
     void runUntilBuildEnds() {
-        while (controller.isBuilding()) queue.runOne();
+        while (controller.isBuilding()) queue.runOne([this] { window.tick(); });
         runner.waitIdle();
     }
 
@@ -88,31 +89,69 @@ void applyFlags(const BuildOptions& options, Window& window) {
     if (options.language) window.setLanguageIndex(*options.language);
 }
 
+int refuse(const std::string& reason) {
+    std::fprintf(stderr, "quillary: %s\n", reason.c_str());
+    return 2;
+}
+
+// Which file filled the fields, so that an author who wonders where a title
+// came from knows which file to edit.
+void tellBookInformationSource(const VoveZedevir& c) {
+    const auto path = c.bookInformationPath();
+    if (!path) {
+        std::fprintf(stderr, "No book information for %s: the title defaults to its folder's name.\n",
+                     paths::lastComponent(c.theFile).c_str());
+    } else if (*path == paths::join(c.root, "bookInfo.txt")) {
+        std::fprintf(stderr, "Book information from %s, beside the manuscript.\n", path->c_str());
+    } else {
+        std::fprintf(stderr, "Book information from %s, stored by an earlier build.\n", path->c_str());
+    }
+}
+
+// As the check box does: Kindle on turns EPUB 3 off, and the converter is
+// checked before the build.
+void chooseKindle(Session& session) {
+    const bool wasEpub3 = session.preferences.boolForKey(prefs::kEpub3);
+    session.preferences.setBool(prefs::kBuildKindle, true);
+    session.window.setKindleChecked(true);
+    session.controller.noKindleGen();
+    if (wasEpub3 && !session.preferences.boolForKey(prefs::kEpub3))
+        std::fputs("--kindle: the book is made as EPUB 2, the version Kindle files are made from.\n", stderr);
+}
+
+void printProblems(const VoveZedevir& c) {
+    const std::vector<std::string> problems = problemLines(c);
+    if (problems.empty()) return;
+    std::fprintf(stderr, "The build found %zu problem%s:\n", problems.size(), problems.size() == 1 ? "" : "s");
+    for (const std::string& problem : problems) std::fprintf(stderr, "  %s\n", problem.c_str());
+}
+
 int runBuild(const BuildOptions& options) {
+    if (const auto refusal = manuscriptRefusal(options.manuscript)) return refuse(*refusal);
+    if (!options.output.empty())
+        if (const auto refusal = destinationRefusal(options.output)) return refuse(*refusal);
+
     Session session(options.open);
     VoveZedevir& c = session.controller;
+    session.window.leaveUnprinted(problemTitleKeys());
     if (options.epub3) session.preferences.setBool(prefs::kEpub3, *options.epub3);
     session.window.setEpub3Checked(session.preferences.boolForKey(prefs::kEpub3));
 
-    c.takeManuscript(absolute(options.manuscript));
+    // Nothing was typed into the fields but the flags, and those come after.
+    c.takeManuscript(absolute(options.manuscript), VoveZedevir::FieldFilling::Always);
+    tellBookInformationSource(c);
     applyFlags(options, session.window);
-    if (!options.output.empty()) {
-        const std::string output = absolute(options.output);
-        session.window.answerSavePanelWith(paths::lastComponent(output),
-                                           paths::deletingLastComponent(output));
-    }
-    if (options.kindle) {
-        // As the check box does: Kindle on turns EPUB 3 off, and the converter
-        // is checked before the build.
-        session.preferences.setBool(prefs::kBuildKindle, true);
-        session.window.setKindleChecked(true);
-        c.noKindleGen();
-    }
+    const std::string destination =
+        options.output.empty() ? paths::join(c.root, c.defaultBookName()) : absolute(options.output);
+    if (const auto refusal = destinationRefusal(destination)) return refuse(*refusal);
+    session.window.answerSavePanelWith(paths::lastComponent(destination), paths::deletingLastComponent(destination));
+    if (options.kindle) chooseKindle(session);
 
     c.makeQuillary();
     session.runUntilBuildEnds();
 
     const bool made = !c.epubPath.empty();
+    printProblems(c);
     if (options.jsonReport) std::fputs(buildReportJson(c, !made).c_str(), stdout);
     else if (made) std::printf("%s\n", c.epubPath.c_str());
     if (made && !c.mobiPath.empty() && !options.jsonReport) std::printf("%s\n", c.mobiPath.c_str());
@@ -144,6 +183,7 @@ int runCommandLine(const std::vector<std::string>& arguments) {
     }
     switch (parsed.command->kind) {
         case CommandKind::Help: std::fputs(kUsage, stdout); return 0;
+        case CommandKind::BuildHelp: std::fputs(kBuildHelp, stdout); return 0;
         case CommandKind::Version: std::printf("quillary %s\n", QUILLARY_VERSION); return 0;
         case CommandKind::InstallKindlegen: return installKindlegen(parsed.command->file);
         case CommandKind::Build: return runBuild(parsed.command->build);
