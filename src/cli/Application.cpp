@@ -52,6 +52,7 @@ std::string absolute(const std::string& path) {
 struct Session {
     explicit Session(bool openResults)
         : workspace(shell, openResults),
+          notifier(window),
           controller(Ports{shell, preferences, queue, runner, window, workspace, notifier},
                      locationsFromEnvironment(),
                      Localizer::load(locationsFromEnvironment().resources.folder + "/locale",
@@ -96,16 +97,15 @@ int refuse(const std::string& reason) {
 
 // Which file filled the fields, so that an author who wonders where a title
 // came from knows which file to edit.
-void tellBookInformationSource(const VoveZedevir& c) {
+void tellBookInformationSource(const VoveZedevir& c, CliWindow& window) {
     const auto path = c.bookInformationPath();
-    if (!path) {
-        std::fprintf(stderr, "No book information for %s: the title defaults to its folder's name.\n",
-                     paths::lastComponent(c.theFile).c_str());
-    } else if (*path == paths::join(c.root, "bookInfo.txt")) {
-        std::fprintf(stderr, "Book information from %s, beside the manuscript.\n", path->c_str());
-    } else {
-        std::fprintf(stderr, "Book information from %s, stored by an earlier build.\n", path->c_str());
-    }
+    if (!path)
+        window.say("No book information for " + paths::lastComponent(c.theFile) +
+                   ": the title defaults to its folder's name.");
+    else if (*path == paths::join(c.root, "bookInfo.txt"))
+        window.say("Book information from " + *path + ", beside the manuscript.");
+    else
+        window.say("Book information from " + *path + ", stored by an earlier build.");
 }
 
 // As the check box does: Kindle on turns EPUB 3 off, and the converter is
@@ -116,14 +116,15 @@ void chooseKindle(Session& session) {
     session.window.setKindleChecked(true);
     session.controller.noKindleGen();
     if (wasEpub3 && !session.preferences.boolForKey(prefs::kEpub3))
-        std::fputs("--kindle: the book is made as EPUB 2, the version Kindle files are made from.\n", stderr);
+        session.window.say("--kindle: the book is made as EPUB 2, the version Kindle files are made from.");
 }
 
-void printProblems(const VoveZedevir& c) {
+void tellProblems(const VoveZedevir& c, CliWindow& window) {
     const std::vector<std::string> problems = problemLines(c);
     if (problems.empty()) return;
-    std::fprintf(stderr, "The build found %zu problem%s:\n", problems.size(), problems.size() == 1 ? "" : "s");
-    for (const std::string& problem : problems) std::fprintf(stderr, "  %s\n", problem.c_str());
+    window.say("The build found " + std::to_string(problems.size()) + " problem" +
+               (problems.size() == 1 ? ":" : "s:"));
+    for (const std::string& problem : problems) window.say("  " + problem);
 }
 
 int runBuild(const BuildOptions& options) {
@@ -134,12 +135,15 @@ int runBuild(const BuildOptions& options) {
     Session session(options.open);
     VoveZedevir& c = session.controller;
     session.window.leaveUnprinted(problemTitleKeys());
+    // What the window's status line holds before its first build, so that
+    // the spinner of the first step has a name.
+    session.window.setStatusText(c.localized("LoadingMsg"));
     if (options.epub3) session.preferences.setBool(prefs::kEpub3, *options.epub3);
     session.window.setEpub3Checked(session.preferences.boolForKey(prefs::kEpub3));
 
     // Nothing was typed into the fields but the flags, and those come after.
     c.takeManuscript(absolute(options.manuscript), VoveZedevir::FieldFilling::Always);
-    tellBookInformationSource(c);
+    tellBookInformationSource(c, session.window);
     applyFlags(options, session.window);
     const std::string destination =
         options.output.empty() ? paths::join(c.root, c.defaultBookName()) : absolute(options.output);
@@ -151,7 +155,7 @@ int runBuild(const BuildOptions& options) {
     session.runUntilBuildEnds();
 
     const bool made = !c.epubPath.empty();
-    printProblems(c);
+    tellProblems(c, session.window);
     if (options.jsonReport) std::fputs(buildReportJson(c, !made).c_str(), stdout);
     else if (made) std::printf("%s\n", c.epubPath.c_str());
     if (made && !c.mobiPath.empty() && !options.jsonReport) std::printf("%s\n", c.mobiPath.c_str());

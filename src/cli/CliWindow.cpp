@@ -33,7 +33,6 @@ void CliWindow::setStatusText(const std::string& text) {
 }
 
 void CliWindow::setProgressHidden(bool hidden) {
-    progressShown_ = !hidden;
     if (hidden) clearProgressLine();
 }
 
@@ -62,7 +61,9 @@ void CliWindow::tick() {
 
 void CliWindow::drawProgress() {
     // Progress is for a person watching; a pipe or a log gets none of it.
-    if (!terminal_ || !(statusShown_ || progressShown_)) return;
+    // The status line comes and goes with the bar, and is hidden first
+    // when a build ends: the line is drawn only while it shows.
+    if (!terminal_ || !statusShown_) return;
     if (indeterminate_) {
         // A step of unknown length (a .doc going through LibreOffice takes
         // seconds): a turning spinner shows the program is still at work.
@@ -94,15 +95,17 @@ void CliWindow::clearProgressLine() {
     drawnPercent_ = -1;
 }
 
+void CliWindow::say(const std::string& line) {
+    clearProgressLine();
+    std::fprintf(out_, "%s\n", line.c_str());
+    std::fflush(out_);
+}
+
 void CliWindow::showAlert(const Alert& alert) {
     // The converter check runs before the build and again when the build
     // finds no converter; one line on the terminal says it.
     const std::string text = alert.title + ": " + alert.message;
-    if (!unprintedKeys_.count(alert.titleKey) && printedAlerts_.insert(text).second) {
-        clearProgressLine();
-        std::fprintf(out_, "%s\n", text.c_str());
-        std::fflush(out_);
-    }
+    if (!unprintedKeys_.count(alert.titleKey) && printedAlerts_.insert(text).second) say(text);
     // No one is there to press a button: the alert ends as dismissed.
     if (alert.onEnd) alert.onEnd(kAlertAlternateButton);
 }

@@ -18,6 +18,9 @@ public:
     // `terminal`: a person watches `messages`, so progress is drawn there.
     CliWindow(std::FILE* messages, bool terminal);
 
+    // Prints a line for the person watching, on a line of its own even
+    // while the progress line is drawn.
+    void say(const std::string& line);
     // Moves the spinner on while a step of unknown length runs; called by
     // the main loop whenever it has waited a moment for the next step.
     void tick();
@@ -67,7 +70,7 @@ private:
     bool epub3_ = true;
     std::string saveName_, saveFolder_;
     std::string status_;
-    bool statusShown_ = false, progressShown_ = false, indeterminate_ = true;
+    bool statusShown_ = false, indeterminate_ = true;
     double minimum_ = 0, maximum_ = 0, value_ = 0;
     int drawnPercent_ = -1;
     std::size_t spinnerFrame_ = 0;
