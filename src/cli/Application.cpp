@@ -147,8 +147,10 @@ int runBuild(const BuildOptions& options) {
     applyFlags(options, session.window);
     const std::string destination =
         options.output.empty() ? paths::join(c.root, c.defaultBookName()) : absolute(options.output);
-    if (const auto refusal = destinationRefusal(destination)) return refuse(*refusal);
-    session.window.answerSavePanelWith(paths::lastComponent(destination), paths::deletingLastComponent(destination));
+    if (const auto refusal = destinationRefusal(destination))
+        return refuse(*refusal + (options.output.empty() ? " (name the book's file with -o)" : ""));
+    session.window.answerSavePanelWith(paths::lastComponent(destination),
+                                       paths::deletingLastComponent(destination));
     if (options.kindle) chooseKindle(session);
 
     c.makeQuillary();
