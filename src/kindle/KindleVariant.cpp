@@ -87,6 +87,13 @@ std::string withListRulesAsParagraphRules(std::string_view stylesheet) {
         if (line.starts_with("li.li")) {
             out += 'p';
             line.remove_prefix(2);
+            // Kindle readers indent a paragraph's first line unless told not to.
+            const std::size_t brace = line.find('{');
+            if (brace != std::string_view::npos && line.find("text-indent:") == std::string_view::npos) {
+                out.append(line.substr(0, brace + 1));
+                out += "text-indent: 0.0px; ";
+                line.remove_prefix(brace + 1);
+            }
         } else if (line.starts_with("ol.ol") || line.starts_with("ul.ul")) {
             out += "div";
             line.remove_prefix(2);

@@ -92,9 +92,11 @@ TEST(KindleLists, ManuscriptListsBecomeParagraphsSoTheirMarkersShowOnce) {
               "<p class=\"li2\"><span class=\"sz\">&#8226; Bullet</span></p>\n"
               "</div>\n"
               "<div id=\"toc\"><ol>\n<li><a href=\"section1.xhtml\">One</a></li>\n</ol></div>\n");
+    // Kindle readers would indent the first line of an item that sets no indent.
     EXPECT_EQ(kindle::withListRulesAsParagraphRules("p.p1 {margin: 0}\nli.li1 {margin: 1px}\n"
+                                                    "li.li2 {margin: 2px; text-indent: -9.0px}\n"
                                                     "ol.ol1 {list-style-type: none}\nul.ul1 {list-style-type: none}\n"
                                                     "#toc ol li {margin: 0}"),
-              "p.p1 {margin: 0}\np.li1 {margin: 1px}\ndiv.ol1 {list-style-type: none}\n"
-              "div.ul1 {list-style-type: none}\n#toc ol li {margin: 0}");
+              "p.p1 {margin: 0}\np.li1 {text-indent: 0.0px; margin: 1px}\np.li2 {margin: 2px; text-indent: -9.0px}\n"
+              "div.ol1 {list-style-type: none}\ndiv.ul1 {list-style-type: none}\n#toc ol li {margin: 0}");
 }
