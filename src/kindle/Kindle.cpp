@@ -26,6 +26,20 @@ void rewritePackageDocument(package::BuildWrites& writes, const std::string& pac
     else writes.fail("OEBPS/content.opf could not be read");
 }
 
+void rewriteListsAsParagraphs(package::BuildWrites& writes, const std::string& packageFolder) {
+    const std::string pages = paths::join(packageFolder, "OEBPS");
+    for (const std::string& name : files::listFolder(pages)) {
+        const bool page = name.ends_with(".xhtml");
+        if (!page && !name.ends_with(".css")) continue;
+        const std::string path = paths::join(pages, name);
+        const std::optional<std::string> text = files::readFile(path);
+        if (!text) continue;
+        const std::string rewritten =
+            page ? kindle::withListsAsParagraphs(*text) : kindle::withListRulesAsParagraphRules(*text);
+        if (rewritten != *text) writes.write(path, rewritten);
+    }
+}
+
 // How the conversion went: made, or why not.
 enum class KindleOutcome { Made, Failed, TimedOut };
 
@@ -39,6 +53,7 @@ KindleOutcome convertPackage(VoveZedevir& controller, const kindle::Converter& c
 
     files::removeAll(paths::join(folder, "OEBPS/cover.xhtml"));
     rewritePackageDocument(controller.buildWrites, folder);
+    rewriteListsAsParagraphs(controller.buildWrites, folder);
     // Whatever is called "NAMEKindle.mobi" now cannot be taken for this
     // run's output.
     files::removeAll(paths::join(folder, output));
