@@ -18,17 +18,6 @@ namespace quillary {
 
 bool isValidUtf8(const std::string& bytes) { return utf8::isValid(bytes); }
 
-std::string describeEnd(const ShellResult& result) {
-    switch (result.end) {
-        case ShellResult::End::Exited:
-            return result.status == 0 ? std::string() : "exit status " + std::to_string(result.status);
-        case ShellResult::End::Killed: return "killed by signal " + std::to_string(result.status);
-        case ShellResult::End::TimedOut: return "stopped after its time limit";
-        case ShellResult::End::NotStarted: return "could not be started";
-    }
-    return {};
-}
-
 namespace {
 
 using Clock = std::chrono::steady_clock;

@@ -23,10 +23,6 @@ struct ShellResult {
     bool exitedCleanly() const { return end == End::Exited && status == 0; }
 };
 
-// How the end of a command reads in a message to the author ("exit status 3",
-// "killed by signal 9", ...); empty for a clean exit.
-std::string describeEnd(const ShellResult& result);
-
 class Shell {
 public:
     virtual ~Shell() = default;
