@@ -91,8 +91,10 @@ void VoveZedevir::setUpPackage(EpubRun& run) {
         return;
     }
     const std::string oebps = tempDirectoryPath + "/OEBPS";
-    for (const char* folder : {"/META-INF", "/OEBPS", "/OEBPS/images", "/OEBPS/media"})
-        if (!files::makeFolders(tempDirectoryPath + folder)) buildWrites.fail(std::string(folder + 1) + " could not be made");
+    for (const char* folder : {"META-INF", "OEBPS", "OEBPS/images", "OEBPS/media"}) {
+        if (!files::makeFolders(tempDirectoryPath + "/" + folder))
+            buildWrites.fail(std::string(folder) + " could not be made");
+    }
     copyResource(buildWrites, locations.resources, "mimetype", tempDirectoryPath + "/mimetype");
     copyResource(buildWrites, locations.resources, "container.xml", tempDirectoryPath + "/META-INF/container.xml");
     // Every page is made from this template; the sections pass reads it as it goes.
