@@ -61,6 +61,18 @@ bool readToEnd(int fd, std::string& output, const std::optional<Clock::time_poin
     }
 }
 
+// Reaps the child; false when the deadline passed first. The pipe may close
+// long before the command ends: a child that shuts its output and goes on.
+bool reap(pid_t pid, int& status, const std::optional<Clock::time_point>& deadline) {
+    for (;;) {
+        const pid_t reaped = ::waitpid(pid, &status, deadline ? WNOHANG : 0);
+        if (reaped == pid || (reaped < 0 && errno != EINTR)) return true;
+        if (deadline && Clock::now() >= *deadline) return false;
+        // Checked a hundred times a second: a delay no author notices.
+        if (reaped == 0) ::usleep(10'000);
+    }
+}
+
 }  // namespace
 
 ShellResult PosixShell::run(const std::string& commandLine, const std::string& workingFolder,
@@ -94,11 +106,13 @@ ShellResult PosixShell::run(const std::string& commandLine, const std::string& w
     std::optional<Clock::time_point> deadline;
     if (timeLimit) deadline = Clock::now() + *timeLimit;
     std::string output;
-    const bool finished = readToEnd(fds[0], output, deadline);
-    if (!finished) ::kill(-pid, SIGKILL);
-    ::close(fds[0]);
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+    const bool finished = readToEnd(fds[0], output, deadline) && reap(pid, status, deadline);
+    ::close(fds[0]);
+    if (!finished) {
+        ::kill(-pid, SIGKILL);
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+    }
 
     ShellResult result;
     if (isValidUtf8(output)) result.output = std::move(output);

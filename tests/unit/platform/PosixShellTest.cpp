@@ -25,6 +25,8 @@ TEST(PosixShell, TellsHowTheCommandEndedWithWhatItPrintedUpToThen) {
         {"echo done; kill -9 $$", ShellResult::End::Killed, 9},
         // A command that never ends, with a child of its own holding the pipe.
         {"echo done; tail -f /dev/null & tail -f /dev/null", ShellResult::End::TimedOut, 0},
+        // One that shuts its output and goes on.
+        {"echo done; exec >/dev/null 2>&1; tail -f /dev/null", ShellResult::End::TimedOut, 0},
     };
     PosixShell shell;
     for (const Case& test : cases) {
