@@ -15,6 +15,7 @@
 #include <optional>
 #include <thread>
 
+#include "platform/Files.h"
 #include "platform/Paths.h"
 
 namespace quillary::archive {
@@ -199,17 +200,6 @@ bool addEntry(zip_t* archive, const std::string& folder, const std::string& name
     return ok;
 }
 
-bool writeAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // The archive is the author's file: it keeps the mode of the one it
 // replaces, and a new one is readable by all like any other document.
 mode_t modeFor(const std::string& existing) {
@@ -231,7 +221,7 @@ void syncFolderOf(const std::string& path) {
 
 // Writes, syncs and closes `fd`; the reason on failure.
 std::optional<std::string> fillAndClose(int fd, const std::string& bytes, mode_t mode) {
-    const bool ok = writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    const bool ok = files::writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     const int error = errno;
     if (::close(fd) != 0 && ok) return std::string(std::strerror(errno));
     if (!ok) return std::string(std::strerror(error));

@@ -39,7 +39,6 @@ std::optional<std::string> readFile(const std::string& path) {
     return std::move(buffer).str();
 }
 
-namespace {
 bool writeAll(int fd, std::string_view content) {
     const char* data = content.data();
     std::size_t left = content.size();
@@ -54,7 +53,6 @@ bool writeAll(int fd, std::string_view content) {
     }
     return true;
 }
-}  // namespace
 
 bool writeFileAtomically(const std::string& path, const std::string& content) {
     std::string temp = paths::join(paths::deletingLastComponent(path),
