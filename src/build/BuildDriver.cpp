@@ -52,6 +52,8 @@ void VoveZedevir::savePanelEndedWithName(const std::string& name, const std::str
                                          int returnCode) {
     if (returnCode != 1 || building) return;
     building = true;
+    choices = OutputChoices{ports.preferences.boolForKey(prefs::kEpub3),
+                            ports.preferences.integerForKey(prefs::kBuildKindle) != 0};
     ports.window.setMakeEnabled(false);
     saveName = paths::deletingExtension(name);
     saveRoot = folder;
@@ -128,7 +130,7 @@ void VoveZedevir::ePubComplete() {
         archiveFailed();
         return;
     }
-    if (ports.preferences.integerForKey(prefs::kBuildKindle) == 0) {
+    if (!kindleChosen()) {
         booksComplete();
         return;
     }
