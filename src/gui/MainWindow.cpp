@@ -7,6 +7,7 @@
 #include <QDateEdit>
 #include <QDragEnterEvent>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -94,7 +95,10 @@ MainWindow::MainWindow(Texts texts, Dialogs& dialogs) : texts_(texts), dialogs_(
 
     auto* central = new QWidget(this);
     auto* columns = new QHBoxLayout;
-    columns->addWidget(makeForm(), 3);
+    auto* formColumn = new QVBoxLayout;
+    formColumn->addWidget(makeForm());
+    formColumn->addStretch(1);
+    columns->addLayout(formColumn, 3);
     columns->addWidget(makeOutputColumn(), 2);
     auto* page = new QVBoxLayout(central);
     page->addLayout(columns, 1);
@@ -115,9 +119,11 @@ QLineEdit* MainWindow::addField(QFormLayout* form, const char* label, const char
 }
 
 QWidget* MainWindow::makeForm() {
-    auto* box = new QWidget;
+    auto* box = new QGroupBox(texts_("Book"));
     auto* form = new QFormLayout(box);
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    // Fields much wider than a title only spread the form on a large screen.
+    box->setMaximumWidth(box->fontMetrics().averageCharWidth() * 90);
 
     manuscript_ = new QLineEdit;
     manuscript_->setObjectName("manuscript");
@@ -163,21 +169,24 @@ QWidget* MainWindow::makeOutputColumn() {
     cover_->setAccessibleName(texts_("Cover preview"));
     column->addWidget(cover_, 1);
 
+    auto* output = new QGroupBox(texts_("Output"));
+    auto* choices = new QVBoxLayout(output);
     epub3_ = new QCheckBox(texts_("EPUB &3"));
     epub3_->setObjectName("epub3");
     connect(epub3_, &QCheckBox::clicked, this, &MainWindow::epub3Clicked);
     kindle_ = new QCheckBox(texts_("Also make a &Kindle book"));
     kindle_->setObjectName("kindle");
     connect(kindle_, &QCheckBox::clicked, this, &MainWindow::kindleClicked);
-    column->addWidget(epub3_);
-    column->addWidget(kindle_);
+    choices->addWidget(epub3_);
+    choices->addWidget(kindle_);
+    column->addWidget(output);
 
     make_ = new QPushButton(texts_("&Make E-book…"));
     make_->setObjectName("make");
     make_->setDefault(true);
     make_->setEnabled(false);
     connect(make_, &QPushButton::clicked, makeAction_, &QAction::trigger);
-    column->addWidget(make_);
+    column->addWidget(make_, 0, Qt::AlignRight);
     return box;
 }
 
