@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillary"));
-    QApplication::setDesktopFileName(QStringLiteral("quillary"));
+    QApplication::setDesktopFileName(QStringLiteral("org.quillary.Quillary"));
     QApplication::setWindowIcon(QIcon(gui::applicationIcon(256)));
 
     const Locations locations = locationsFromEnvironment();
