@@ -15,7 +15,7 @@ namespace {
 
 // Where the author sends feedback, and the validator of the EPUB standards
 // body that the Help menu opens.
-constexpr const char* kFeedbackAddress = "mailto:feedback@quillary.org?subject=Quillary%20Feedback";
+constexpr const char* kFeedbackAddress = "mailto:feedback@quillary.example.org?subject=Quillary%20Feedback";
 constexpr const char* kValidatorPage = "https://validator.idpf.org/";
 constexpr const char* kUserGuide = "User's Guide.pdf";
 constexpr const char* kHelpPage = "help/HowToPrepare.html";
