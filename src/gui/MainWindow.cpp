@@ -105,6 +105,11 @@ MainWindow::MainWindow(Texts texts, Dialogs& dialogs) : texts_(texts), dialogs_(
     page->addWidget(makeStatusRow());
     setCentralWidget(central);
     cover_->setImage(applicationIcon(256));
+    // Down the form in reading order (the date row was placed after the
+    // copyright but made after the genre), then the output choices.
+    QWidget* order[] = {manuscript_, findChild<QPushButton*>("choose"), fields_[0], fields_[1], fields_[2],
+                        fields_[3], pubDate_, fields_[4], fields_[5], language_, epub3_, kindle_, make_};
+    for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
     resize(720, 520);
 }
 
