@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
@@ -13,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "build/VoveZedevir.h"
+#include "gui/MainWindow.h"
 #include "platform/Files.h"
 
 namespace quillary::gui {
@@ -33,7 +35,16 @@ QCheckBox* preferenceBox(const QString& label, Preferences& preferences, const c
 SplashWindow::SplashWindow(Texts texts, Preferences& preferences) {
     setObjectName("splash");
     setWindowTitle(texts("Welcome to Quillary"));
-    auto* layout = new QVBoxLayout(this);
+    auto* icon = new QLabel;
+    icon->setPixmap(applicationIcon(96));
+    auto* text = new QVBoxLayout;
+    auto* columns = new QHBoxLayout(this);
+    columns->setContentsMargins(24, 24, 24, 24);
+    columns->setSpacing(24);
+    columns->addWidget(icon, 0, Qt::AlignTop);
+    columns->addLayout(text, 1);
+    setMinimumWidth(fontMetrics().averageCharWidth() * 64);
+    auto* layout = text;
     auto* name = new QLabel(QStringLiteral("<h1>Quillary</h1>"));
     auto* line = new QLabel(texts("Turns your .rtf or .doc manuscript into an EPUB e-book, "
                                   "and a Kindle book if you wish."));
