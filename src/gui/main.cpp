@@ -2,39 +2,18 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <clocale>
-#include <cstdlib>
 
+#include "app/Environment.h"
 #include "app/SystemCheck.h"
 #include "build/Text.h"
 #include "gui/DesktopApplication.h"
 #include "gui/QtPreferences.h"
-#include "platform/Executables.h"
-#include "platform/Paths.h"
 #include "platform/PosixShell.h"
 #include "platform/ThreadRunner.h"
 
 namespace {
 
 using namespace quillary;
-
-std::string environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
-Locations locationsFromEnvironment() {
-    const std::string executable = runningExecutablePath();
-    Locations where;
-    where.resources.folder = environment("QUILLARY_RESOURCES");
-    if (where.resources.folder.empty()) where.resources.folder = Resources::locate(executable);
-    where.dataHome = environment("XDG_DATA_HOME");
-    if (where.dataHome.empty() && !environment("HOME").empty())
-        where.dataHome = environment("HOME") + "/.local/share";
-    where.textutilPath = environment("QUILLARY_TEXTUTIL");
-    if (where.textutilPath.empty())
-        where.textutilPath = paths::join(paths::deletingLastComponent(executable), "quillary-textutil");
-    return where;
-}
 
 // Too old a system: the version alert, run application-modally, and no window.
 int refuseOldSystem(const Localizer& texts) {

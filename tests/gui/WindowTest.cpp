@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "Desktop.h"
 #include "app/SystemCheck.h"
@@ -41,6 +42,7 @@ TEST(DesktopStart, LanguageSurvivesARestartAsDecimalText) {
 
     desktop.restart();
     EXPECT_EQ(desktop.preferences->stringForKey(prefs::kDefaultLang), "11");
+    EXPECT_FALSE(desktop.preferences->stringForKey("windowPosn").empty());
     EXPECT_EQ(desktop.window().languageIndex(), 11);
 }
 
@@ -138,6 +140,27 @@ TEST(DesktopWindow, AnotherFileTypeIsRefusedInTheStatusLine) {
     EXPECT_TRUE(status->text().contains("notes.txt"));
     EXPECT_TRUE(desktop.window().manuscriptLocation().empty());
     EXPECT_FALSE(desktop.window().makeAction()->isEnabled());
+}
+
+TEST(DesktopWindow, AFileNamedKindlegenIsInstalledForTheAuthor) {
+    Desktop desktop;
+    drop(desktop.window(), desktop.folder.write("Downloads/kindlegen", "#!/bin/sh\n"));
+
+    struct stat installed {};
+    ASSERT_EQ(::stat((desktop.folder.dataHome() + "/Quillary/kindlegen").c_str(), &installed), 0);
+    EXPECT_EQ(installed.st_mode & 07777, 0755u);
+    EXPECT_TRUE(desktop.child<QLabel>("status")->text().contains("installed"));
+}
+
+TEST(DesktopPorts, ANotificationNobodyTakesIsSaidInTheStatusLine) {
+    TestFolder folder;
+    const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", QByteArray::fromStdString("unix:path=" + folder.file("no-bus")));
+    std::string said;
+    gui::QtNotifier notifier([&said](const std::string& message) { said = message; });
+    notifier.deliver("A Quillary is Made", "Your book is ready.");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
+    EXPECT_EQ(said, "Your book is ready.");
 }
 
 }  // namespace
