@@ -279,7 +279,23 @@ void MainWindow::setProgressRange(double minimum, double maximum) {
 
 void MainWindow::setProgressValue(double value) { progress_->setValue(static_cast<int>(std::lround(value))); }
 
-void MainWindow::showAlert(const Alert& alert) { dialogs_.alert(this, alert); }
+void MainWindow::showAlert(const Alert& alert) {
+    // One sheet at a time, as the author reads them: a build that fails its
+    // Kindle step and then reports a problem shows the second alert once the
+    // first is dismissed, not stacked over it.
+    waitingAlerts_.push_back(alert);
+    if (waitingAlerts_.size() == 1) showFirstWaitingAlert();
+}
+
+void MainWindow::showFirstWaitingAlert() {
+    Alert shown = waitingAlerts_.front();
+    shown.onEnd = [this, onEnd = shown.onEnd](int returnCode) {
+        if (onEnd) onEnd(returnCode);
+        waitingAlerts_.pop_front();
+        if (!waitingAlerts_.empty()) showFirstWaitingAlert();
+    };
+    dialogs_.alert(this, shown);
+}
 
 void MainWindow::beginSavePanel(const SavePanelRequest& request, SavePanelEnded ended) {
     dialogs_.savePanel(this, request, std::move(ended));

@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <array>
+#include <deque>
 
 #include "gui/Dialogs.h"
 #include "gui/Texts.h"
@@ -80,6 +81,7 @@ private:
     QWidget* makeOutputColumn();
     QWidget* makeStatusRow();
     QLineEdit* addField(QFormLayout* form, const char* label, const char* name);
+    void showFirstWaitingAlert();
 
     Texts texts_;
     Dialogs& dialogs_;
@@ -97,6 +99,7 @@ private:
     QProgressBar* progress_ = nullptr;
     double progressMinimum_ = 0;
     double progressMaximum_ = 100;
+    std::deque<Alert> waitingAlerts_;  // the first is the one showing
 };
 
 // The application's icon as a picture: drawn, so it needs no image plug-in.

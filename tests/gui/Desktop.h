@@ -18,15 +18,17 @@
 
 namespace quillary::testing {
 
-// Answers every dialog at once: alerts with their alternate button, the
+// Answers every dialog at once: alerts with their alternate button (unless
+// `holdAlerts`: then the test answers them), the
 // save panel with `saveAs` (cancelled when empty), the open panel with
 // `openPath` (cancelled when empty).
 class ScriptedDialogs : public gui::Dialogs {
 public:
     void alert(QWidget*, const Alert& alert) override {
         alerts.push_back(alert);
-        if (alert.onEnd) alert.onEnd(kAlertAlternateButton);
+        if (!holdAlerts && alert.onEnd) alert.onEnd(kAlertAlternateButton);
     }
+    void answerLastAlert(int returnCode) { alerts.back().onEnd(returnCode); }
     void savePanel(QWidget*, const SavePanelRequest& request, SavePanelEnded ended) override {
         savePanels.push_back(request);
         if (saveAs.empty()) ended({}, {}, 0);
@@ -38,6 +40,7 @@ public:
     }
     void message(QWidget*, const QString& title, const QString&) override { messages.push_back(title); }
 
+    bool holdAlerts = false;
     std::string saveAs;
     std::string openPath;
     std::vector<Alert> alerts;

@@ -152,6 +152,25 @@ TEST(DesktopWindow, AFileNamedKindlegenIsInstalledForTheAuthor) {
     EXPECT_TRUE(desktop.child<QLabel>("status")->text().contains("installed"));
 }
 
+TEST(DesktopWindow, AnAlertWaitsUntilTheOneShowingIsDismissed) {
+    Desktop desktop;
+    desktop.dialogs.holdAlerts = true;
+    int ended = 0;
+    Alert first;
+    first.title = "first";
+    first.onEnd = [&ended](int) { ++ended; };
+    Alert second = first;
+    second.title = "second";
+
+    desktop.window().showAlert(first);
+    desktop.window().showAlert(second);
+    ASSERT_EQ(desktop.dialogs.alerts.size(), 1u);
+    desktop.dialogs.answerLastAlert(kAlertDefaultButton);
+    ASSERT_EQ(desktop.dialogs.alerts.size(), 2u);
+    EXPECT_EQ(desktop.dialogs.alerts[1].title, "second");
+    EXPECT_EQ(ended, 1);
+}
+
 TEST(DesktopPorts, ANotificationNobodyTakesIsSaidInTheStatusLine) {
     TestFolder folder;
     const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
