@@ -12,13 +12,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <cmath>
 
 #include "build/VoveZedevir.h"
+#include "gui/Icon.h"
 
 namespace quillary::gui {
 
@@ -65,22 +65,6 @@ constexpr const char* kFieldLabels[6][2] = {
     {"Cop&yright:", "copyright"}, {"&ISBN:", "isbn"},     {"&Genre:", "genre"}};
 
 }  // namespace
-
-QPixmap applicationIcon(int size) {
-    QPixmap icon(size, size);
-    icon.fill(Qt::transparent);
-    QPainter painter(&icon);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(size / 64.0, size / 64.0);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(0x2b, 0x4c, 0x7e));
-    painter.drawRoundedRect(QRectF(10, 6, 44, 52), 4, 4);
-    painter.setBrush(QColor(0xf4, 0xef, 0xe1));
-    painter.drawRect(QRectF(16, 12, 32, 40));
-    painter.setPen(QPen(QColor(0xc0, 0x8b, 0x2c), 3, Qt::SolidLine, Qt::RoundCap));
-    painter.drawLine(QPointF(22, 46), QPointF(42, 18));
-    return icon;
-}
 
 MainWindow::MainWindow(Texts texts, Dialogs& dialogs) : texts_(texts), dialogs_(dialogs) {
     setWindowTitle(QStringLiteral("Quillary"));

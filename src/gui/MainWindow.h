@@ -102,7 +102,4 @@ private:
     std::deque<Alert> waitingAlerts_;  // the first is the one showing
 };
 
-// The application's icon as a picture: drawn, so it needs no image plug-in.
-QPixmap applicationIcon(int size);
-
 }  // namespace quillary::gui

@@ -14,7 +14,7 @@
 #include <QVBoxLayout>
 
 #include "build/VoveZedevir.h"
-#include "gui/MainWindow.h"
+#include "gui/Icon.h"
 #include "platform/Files.h"
 
 namespace quillary::gui {

@@ -7,6 +7,7 @@
 #include "app/SystemCheck.h"
 #include "build/Text.h"
 #include "gui/DesktopApplication.h"
+#include "gui/Icon.h"
 #include "gui/QtPreferences.h"
 #include "platform/PosixShell.h"
 #include "platform/ThreadRunner.h"
