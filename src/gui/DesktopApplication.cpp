@@ -125,7 +125,7 @@ void DesktopApplication::addFileMenu() {
     menu->addAction(window_.chooseAction());
     menu->addAction(window_.makeAction());
     menu->addSeparator();
-    commands_.close = command(menu, "&Close", QKeySequence::Close);
+    commands_.close = command(menu, "&Close", QKeySequence(Qt::CTRL | Qt::Key_W));
     commands_.print = command(menu, "&Print…", QKeySequence::Print);
     commands_.print->setEnabled(false);
     menu->addSeparator();

@@ -52,15 +52,19 @@ public:
 struct Desktop {
     // `threaded`: the build's steps run on a thread, as in the application;
     // otherwise each runs at once, so a test can act between two steps.
-    explicit Desktop(bool threaded = false) : threaded_(threaded) { start(); }
+    // `language`: the catalogue the windows speak.
+    explicit Desktop(bool threaded = false, std::string language = "en")
+        : threaded_(threaded), language_(std::move(language)) {
+        start();
+    }
 
     void start() {
         preferences = std::make_unique<gui::QtPreferences>(gui::QtPreferences::settingsFile());
         BackgroundRunner& runner = threaded_ ? static_cast<BackgroundRunner&>(threads) : inline_;
-        const Localizer english = Localizer::load(suiteSetting("QUILLARY_RESOURCES") + "/locale", {"en"});
+        const Localizer texts = Localizer::load(suiteSetting("QUILLARY_RESOURCES") + "/locale", {language_});
         app = std::make_unique<gui::DesktopApplication>(
             gui::DesktopPorts{shell, *preferences, runner, workspace, notifier, dialogs},
-            suiteLocations(folder), english);
+            suiteLocations(folder), texts);
         QObject::connect(app.get(), &gui::DesktopApplication::quitRequested, [this] { ++quits; });
         app->start();
     }
@@ -91,6 +95,7 @@ struct Desktop {
 
 private:
     bool threaded_;
+    std::string language_;
 };
 
 // The example book of the source tree.

@@ -46,6 +46,13 @@ TEST(DesktopStart, LanguageSurvivesARestartAsDecimalText) {
     EXPECT_EQ(desktop.window().languageIndex(), 11);
 }
 
+TEST(DesktopStart, WindowsSpeakTheDesktopsLanguage) {
+    Desktop desktop(false, "de");
+    EXPECT_EQ(desktop.app->commands().fileMenu->title(), "&Datei");
+    EXPECT_EQ(desktop.child<QPushButton>("make")->text(), "E-Book &machen…");
+    EXPECT_EQ(desktop.app->commands().quit->text(), "&Beenden");
+}
+
 TEST(DesktopStart, KernelVersionCheck) {
     const std::pair<const char*, bool> releases[] = {
         {"4.18.0-553.el8", false}, {"3.10.0", false}, {"4.19.0-27-amd64", true},
