@@ -225,6 +225,12 @@ void DesktopApplication::openUserGuide() {
 void DesktopApplication::openDocument(const QString& path) {
     const std::string file = path.toStdString();
     const QString name = QString::fromStdString(paths::lastComponent(file));
+    // A mistyped argument would otherwise stand in the window as the
+    // manuscript until the build fails on it.
+    if (!files::exists(file)) {
+        window_.say(texts_("%1 could not be found.").arg(QString::fromStdString(file)));
+        return;
+    }
     if (name == QLatin1String("kindlegen")) {
         window_.say(controller_->installKindlegen(file) ? texts_("The Kindle converter is installed.")
                                                         : texts_("The Kindle converter could not be installed."));

@@ -137,16 +137,19 @@ TEST(DesktopWindow, ADroppedManuscriptFillsTheFieldsAndShowsItsCover) {
     EXPECT_NEAR(double(cover.height()) / cover.width(), 1.5, 0.02);
 }
 
-TEST(DesktopWindow, AnotherFileTypeIsRefusedInTheStatusLine) {
-    Desktop desktop;
-    const std::string notes = desktop.folder.write("notes.txt", "plain words");
-    desktop.app->openDocument(QString::fromStdString(notes));
+TEST(DesktopWindow, WhatIsNoManuscriptIsRefusedInTheStatusLine) {
+    const std::pair<const char*, bool> documents[] = {{"notes.txt", true}, {"Missing.rtf", false}};
+    for (const auto& [name, exists] : documents) {
+        Desktop desktop;
+        const std::string path = exists ? desktop.folder.write(name, "plain words") : desktop.folder.file(name);
+        desktop.app->openDocument(QString::fromStdString(path));
 
-    QLabel* status = desktop.child<QLabel>("status");
-    EXPECT_FALSE(status->isHidden());
-    EXPECT_TRUE(status->text().contains("notes.txt"));
-    EXPECT_TRUE(desktop.window().manuscriptLocation().empty());
-    EXPECT_FALSE(desktop.window().makeAction()->isEnabled());
+        QLabel* status = desktop.child<QLabel>("status");
+        EXPECT_FALSE(status->isHidden()) << name;
+        EXPECT_TRUE(status->text().contains(name)) << name;
+        EXPECT_TRUE(desktop.window().manuscriptLocation().empty()) << name;
+        EXPECT_FALSE(desktop.window().makeAction()->isEnabled()) << name;
+    }
 }
 
 TEST(DesktopWindow, AFileNamedKindlegenIsInstalledForTheAuthor) {
