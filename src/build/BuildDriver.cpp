@@ -53,6 +53,8 @@ void VoveZedevir::savePanelEndedWithName(const std::string& name, const std::str
                                          int returnCode) {
     if (returnCode != 1 || building) return;
     building = true;
+    choices = OutputChoices{ports.preferences.boolForKey(prefs::kEpub3),
+                            ports.preferences.integerForKey(prefs::kBuildKindle) != 0};
     ports.window.setMakeEnabled(false);
     saveName = paths::deletingExtension(name);
     saveRoot = folder;
@@ -134,7 +136,7 @@ void VoveZedevir::ePubComplete() {
         archiveFailed();
         return;
     }
-    if (ports.preferences.integerForKey(prefs::kBuildKindle) == 0) {
+    if (!kindleChosen()) {
         booksComplete();
         return;
     }

@@ -168,3 +168,18 @@ TEST_F(BuildDriver, ApplicationDirectoryIsMadeOnDemand) {
     c.locations.dataHome = h.folder.write("a-file", "x");  // cannot hold a folder
     EXPECT_FALSE(c.applicationDirectory());
 }
+
+TEST_F(BuildDriver, OutputChoicesAreTakenWhenThePanelIsConfirmed) {
+    h.shell.answer("-info", std::string("  Type:  rich text"));
+    h.shell.answer("-convert", std::string("<html>\n<body>\n<p>x</p>\n</body>\n</html>\n"));
+    files::makeFolders(h.folder.file("out"));
+    c.savePanelEndedWithName("Book.epub", h.folder.file("out"), 1);
+    // The author turns Kindle on, and so EPUB 3 off, while the book is made.
+    h.preferences.setBool(prefs::kBuildKindle, true);
+    h.preferences.setBool(prefs::kEpub3, false);
+    EXPECT_TRUE(c.epub3());
+    h.queue.drain();
+    EXPECT_FALSE(c.epubPath.empty());
+    EXPECT_EQ(h.runner.started, 2);  // the conversion and the EPUB, no Kindle step
+    EXPECT_FALSE(c.epub3());         // between builds the store decides again
+}
