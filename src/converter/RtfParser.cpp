@@ -4,6 +4,7 @@
 #include "converter/RtfReader.h"
 
 #include <algorithm>
+#include <cctype>
 #include <utility>
 
 namespace conv {
@@ -193,9 +194,12 @@ void RtfParser::finishFontEntry() {
         // Symbol fonts hold pictures whatever charset they claim (or none);
         // LibreOffice gives its own a text charset, and Symbol itself
         // sometimes a CJK one.
-        if (name == "Symbol") info.codePage = kSymbolCodePage;
-        else if (name == "Wingdings") info.codePage = kWingdingsCodePage;
-        else if (name.starts_with("Wingdings") || name.starts_with("OpenSymbol") || name.starts_with("StarSymbol"))
+        // Font names are matched as Windows matches them, ignoring case.
+        std::string folded = name;
+        for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (folded == "symbol") info.codePage = kSymbolCodePage;
+        else if (folded == "wingdings") info.codePage = kWingdingsCodePage;
+        else if (folded.starts_with("wingdings") || folded.starts_with("opensymbol") || folded.starts_with("starsymbol"))
             info.codePage = kPictureFontCodePage;
         document_.fonts.push_back(std::move(name));
         fonts_.emplace(entryFontId_, info);
