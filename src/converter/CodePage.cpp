@@ -2,6 +2,7 @@
 
 #include "platform/Utf8.h"
 
+#include <cctype>
 #include <cerrno>
 #include <iconv.h>
 
@@ -119,6 +120,16 @@ char32_t picture(int codePage, unsigned char byte) {
 
 bool isPictureFont(int codePage) {
     return codePage == kSymbolCodePage || codePage == kWingdingsCodePage || codePage == kPictureFontCodePage;
+}
+
+int pictureFontCodePage(std::string_view fontName) {
+    std::string name(fontName);
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (name == "symbol") return kSymbolCodePage;
+    if (name == "wingdings") return kWingdingsCodePage;
+    if (name.starts_with("wingdings") || name.starts_with("opensymbol") || name.starts_with("starsymbol"))
+        return kPictureFontCodePage;
+    return 0;
 }
 
 int codePageForCharset(int charset, int documentCodePage) {

@@ -20,6 +20,10 @@ inline constexpr int kPictureFontCodePage = 44;
 // True for the code pages above, whose bytes below 0x80 can be pictures too.
 bool isPictureFont(int codePage);
 
+// The picture code page of a font known by its name (in any case, as
+// Windows matches them), or 0.
+int pictureFontCodePage(std::string_view fontName);
+
 // The code page that an \fcharsetN names. Charsets that mean "whatever the
 // document says" (1, default; unknown ones) give documentCodePage.
 int codePageForCharset(int charset, int documentCodePage);

@@ -4,7 +4,6 @@
 #include "converter/RtfReader.h"
 
 #include <algorithm>
-#include <cctype>
 #include <utility>
 
 namespace conv {
@@ -194,13 +193,7 @@ void RtfParser::finishFontEntry() {
         // Symbol fonts hold pictures whatever charset they claim (or none);
         // LibreOffice gives its own a text charset, and Symbol itself
         // sometimes a CJK one.
-        // Font names are matched as Windows matches them, ignoring case.
-        std::string folded = name;
-        for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (folded == "symbol") info.codePage = kSymbolCodePage;
-        else if (folded == "wingdings") info.codePage = kWingdingsCodePage;
-        else if (folded.starts_with("wingdings") || folded.starts_with("opensymbol") || folded.starts_with("starsymbol"))
-            info.codePage = kPictureFontCodePage;
+        if (int pictures = pictureFontCodePage(name)) info.codePage = pictures;
         document_.fonts.push_back(std::move(name));
         fonts_.emplace(entryFontId_, info);
     }
