@@ -190,11 +190,10 @@ void RtfParser::finishFontEntry() {
         FontInfo info;
         info.nameIndex = static_cast<int>(document_.fonts.size());
         info.codePage = entryCodePage_ > 0 ? entryCodePage_ : codePageForCharset(entryCharset_, documentCodePage_);
-        // Symbol fonts hold pictures whatever charset they claim; LibreOffice
-        // gives its own a text charset, and Symbol itself sometimes a CJK one.
-        if (name == "Symbol" || name.starts_with("Wingdings") || name.starts_with("OpenSymbol") ||
-            name.starts_with("StarSymbol"))
-            info.codePage = kSymbolCodePage;
+        // Symbol fonts hold pictures whatever charset they claim (or none);
+        // LibreOffice gives its own a text charset, and Symbol itself
+        // sometimes a CJK one.
+        if (int pictures = pictureFontCodePage(name)) info.codePage = pictures;
         document_.fonts.push_back(std::move(name));
         fonts_.emplace(entryFontId_, info);
     }
@@ -235,12 +234,12 @@ void RtfParser::addUnicode(std::int32_t value) {
         cp = 0x10000 + ((highSurrogate_ - 0xD800) << 10) + (cp - 0xDC00);
         highSurrogate_ = 0;
     }
-    if (state().codePage == kSymbolCodePage && cp >= 0xF080 && cp <= 0xF0FF) {
+    if (isPictureFont(state().codePage) && cp >= 0xF020 && cp <= 0xF0FF) {
         // Word writes a symbol font's pictures as private-use characters
         // U+F0xx, where xx is the font's own byte.
         char byte = static_cast<char>(cp - 0xF000);
         decoded_.clear();
-        decoder_.decode(kSymbolCodePage, std::string_view(&byte, 1), decoded_);
+        decoder_.decode(state().codePage, std::string_view(&byte, 1), decoded_);
         return deliver(decoded_);
     }
     addCodePoint(cp);

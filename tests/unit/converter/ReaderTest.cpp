@@ -46,6 +46,8 @@ TEST(Reader, TextOfEachEncodingAndConstruct) {
         // Symbol fonts' bullets.
         {"{\\rtf1{\\fonttbl{\\f3\\fcharset2 Symbol;}}\\f3 \\'b7}", "\xE2\x80\xA2"},
         {"{\\rtf1{\\fonttbl{\\f3\\fcharset2 Wingdings;}}\\f3\\u-3913?}", "\xE2\x80\xA2"},
+        // A font is known by its name in any case and whatever charset it claims (WPTools' form).
+        {"{\\rtf1{\\fonttbl{\\f2\\fnil\\fcharset1 WingDings;}}\\f2 \\'a7}", "\xE2\x96\xAA"},
         // The skip count drops the fallback, never past the group of the \u, and is scoped to its group.
         {"{\\rtf1 caf\\u233?s}", "cafés"},
         {"{\\rtf1\\uc2 \\u26085\\'93\\'fa!}", "日!"},
