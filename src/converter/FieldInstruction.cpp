@@ -70,7 +70,9 @@ std::string hyperlinkTarget(std::string_view instruction) {
             address = argument.text;
         }
     }
-    if (address.empty()) return {};
+    // A bare "#anchor" is the other spelling of \l: LibreOffice writes the
+    // contents entries and cross-references of a Word document that way.
+    if (address.empty() || address.front() == '#') return {};
     if (!anchor.empty()) address += "#" + anchor;
     return address;
 }

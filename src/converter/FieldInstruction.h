@@ -9,8 +9,8 @@ namespace conv {
 // The target of a HYPERLINK field instruction, such as
 // `HYPERLINK "http://example.com" \o "tip"`; a \l anchor is added as a
 // fragment. Empty when the instruction is not a hyperlink, or links only to a
-// place inside the document, which has no address once the book is cut into
-// sections.
+// place inside the document (\l alone, or an address that is only a
+// "#fragment"), which has no address once the book is cut into sections.
 std::string hyperlinkTarget(std::string_view instruction);
 
 }  // namespace conv
