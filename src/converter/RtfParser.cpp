@@ -148,8 +148,7 @@ void RtfParser::closeGroup() {
             field.linkOpen = false;
         }
         if (field.depth <= stack_.size()) break;
-        if (field.linkOpen) appendInline(Inline::Kind::LinkEnd, {});
-        fields_.pop_back();
+        endField();
     }
     if (noteDepth_ > stack_.size()) {
         noteDepth_ = 0;
@@ -309,6 +308,8 @@ void RtfParser::appendInline(Inline::Kind kind, std::string_view text) {
             noteOpening_ = text.empty();
         }
         if (text.empty()) return;
+        for (FieldFrame& field : fields_)
+            if (field.resultDepth != 0) field.resultHasText = true;
         if (!inlines.empty() && inlines.back().kind == Inline::Kind::Text && inlines.back().format == format) {
             inlines.back().text.append(text);
             return;
@@ -394,6 +395,17 @@ void RtfParser::startFieldResult() {
     if (target.empty() || field.linkOpen) return;
     appendInline(Inline::Kind::LinkStart, target);
     field.linkOpen = true;
+}
+
+void RtfParser::endField() {
+    const FieldFrame field = std::move(fields_.back());
+    fields_.pop_back();
+    if (field.linkOpen) appendInline(Inline::Kind::LinkEnd, {});
+    // LibreOffice writes a phonetic guide as an EQ field whose result is
+    // empty: the text the reader sees is in the instruction alone.
+    if (field.resultHasText || state().destination != Destination::Body || state().hidden) return;
+    const std::string text = equationText(field.instruction);
+    if (!text.empty()) appendInline(Inline::Kind::Text, text);
 }
 
 }  // namespace conv

@@ -58,6 +58,7 @@ private:
         std::size_t resultDepth = 0;  // stack size of its \fldrslt group, 0 before it
         std::string instruction;
         bool linkOpen = false;
+        bool resultHasText = false;
     };
 
     Document finish();
@@ -80,6 +81,7 @@ private:
     void appendNoteMark(std::string_view mark);
     void skipFallback(Token& token);
     void startFieldResult();
+    void endField();
 
     // Paragraphs and tables (RtfParser.cpp)
     void endParagraph(bool forceInTable);
