@@ -182,7 +182,7 @@ constexpr ByteSet stopBytes(bool forBookInfo) {
     if (forBookInfo) {
         stops['\t'] = stops['\\'] = true;
     } else {
-        for (unsigned char byte : {'>', '"', '\''}) stops[byte] = true;
+        for (unsigned char byte : {'>', '"', '\'', 'H'}) stops[byte] = true;
     }
     return stops;
 }
@@ -190,9 +190,11 @@ constexpr ByteSet kManuscriptStops = stopBytes(false);
 constexpr ByteSet kMetadataStops = stopBytes(true);
 
 // Where the scan of the manuscript stands. Hyphen runs become dashes in
-// text only: in a tag, a quoted value or a comment they may be part of a
-// link's address or a class name. Metadata is text throughout.
-enum class Place : unsigned char { Text, Tag, Quoted, Comment };
+// text only: in a tag, a quoted value, a comment or the target of a
+// hyperlink field (which becomes a link's address) they may be part of an
+// address or a class name. Metadata is text throughout.
+enum class Place : unsigned char { Text, Tag, Quoted, Comment, FieldTarget };
+constexpr std::string_view kFieldStart = "HYPERLINK \"";
 
 // One pass over the text: runs without a stop byte are copied whole, every
 // rule is tried only where its first bytes stand.
@@ -250,9 +252,18 @@ private:
         case '>':
             if (place_ == Place::Tag) place_ = Place::Text;
             break;
+        case 'H':
+            if (place_ == Place::Text && text_.compare(pos_, kFieldStart.size(), kFieldStart) == 0) {
+                place_ = Place::FieldTarget;
+                pos_ += kFieldStart.size();
+                return;
+            }
+            break;
         case '"':
         case '\'':
-            if (place_ == Place::Tag) {
+            if (place_ == Place::FieldTarget && c == '"') {
+                place_ = Place::Text;
+            } else if (place_ == Place::Tag) {
                 place_ = Place::Quoted;
                 quote_ = c;
             } else if (place_ == Place::Quoted && c == quote_) {
@@ -261,7 +272,11 @@ private:
             break;
         case 'v':
         case 'c':
-            if (epub3_ && mayStartTableAttribute(text_, pos_) && replaced(kTableAttributes)) return;
+            if (epub3_ && mayStartTableAttribute(text_, pos_) && replaced(kTableAttributes)) {
+                // Its quotes end a field's target, as they would an attribute's value.
+                if (place_ == Place::FieldTarget) place_ = Place::Text;
+                return;
+            }
             break;
         default:  // a tab or a backslash in metadata
             if (replaced(kMetadataBreaks)) return;
@@ -292,10 +307,13 @@ private:
             if (!replaced(kMetadataBreaks)) ++pos_;
             return;
         }
-        const bool inMarkup = place_ == Place::Quoted || place_ == Place::Comment;
+        const bool inMarkup = place_ == Place::Quoted || place_ == Place::Comment || place_ == Place::FieldTarget;
+        const std::size_t start = pos_;
         if (mayStartBreak(text_, pos_) && replaced(kManuscriptBreaks)) {
-            // A break is whole markup: a tag left open before it has ended.
-            if (!inMarkup) place_ = Place::Text;
+            // A break is whole markup: a tag left open before it has ended,
+            // and so has a field's target when the break holds a quote.
+            const bool quoted = text_.substr(start, pos_ - start).find('"') != std::string_view::npos;
+            if (!inMarkup || (place_ == Place::FieldTarget && quoted)) place_ = Place::Text;
             return;
         }
         if (inMarkup) {
@@ -324,7 +342,6 @@ private:
 };
 
 constexpr std::string_view kFieldWord = "HYPERLINK";
-constexpr std::string_view kFieldStart = "HYPERLINK \"";
 
 struct HyperlinkField {
     std::string_view opening;  // what stood between the target and the link text

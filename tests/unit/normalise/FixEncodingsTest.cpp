@@ -21,12 +21,12 @@ void replaceEach(std::string& text, const Rules& rules) {
     for (const auto& [from, to] : rules) text::replaceAll(text, from, to);
 }
 
-// The manuscript's hyphen runs become dashes between its tags and comments
-// only; the metadata is text throughout.
+// The manuscript's hyphen runs become dashes outside its tags, comments and
+// hyperlink fields' targets only; the metadata is text throughout.
 void replaceHyphens(std::string& text, bool forBookInfo) {
     const Rules hyphens = {{"----", "&#8212;"}, {"---", "&#8212;"}, {"--", "&#8211;"}};
     if (forBookInfo) return replaceEach(text, hyphens);
-    static const std::regex markup(R"(<!--[\s\S]*?(?:-->|$)|<[A-Za-z/!?](?:[^<>"']|"[^"]*(?:"|$)|'[^']*(?:'|$))*>?)");
+    static const std::regex markup(R"(<!--[\s\S]*?(?:-->|$)|HYPERLINK "[^"]*(?:"|$)|<[A-Za-z/!?](?:[^<>"']|"[^"]*(?:"|$)|'[^']*(?:'|$))*>?)");
     std::string result;
     auto textStart = text.cbegin();
     for (std::sregex_iterator it(text.begin(), text.end(), markup), end; it != end; ++it) {
@@ -69,7 +69,7 @@ TEST(FixEncodings, OnePassAgreesWithTheRulesAppliedInTurn) {
         "<span class=\"Apple-tab-span\">", "</span>", "valign=\"", "top\"", "middle\"", "bottom\"",
         "cellspacing=\"0\"", " cellpadding=\"0\"", " ", "v", "c", "\xC3\xA9", "\xE2", "\x80",
         "\xF0\x9F\x98\x80", "\xED\xA0\x80", "\x01", "\n", "\xEF\xBF\xBF", "<a href=\"", "\">", "<!--", "-->",
-        "'", ">", "<", "<p", "</p>", "< "};
+        "'", ">", "<", "<p", "</p>", "< ", "HYPERLINK \""};
     std::mt19937 random(7);
     for (int round = 0; round < 20000; ++round) {
         std::string text;
@@ -91,6 +91,8 @@ TEST(FixEncodings, DashesTabsAndBreaksInBothSettings) {
     EXPECT_EQ(metadata(dashes), dashed);
     EXPECT_EQ(manuscript("<p class=\"a--b\"><a href=\"http://x.org/a--b?q='>'--\">a--b</a><!-- x > -- --></p>--"),
               "<p class=\"a--b\"><a href=\"http://x.org/a--b?q='>'--\">a&#8211;b</a><!-- x > -- --></p>&#8211;");
+    EXPECT_EQ(manuscript("HYPERLINK \"http://x.org/a--b\" <span>a--b</span>"),
+              "HYPERLINK \"http://x.org/a--b\" <span>a&#8211;b</span>");
     EXPECT_EQ(metadata("<b>a--b</b>"), "<b>a&#8211;b</b>");
     // Tabs and line breaks depend on the setting.
     const std::string breaks = "a<span class=\"Apple-tab-span\">\t</span>b<span class=\"Apple-tab-span\">\\t</span>"
