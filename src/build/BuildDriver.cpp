@@ -95,12 +95,14 @@ void VoveZedevir::savePanelEndedWithName(const std::string& name, const std::str
 }
 
 std::string VoveZedevir::publicationForm(const std::string& entry) const {
-    std::string form = text::replacedAll(entry, "&", "&amp;");
-    // A "<" typed into the title would otherwise open a tag in every page
-    // that shows it, and the XML parsers of reading systems reject the book.
+    // Normalising must see the "<br>" the author typed, so the other angle
+    // brackets are escaped only after it: a "<" left in the title would open
+    // a tag in every page that shows it, and reading systems reject the book.
+    // The references that normalising writes hold neither bracket.
+    std::string form = fixEncodings(text::replacedAll(entry, "&", "&amp;"), true);
     text::replaceAll(form, "<", "&lt;");
     text::replaceAll(form, ">", "&gt;");
-    return fixEncodings(form, true);
+    return form;
 }
 
 void VoveZedevir::writeBookInformationFile(const std::string& isbnTyped) const {

@@ -149,8 +149,7 @@ void RtfParser::closeGroup() {
             field.linkOpen = false;
         }
         if (field.depth <= stack_.size()) break;
-        if (field.linkOpen) appendInline(Inline::Kind::LinkEnd, {});
-        fields_.pop_back();
+        endField();
     }
     while (!textBoxes_.empty() && textBoxes_.back().depth > stack_.size()) closeTextBox();
     if (noteDepth_ > stack_.size()) {
@@ -311,6 +310,8 @@ void RtfParser::appendInline(Inline::Kind kind, std::string_view text) {
             noteOpening_ = text.empty();
         }
         if (text.empty()) return;
+        for (FieldFrame& field : fields_)
+            if (field.resultDepth != 0) field.resultHasText = true;
     }
     bool content = kind == Inline::Kind::Text || kind == Inline::Kind::Tab || kind == Inline::Kind::LineBreak;
     if (content && std::exchange(pageBreakPending_, false) && kind != Inline::Kind::LineBreak)
@@ -404,6 +405,17 @@ void RtfParser::startFieldResult() {
     if (target.empty() || field.linkOpen) return;
     appendInline(Inline::Kind::LinkStart, target);
     field.linkOpen = true;
+}
+
+void RtfParser::endField() {
+    const FieldFrame field = std::move(fields_.back());
+    fields_.pop_back();
+    if (field.linkOpen) appendInline(Inline::Kind::LinkEnd, {});
+    // LibreOffice writes a phonetic guide as an EQ field whose result is
+    // empty: the text the reader sees is in the instruction alone.
+    if (field.resultHasText || state().destination != Destination::Body || state().hidden) return;
+    const std::string text = equationText(field.instruction);
+    if (!text.empty()) appendInline(Inline::Kind::Text, text);
 }
 
 }  // namespace conv

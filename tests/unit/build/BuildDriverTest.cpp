@@ -72,6 +72,7 @@ TEST_F(BuildDriver, BookInformationFileIsWrittenByteForByte) {
 TEST_F(BuildDriver, BookInfoIsInPublicationForm) {
     type(BookField::Title, "Caf\xC3\xA9 \xE2\x80\x94\tend");
     type(BookField::Publisher, "Smith & Sons");
+    type(BookField::Copyright, "\xC2\xA9 Me<br>All rights");
     type(BookField::Genre, "<b>Bold</b> claims");
     type(BookField::Isbn, " 97-8/1:X ");
     h.window.setLanguageIndex(3);
@@ -80,6 +81,7 @@ TEST_F(BuildDriver, BookInfoIsInPublicationForm) {
     EXPECT_EQ(c.bookInfo[0], "Caf&#233; &#8212; end");
     EXPECT_EQ(c.bookInfo[1], "No Author");
     EXPECT_EQ(c.bookInfo[2], "Smith &amp; Sons");
+    EXPECT_EQ(c.bookInfo[3], "&#169; Me All rights");
     EXPECT_EQ(c.bookInfo[5], "9781X");
     EXPECT_EQ(c.bookInfo[6], "&lt;b&gt;Bold&lt;/b&gt; claims");
     EXPECT_EQ(c.bookInfo[7], "3");

@@ -152,5 +152,16 @@ TEST(HyperlinkInstruction, TargetsSwitchesAndAnchors) {
     for (const auto& [instruction, target] : cases) EXPECT_EQ(hyperlinkTarget(instruction), target) << instruction;
 }
 
+TEST(EquationInstruction, APhoneticGuideShowsItsBaseText) {
+    const std::pair<std::string, std::string> cases[] = {
+        // As LibreOffice writes a Word phonetic guide: the reading raised over the base.
+        {" EQ \\* jc2 \\* \"Font:MS Mincho\" \\* hps11 \\o\\ad(\\s\\up 10(\u3068\u3046),\u6771\u4eac)", "\u6771\u4eac"},
+        {"eq \\o\\ac(\u25cb,\u5b57)", "\u5b57"},
+        {"EQ \\s\\up 8(2) and \\o(a\\,b,c\\)d)", "2 and c)d"},
+        {"EQ \\o\\ad(\\s\\up 10(x", "x"}, {"PAGE", ""}, {"EQUATION", ""},
+        {"EQ " + std::string(5000, '(') + "x", ""}};
+    for (const auto& [instruction, text] : cases) EXPECT_EQ(equationText(instruction), text) << instruction;
+}
+
 }  // namespace
 }  // namespace conv::testing
