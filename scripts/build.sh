@@ -12,7 +12,7 @@ if [ "${1:-}" = --without-tests ]; then
   testing=OFF
   shift
 fi
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLARY_WERROR=ON -DQUILLARY_GUI=OFF \
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLARY_WERROR=ON -DQUILLARY_GUI=ON \
   -DBUILD_TESTING="$testing" >/dev/null
 if [ $# -gt 0 ]; then
   cmake --build build -j "$(nproc)" --target "$@"

@@ -1,5 +1,6 @@
 #!/bin/sh
-# Installs the Debian packages Quillary needs to build and run; with --tests
+# Installs the Debian packages Quillary needs to build and run (Qt 6 for the
+# window); with --tests
 # also those its tests need (GoogleTest, and EPUBCheck with the Java runtime
 # it brings, which is the larger half of the download).
 # Safe to run again: only what is missing is installed.
@@ -11,7 +12,8 @@ fi
 packages="build-essential cmake pkg-config git
   libzip-dev
   gettext
-  libreoffice-writer-nogui"
+  libreoffice-writer-nogui
+  qt6-base-dev"
 if [ "${1:-}" = --tests ]; then
   packages="$packages libgtest-dev libgmock-dev epubcheck default-jre-headless"
 fi
