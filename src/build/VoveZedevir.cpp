@@ -63,12 +63,14 @@ void VoveZedevir::startInBackground(void (VoveZedevir::*step)()) {
 
 void VoveZedevir::endBuild() {
     building = false;
+    choices.reset();
     ports.window.setMakeEnabled(!theFile.empty());
     if (manuscriptChosenDuringBuild) {
         theFile = *manuscriptChosenDuringBuild;
         manuscriptChosenDuringBuild.reset();
         loadManuscript();
     }
+    ports.window.buildEnded();
 }
 
 }  // namespace quillary

@@ -233,7 +233,12 @@ public:
     void showSimpleAlert(const std::string& titleKey, const std::string& messageKey,
                          const std::vector<std::string>& titleArguments = {},
                          const std::vector<std::string>& messageArguments = {});
-    bool epub3() const { return ports.preferences.boolForKey(prefs::kEpub3); }
+    // During a build, the choices taken when the save panel was confirmed:
+    // the check boxes may change meanwhile without changing the book.
+    bool epub3() const { return choices ? choices->epub3 : ports.preferences.boolForKey(prefs::kEpub3); }
+    bool kindleChosen() const {
+        return choices ? choices->kindle : ports.preferences.integerForKey(prefs::kBuildKindle) != 0;
+    }
 
     // Ends the running build: the make command comes back and a manuscript
     // chosen meanwhile is loaded now. Called by every step that ends a build.
@@ -245,8 +250,13 @@ public:
     void startInBackground(void (VoveZedevir::*step)());
 
 private:
+    struct OutputChoices {
+        bool epub3 = true;
+        bool kindle = false;
+    };
 
     bool building = false;
+    std::optional<OutputChoices> choices;
     std::optional<std::string> manuscriptChosenDuringBuild;
 };
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/Environment.h"
 #include "build/VoveZedevir.h"
 #include "cli/Arguments.h"
 #include "cli/BlockingQueue.h"
@@ -24,20 +25,6 @@ namespace {
 std::string environment(const char* name) {
     const char* value = std::getenv(name);
     return value ? value : "";
-}
-
-Locations locationsFromEnvironment() {
-    const std::string executable = runningExecutablePath();
-    Locations where;
-    where.resources.folder = environment("QUILLARY_RESOURCES");
-    if (where.resources.folder.empty()) where.resources.folder = Resources::locate(executable);
-    where.dataHome = environment("XDG_DATA_HOME");
-    if (where.dataHome.empty() && !environment("HOME").empty())
-        where.dataHome = environment("HOME") + "/.local/share";
-    where.textutilPath = environment("QUILLARY_TEXTUTIL");
-    if (where.textutilPath.empty())
-        where.textutilPath = paths::join(paths::deletingLastComponent(executable), "quillary-textutil");
-    return where;
 }
 
 std::string absolute(const std::string& path) {

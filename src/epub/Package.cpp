@@ -7,6 +7,7 @@
 #include "build/VoveZedevir.h"
 #include "epub/Archive.h"
 #include "epub/BuildFolder.h"
+#include "epub/Media.h"
 #include "epub/PackageDocuments.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
@@ -30,19 +31,11 @@ std::string bookInfoAt(const std::vector<std::string>& bookInfo, std::size_t ind
     return index < bookInfo.size() ? bookInfo[index] : std::string{};
 }
 
-// The cover's extension as the manuscript's folder offers it: the first
-// regular file, in listing order, with the extension "png" or "jpg" (exact)
-// whose name begins with "cover." in any case.
+// The cover's extension as the manuscript's folder offers it.
 std::optional<std::string> coverExtensionIn(const std::string& folder) {
-    for (const std::string& name : files::listFolder(folder)) {
-        const std::string extension = paths::extension(name);
-        if (extension != "png" && extension != "jpg") continue;
-        const std::string lower = text::lowercaseAscii(name);
-        if (!text::startsWith(lower, "cover.")) continue;
-        if (files::isDirectory(paths::join(folder, name))) continue;
-        return text::endsWith(lower, "jpg") ? "jpg" : "png";
-    }
-    return std::nullopt;
+    const std::optional<std::string> cover = media::coverFileIn(folder);
+    if (!cover) return std::nullopt;
+    return paths::extension(*cover);
 }
 
 package::BookFacts bookFacts(const std::vector<std::string>& bookInfo) {

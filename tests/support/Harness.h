@@ -15,6 +15,17 @@
 
 namespace quillary::testing {
 
+// Where a controller under test finds things: the build tree's resources
+// and converter, data and temporary folders inside the test folder.
+inline Locations suiteLocations(const TestFolder& folder) {
+    Locations locations;
+    locations.resources.folder = suiteSetting("QUILLARY_RESOURCES");
+    locations.dataHome = folder.dataHome();
+    locations.textutilPath = suiteSetting("QUILLARY_TEXTUTIL");
+    locations.tempParent = folder.tempFolder();
+    return locations;
+}
+
 struct Harness {
     TestFolder folder;
     FakeShell shell;
@@ -30,11 +41,7 @@ struct Harness {
     // `english` loads the English catalogue; otherwise texts are their keys.
     explicit Harness(bool english = true) {
         preferences.registerDefaults(prefs::registeredDefaults());
-        Locations locations;
-        locations.resources.folder = suiteSetting("QUILLARY_RESOURCES");
-        locations.dataHome = folder.dataHome();
-        locations.textutilPath = suiteSetting("QUILLARY_TEXTUTIL");
-        locations.tempParent = folder.tempFolder();
+        Locations locations = suiteLocations(folder);
         Localizer texts = english ? Localizer::load(locations.resources.folder + "/locale", {"en"})
                                   : Localizer{};
         controller = std::make_unique<VoveZedevir>(
