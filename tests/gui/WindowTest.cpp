@@ -99,7 +99,8 @@ TEST(DesktopWindow, Epub3AndKindleStayExclusiveInTheStore) {
     QCheckBox* epub3 = desktop.child<QCheckBox>("epub3");
     QCheckBox* kindle = desktop.child<QCheckBox>("kindle");
     // A box clicked, then whether EPUB 3 and Kindle are on, in the window and in the store.
-    const std::tuple<QCheckBox*, bool, bool> steps[] = {{kindle, false, true}, {epub3, true, false}, {epub3, false, false}};
+    const std::tuple<QCheckBox*, bool, bool> steps[] = {
+        {kindle, false, true}, {epub3, true, false}, {epub3, false, false}};
     for (const auto& [box, epub3On, kindleOn] : steps) {
         box->click();
         EXPECT_EQ(epub3->isChecked(), epub3On);
