@@ -40,7 +40,6 @@ TEST(Reader, TextOfEachEncodingAndConstruct) {
         {cjk("932", "128", "\\'83A"), "ア"},
         {cjk("936", "134", "\\'d6\\'d0\\'ce\\'c4"), "中文"},
         {cjk("949", "129", "\\'c7\\'d1"), "한"},
-        {cjk("950", "136", "\\'a4\\'a4"), "中"},
         {cjk("932", "128", "a\\'81"), "a\xEF\xBF\xBD"},  // an undefined byte
         // A symbol font's bullet written as a private-use character.
         {"{\\rtf1{\\fonttbl{\\f3\\fcharset2 Wingdings;}}\\f3\\u-3913?}", "\xE2\x80\xA2"},
