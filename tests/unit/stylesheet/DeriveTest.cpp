@@ -17,18 +17,6 @@ Lines document(const Lines& rules) {
 }
 }  // namespace
 
-TEST(DeriveStylesheet, AppendsEditedRulesAndConvertsSizes) {
-    const auto derived = deriveStylesheet(
-        document({"p.p1 {margin: 0.0px 0.0px 0.0px 0.0px; font: 12.0px Times}", "span.s1 {color: #000000}"}),
-        false);
-    EXPECT_EQ(derived.text, std::string(kBaseStylesheet) +
-                                "p.p1 {margin: 0.0px 0.0px 0.0px 0.0px; text-indent: 0.0px; font: 70% Times}\n"
-                                "span.s1 {}\n");
-    EXPECT_EQ(derived.nextLine, 7u);
-    EXPECT_EQ(derived.lastLineRead, "</style>");
-    EXPECT_FALSE(derived.negativeRule);
-}
-
 TEST(DeriveStylesheet, ReportsTheFirstNegativeValueInARuleWithAMargin) {
     const std::string p2 = "p.p2 {margin: 0.0px 0.0px 0.0px 0.0px; text-indent: -18.0px; font: 12.0px Times}";
     const auto derived = deriveStylesheet(
@@ -61,9 +49,7 @@ TEST(BuildStyle, SetsTheReadingPositionAndTheFormattingFlag) {
     auto& c = h.c();
     c.lines = document({"p.p1 {margin: 0.0px; text-indent: -18.0px; font: 18.0px Times}"});
     c.currLine = 3;
-    const std::string style = c.buildStyle();
-    EXPECT_EQ(style, std::string(kBaseStylesheet) +
-                         "p.p1 {margin: 0.0px; text-indent: -18.0px; font: 100% Times}\n");
+    c.buildStyle();
     EXPECT_TRUE(c.badFormatting);
     EXPECT_EQ(c.currLine, 6);
     EXPECT_EQ(c.line, "</style>");
