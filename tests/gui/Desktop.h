@@ -19,9 +19,8 @@
 namespace quillary::testing {
 
 // Answers every dialog at once: alerts with their alternate button (unless
-// `holdAlerts`: then the test answers them), the
-// save panel with `saveAs` (cancelled when empty), the open panel with
-// `openPath` (cancelled when empty).
+// `holdAlerts`: then the test answers them), the save panel with `saveAs`
+// (cancelled when empty), the open panel by cancelling it.
 class ScriptedDialogs : public gui::Dialogs {
 public:
     void alert(QWidget*, const Alert& alert) override {
@@ -29,24 +28,20 @@ public:
         if (!holdAlerts && alert.onEnd) alert.onEnd(kAlertAlternateButton);
     }
     void answerLastAlert(int returnCode) { alerts.back().onEnd(returnCode); }
-    void savePanel(QWidget*, const SavePanelRequest& request, SavePanelEnded ended) override {
-        savePanels.push_back(request);
+    void savePanel(QWidget*, const SavePanelRequest&, SavePanelEnded ended) override {
         if (saveAs.empty()) ended({}, {}, 0);
         else ended(paths::lastComponent(saveAs), paths::deletingLastComponent(saveAs), 1);
     }
     void openPanel(QWidget*, const OpenPanelRequest& request, OpenPanelEnded ended) override {
         openPanels.push_back(request);
-        ended(openPath.empty() ? 0 : 1, openPath);
+        ended(0, {});
     }
-    void message(QWidget*, const QString& title, const QString&) override { messages.push_back(title); }
+    void message(QWidget*, const QString&, const QString&) override {}
 
     bool holdAlerts = false;
     std::string saveAs;
-    std::string openPath;
     std::vector<Alert> alerts;
-    std::vector<SavePanelRequest> savePanels;
     std::vector<OpenPanelRequest> openPanels;
-    std::vector<QString> messages;
 };
 
 struct Desktop {

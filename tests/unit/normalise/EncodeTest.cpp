@@ -29,12 +29,3 @@ TEST(EncodeForHTML, AnyBytesGiveAsciiOnly) {
     for (int i = 0; i < 256; ++i) every += static_cast<char>(i);
     for (char c : EncodeForHTML(every + every)) EXPECT_LT(static_cast<unsigned char>(c), 0x80u);
 }
-
-TEST(CountString, IgnoresCaseAndNeverOverlaps) {
-    EXPECT_EQ(countString("<p", "<P>one</p><p>two</p>"), 2u);
-    EXPECT_EQ(countString("aa", "aaaa"), 2u);
-    EXPECT_EQ(countString("aa", "aaa"), 1u);
-    EXPECT_EQ(countString("&lt;&lt;", "x &LT;&lt;note&gt;&gt; y &lt;&lt;"), 2u);
-    EXPECT_EQ(countString("", "text"), 0u);
-    EXPECT_EQ(countString("text", ""), 0u);
-}

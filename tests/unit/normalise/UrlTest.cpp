@@ -1,22 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "build/Url.h"
 
 using namespace quillary;
-
-TEST(ParseUrl, SplitsEveryPart) {
-    const auto url = parseUrl("https://user:pw@Example.COM:8080/a/b%20c?x=1&y=2#top");
-    ASSERT_TRUE(url);
-    EXPECT_EQ(std::tie(url->scheme, url->userinfo, url->host, url->port, url->path, url->query, url->fragment),
-              std::tuple("https", "user:pw", "Example.COM", "8080", "/a/b%20c", "x=1&y=2", "top"));
-
-    const auto ipv6 = parseUrl("http://[2001:db8::7]:80/");
-    ASSERT_TRUE(ipv6);
-    EXPECT_EQ(ipv6->host, "[2001:db8::7]");
-    EXPECT_FALSE(parseUrl("mailto:someone@example.com")->host);
-}
 
 TEST(ParseUrl, RejectsWhatTheGrammarForbids) {
     for (const char* bad : {"http://exa mple.com", "http://a.com/%zz", "http://a.com/%4",
@@ -40,8 +26,9 @@ TEST(IPv6Address, FollowsTheTextForms) {
 }
 
 TEST(HasSchemeAndHost, OnlyFullAddressesPass) {
-    EXPECT_TRUE(hasSchemeAndHost("http://www.example.com"));
-    EXPECT_TRUE(hasSchemeAndHost("ftp://192.0.2.1/file"));
+    for (const char* full : {"http://www.example.com", "ftp://192.0.2.1/file", "http://[2001:db8::7]:80/",
+                             "https://user:pw@Example.COM:8080/a/b%20c?x=1&y=2#top"})
+        EXPECT_TRUE(hasSchemeAndHost(full)) << full;
     for (const char* partial : {"www.example.com", "chapter2.html#start", "mailto:me@example.com", "http://",
                                 "file:///etc/hosts", "//example.com/no-scheme", "example.com:80/x"})
         EXPECT_FALSE(hasSchemeAndHost(partial)) << partial;
