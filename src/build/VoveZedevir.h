@@ -35,6 +35,9 @@ struct Ports {
     Preferences& preferences;
     MainQueue& mainQueue;
     BackgroundRunner& background;
+    // Checks of the author's tools, off the main thread; never shares a
+    // thread with the build's steps, which follow each other.
+    BackgroundRunner& checks;
     Window& window;
     Workspace& workspace;
     Notifier& notifier;
