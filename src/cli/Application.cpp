@@ -111,6 +111,7 @@ void chooseKindle(Session& session) {
     session.preferences.setBool(prefs::kBuildKindle, true);
     session.window.setKindleChecked(true);
     session.controller.noKindleGen();
+    session.queue.runQueued();  // the check's verdict
     if (wasEpub3 && !session.preferences.boolForKey(prefs::kEpub3))
         session.window.say("--kindle: the book is made as EPUB 2, the version Kindle files are made from.");
 }

@@ -58,7 +58,8 @@ DesktopApplication::DesktopApplication(DesktopPorts ports, Locations locations, 
 }
 
 DesktopApplication::~DesktopApplication() {
-    // A build step still running reads the controller and the window.
+    // A build step still running reads the controller and the window. A
+    // check still running reads neither: its verdict is dropped.
     ports_.background.waitIdle();
 }
 
