@@ -52,7 +52,8 @@ int main(int argc, char** argv) {
     gui::QtNotifier notifier([&window](const std::string& message) {
         if (window) window->say(QString::fromStdString(message));
     });
-    gui::DesktopApplication desktop({shell, preferences, runner, checks, workspace, notifier, dialogs}, locations, texts);
+    gui::DesktopApplication desktop({shell, preferences, runner, checks, workspace, notifier, dialogs}, locations,
+                                    texts);
     window = &desktop.mainWindow();
     QObject::connect(&desktop, &gui::DesktopApplication::quitRequested, &application, &QApplication::quit,
                      Qt::QueuedConnection);

@@ -71,7 +71,8 @@ void VoveZedevir::checkKindlegenVersion(const std::string& kindlegen) {
     // The check may outlive the controller (the window closes meanwhile), so
     // it holds only ports that outlive both and reaches the controller
     // through the lifeline.
-    ports.checks.start([&shell = ports.shell, &queue = ports.mainQueue, lifeline = lifeline, kindlegen, this] {
+    ports.checks.start([&shell = ports.shell, &queue = ports.mainQueue, lifeline = lifeline, kindlegen,
+                        this] {
         const ShellResult banner =
             shell.run(kindle::kindlegenBannerCommand(kindlegen), {}, kindle::kBannerTimeLimit);
         const bool recent = kindle::isRecentKindlegenBanner(banner.output.value_or(""));
