@@ -26,6 +26,8 @@ std::map<std::string, std::string> prefs::registeredDefaults() {
 VoveZedevir::VoveZedevir(Ports ports_, Locations locations_, Localizer localizer)
     : ports(ports_), locations(std::move(locations_)), texts(std::move(localizer)) {}
 
+VoveZedevir::~VoveZedevir() { lifeline->cut(); }
+
 void VoveZedevir::showAlert(Alert alert) {
     alertsShown.push_back(alert);
     ports.window.showAlert(alert);

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "epub/BuildFolder.h"
 #include "platform/BackgroundRunner.h"
 #include "platform/FileWriter.h"
+#include "platform/Lifeline.h"
 #include "platform/MainQueue.h"
 #include "platform/Notifier.h"
 #include "platform/Preferences.h"
@@ -35,6 +37,9 @@ struct Ports {
     Preferences& preferences;
     MainQueue& mainQueue;
     BackgroundRunner& background;
+    // Checks of the author's tools, off the main thread; never shares a
+    // thread with the build's steps, which follow each other.
+    BackgroundRunner& checks;
     Window& window;
     Workspace& workspace;
     Notifier& notifier;
@@ -91,6 +96,7 @@ public:
     VoveZedevir(Ports ports, Locations locations, Localizer localizer);
     VoveZedevir(const VoveZedevir&) = delete;
     VoveZedevir& operator=(const VoveZedevir&) = delete;
+    ~VoveZedevir();
 
     // ---- Build driver (build/BuildDriver.cpp) --------------------------------
     void makeQuillary();
@@ -146,6 +152,8 @@ public:
 
     // ---- Kindle (kindle/) ----------------------------------------------------
     void buildKindle();  // background
+    // Applies the check box's rules at once; an old kindlegen is alerted
+    // when its version check, run through the checks runner, reports.
     void noKindleGen();
     void kindleGenAlertEnded(int returnCode);
     void noKindleMac();
@@ -258,6 +266,16 @@ private:
     bool building = false;
     std::optional<OutputChoices> choices;
     std::optional<std::string> manuscriptChosenDuringBuild;
+
+    // The kindlegen version check: one at a time, so a checks runner never
+    // waits on the main thread; a request meanwhile runs after it.
+    void checkKindlegenVersion(const std::string& kindlegen);
+    void kindlegenVersionChecked(bool recent);
+    bool kindlegenCheckRunning = false;
+    std::optional<std::string> kindlegenToCheckNext;
+    // Cut by the destructor: a check that ends after the controller has gone
+    // drops its verdict.
+    std::shared_ptr<Lifeline> lifeline = std::make_shared<Lifeline>();
 };
 
 }  // namespace quillary

@@ -35,12 +35,19 @@ std::string absolute(const std::string& path) {
     return paths::join(here, path);
 }
 
+// The command line has no window to keep responsive: a check runs at once.
+class RunAtOnce : public BackgroundRunner {
+public:
+    void start(std::function<void()> step) override { step(); }
+    void waitIdle() override {}
+};
+
 // Everything one run of the command needs, wired as the window would be.
 struct Session {
     explicit Session(bool openResults)
         : workspace(shell, openResults),
           notifier(window),
-          controller(Ports{shell, preferences, queue, runner, window, workspace, notifier, fileWriter},
+          controller(Ports{shell, preferences, queue, runner, checks, window, workspace, notifier, fileWriter},
                      locationsFromEnvironment(),
                      Localizer::load(locationsFromEnvironment().resources.folder + "/locale",
                                      Localizer::languagesFromEnvironment())) {
@@ -60,6 +67,7 @@ struct Session {
     MemoryPreferences preferences;
     BlockingQueue queue;
     ThreadRunner runner;
+    RunAtOnce checks;
     CliWindow window;
     CliWorkspace workspace;
     CliNotifier notifier;
@@ -103,6 +111,7 @@ void chooseKindle(Session& session) {
     session.preferences.setBool(prefs::kBuildKindle, true);
     session.window.setKindleChecked(true);
     session.controller.noKindleGen();
+    session.queue.runQueued();  // the check's verdict
     if (wasEpub3 && !session.preferences.boolForKey(prefs::kEpub3))
         session.window.say("--kindle: the book is made as EPUB 2, the version Kindle files are made from.");
 }

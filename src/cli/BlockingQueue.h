@@ -39,6 +39,16 @@ public:
         step();
     }
 
+    // Runs the steps queued so far without waiting for more. Main thread.
+    void runQueued() {
+        std::deque<std::function<void()>> steps;
+        {
+            std::lock_guard lock(mutex_);
+            steps.swap(steps_);
+        }
+        for (auto& step : steps) step();
+    }
+
 private:
     std::mutex mutex_;
     std::condition_variable ready_;

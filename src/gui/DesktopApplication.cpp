@@ -44,7 +44,7 @@ DesktopApplication::DesktopApplication(DesktopPorts ports, Locations locations, 
       texts_(catalogue_),
       window_(texts_, ports_.dialogs),
       controller_(std::make_unique<VoveZedevir>(
-          Ports{ports_.shell, ports_.preferences, queue_, ports_.background, window_,
+          Ports{ports_.shell, ports_.preferences, queue_, ports_.background, ports_.checks, window_,
                 ports_.workspace, ports_.notifier, fileWriter_},
           locations_, catalogue_)),
       splash_(texts_, ports_.preferences),
@@ -58,7 +58,8 @@ DesktopApplication::DesktopApplication(DesktopPorts ports, Locations locations, 
 }
 
 DesktopApplication::~DesktopApplication() {
-    // A build step still running reads the controller and the window.
+    // A build step still running reads the controller and the window. A
+    // check still running reads neither: its verdict is dropped.
     ports_.background.waitIdle();
 }
 

@@ -22,6 +22,7 @@ struct DesktopPorts {
     Shell& shell;
     Preferences& preferences;
     BackgroundRunner& background;
+    BackgroundRunner& checks;  // not the build's runner: see Ports
     Workspace& workspace;
     Notifier& notifier;
     Dialogs& dialogs;

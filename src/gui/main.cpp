@@ -43,13 +43,17 @@ int main(int argc, char** argv) {
     PosixShell shell;
     gui::QtPreferences preferences(gui::QtPreferences::settingsFile());
     ThreadRunner runner;
+    // Declared after the shell it uses: a check still running when the
+    // window closes ends before the shell goes.
+    ThreadRunner checks;
     gui::QtWorkspace workspace;
     gui::QtDialogs dialogs{gui::Texts(texts)};
     gui::MainWindow* window = nullptr;
     gui::QtNotifier notifier([&window](const std::string& message) {
         if (window) window->say(QString::fromStdString(message));
     });
-    gui::DesktopApplication desktop({shell, preferences, runner, workspace, notifier, dialogs}, locations, texts);
+    gui::DesktopApplication desktop({shell, preferences, runner, checks, workspace, notifier, dialogs}, locations,
+                                    texts);
     window = &desktop.mainWindow();
     QObject::connect(&desktop, &gui::DesktopApplication::quitRequested, &application, &QApplication::quit,
                      Qt::QueuedConnection);

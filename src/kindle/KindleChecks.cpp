@@ -1,5 +1,7 @@
 #include <unistd.h>
 
+#include <utility>
+
 #include "build/Text.h"
 #include "build/VoveZedevir.h"
 #include "kindle/KindleConverter.h"
@@ -57,9 +59,36 @@ void VoveZedevir::noKindleGen() {
     // told apart by; it is taken as it is.
     if (converter->kind != kindle::ConverterKind::kindlegen) return;
 
-    const ShellResult banner = executeShellCommandSynchronously(kindle::kindlegenBannerCommand(converter->path),
-                                                                {}, kindle::kBannerTimeLimit);
-    if (kindle::isRecentKindlegenBanner(banner.output.value_or(""))) return;
+    checkKindlegenVersion(converter->path);
+}
+
+void VoveZedevir::checkKindlegenVersion(const std::string& kindlegen) {
+    if (kindlegenCheckRunning) {
+        kindlegenToCheckNext = kindlegen;
+        return;
+    }
+    kindlegenCheckRunning = true;
+    // The check may outlive the controller (the window closes meanwhile), so
+    // it holds only ports that outlive both and reaches the controller
+    // through the lifeline.
+    ports.checks.start([&shell = ports.shell, &queue = ports.mainQueue, lifeline = lifeline, kindlegen,
+                        this] {
+        const ShellResult banner =
+            shell.run(kindle::kindlegenBannerCommand(kindlegen), {}, kindle::kBannerTimeLimit);
+        const bool recent = kindle::isRecentKindlegenBanner(banner.output.value_or(""));
+        lifeline->post(queue, [this, recent] { kindlegenVersionChecked(recent); });
+    });
+}
+
+void VoveZedevir::kindlegenVersionChecked(bool recent) {
+    kindlegenCheckRunning = false;
+    if (const auto next = std::exchange(kindlegenToCheckNext, std::nullopt)) {
+        checkKindlegenVersion(*next);
+        return;
+    }
+    // The author may have turned the option off while the check ran.
+    if (recent || !ports.window.kindleChecked() || ports.preferences.integerForKey(prefs::kBuildKindle) == 0)
+        return;
     Alert alert = twoButtonAlert(*this, "oldKindleGenTitle", "oldKindleGenMsg", "GetKindleGen");
     alert.onEnd = [this](int code) { kindleGenAlertEnded(code); };
     showAlert(std::move(alert));

@@ -35,7 +35,8 @@ std::string conversionCommand(const Converter& converter, std::string_view saveN
 // one that has not finished in ten has hung, and would otherwise hold the
 // build (and the author's make command) for ever.
 inline constexpr std::chrono::minutes kConversionTimeLimit{10};
-// Printing the version banner is instant; the check runs on the main thread.
+// Printing the version banner is instant; a converter that hangs instead
+// must not keep its check running for ever.
 inline constexpr std::chrono::seconds kBannerTimeLimit{30};
 
 // True when the converter's run may have made a whole Kindle file: it exited

@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <utility>
 
 #include "platform/BackgroundRunner.h"
 #include "platform/MainQueue.h"
@@ -54,6 +55,23 @@ public:
     }
     void waitIdle() override {}
     int started = 0;
+};
+
+// A runner that holds its steps until the test runs them, as a thread would
+// run them some time later.
+class HeldRunner : public BackgroundRunner {
+public:
+    void start(std::function<void()> step) override { held_.push_back(std::move(step)); }
+    void waitIdle() override {}
+    // Runs the steps held so far, in order; returns how many ran.
+    int runHeld() {
+        std::deque<std::function<void()>> steps = std::exchange(held_, {});
+        for (auto& step : steps) step();
+        return static_cast<int>(steps.size());
+    }
+
+private:
+    std::deque<std::function<void()>> held_;
 };
 
 }  // namespace quillary::testing

@@ -56,9 +56,10 @@ struct Desktop {
     void start() {
         preferences = std::make_unique<gui::QtPreferences>(gui::QtPreferences::settingsFile());
         BackgroundRunner& runner = threaded_ ? static_cast<BackgroundRunner&>(threads) : inline_;
+        BackgroundRunner& checks = threaded_ ? static_cast<BackgroundRunner&>(checkThread) : inline_;
         const Localizer texts = Localizer::load(suiteSetting("QUILLARY_RESOURCES") + "/locale", {language_});
         app = std::make_unique<gui::DesktopApplication>(
-            gui::DesktopPorts{shell, *preferences, runner, workspace, notifier, dialogs},
+            gui::DesktopPorts{shell, *preferences, runner, checks, workspace, notifier, dialogs},
             suiteLocations(folder), texts);
         QObject::connect(app.get(), &gui::DesktopApplication::quitRequested, [this] { ++quits; });
         app->start();
@@ -80,6 +81,7 @@ struct Desktop {
     TestFolder folder;
     PosixShell shell;
     ThreadRunner threads;
+    ThreadRunner checkThread;
     InlineRunner inline_;
     FakeWorkspace workspace;
     FakeNotifier notifier;

@@ -32,6 +32,7 @@ struct Harness {
     MemoryPreferences preferences;
     FakeMainQueue queue;
     InlineRunner runner;
+    HeldRunner checks;
     FakeWindow window;
     FakeWorkspace workspace;
     FakeNotifier notifier;
@@ -45,7 +46,7 @@ struct Harness {
         Localizer texts = english ? Localizer::load(locations.resources.folder + "/locale", {"en"})
                                   : Localizer{};
         controller = std::make_unique<VoveZedevir>(
-            Ports{shell, preferences, queue, runner, window, workspace, notifier, fileWriter},
+            Ports{shell, preferences, queue, runner, checks, window, workspace, notifier, fileWriter},
             std::move(locations), std::move(texts));
     }
 

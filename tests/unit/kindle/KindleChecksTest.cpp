@@ -35,6 +35,8 @@ TEST(KindleConverterCheck, TurningTheOptionOnTurnsEpub3OffAndAlertsOnlyForAMissi
         h.window.alertAnswers.push_back(test.answer);
 
         h.c().noKindleGen();
+        h.checks.runHeld();
+        h.queue.drain();
 
         EXPECT_EQ(h.shell.countCalls("kindlegen"), test.kindlegenBanner && test.optionOn ? 1u : 0u);
         EXPECT_EQ(h.shell.calls().size(), h.shell.countCalls("kindlegen"));
@@ -54,6 +56,65 @@ TEST(KindleConverterCheck, TurningTheOptionOnTurnsEpub3OffAndAlertsOnlyForAMissi
             EXPECT_TRUE(h.window.kindleChecked());
         }
     }
+}
+
+namespace {
+
+constexpr const char* kOldBanner = "Amazon kindlegen(Linux) V2.8 build 0615-9a9cb2a";
+
+void tickKindle(Harness& h) {
+    h.window.setKindleChecked(true);
+    h.preferences.setBool(prefs::kBuildKindle, true);
+    h.c().noKindleGen();
+}
+
+}  // namespace
+
+TEST(KindleConverterCheck, TheVersionCheckLeavesTheMainThreadAndItsAlertComesWhenItEnds) {
+    KindleBook book;
+    Harness& h = book.h;
+    book.installKindlegen(kOldBanner);
+    h.window.setEpub3Checked(true);
+
+    tickKindle(h);
+    EXPECT_EQ(h.shell.countCalls("kindlegen"), 0u);
+    EXPECT_FALSE(h.window.epub3Checked());
+    EXPECT_TRUE(h.window.alerts.empty());
+
+    ASSERT_EQ(h.checks.runHeld(), 1);
+    EXPECT_EQ(h.shell.countCalls("kindlegen"), 1u);
+    EXPECT_TRUE(h.window.alerts.empty()) << "the verdict waits for the main thread";
+    h.queue.drain();
+    EXPECT_EQ(alertKeys(h.window), std::vector<std::string>{"oldKindleGenTitle"});
+}
+
+TEST(KindleConverterCheck, AVerdictNobodyWaitsForAnyMoreIsDropped) {
+    KindleBook book;
+    Harness& h = book.h;
+    book.installKindlegen(kOldBanner);
+
+    // Ticked twice while one check runs: one check at a time, one alert.
+    tickKindle(h);
+    tickKindle(h);
+    EXPECT_EQ(h.checks.runHeld(), 1);
+    h.queue.drain();
+    EXPECT_EQ(h.checks.runHeld(), 1);
+    h.queue.drain();
+    EXPECT_EQ(alertKeys(h.window), std::vector<std::string>{"oldKindleGenTitle"});
+
+    // Unticked while the check runs.
+    tickKindle(h);
+    h.window.setKindleChecked(false);
+    h.checks.runHeld();
+    h.queue.drain();
+    EXPECT_EQ(h.window.alerts.size(), 1u);
+
+    // The window closed while the check ran.
+    tickKindle(h);
+    h.controller.reset();
+    h.checks.runHeld();
+    EXPECT_EQ(h.queue.drain(), 0);
+    EXPECT_EQ(h.window.alerts.size(), 1u);
 }
 
 TEST(KindleViewer, TheFirstKnownViewerOrTheAuthorsChoice) {
