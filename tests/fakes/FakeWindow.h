@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Window.h"
@@ -15,12 +16,7 @@ namespace quillary::testing {
 class FakeWindow : public Window {
 public:
     // ---- script ----
-    // The next save panel is answered with this name, folder and code; when
-    // nothing is scripted the panel stays open (the callback is kept).
-    struct SaveAnswer { std::string name; std::string folder; int code = 1; };
-    std::deque<SaveAnswer> saveAnswers;
-    struct OpenAnswer { int code = 1; std::string path; };
-    std::deque<OpenAnswer> openAnswers;
+    // Panels stay open: the test confirms them by calling the controller.
     // Alerts with an end callback are answered with these codes in order;
     // when empty they stay up (recorded, callback not called).
     std::deque<int> alertAnswers;
@@ -29,15 +25,13 @@ public:
     std::vector<Alert> alerts;
     std::vector<SavePanelRequest> savePanels;
     std::vector<OpenPanelRequest> openPanels;
-    SavePanelEnded pendingSave;
     OpenPanelEnded pendingOpen;
-    std::vector<std::string> statusLog;       // every text set
     std::vector<double> progressValues;       // every value set
     bool statusHidden = true;
     std::string statusText;
     bool progressHidden = true;
     bool progressIndeterminate = false;
-    double progressMin = 0, progressMax = 0;
+    double progressMax = 0;
     bool makeEnabled = false;
     std::string coverPreview = "<none>";
 
@@ -57,14 +51,17 @@ public:
     bool epub3Checked() const override { return epub3_; }
     void setEpub3Checked(bool on) override { epub3_ = on; }
     void setStatusHidden(bool hidden) override { statusHidden = hidden; }
-    void setStatusText(const std::string& text) override;
+    void setStatusText(const std::string& text) override { statusText = text; }
     void setProgressHidden(bool hidden) override { progressHidden = hidden; }
     void setProgressIndeterminate(bool on) override { progressIndeterminate = on; }
-    void setProgressRange(double minimum, double maximum) override;
+    void setProgressRange(double, double maximum) override { progressMax = maximum; }
     void setProgressValue(double value) override { progressValues.push_back(value); }
     void showAlert(const Alert& alert) override;
-    void beginSavePanel(const SavePanelRequest& request, SavePanelEnded ended) override;
-    void beginOpenPanel(const OpenPanelRequest& request, OpenPanelEnded ended) override;
+    void beginSavePanel(const SavePanelRequest& request, SavePanelEnded) override { savePanels.push_back(request); }
+    void beginOpenPanel(const OpenPanelRequest& request, OpenPanelEnded ended) override {
+        openPanels.push_back(request);
+        pendingOpen = std::move(ended);
+    }
 
 private:
     std::map<BookField, std::string> fields_;
