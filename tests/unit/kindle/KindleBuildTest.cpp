@@ -25,13 +25,14 @@ TEST(KindleBuild, TheConverterGetsThePackageWithoutItsCoverPageAndASecondBuildRe
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].workingFolder, book.packageFolder);
     EXPECT_EQ(std::filesystem::current_path(), before);
-    const auto received = zipEntries(book.receivedPackage);
+    const auto received = readArchive(book.receivedPackage);
     ASSERT_TRUE(received) << "the converter was given no package";
-    ASSERT_EQ(entryNames(*received),
-              (std::vector<std::string>{"mimetype", "META-INF/container.xml", "OEBPS/content.opf",
-                                        "OEBPS/images/cover.jpg", "OEBPS/section1.xhtml"}));
-    EXPECT_EQ((*received)[2].second, kindle::withoutCoverPage(kPackageDocument));
-    EXPECT_EQ((*received)[4].second, "<html><div class=\"ul1\">\n<p class=\"li1\">&#8226; one</p>\n</div></html>\n");
+    std::vector<std::string> names;
+    for (const ArchiveEntry& entry : *received) names.push_back(entry.name);
+    ASSERT_EQ(names, (std::vector<std::string>{"mimetype", "META-INF/container.xml", "OEBPS/content.opf",
+                                               "OEBPS/images/cover.jpg", "OEBPS/section1.xhtml"}));
+    EXPECT_EQ((*received)[2].content, kindle::withoutCoverPage(kPackageDocument));
+    EXPECT_EQ((*received)[4].content, "<html><div class=\"ul1\">\n<p class=\"li1\">&#8226; one</p>\n</div></html>\n");
     EXPECT_EQ(files::readFile(book.kindleFile()), "MOBI one");
     EXPECT_EQ(book.h.c().mobiPath, book.kindleFile());
     EXPECT_EQ(files::readFile(epub), "the EPUB");

@@ -7,7 +7,7 @@
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "support/Harness.h"
-#include "unit/package/ZipEntries.h"
+#include "support/EpubInspector.h"
 
 namespace quillary::testing {
 
