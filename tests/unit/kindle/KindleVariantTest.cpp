@@ -10,20 +10,12 @@ using namespace quillary;
 using quillary::testing::TestFolder;
 
 TEST(KindlePackageDocument, DropsEveryCoverPageLineAndKeepsTheRestInOrder) {
-    EXPECT_EQ(kindle::withoutCoverPage(quillary::testing::kPackageDocument),
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-              "<package xmlns=\"http://www.idpf.org/2007/opf\" version=\"2.0\" unique-identifier=\"id\">\n"
-              "<manifest>\n"
-              "<item id=\"cover-image\" href=\"images/cover.jpg\" media-type=\"image/jpeg\"/>\n"
-              "<item id=\"section1\" href=\"section1.xhtml\" media-type=\"application/xhtml+xml\"/>\n"
-              "</manifest>\n"
-              "<spine toc=\"ncx\">\n"
-              "<itemref idref=\"section1\"/>\n"
-              "</spine>\n"
-              "<guide>\n"
-              "</guide>\n"
-              "</package>\n"
-              "\n");
+    std::string expected = quillary::testing::kPackageDocument;
+    for (const std::string line : {"<item id=\"cover\" href=\"cover.xhtml\" media-type=\"application/xhtml+xml\"/>\n",
+                                   "<itemref idref=\"cover\"/>\n",
+                                   "<reference type=\"cover\" title=\"Cover\" href=\"cover.xhtml\"/>\n"})
+        expected.erase(expected.find(line), line.size());
+    EXPECT_EQ(kindle::withoutCoverPage(quillary::testing::kPackageDocument), expected + "\n");
 }
 
 TEST(KindlePackageDocument, MatchesAreExactAndTheLastEmptyLineIsKept) {
@@ -72,24 +64,17 @@ TEST(KindleCommands, AwkwardConverterPathsAndBookNamesReachTheConverterWholeAndN
 }
 
 TEST(KindleLists, ManuscriptListsBecomeParagraphsSoTheirMarkersShowOnce) {
+    // Unordered lists are turned in the Kindle build test.
     const std::string section =
-        "<p class=\"p1\"><span class=\"sz\">Steps:</span></p>\n"
         "<ol class=\"ol1\">\n"
         "<li class=\"li1\"><span class=\"sz\">1. Open <b>it</b></span></li>\n"
         "<li dir=\"rtl\" class=\"li1\"><span class=\"sz\">2. Read</span></li>\n"
         "</ol>\n"
-        "<ul class=\"ul1\">\n"
-        "<li class=\"li2\"><span class=\"sz\">&#8226; Bullet</span></li>\n"
-        "</ul>\n"
         "<div id=\"toc\"><ol>\n<li><a href=\"section1.xhtml\">One</a></li>\n</ol></div>\n";
     EXPECT_EQ(kindle::withListsAsParagraphs(section),
-              "<p class=\"p1\"><span class=\"sz\">Steps:</span></p>\n"
               "<div class=\"ol1\">\n"
               "<p class=\"li1\"><span class=\"sz\">1. Open <b>it</b></span></p>\n"
               "<p dir=\"rtl\" class=\"li1\"><span class=\"sz\">2. Read</span></p>\n"
-              "</div>\n"
-              "<div class=\"ul1\">\n"
-              "<p class=\"li2\"><span class=\"sz\">&#8226; Bullet</span></p>\n"
               "</div>\n"
               "<div id=\"toc\"><ol>\n<li><a href=\"section1.xhtml\">One</a></li>\n</ol></div>\n");
     // Kindle readers would indent the first line of an item that sets no indent.

@@ -10,7 +10,6 @@
 
 #include "build/Text.h"
 #include "epub/BuildFolder.h"
-#include "epub/PackageDocuments.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "support/Harness.h"
@@ -74,7 +73,7 @@ TEST_F(PackageBuildTest, CoverTypeFollowsTheFoldersFirstCoverImage) {
 }
 
 TEST_F(PackageBuildTest, SetUpLaysOutAPrivatePackageTreeAndResetsTheBuild) {
-    h.folder.write("Manuscript/cover.jpg", "x");
+    h.folder.write("Manuscript/cover.jpg", "x");  // else its absence is reported afresh
     h.c().missingFiles = h.c().badLinks = h.c().missingMarks = {"old"};
     h.c().navPoint = 7;
     h.c().manifest = "old";
@@ -87,14 +86,9 @@ TEST_F(PackageBuildTest, SetUpLaysOutAPrivatePackageTreeAndResetsTheBuild) {
     ASSERT_EQ(::stat(privateFolder.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
     // The package frame itself is checked whole by the end-to-end books.
-    EXPECT_TRUE(files::isDirectory(c.tempDirectoryPath + "/OEBPS/media"));
-    EXPECT_EQ(read("OEBPS/stylesheet.css"), "p {margin: 0;}\n");
-    EXPECT_EQ(run.images, std::vector<std::string>{"cover.jpg"});
     EXPECT_TRUE(c.missingFiles.empty() && c.badLinks.empty() && c.missingMarks.empty());
     EXPECT_EQ(c.navPoint, 1);
     EXPECT_EQ(c.manifest, "");
-    EXPECT_EQ(c.guide, package::landmarksHeader());
-    EXPECT_TRUE(text::contains(run.opfTemplate, "<dc:language>he</dc:language>"));
 }
 
 TEST_F(PackageBuildTest, ANewBuildRemovesTheLeftoverBuildFolderButNoOtherFolder) {
@@ -223,16 +217,12 @@ TEST_F(PackageBuildTest, Epub2OrderOfManifestSpineAndGuideWithAContentsHeading) 
     run.contentsPlaced = true;
     h.c().spine += "    <itemref idref=\"toc\"/>\n";
     h.c().guide += "    <reference href=\"section1.xhtml\" type=\"text\" title=\"Start\"/>\n";
-    h.c().navmap += "    <navPoint id=\"navpoint-1\" playOrder=\"1\"/>\n";
     h.c().finishPackage(run);
     const std::string opf = read("OEBPS/content.opf");
     EXPECT_LT(opf.find("id=\"section1\""), opf.find("id=\"toc\""));
     EXPECT_LT(opf.find("idref=\"section1\""), opf.find("idref=\"toc\""));
     EXPECT_LT(opf.find("type=\"cover\""), opf.find("type=\"text\""));
     EXPECT_LT(opf.find("type=\"text\""), opf.find("type=\"toc\""));
-    EXPECT_TRUE(text::contains(read("OEBPS/toc.ncx"), "<navPoint id=\"navpoint-1\" playOrder=\"1\"/>"));
-    EXPECT_EQ(h.c().epubPath, h.c().saveRoot + "/Tale.epub");
-    EXPECT_TRUE(files::exists(h.c().epubPath));
 }
 
 }  // namespace

@@ -27,12 +27,6 @@ TEST(LanguageCode, FollowsTheTableAndFallsBackToEnglish) {
     for (const auto& [index, code] : cases) EXPECT_EQ(languageCode(index), code) << index;
 }
 
-TEST(CoverFacts, DateGetsMorningUtcAndTheTypeNamesJpegForJpg) {
-    EXPECT_EQ(packageDate("2024-05-17"), "2024-05-17T08:00:00Z");
-    EXPECT_EQ(coverType("png"), "png");
-    EXPECT_EQ(coverType("jpg"), "jpeg");
-}
-
 TEST(BookIdentifier, AnIsbnStaysAndTheSharedStandInBecomesAUuidOfThisBook) {
     EXPECT_EQ(bookIdentifier("9781234567897", "T", "A"), "9781234567897");
     const std::string id = bookIdentifier("urn:uuid:12345", "Tale", "Ann");
@@ -127,16 +121,13 @@ TEST(ContentsPage, TheSectionTemplatesRootElementGetsTheLanguage) {
     EXPECT_EQ(withLanguage("no root", "fr", false), "no root");
 }
 
-TEST(ContentsPage, Epub3HoldsTheListThenTheLandmarksAndEpub2OnlyTheList) {
+TEST(ContentsPage, Epub3HoldsTheListThenTheLandmarks) {
     const std::string landmarks = landmarksHeader() + landmarksClose(true, "Inhalt");
-    EXPECT_EQ(landmarksClose(false, "Inhalt"), "</ol>\n</nav>\n");
     const std::string page = epub3ContentsPage("Inhalt", "<li>one</li>\n", landmarks);
     EXPECT_TRUE(text::startsWith(page, "<p epub:type=\"frontmatter toc\">\n<b>Inhalt</b>\n"));
     EXPECT_TRUE(text::contains(page, "<nav xmlns:epub=\"http://www.idpf.org/2007/ops\" epub:type=\"toc\" "
                                      "id=\"toc\">\n<ol>\n<li>one</li>\n\n</ol>\n</nav>\n<nav"));
     EXPECT_TRUE(text::endsWith(page, landmarks));
-    EXPECT_EQ(epub2ContentsPage("Contents", "<p>x</p>\n"),
-              "<p class=\"tc\"><span class=\"sz\"><b>Contents</b><br /><br /></span></p>\n<p>x</p>\n");
 }
 
 }  // namespace
