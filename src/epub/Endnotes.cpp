@@ -6,6 +6,7 @@
 #include "build/Text.h"
 #include "build/VoveZedevir.h"
 #include "epub/NoteMarkup.h"
+#include "epub/PackageDocuments.h"
 #include "platform/Files.h"
 
 namespace quillary {
@@ -37,7 +38,10 @@ void VoveZedevir::insertEpubEndnotes(const std::string& title) {
     // heading, losing the notes, and list it twice in the package.
     if (noteNumber == 0) return;
 
-    std::string page = newSection();
+    // The book's own pages keep the direction of each paragraph; the notes
+    // document, which the build writes itself, takes the book's.
+    const std::string language = package::languageCode(bookInfo.size() > 7 ? bookInfo[7] : std::string());
+    std::string page = package::withDirection(newSection(), language);
     std::string content;
     content.reserve(endnotes.size() + title.size() + 128);
     content += "<p style='margin: 0.0px 0.0px 0.0px 0.0px; text-align: center;'><b>";

@@ -153,6 +153,22 @@ OneNote closedNote(Remainder& rest, std::size_t close) {
     return one;
 }
 
+// Follows `text` for the link it leaves open: `openLink` becomes the opening
+// tag of that link, or "" when none is open at its end.
+void followLinks(std::string_view text, std::string& openLink) {
+    for (std::size_t at = text.find("<a"); at != std::string_view::npos; at = text.find("<a", at + 2)) {
+        if (at > 0 && text[at - 1] == '/') continue;
+        const char next = at + 2 < text.size() ? text[at + 2] : '\0';
+        if (next != ' ' && next != '>') continue;
+        const std::size_t end = text.find('>', at);
+        if (end == std::string_view::npos) return;
+        openLink = std::string(text.substr(at, end + 1 - at));
+    }
+    const std::size_t opened = openLink.empty() ? std::string_view::npos : text.rfind(openLink);
+    const std::size_t closed = text.rfind("</a>");
+    if (closed != std::string_view::npos && (opened == std::string_view::npos || closed > opened)) openLink.clear();
+}
+
 bool startsParagraph(std::string_view line) { return line.starts_with("<p>") || line.starts_with("<p "); }
 
 // How many lines after the note's own one it takes in, up to and including
@@ -226,11 +242,14 @@ std::string entryForm(int number, const std::string& note, int section, bool con
     const std::string back = "<a href=\"section" + std::to_string(section) + ".xhtml#ref" + n + "\">&#8617;</a>";
     // Balanced as a whole: whatever the note cut out of its line, the entry
     // closes what it opens and drops closing tags of elements it never opened.
+    // A note on one line is balanced on its own, so that what it opens
+    // closes before the way back; a continued one closes its last paragraph.
+    const std::string text = continued ? note : balanced(note);
     if (epub3)
-        return balanced(n + ". <aside epub:type=\"footnote\" id=\"ref" + n + "\">" + note +
+        return balanced(n + ". <aside epub:type=\"footnote\" id=\"ref" + n + "\">" + text +
                         (continued ? "</p>" : "") + "</aside> " + back + "<br /><br />") +
                "\n";
-    return balanced("<div id=\"ref" + n + "\">" + n + ". " + note + " " + back + (continued ? "</p>" : "") +
+    return balanced("<div id=\"ref" + n + "\">" + n + ". " + text + " " + back + (continued ? "</p>" : "") +
                     "<br /><br /></div>") +
            "\n";
 }
@@ -240,6 +259,7 @@ NotesOfLine makeNotes(std::string_view line, const NoteContext& context, const L
     result.line.reserve(line.size() + 128);
     Remainder rest{std::string(line)};
     int number = context.firstNumber;
+    std::string openLink;
     for (auto open = rest.find(kOpenMarker); open != std::string::npos; open = rest.find(kOpenMarker)) {
         std::string before = rest.take(open, kOpenMarker.size());
         const auto close = rest.find(kCloseMarker);
@@ -248,7 +268,9 @@ NotesOfLine makeNotes(std::string_view line, const NoteContext& context, const L
             rest.find(kOpenMarker) == std::string::npos)
             taken = linesToClose(lineAhead);
         if (close == std::string::npos && !taken) {
-            result.unclosed.push_back(firstWords(rest.text()));
+            const std::string unclosedText = rest.text();
+            result.unclosed.push_back(firstWords(unclosedText.substr(0, unclosedText.find(kOpenMarker))));
+            followLinks(before, openLink);
             result.line += before;
             result.line += kOpenMarker;
             continue;
@@ -257,8 +279,12 @@ NotesOfLine makeNotes(std::string_view line, const NoteContext& context, const L
         if (taken) result.linesTakenIn = *taken;
         closeElementOpenedBefore(one.note, before);
         rest.moveCloserInto(one.note);
+        followLinks(before, openLink);
         result.line += before;
+        // A link cannot hold the reference's own link: it closes around it.
+        if (!openLink.empty()) result.line += "</a>";
         result.line += referenceForm(number, context.epub3);
+        result.line += openLink;
         result.entries += entryForm(number, one.note, context.section, one.continued, context.epub3);
         ++number;
         ++result.notesMade;

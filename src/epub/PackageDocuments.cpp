@@ -150,7 +150,12 @@ std::string packageTemplate(std::string_view opf, const BookFacts& facts) {
                  {"$cover_name", facts.coverName},
                  {"$cover_extension", facts.coverExtension},
                  {"$cover_type", coverType(facts.coverExtension)}});
-    return withoutEmptyMetadata(filled);
+    std::string document = withoutEmptyMetadata(filled);
+    if (isRightToLeftLanguage(facts.language)) {
+        const std::size_t spine = document.find("<spine");
+        if (spine != std::string::npos) document.insert(spine + 6, " page-progression-direction=\"rtl\"");
+    }
+    return document;
 }
 
 std::string finishedNcx(std::string_view ncx, const std::string& navmap) {
@@ -169,6 +174,17 @@ std::string withLanguage(std::string page, const std::string& language, bool epu
     std::string attributes = " xml:lang=\"" + language + "\"";
     if (epub3) attributes += " lang=\"" + language + "\"";
     page.insert(root + 5, attributes);
+    return withDirection(std::move(page), language);
+}
+
+bool isRightToLeftLanguage(const std::string& language) { return language == "ar" || language == "he"; }
+
+std::string withDirection(std::string page, const std::string& language) {
+    const std::size_t root = page.find("<html");
+    if (!isRightToLeftLanguage(language) || root == std::string::npos) return page;
+    const std::size_t rootEnd = page.find('>', root);
+    if (page.substr(root, rootEnd - root).find(" dir=") != std::string::npos) return page;
+    page.insert(root + 5, " dir=\"rtl\"");
     return page;
 }
 

@@ -54,14 +54,17 @@ TEST(ProcessEndnotes, NumbersNotesAndReadsOnThroughTheLinesANoteTakes) {
                                        "<a href=\"section3.xhtml#ref2\">&#8617;</a></p><br /><br /></div>\n"));
     EXPECT_EQ(b.c.noteNumber, 3);
 
-    // A note that never closes leaves the body's end to the sections pass.
+    // A note that never closes is left as typed, and named to the author.
     Book open(false);
     open.c.lines = {"<p>A&lt;&lt;one</p>", "<p>two</p>", "</body>", "</html>"};
     open.c.currLine = 1;
     open.c.line = open.c.lines[0];
     open.c.processEndnotesForKindle(false);
-    EXPECT_EQ(open.c.currLine.load(), 2);
-    EXPECT_EQ(open.c.endnotes, notes::entryForm(1, "one<p>two", 1, true, false));
+    EXPECT_EQ(open.c.currLine.load(), 1);
+    EXPECT_EQ(open.c.line, open.c.lines[0]);
+    EXPECT_EQ(open.c.endnotes, "");
+    EXPECT_TRUE(open.c.noEnd);
+    EXPECT_EQ(open.c.unclosedNote, "one");
 }
 
 TEST(InsertEpubEndnotes, WritesTheDocumentOnceWithItsItemsAndNavigationPoint) {
@@ -113,10 +116,11 @@ TEST(EndnotesPlacement, AfterTheLastSectionWithoutAHeadingAndOnlyForMarksAheadOf
     EXPECT_EQ(none.file("endnotes.xhtml"), "<none>");
     EXPECT_EQ(none.c.manifest.find("endnotes"), std::string::npos);
 
-    // A note that never closes takes the rest of the book and ends it normally.
+    // A forgotten closing marker no longer takes in the rest of the book.
     Book open(false);
-    open.pass({"<p>A&lt;&lt;one</p>", "<p>bookmark: Two</p>", "<p>three</p>"});
-    EXPECT_EQ(open.file("section2.xhtml"), "<none>");
-    EXPECT_NE(open.file("endnotes.xhtml").find("1. one<p>bookmark: Two</p><p>three <a href=\"section1.xhtml#ref1\">"),
-              std::string::npos);
+    open.pass({"<p>A&lt;&lt;one</p>", "<p>bookmark: Two</p>", "<p>three &lt;&lt;four&gt;&gt;</p>"});
+    EXPECT_NE(open.file("section1.xhtml").find("A&lt;&lt;one"), std::string::npos);
+    EXPECT_NE(open.file("section2.xhtml").find("three <sup>"), std::string::npos);
+    EXPECT_NE(open.file("endnotes.xhtml").find("1. four"), std::string::npos);
+    EXPECT_EQ(open.c.unclosedNote, "one");
 }
