@@ -149,13 +149,10 @@ std::string packageTemplate(std::string_view opf, const BookFacts& facts) {
                  {"$lang", facts.language},
                  {"$cover_name", facts.coverName},
                  {"$cover_extension", facts.coverExtension},
-                 {"$cover_type", coverType(facts.coverExtension)}});
-    std::string document = withoutEmptyMetadata(filled);
-    if (isRightToLeftLanguage(facts.language)) {
-        const std::size_t spine = document.find("<spine");
-        if (spine != std::string::npos) document.insert(spine + 6, " page-progression-direction=\"rtl\"");
-    }
-    return document;
+                 {"$cover_type", coverType(facts.coverExtension)},
+                 {"$spine_direction",
+                  isRightToLeftLanguage(facts.language) ? " page-progression-direction=\"rtl\"" : ""}});
+    return withoutEmptyMetadata(filled);
 }
 
 std::string finishedNcx(std::string_view ncx, const std::string& navmap) {

@@ -56,7 +56,9 @@ std::string ncxTemplate(std::string_view ncx, const BookFacts& facts);
 // The package document with everything but "$spine\n", "$manifest\n" and
 // "$guide\n" filled in; metadata elements left empty by the author are
 // dropped, and so are the cover image's lines when there is no cover. The
-// spine of a book in a right-to-left language runs right to left.
+// spine of a book in a right-to-left language runs right to left where the
+// template asks for its direction ("$spine_direction", EPUB 3 only: the
+// EPUB 2 package schema has no such attribute).
 std::string packageTemplate(std::string_view opf, const BookFacts& facts);
 
 std::string finishedNcx(std::string_view ncxTemplate, const std::string& navmap);
