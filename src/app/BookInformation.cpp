@@ -74,6 +74,22 @@ std::string decodeTextFile(const std::string& bytes) {
     return out;
 }
 
+std::string withLineBreaksAsBlanks(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t length = 0;
+        if (isLineSeparatorAt(text, i, length)) {
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') length = 2;
+            out += ' ';
+            i += length;
+        } else {
+            out += text[i++];
+        }
+    }
+    return out;
+}
+
 void applyBookInformation(const std::string& input, std::vector<std::string>& entries) {
     const std::string text = text::replacedAll(input, "\r\n", "\n");
     std::size_t number = 0;
@@ -96,7 +112,11 @@ void applyBookInformation(const std::string& input, std::vector<std::string>& en
     take(text.size());
 }
 
-std::optional<CivilDate> parsePublicationDate(const std::string& text) {
+namespace {
+
+// The numbers of a "yyyy-MM-dd" text, whether or not they make a day of the
+// calendar; nullopt when the text has another form.
+std::optional<CivilDate> datePartsOf(const std::string& text) {
     int parts[3] = {0, 0, 0};
     const std::size_t maxDigits[3] = {4, 2, 2};
     std::size_t pos = 0;
@@ -115,12 +135,24 @@ std::optional<CivilDate> parsePublicationDate(const std::string& text) {
         }
     }
     if (pos != text.size()) return std::nullopt;
+    return CivilDate{parts[0], parts[1], parts[2]};
+}
+
+bool isCalendarDay(const CivilDate& date) {
     static constexpr int kDaysIn[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const int year = parts[0], month = parts[1], day = parts[2];
-    if (month < 1 || month > 12 || day < 1 || day > kDaysIn[month - 1]) return std::nullopt;
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    if (month == 2 && day == 29 && !leap) return std::nullopt;
-    return CivilDate{year, month, day};
+    if (date.month < 1 || date.month > 12 || date.day < 1 || date.day > kDaysIn[date.month - 1]) return false;
+    const bool leap = (date.year % 4 == 0 && date.year % 100 != 0) || date.year % 400 == 0;
+    return !(date.month == 2 && date.day == 29 && !leap);
+}
+
+}  // namespace
+
+bool hasPublicationDateForm(const std::string& text) { return datePartsOf(text).has_value(); }
+
+std::optional<CivilDate> parsePublicationDate(const std::string& text) {
+    const auto date = datePartsOf(text);
+    if (!date || !isCalendarDay(*date)) return std::nullopt;
+    return date;
 }
 
 int parseLanguageIndex(const std::string& text) {

@@ -20,9 +20,15 @@ std::string decodeTextFile(const std::string& bytes);
 // lines past the eighth are ignored.
 void applyBookInformation(const std::string& text, std::vector<std::string>& entries);
 
+// Every line break that the reading above splits at (CR LF counts as one)
+// replaced by a blank: a field's text must stay on its own line of the file.
+std::string withLineBreaksAsBlanks(const std::string& text);
+
 // "yyyy-MM-dd" (one to four year digits, one or two for month and day) as a
 // date, or nullopt when the text is not such a date.
 std::optional<CivilDate> parsePublicationDate(const std::string& text);
+// True when the text has that form, whether or not it names a real day.
+bool hasPublicationDateForm(const std::string& text);
 
 // The language index of a stored entry: leading blanks skipped, digits read
 // up to the first other character; no number, or one past the table, is 0.

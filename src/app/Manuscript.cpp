@@ -33,7 +33,7 @@ bool VoveZedevir::openFile(const std::string& path) {
     return false;
 }
 
-void VoveZedevir::takeManuscript(const std::string& path) {
+void VoveZedevir::takeManuscript(const std::string& path, FieldFilling filling) {
     // A running build reads the manuscript's path and folder from its own
     // thread: the new choice waits until the build has ended.
     if (building) {
@@ -41,7 +41,7 @@ void VoveZedevir::takeManuscript(const std::string& path) {
         return;
     }
     theFile = path;
-    loadManuscript();
+    loadManuscript(filling);
 }
 
 bool VoveZedevir::installKindlegen(const std::string& path) {
@@ -57,23 +57,34 @@ bool VoveZedevir::installKindlegen(const std::string& path) {
     return installed;
 }
 
-std::optional<std::string> VoveZedevir::readBookInformation() const {
+std::optional<std::string> VoveZedevir::bookInformationPath() const {
+    std::vector<std::string> candidates;
     const std::string name = paths::deletingExtension(paths::lastComponent(theFile));
-    std::optional<std::string> bytes;
-    if (const auto folder = applicationDirectory()) bytes = files::readFile(*folder + "/" + name + "Info.txt");
-    if (!bytes || bytes->empty()) bytes = files::readFile(root + "/bookInfo.txt");
+    if (const auto folder = applicationDirectory()) candidates.push_back(*folder + "/" + name + "Info.txt");
+    candidates.push_back(root + "/bookInfo.txt");
+    for (const std::string& path : candidates) {
+        const auto bytes = files::readFile(path);
+        if (bytes && !bytes->empty()) return path;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> VoveZedevir::readBookInformation() const {
+    const auto path = bookInformationPath();
+    if (!path) return std::nullopt;
+    const auto bytes = files::readFile(*path);
     if (!bytes || bytes->empty()) return std::nullopt;
     return decodeTextFile(*bytes);
 }
 
-void VoveZedevir::loadManuscript() {
+void VoveZedevir::loadManuscript(FieldFilling filling) {
     root = paths::deletingLastComponent(theFile);
     bookInfo = {paths::lastComponent(root), "", "", "", "", "", "", "0"};
     const auto stored = readBookInformation();
     if (stored) applyBookInformation(*stored, bookInfo);
 
     Window& window = ports.window;
-    if (stored || !window.manuscriptLocation().empty()) {
+    if (stored || filling == FieldFilling::Always || !window.manuscriptLocation().empty()) {
         // An unreadable date shows today's, as a blank one does.
         const CivilDate date = bookInfo[4].empty() ? today()
                                                    : parsePublicationDate(bookInfo[4]).value_or(today());

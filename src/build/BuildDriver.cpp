@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "app/BookInformation.h"
 #include "build/Text.h"
 #include "build/VoveZedevir.h"
 #include "epub/BuildFolder.h"
@@ -61,9 +62,14 @@ void VoveZedevir::savePanelEndedWithName(const std::string& name, const std::str
     problemAlert.reset();
 
     Window& window = ports.window;
-    const auto field = [&window](BookField f) { return text::trimBlanksAndTabs(window.fieldText(f)); };
+    // Each field is one line of the book-information file: a line break typed
+    // or pasted into one would move every later field up a line when the
+    // file is read back, so it becomes a blank here, for the book too.
+    const auto field = [&window](BookField f) {
+        return text::trimBlanksAndTabs(withLineBreaksAsBlanks(window.fieldText(f)));
+    };
     const std::string isbnTyped = field(BookField::Isbn);
-    std::string identifier = window.fieldText(BookField::Isbn);
+    std::string identifier = isbnTyped;
     for (const char* separator : {"-", "/", ":"}) identifier = removingAll(identifier, separator);
     identifier = text::trimBlanksAndTabs(identifier);
 

@@ -158,14 +158,20 @@ public:
     void selectManuscript();
     void openPanelDidEnd(int returnCode, const std::string& path);
     bool openFile(const std::string& path);  // application:openFile:
-    void loadManuscript();
+    // Whether a manuscript without book information resets the fields: the
+    // window leaves the first one's alone (the author may have typed into
+    // them before choosing it); the command line has nothing typed to keep.
+    enum class FieldFilling { KeepFieldsOfFirst, Always };
+    void loadManuscript(FieldFilling filling = FieldFilling::KeepFieldsOfFirst);
     // Copies a converter to kindlegenPath() with mode 0755; false on failure.
     bool installKindlegen(const std::string& path);
     // Loads the manuscript now, or after the running build has ended.
-    void takeManuscript(const std::string& path);
+    void takeManuscript(const std::string& path, FieldFilling filling = FieldFilling::KeepFieldsOfFirst);
     // The book-information text from the data folder, else the manuscript's
     // folder; nullopt when neither has one.
     std::optional<std::string> readBookInformation() const;
+    // The file readBookInformation reads; nullopt when neither has a text.
+    std::optional<std::string> bookInformationPath() const;
 
     // ---- Build state ---------------------------------------------------------
     // Manuscript.

@@ -8,6 +8,7 @@
 #include "cli/BlockingQueue.h"
 #include "cli/CliDesktop.h"
 #include "cli/CliWindow.h"
+#include "cli/Preflight.h"
 #include "cli/Report.h"
 #include "platform/Executables.h"
 #include "platform/Files.h"
@@ -51,6 +52,7 @@ std::string absolute(const std::string& path) {
 struct Session {
     explicit Session(bool openResults)
         : workspace(shell, openResults),
+          notifier(window),
           controller(Ports{shell, preferences, queue, runner, window, workspace, notifier},
                      locationsFromEnvironment(),
                      Localizer::load(locationsFromEnvironment().resources.folder + "/locale",
@@ -63,7 +65,7 @@ struct Session {
     }
     // Runs main-thread steps until the build has ended.
     void runUntilBuildEnds() {
-        while (controller.isBuilding()) queue.runOne();
+        while (controller.isBuilding()) queue.runOne([this] { window.tick(); });
         runner.waitIdle();
     }
 
@@ -88,31 +90,74 @@ void applyFlags(const BuildOptions& options, Window& window) {
     if (options.language) window.setLanguageIndex(*options.language);
 }
 
+int refuse(const std::string& reason) {
+    std::fprintf(stderr, "quillary: %s\n", reason.c_str());
+    return 2;
+}
+
+// Which file filled the fields, so that an author who wonders where a title
+// came from knows which file to edit.
+void tellBookInformationSource(const VoveZedevir& c, CliWindow& window) {
+    const auto path = c.bookInformationPath();
+    if (!path)
+        window.say("No book information for " + paths::lastComponent(c.theFile) +
+                   ": the title defaults to its folder's name.");
+    else if (*path == paths::join(c.root, "bookInfo.txt"))
+        window.say("Book information from " + *path + ", beside the manuscript.");
+    else
+        window.say("Book information from " + *path + ", stored by an earlier build.");
+}
+
+// As the check box does: Kindle on turns EPUB 3 off, and the converter is
+// checked before the build.
+void chooseKindle(Session& session) {
+    const bool wasEpub3 = session.preferences.boolForKey(prefs::kEpub3);
+    session.preferences.setBool(prefs::kBuildKindle, true);
+    session.window.setKindleChecked(true);
+    session.controller.noKindleGen();
+    if (wasEpub3 && !session.preferences.boolForKey(prefs::kEpub3))
+        session.window.say("--kindle: the book is made as EPUB 2, the version Kindle files are made from.");
+}
+
+void tellProblems(const VoveZedevir& c, CliWindow& window) {
+    const std::vector<std::string> problems = problemLines(c);
+    if (problems.empty()) return;
+    window.say("The build found " + std::to_string(problems.size()) + " problem" +
+               (problems.size() == 1 ? ":" : "s:"));
+    for (const std::string& problem : problems) window.say("  " + problem);
+}
+
 int runBuild(const BuildOptions& options) {
+    if (const auto refusal = manuscriptRefusal(options.manuscript)) return refuse(*refusal);
+    if (!options.output.empty())
+        if (const auto refusal = destinationRefusal(options.output)) return refuse(*refusal);
+
     Session session(options.open);
     VoveZedevir& c = session.controller;
+    session.window.leaveUnprinted(problemTitleKeys());
+    // What the window's status line holds before its first build, so that
+    // the spinner of the first step has a name.
+    session.window.setStatusText(c.localized("LoadingMsg"));
     if (options.epub3) session.preferences.setBool(prefs::kEpub3, *options.epub3);
     session.window.setEpub3Checked(session.preferences.boolForKey(prefs::kEpub3));
 
-    c.takeManuscript(absolute(options.manuscript));
+    // Nothing was typed into the fields but the flags, and those come after.
+    c.takeManuscript(absolute(options.manuscript), VoveZedevir::FieldFilling::Always);
+    tellBookInformationSource(c, session.window);
     applyFlags(options, session.window);
-    if (!options.output.empty()) {
-        const std::string output = absolute(options.output);
-        session.window.answerSavePanelWith(paths::lastComponent(output),
-                                           paths::deletingLastComponent(output));
-    }
-    if (options.kindle) {
-        // As the check box does: Kindle on turns EPUB 3 off, and the converter
-        // is checked before the build.
-        session.preferences.setBool(prefs::kBuildKindle, true);
-        session.window.setKindleChecked(true);
-        c.noKindleGen();
-    }
+    const std::string destination =
+        options.output.empty() ? paths::join(c.root, c.defaultBookName()) : absolute(options.output);
+    if (const auto refusal = destinationRefusal(destination))
+        return refuse(*refusal + (options.output.empty() ? " (name the book's file with -o)" : ""));
+    session.window.answerSavePanelWith(paths::lastComponent(destination),
+                                       paths::deletingLastComponent(destination));
+    if (options.kindle) chooseKindle(session);
 
     c.makeQuillary();
     session.runUntilBuildEnds();
 
     const bool made = !c.epubPath.empty();
+    tellProblems(c, session.window);
     if (options.jsonReport) std::fputs(buildReportJson(c, !made).c_str(), stdout);
     else if (made) std::printf("%s\n", c.epubPath.c_str());
     if (made && !c.mobiPath.empty() && !options.jsonReport) std::printf("%s\n", c.mobiPath.c_str());
@@ -144,6 +189,7 @@ int runCommandLine(const std::vector<std::string>& arguments) {
     }
     switch (parsed.command->kind) {
         case CommandKind::Help: std::fputs(kUsage, stdout); return 0;
+        case CommandKind::BuildHelp: std::fputs(kBuildHelp, stdout); return 0;
         case CommandKind::Version: std::printf("quillary %s\n", QUILLARY_VERSION); return 0;
         case CommandKind::InstallKindlegen: return installKindlegen(parsed.command->file);
         case CommandKind::Build: return runBuild(parsed.command->build);

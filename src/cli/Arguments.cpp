@@ -21,7 +21,30 @@ const char* const kUsage =
     "\n"
     "Builds an EPUB (and with --kindle a Kindle file) from an .rtf or .doc manuscript.\n"
     "Book information stored from an earlier build fills the fields; the flags replace it.\n"
-    "Exit status: 0 when the EPUB was made, 1 when the build failed, 2 for usage errors.\n";
+    "Exit status: 0 when the EPUB was made, 1 when the build failed, 2 for usage errors.\n"
+    "'quillary build --help' describes the build's options.\n";
+
+const char* const kBuildHelp =
+    "Usage: quillary build MANUSCRIPT [options]\n"
+    "\n"
+    "Builds an EPUB book from MANUSCRIPT, an .rtf or .doc file; images, media and the\n"
+    "cover (cover.png or cover.jpg) are taken from the manuscript's folder.\n"
+    "\n"
+    "  -o, --output FILE    the book's file (default: the title, or the ISBN, with .epub\n"
+    "                       in the manuscript's folder); its folder must exist\n"
+    "  --epub2, --epub3     the EPUB version (default: EPUB 3)\n"
+    "  --kindle             also make a Kindle file (.mobi); the book becomes EPUB 2\n"
+    "  --title T, --author A, --publisher P, --copyright C, --isbn I, --genre G\n"
+    "                       the book's information; each replaces what is stored\n"
+    "  --date YYYY-MM-DD    the publication date (default: today)\n"
+    "  --language CODE      a code, an English name or an index 0-19\n"
+    "  --open               open the results afterwards\n"
+    "  --report json        print the outcome as one JSON object on standard output\n"
+    "  --                   what follows is the manuscript, even if it starts with -\n"
+    "\n"
+    "The book's information comes from the file an earlier build of a manuscript of\n"
+    "the same name stored in the data folder, else from bookInfo.txt beside the\n"
+    "manuscript, else the title is the name of the manuscript's folder.\n";
 
 std::optional<int> parseLanguageOption(const std::string& value) {
     if (!value.empty() && std::all_of(value.begin(), value.end(),
@@ -41,6 +64,18 @@ namespace {
 
 ParseResult failure(std::string message) { return {std::nullopt, std::move(message)}; }
 
+std::string unknownLanguage(const std::string& value) {
+    std::string codes;
+    for (int i = 0; i < kLanguageCount; ++i) codes += std::string(i ? ", " : "") + languages[i];
+    return "unknown language \"" + value + "\"; give one of " + codes +
+           " (or its English name, or its index 0-" + std::to_string(kLanguageCount - 1) + ")";
+}
+
+std::string badDate(const std::string& value) {
+    if (hasPublicationDateForm(value)) return "--date " + value + " is not a valid date";
+    return "--date wants YYYY-MM-DD, not \"" + value + "\"";
+}
+
 ParseResult parseBuild(const std::vector<std::string>& args) {
     Command command;
     command.kind = CommandKind::Build;
@@ -49,15 +84,23 @@ ParseResult parseBuild(const std::vector<std::string>& args) {
         {"--title", &options.title},         {"--author", &options.author},
         {"--publisher", &options.publisher}, {"--copyright", &options.copyright},
         {"--isbn", &options.isbn},           {"--genre", &options.genre}};
+    bool optionsEnded = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            if (!options.manuscript.empty()) return failure("more than one manuscript given: " + arg);
+            options.manuscript = arg;
+            continue;
+        }
         const auto value = [&](std::string& out) {
             if (i + 1 >= args.size()) return false;
             out = args[++i];
             return true;
         };
         std::string v;
-        if (arg == "--epub2") options.epub3 = false;
+        if (arg == "--") optionsEnded = true;
+        else if (arg == "--help" || arg == "-h") return {Command{CommandKind::BuildHelp, {}, {}}, {}};
+        else if (arg == "--epub2") options.epub3 = false;
         else if (arg == "--epub3") options.epub3 = true;
         else if (arg == "--kindle") options.kindle = true;
         else if (arg == "--open") options.open = true;
@@ -69,20 +112,16 @@ ParseResult parseBuild(const std::vector<std::string>& args) {
         } else if (arg == "--date") {
             if (!value(v)) return failure("--date needs a value");
             options.date = parsePublicationDate(v);
-            if (!options.date) return failure("--date wants YYYY-MM-DD, not \"" + v + "\"");
+            if (!options.date) return failure(badDate(v));
         } else if (arg == "--language") {
             if (!value(v)) return failure("--language needs a value");
             options.language = parseLanguageOption(v);
-            if (!options.language) return failure("unknown language \"" + v + "\"");
+            if (!options.language) return failure(unknownLanguage(v));
         } else if (arg == "--report") {
             if (!value(v) || v != "json") return failure("--report takes the value json");
             options.jsonReport = true;
-        } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
-            return failure("unknown option " + arg);
-        } else if (options.manuscript.empty()) {
-            options.manuscript = arg;
         } else {
-            return failure("more than one manuscript given: " + arg);
+            return failure("unknown option " + arg);
         }
     }
     if (options.manuscript.empty()) return failure("build needs a MANUSCRIPT");

@@ -21,7 +21,7 @@ struct BuildOptions {
     std::optional<int> language;
 };
 
-enum class CommandKind { Build, InstallKindlegen, Help, Version };
+enum class CommandKind { Build, BuildHelp, InstallKindlegen, Help, Version };
 
 struct Command {
     CommandKind kind = CommandKind::Help;
@@ -40,5 +40,6 @@ ParseResult parseArguments(const std::vector<std::string>& arguments);
 std::optional<int> parseLanguageOption(const std::string& value);
 
 extern const char* const kUsage;
+extern const char* const kBuildHelp;
 
 }  // namespace quillary

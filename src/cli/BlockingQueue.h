@@ -1,6 +1,7 @@
 #pragma once
 // The command line's main queue: the main thread waits for the next step.
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -19,12 +20,19 @@ public:
         ready_.notify_one();
     }
 
-    // Waits for the next step and runs it. Main thread.
-    void runOne() {
+    // Waits for the next step and runs it, calling `idle` each time `patience`
+    // passes without one. Main thread.
+    void runOne(const std::function<void()>& idle = {},
+                std::chrono::milliseconds patience = std::chrono::milliseconds(100)) {
         std::function<void()> step;
         {
             std::unique_lock lock(mutex_);
-            ready_.wait(lock, [this] { return !steps_.empty(); });
+            while (!ready_.wait_for(lock, patience, [this] { return !steps_.empty(); })) {
+                if (!idle) continue;
+                lock.unlock();
+                idle();
+                lock.lock();
+            }
             step = std::move(steps_.front());
             steps_.pop_front();
         }

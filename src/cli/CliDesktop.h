@@ -2,8 +2,7 @@
 // The desktop as the command line sees it: results are opened only when the
 // author asked for it (--open), and the notification is one line.
 
-#include <cstdio>
-
+#include "cli/CliWindow.h"
 #include "platform/Notifier.h"
 #include "platform/Shell.h"
 #include "platform/Workspace.h"
@@ -26,13 +25,13 @@ private:
 
 class CliNotifier : public Notifier {
 public:
-    explicit CliNotifier(std::FILE* out = stderr) : out_(out) {}
+    explicit CliNotifier(CliWindow& window) : window_(window) {}
     void deliver(const std::string& title, const std::string& message) override {
-        std::fprintf(out_, "%s. %s\n", title.c_str(), message.c_str());
+        window_.say(title + ". " + message);
     }
 
 private:
-    std::FILE* out_;
+    CliWindow& window_;
 };
 
 }  // namespace quillary

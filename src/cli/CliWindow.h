@@ -15,6 +15,18 @@ namespace quillary {
 class CliWindow : public Window {
 public:
     explicit CliWindow(std::FILE* messages = stderr);
+    // `terminal`: a person watches `messages`, so progress is drawn there.
+    CliWindow(std::FILE* messages, bool terminal);
+
+    // Prints a line for the person watching, on a line of its own even
+    // while the progress line is drawn.
+    void say(const std::string& line);
+    // Moves the spinner on while a step of unknown length runs; called by
+    // the main loop whenever it has waited a moment for the next step.
+    void tick();
+    // Alerts with these title keys are not printed: the command line
+    // reports what they say in its own way (the problems, one per line).
+    void leaveUnprinted(std::set<std::string> titleKeys) { unprintedKeys_ = std::move(titleKeys); }
 
     // The answer the save panel gives: empty parts take the panel's proposal.
     void answerSavePanelWith(const std::string& name, const std::string& folder);
@@ -58,11 +70,13 @@ private:
     bool epub3_ = true;
     std::string saveName_, saveFolder_;
     std::string status_;
-    bool statusShown_ = false, progressShown_ = false, indeterminate_ = true;
+    bool statusShown_ = false, indeterminate_ = true;
     double minimum_ = 0, maximum_ = 0, value_ = 0;
     int drawnPercent_ = -1;
+    std::size_t spinnerFrame_ = 0;
     bool lineDrawn_ = false;
     std::set<std::string> printedAlerts_;
+    std::set<std::string> unprintedKeys_;
 };
 
 }  // namespace quillary

@@ -3,14 +3,46 @@
 #include <cstdio>
 
 #include "build/VoveZedevir.h"
+#include "platform/Utf8.h"
 
 namespace quillary {
+
+namespace {
+
+// The length of the well-formed UTF-8 sequence at `at`, or 0 when none starts there.
+std::size_t utf8SequenceAt(std::string_view text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    if (at + length > text.size()) return 0;
+    return utf8::isValid(text.substr(at, length)) ? length : 0;
+}
+
+void appendEscaped(std::string& out, unsigned char c) {
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
+    out += buffer;
+}
+
+}  // namespace
 
 std::string jsonString(const std::string& text) {
     std::string out = "\"";
     out.reserve(text.size() + 2);
-    for (char ch : text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const char ch = text[i];
         const auto c = static_cast<unsigned char>(ch);
+        if (c >= 0x80) {
+            // JSON must be UTF-8, but a file name is any bytes. A byte that
+            // begins no UTF-8 character is taken as the Latin-1 character of
+            // that value, the usual encoding of such names: "Caf\xE9.rtf"
+            // reads "Caf\u00e9.rtf", so the path stays recognisable where a
+            // replacement character would blot the letter out.
+            const std::size_t length = utf8SequenceAt(text, i);
+            if (length == 0) appendEscaped(out, c);
+            else out.append(text, i, length);
+            i += length == 0 ? 1 : length;
+            continue;
+        }
         switch (ch) {
             case '"': out += "\\\""; break;
             case '\\': out += "\\\\"; break;
@@ -18,14 +50,10 @@ std::string jsonString(const std::string& text) {
             case '\r': out += "\\r"; break;
             case '\t': out += "\\t"; break;
             default:
-                if (c < 0x20) {
-                    char buffer[8];
-                    std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-                    out += buffer;
-                } else {
-                    out += ch;  // UTF-8 passes through: JSON is UTF-8 text
-                }
+                if (c < 0x20) appendEscaped(out, c);
+                else out += ch;
         }
+        ++i;
     }
     return out + "\"";
 }
@@ -47,7 +75,41 @@ std::string listJson(const std::vector<std::string>& items) {
 
 std::string flag(bool value) { return value ? "true" : "false"; }
 
+// The problems in the order of the completion report's alerts; a flag
+// problem has no list.
+struct ProblemKind {
+    const char* titleKey;
+    bool VoveZedevir::*flag;
+    std::vector<std::string> VoveZedevir::*list;
+};
+constexpr ProblemKind kProblemKinds[] = {
+    {"badFilenameTitle", &VoveZedevir::invalidMediaFilenames, nullptr},
+    {"missingFilesTitle", nullptr, &VoveZedevir::missingFiles},
+    {"noEndTitle", &VoveZedevir::noEnd, nullptr},
+    {"dupeMarksTitle", &VoveZedevir::duplicateMarks, nullptr},
+    {"badLinksTitle", nullptr, &VoveZedevir::badLinks},
+    {"missingMarksTitle", nullptr, &VoveZedevir::missingMarks},
+    {"negMarginsTitle", &VoveZedevir::badFormatting, nullptr},
+};
+
 }  // namespace
+
+std::vector<std::string> problemLines(const VoveZedevir& c) {
+    std::vector<std::string> lines;
+    for (const ProblemKind& kind : kProblemKinds) {
+        const std::string what = c.localized(kind.titleKey);
+        if (kind.flag && c.*kind.flag) lines.push_back(what);
+        if (kind.list)
+            for (const std::string& where : c.*kind.list) lines.push_back(what + ": " + where);
+    }
+    return lines;
+}
+
+std::set<std::string> problemTitleKeys() {
+    std::set<std::string> keys;
+    for (const ProblemKind& kind : kProblemKinds) keys.insert(kind.titleKey);
+    return keys;
+}
 
 std::string buildReportJson(const VoveZedevir& c, bool buildFailed) {
     // The alert that matters: the completion report's problem alert, or the

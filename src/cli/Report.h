@@ -1,7 +1,9 @@
 #pragma once
 // The build's outcome as one JSON object, for scripts.
 
+#include <set>
 #include <string>
+#include <vector>
 
 namespace quillary {
 
@@ -14,5 +16,12 @@ class VoveZedevir;
 std::string buildReportJson(const VoveZedevir& controller, bool buildFailed);
 
 std::string jsonString(const std::string& text);
+
+// Every problem the build found, for a person: one line each, what it is
+// and, where the problem names a place in the manuscript (a file its
+// directive uses, a bookmark, a link), that name. In the order of the alerts.
+std::vector<std::string> problemLines(const VoveZedevir& controller);
+// The title keys of the problem alerts that those lines stand for.
+std::set<std::string> problemTitleKeys();
 
 }  // namespace quillary

@@ -1,5 +1,6 @@
 #include "converter/CssRules.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -37,6 +38,17 @@ std::string cleanFontName(std::string_view name) {
         clean += c;
     }
     return clean;
+}
+
+std::string_view borderStyleName(Border::Style style) {
+    switch (style) {
+    case Border::Style::Solid: return "solid";
+    case Border::Style::Double: return "double";
+    case Border::Style::Dotted: return "dotted";
+    case Border::Style::Dashed: return "dashed";
+    case Border::Style::None: break;
+    }
+    return "none";
 }
 
 }  // namespace
@@ -109,6 +121,34 @@ std::string paragraphDeclarations(const ParaFormat& para, const CharFormat& base
         out += "; min-height: ";
         appendPixels(out, std::round(fontPixels(base) * kLineHeightFactor));
     }
+    return out;
+}
+
+std::string cellDeclarations(const Cell& cell) {
+    std::string out;
+    if (cell.widthTwips > 0) {
+        out = "width: ";
+        appendPixels(out, cell.widthTwips / kTwipsPerPixel);
+        out += "; ";
+    }
+    bool ruled = std::any_of(cell.borders.begin(), cell.borders.end(),
+                             [](const Border& border) { return border.style != Border::Style::None; });
+    if (ruled) {
+        std::string styles = "border-style:", widths = "; border-width:", colors = "; border-color:";
+        for (const Border& border : cell.borders) {
+            styles += ' ';
+            styles += borderStyleName(border.style);
+            widths += ' ';
+            // Thinner than a pixel, a rule vanishes on many reading systems.
+            appendPixels(widths, border.style == Border::Style::None
+                                     ? 0.0
+                                     : std::max(border.widthTwips / kTwipsPerPixel, 1.0));
+            colors += ' ';
+            appendColor(colors, border.color);
+        }
+        out += styles + widths + colors + "; ";
+    }
+    out += "padding: 0.0px 5.0px 0.0px 5.0px";
     return out;
 }
 

@@ -22,6 +22,10 @@ std::string paragraphDeclarations(const ParaFormat& para, const CharFormat& base
 // uses <b> and <i>.
 std::string spanDeclarations(const CharFormat& run, const CharFormat& base, const std::vector<std::string>& fonts);
 
+// Declarations of a table cell rule: width, the borders when any side has
+// one (style, width and colour, each top, right, bottom, left), padding.
+std::string cellDeclarations(const Cell& cell);
+
 // A font shorthand value such as `12.0px 'Times New Roman'`.
 std::string fontValue(const CharFormat& format, const std::vector<std::string>& fonts);
 

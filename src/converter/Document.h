@@ -1,9 +1,11 @@
 #pragma once
 // The plain document model between the RTF reader and the HTML writer:
 // paragraphs with their properties, runs of text with character formatting,
-// hyperlink fields as markers, and tables of cells that hold paragraphs.
+// hyperlink fields as markers, and tables of cells that hold paragraphs and
+// carry their borders.
 // All text is UTF-8.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <variant>
@@ -64,9 +66,21 @@ struct Paragraph {
     std::vector<Inline> inlines;
 };
 
+struct Border {
+    enum class Style : std::uint8_t { None, Solid, Double, Dotted, Dashed };
+    Style style = Style::None;
+    int widthTwips = 0;
+    Rgb color = kAutoColor;
+    bool operator==(const Border&) const = default;
+};
+
+// A cell's sides in the order CSS lists them.
+enum BorderSide : std::uint8_t { kTopSide, kRightSide, kBottomSide, kLeftSide, kSideCount };
+
 struct Cell {
     std::vector<Paragraph> paragraphs;
     int widthTwips = 0;
+    std::array<Border, kSideCount> borders;
 };
 
 struct Row {

@@ -355,15 +355,8 @@ void BodyWriter::writeTable(const Table& table) {
     for (const Row& row : table.rows) {
         out_ += "<tr>\n";
         for (const Cell& cell : row.cells) {
-            std::string declarations;
-            if (cell.widthTwips > 0) {
-                declarations = "width: ";
-                appendPixels(declarations, cell.widthTwips / 20.0);
-                declarations += "; ";
-            }
-            declarations += "padding: 0.0px 5.0px 0.0px 5.0px";
             out_ += "<td valign=\"top\" ";
-            writeClassAttribute(CssClasses::TableCell, classes_.classFor(CssClasses::TableCell, declarations));
+            writeClassAttribute(CssClasses::TableCell, classes_.classFor(CssClasses::TableCell, cellDeclarations(cell)));
             out_ += ">\n";
             for (const Paragraph& paragraph : cell.paragraphs) writeParagraph(paragraph, CssClasses::Paragraph, "p");
             out_ += "</td>\n";

@@ -96,11 +96,11 @@ const KeywordTable& keywords() {
         // contents entries, reviewers' comments, note separators.
         for (std::string_view skipped :
              {"info", "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr", "footerf",
-              "pict", "object", "objdata", "nonshppict", "shpinst", "listtable", "listoverridetable", "revtbl",
+              "pict", "object", "objdata", "nonshppict", "listtable", "listoverridetable", "revtbl",
               "filetbl", "pn", "xe", "tc", "tcn", "annotation", "atnid", "atnauthor", "atndate", "atnref",
               "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn", "template", "userprops",
               "background", "pgdsctbl", "rsidtbl", "themedata", "colorschememapping", "datastore",
-              "latentstyles", "xmlnstbl", "generator", "do", "bkmkstart", "bkmkend", "fldtype", "docvar",
+              "latentstyles", "xmlnstbl", "generator", "bkmkstart", "bkmkend", "fldtype", "docvar",
               "protusertbl", "passwordhash", "comment", "txe", "mmathPr", "private", "keycode", "nesttableprops"})
             words.emplace(skipped, Word::SkipGroup);
         words.rehash(words.size() * 4);
@@ -118,8 +118,10 @@ void RtfParser::controlWord(const Token& token) {
     bool ignorable = std::exchange(ignorableNext_, false);
     GroupState& current = state();
     if (current.destination == Destination::Skip || overflowSkip_ > 0) return;
+    if (current.destination == Destination::Shape) return shapeWord(token.word);
     auto found = keywords().find(token.word);
     if (found == keywords().end()) {
+        if (manuscriptWord(token.word, token.hasParam, token.param)) return;
         // An unknown word behind \* names a destination we may ignore, and
         // must: its content is not text.
         if (ignorable) enterDestination(Destination::Skip);
@@ -160,7 +162,7 @@ void RtfParser::controlWord(const Token& token) {
                                                                                       : Destination::Skip);
         return;
     case Word::Footnote:
-        if (!body || noteDepth_ > 0) {
+        if (!body || noteDepth_ > 0 || textHidden()) {
             enterDestination(Destination::Skip);
         } else {
             appendNoteMark("<<");
@@ -257,7 +259,8 @@ bool RtfParser::breakWord(Word word, int param) {
     Destination destination = state().destination;
     switch (word) {
     case Word::Par:
-        if (destination == Destination::Body) endParagraph(false);
+        // A deleted paragraph mark joins its paragraph to the next one.
+        if (destination == Destination::Body && !state().deleted) endParagraph(false);
         return true;
     case Word::Line:
         breakInText(Inline::Kind::LineBreak);
@@ -266,9 +269,11 @@ bool RtfParser::breakWord(Word word, int param) {
         breakInText(Inline::Kind::Tab);
         return true;
     case Word::Page:
+        pageBreak();
+        return true;
     case Word::Sect:
-        // A page or section break ends the paragraph it stands in; one right
-        // after a paragraph mark adds no empty paragraph.
+        // A section break ends the paragraph it stands in; one right after a
+        // paragraph mark adds no empty paragraph.
         if (destination == Destination::Body && noteDepth_ == 0 && !paragraph_.inlines.empty())
             endParagraph(false);
         return true;
@@ -276,23 +281,29 @@ bool RtfParser::breakWord(Word word, int param) {
     case Word::NestCell:
         // Cells of a nested table become paragraphs of the outer cell: the
         // text stays in reading order, one paragraph per line.
+        // A table inside a text box is read the same way.
         if (destination == Destination::Body && noteDepth_ == 0) {
-            if (word == Word::Cell) endCell();
+            if (word == Word::Cell && textBoxes_.empty()) endCell();
             else endParagraph(true);
         }
         return true;
     case Word::Row:
-        if (destination == Destination::Body && noteDepth_ == 0) endRow();
+        if (destination == Destination::Body && noteDepth_ == 0 && textBoxes_.empty()) endRow();
         return true;
     case Word::RowDefaults:
-        cellRights_.clear();
+        cellDefinitions_.clear();
+        nextCell_ = CellDefinition{};
+        borderSide_ = -1;
         rowLeft_ = 0;
         return true;
     case Word::RowLeft:
         rowLeft_ = twips(param);
         return true;
     case Word::CellRight:
-        if (cellRights_.size() < kMaxCellsPerRow) cellRights_.push_back(twips(param));
+        nextCell_.right = twips(param);
+        if (cellDefinitions_.size() < kMaxCellsPerRow) cellDefinitions_.push_back(nextCell_);
+        nextCell_ = CellDefinition{};
+        borderSide_ = -1;
         return true;
     case Word::InTable:
         state().para.inTable = true;
@@ -308,7 +319,7 @@ bool RtfParser::breakWord(Word word, int param) {
 void RtfParser::breakInText(Inline::Kind kind) {
     switch (state().destination) {
     case Destination::Body:
-        if (!state().hidden) appendInline(kind, {});
+        if (!textHidden()) appendInline(kind, {});
         break;
     case Destination::ListText:
         paragraph_.listText += kind == Inline::Kind::Tab ? '\t' : ' ';
@@ -381,6 +392,7 @@ bool RtfParser::characterWord(Word word, bool hasParam, int param) {
     case Word::Plain:
         chr = CharFormat{};
         current.hidden = false;
+        current.deleted = false;
         selectFont(defaultFont_);
         return true;
     case Word::Bold: chr.bold = on; return true;

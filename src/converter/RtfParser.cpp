@@ -84,6 +84,7 @@ Document RtfParser::finish() {
         appendNoteMark(">>");
     }
     closeOpenLinks();
+    while (!textBoxes_.empty()) closeTextBox();
     if (!paragraph_.inlines.empty() || !paragraph_.listText.empty()) endParagraph(false);
     closeTable();
     return std::move(document_);
@@ -151,6 +152,7 @@ void RtfParser::closeGroup() {
         if (field.linkOpen) appendInline(Inline::Kind::LinkEnd, {});
         fields_.pop_back();
     }
+    while (!textBoxes_.empty() && textBoxes_.back().depth > stack_.size()) closeTextBox();
     if (noteDepth_ > stack_.size()) {
         noteDepth_ = 0;
         noteOpening_ = false;
@@ -258,16 +260,17 @@ void RtfParser::deliver(std::string_view utf8) {
     GroupState& current = state();
     switch (current.destination) {
     case Destination::Body:
-        if (!current.hidden) appendInline(Inline::Kind::Text, utf8);
+        if (!textHidden()) appendInline(Inline::Kind::Text, utf8);
         break;
     case Destination::FieldInstruction:
         if (!fields_.empty() && fields_.back().instruction.size() < kMaxInstructionLength)
             fields_.back().instruction.append(utf8);
         break;
     case Destination::ListText:
-        paragraph_.listText.append(utf8);
+        if (!current.deleted) paragraph_.listText.append(utf8);
         break;
     case Destination::Skip:
+    case Destination::Shape:
         break;
     default:
         deliverToTable(utf8);
@@ -309,6 +312,11 @@ void RtfParser::appendInline(Inline::Kind kind, std::string_view text) {
             noteOpening_ = text.empty();
         }
         if (text.empty()) return;
+    }
+    bool content = kind == Inline::Kind::Text || kind == Inline::Kind::Tab || kind == Inline::Kind::LineBreak;
+    if (content && std::exchange(pageBreakPending_, false) && kind != Inline::Kind::LineBreak)
+        inlines.push_back(Inline{Inline::Kind::LineBreak, format, {}});
+    if (kind == Inline::Kind::Text) {
         if (!inlines.empty() && inlines.back().kind == Inline::Kind::Text && inlines.back().format == format) {
             inlines.back().text.append(text);
             return;
@@ -337,9 +345,11 @@ void RtfParser::endParagraph(bool forceInTable) {
         return;
     }
     closeOpenLinks();
+    pageBreakPending_ = false;
     paragraph_.format = state().para;
     paragraph_.markFormat = state().chr;
     if (forceInTable) paragraph_.format.inTable = true;
+    if (!textBoxes_.empty()) paragraph_.format.inTable = textBoxes_.back().anchorInTable;
     if (paragraph_.format.inTable) {
         cell_.paragraphs.push_back(std::move(paragraph_));
     } else {
@@ -362,9 +372,10 @@ void RtfParser::endRow() {
     }
     if (row_.cells.empty()) return;
     int left = rowLeft_;
-    for (std::size_t i = 0; i < row_.cells.size() && i < cellRights_.size(); ++i) {
-        row_.cells[i].widthTwips = std::max(0, cellRights_[i] - left);
-        left = cellRights_[i];
+    for (std::size_t i = 0; i < row_.cells.size() && i < cellDefinitions_.size(); ++i) {
+        row_.cells[i].widthTwips = std::max(0, cellDefinitions_[i].right - left);
+        row_.cells[i].borders = cellDefinitions_[i].borders;
+        left = cellDefinitions_[i].right;
     }
     if (!table_) table_.emplace();
     table_->rows.push_back(std::move(row_));

@@ -5,6 +5,7 @@
 #include "converter/Document.h"
 #include "converter/RtfTokenizer.h"
 
+#include <array>
 #include <map>
 #include <optional>
 #include <string>
@@ -23,6 +24,7 @@ enum class Destination : std::uint8_t {
     StyleEntry,
     FieldInstruction,
     ListText,          // the visible bullet or number of a list paragraph
+    Shape,             // a drawing: its text is thrown away, only a text box inside it is read
 };
 
 // The control words the reader knows, defined beside their handling.
@@ -35,6 +37,7 @@ struct GroupState {
     int codePage = kDefaultCodePage;
     int unicodeSkip = 1;     // \ucN: bytes of fallback after each \uN
     bool hidden = false;     // \v
+    bool deleted = false;    // \deleted: removed under tracked changes
     int styleId = 0;         // \sN inside a style sheet entry
 };
 
@@ -53,6 +56,17 @@ private:
         CharFormat chr;
         int codePage = kDefaultCodePage;
     };
+    // The paragraph a text box is anchored in waits while the box's own
+    // paragraphs are read.
+    struct TextBoxFrame {
+        std::size_t depth = 0;  // stack size of the text box group
+        Paragraph anchor;
+        bool anchorInTable = false;
+    };
+    struct CellDefinition {
+        int right = 0;
+        std::array<Border, kSideCount> borders;
+    };
     struct FieldFrame {
         std::size_t depth = 0;        // stack size of the \field group
         std::size_t resultDepth = 0;  // stack size of its \fldrslt group, 0 before it
@@ -68,6 +82,7 @@ private:
     void closeDestination(const GroupState& closed);
     void finishFontEntry();
     GroupState& state() { return stack_.back(); }
+    const GroupState& state() const { return stack_.back(); }
 
     // Text (RtfParser.cpp)
     void addBytes(std::string_view bytes);
@@ -101,6 +116,14 @@ private:
     void applyStyle(int id);
     void selectFont(int rtfId);
     Rgb colorAt(int index) const;
+
+    // Revisions, drawings and cell borders (RtfManuscriptWords.cpp)
+    bool manuscriptWord(std::string_view word, bool hasParam, int param);
+    void shapeWord(std::string_view word);
+    void openTextBox();
+    void closeTextBox();
+    void pageBreak();
+    bool textHidden() const { return state().hidden || state().deleted; }
 
     RtfTokenizer tokens_;
     TextDecoder decoder_;
@@ -140,8 +163,12 @@ private:
     std::optional<Table> table_;
     Row row_;
     Cell cell_;
-    std::vector<int> cellRights_;
+    std::vector<CellDefinition> cellDefinitions_;
+    CellDefinition nextCell_;   // borders read before the next \cellx
+    int borderSide_ = -1;       // the cell side \brdr words describe, -1 when another border
     int rowLeft_ = 0;
+    std::vector<TextBoxFrame> textBoxes_;
+    bool pageBreakPending_ = false;  // a \page inside the paragraph, shown if text follows
 };
 
 }  // namespace conv

@@ -26,6 +26,20 @@ void rewritePackageDocument(const std::string& packageFolder) {
         files::writeScratchFile(path, kindle::withoutCoverPage(*document));
 }
 
+void rewriteListsAsParagraphs(const std::string& packageFolder) {
+    const std::string pages = paths::join(packageFolder, "OEBPS");
+    for (const std::string& name : files::listFolder(pages)) {
+        const bool page = name.ends_with(".xhtml");
+        if (!page && !name.ends_with(".css")) continue;
+        const std::string path = paths::join(pages, name);
+        const std::optional<std::string> text = files::readFile(path);
+        if (!text) continue;
+        const std::string rewritten =
+            page ? kindle::withListsAsParagraphs(*text) : kindle::withListRulesAsParagraphRules(*text);
+        if (rewritten != *text) files::writeScratchFile(path, rewritten);
+    }
+}
+
 // Turns the EPUB package in `folder` into the Kindle variant, converts it
 // and puts the result at `kindleFile`; false when no Kindle file came of it.
 bool convertPackage(VoveZedevir& controller, const kindle::Converter& converter,
@@ -36,6 +50,7 @@ bool convertPackage(VoveZedevir& controller, const kindle::Converter& converter,
 
     files::removeAll(paths::join(folder, "OEBPS/cover.xhtml"));
     rewritePackageDocument(folder);
+    rewriteListsAsParagraphs(folder);
     // Whatever is called "NAMEKindle.mobi" now cannot be taken for this
     // run's output.
     files::removeAll(paths::join(folder, output));

@@ -20,6 +20,17 @@ std::string withoutCoverPage(std::string_view packageDocument);
 // end, is too old.
 bool isRecentKindlegenBanner(std::string_view banner);
 
+// The manuscript's lists carry their numbers and bullets as text in items
+// that draw no marker; calibre's conversion draws one anyway, so every
+// marker would show twice. In the Kindle package those lists become a block
+// of paragraphs: withListsAsParagraphs turns each list the converter wrote
+// (`<ol class="olN">`, `<ul class="ulN">` and their `<li>` items) into a
+// `<div>` of `<p>` elements with the same classes, and leaves every other
+// list (the contents page's) alone; withListRulesAsParagraphRules gives the
+// stylesheet's `li.`, `ol.` and `ul.` rules to those elements.
+std::string withListsAsParagraphs(std::string_view xhtml);
+std::string withListRulesAsParagraphRules(std::string_view stylesheet);
+
 // The Kindle package and the converter's output, both in the temporary
 // folder, for the book file name `saveName`.
 std::string packageName(std::string_view saveName);  // "NAMEKindle.epub"

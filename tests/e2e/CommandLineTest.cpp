@@ -51,12 +51,86 @@ TEST(CommandLine, HelpVersionAndUsageErrors) {
     std::string out, err;
     EXPECT_EQ(quillary::testing::runQuillary("--help", out), 0);
     EXPECT_TRUE(contains(out, "quillary build MANUSCRIPT"));
+    EXPECT_EQ(quillary::testing::runQuillary("build a.rtf --help", out), 0);
+    EXPECT_TRUE(contains(out, "-o, --output FILE")) << out;
     EXPECT_EQ(quillary::testing::runQuillary("--version", out), 0);
     EXPECT_TRUE(contains(out, "quillary "));
     EXPECT_EQ(quillary::testing::runQuillary("build", out, &err), 2);
     EXPECT_TRUE(contains(err, "MANUSCRIPT"));
     EXPECT_EQ(quillary::testing::runQuillary("build a.rtf --language klingon", out, &err), 2);
     EXPECT_EQ(quillary::testing::runQuillary("publish a.rtf", out, &err), 2);
+}
+
+TEST(CommandLine, ManuscriptsAndDestinationsThatCannotWorkAreRefusedBeforeTheConversion) {
+    TestFolder folder;
+    // The stand-in leaves a mark when the build gets as far as converting.
+    const std::string converted = folder.file("converted");
+    ConverterStandIn converter(folder, "touch " + quoted(converted) + "\n"
+        "case \"$1\" in -info) echo '  Type:  rich text';;\n"
+        "*) printf '<html>\\n<body>\\n<p>x</p>\\n</body>\\n</html>\\n';; esac\n");
+    const std::string book = quoted(folder.write("Book.rtf", "{\\rtf1 x}"));
+    folder.makeFolder("Folder");
+    ASSERT_EQ(::mkfifo(folder.file("pipe").c_str(), 0600), 0);
+    const std::string fitting(240 - 5, 'n');  // with ".epub", as long as the temporary names allow
+    const struct {
+        std::string arguments;
+        std::string reason;
+    } cases[] = {
+        {quoted(folder.file("Absent.rtf")), "no such file"},
+        {quoted(folder.file("Folder")), "not a regular file"},
+        {quoted(folder.file("pipe")), "not a regular file"},
+        {"/dev/null", "not a regular file"},
+        {quoted(folder.write("Novel.docx", "PK")), "Rich Text Format"},
+        {quoted(folder.write("Novel.odt", "PK")), "Save As"},
+        {book + " -o " + quoted(folder.file("Absent/Book.epub")), "does not exist"},
+        {book + " -o " + quoted(folder.file("Folder/")), "is a folder"},
+        {book + " -o .", "is a folder"},
+        {book + " -o " + quoted(folder.file("pipe")), "named pipe"},
+        {book + " -o " + quoted(folder.file(fitting + "n.epub")), "too long"},
+    };
+    for (const auto& [arguments, reason] : cases) {
+        std::string out, err;
+        EXPECT_EQ(quillary::testing::runQuillary("build " + arguments, out, &err), 2) << arguments;
+        EXPECT_TRUE(contains(err, reason)) << arguments << "\n" << err;
+        EXPECT_FALSE(files::exists(converted)) << arguments;
+    }
+    // The longest name that fits is written.
+    std::string out, err;
+    EXPECT_EQ(quillary::testing::runQuillary("build " + book + " -o " + quoted(folder.file(fitting + ".epub")), out,
+                                             &err), 0) << err;
+    EXPECT_TRUE(files::exists(folder.file(fitting + ".epub")));
+}
+
+// Without book information and without flags, a manuscript's book takes its
+// folder's name, the same on every build; stored information and a
+// bookInfo.txt fill the fields, and flags win over both.
+TEST(CommandLine, TheFieldsOfEveryManuscriptComeFromItsBookInformation) {
+    TestFolder folder;
+    folder.write("MyNovel/Draft.rtf", "{\\rtf1 Hello.\\par}");
+    folder.write("Other/Story.rtf", "{\\rtf1 Hello.\\par}");
+    folder.write("Other/bookInfo.txt", "Beside\nAnn\n");
+    const struct {
+        std::string manuscript, flags, book, title;
+        std::vector<std::string> told;
+    } builds[] = {
+        {"MyNovel/Draft.rtf", "", "MyNovel/MyNovel.epub", "MyNovel", {"No book information"}},
+        {"MyNovel/Draft.rtf", "", "MyNovel/MyNovel.epub", "MyNovel", {"stored by an earlier build"}},
+        {"MyNovel/Draft.rtf", "--title Flagged", "MyNovel/Flagged.epub", "Flagged", {}},
+        {"Other/Story.rtf", "--kindle", "Other/Beside.epub", "Beside", {"beside the manuscript", "EPUB 2"}},
+    };
+    for (const auto& [manuscript, flags, book, title, told] : builds) {
+        std::string out, err;
+        EXPECT_EQ(quillary::testing::runQuillary("build " + quoted(folder.file(manuscript)) + " " + flags, out, &err),
+                  0) << err;
+        const auto entries = quillary::testing::readArchive(folder.file(book));
+        ASSERT_TRUE(entries) << book << " was not made:\n" << err;
+        std::string opf;
+        for (const auto& entry : *entries)
+            if (entry.name == "OEBPS/content.opf") opf = entry.content;
+        EXPECT_TRUE(contains(opf, "<dc:title>" + title + "</dc:title>")) << book << "\n" << opf;
+        for (const std::string& line : told) EXPECT_TRUE(contains(err, line)) << line << "\n" << err;
+    }
+    EXPECT_EQ(files::listFolder(folder.file("MyNovel")).size(), 3u) << "no other book beside the two";
 }
 
 TEST(CommandLine, PlainTextManuscriptEndsInTheFormattingError) {
@@ -157,6 +231,11 @@ TEST(CommandLine, ProblemsOfTheManuscriptAreReported) {
     EXPECT_TRUE(contains(out, "\"badFormatting\": true")) << out;
     // One alert: the first problem in the report's order.
     EXPECT_TRUE(contains(out, "\"alert\": {\"key\": \"missingFilesTitle\"")) << out;
+    EXPECT_EQ(out.find('\n'), out.size() - 1) << "standard output holds the report alone:\n" << out;
+    // A person is told of every problem, one line each.
+    EXPECT_TRUE(contains(err, "found 7 problems:\n")) << err;
+    for (const char* place : {"cover.jpg", "cover.png", "MissingPicture.png", "a bare host", "Nowhere"})
+        EXPECT_TRUE(contains(err, std::string(": ") + place + "\n")) << place << "\n" << err;
     // The book is still made; EPUBCheck objects only to what the author was
     // told about: the link without a host and the missing picture.
     const auto verdict = quillary::testing::runEpubCheck(folder.file("p.epub"));

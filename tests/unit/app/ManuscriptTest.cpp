@@ -84,6 +84,19 @@ TEST_F(Manuscript, StoredInformationFillsTheWindow) {
     EXPECT_TRUE(h.window.makeEnabled);
 }
 
+TEST_F(Manuscript, LineBreaksTypedIntoAFieldDoNotShiftTheStoredLines) {
+    c.openFile(manuscript);
+    h.window.setFieldText(BookField::Title, "Part one\nPart two\r\nand\rthree\xE2\x80\xA8" "four");
+    h.window.setFieldText(BookField::Author, "Ann");
+    h.window.setFieldText(BookField::Genre, "\nSF\n");
+    h.window.setPubDate({2013, 3, 1});
+    c.savePanelEndedWithName("Novel.epub", h.folder.file("Books/Novel"), 1);
+    EXPECT_EQ(c.bookInfo[0], "Part one Part two and three four");
+    EXPECT_EQ(files::readFile(h.folder.file("xdg-data/Quillary/NovelInfo.txt")),
+              std::optional<std::string>("Part one Part two and three four\nAnn\nNo Publisher\nNo Copyright\n"
+                                         "2013-03-01\n\nSF\n0"));
+}
+
 TEST_F(Manuscript, BookInfoInTheManuscriptsFolderIsTheFallback) {
     h.folder.write("Books/Novel/bookInfo.txt", "From the folder");
     storeInfo("");  // empty: counts as none

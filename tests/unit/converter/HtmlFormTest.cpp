@@ -50,7 +50,12 @@ TEST(HtmlForm, RulesCarryTheManuscriptsValues) {
          "letter-spacing: 2.0px; color: #000000"},
         // The paragraph takes the formatting of most of its text.
         {mostly.c_str(), "p.p1", "margin: 0.0px 0.0px 0.0px 0.0px; font: 12.0px 'Times New Roman'; color: #000000"},
-        {mostly.c_str(), "span.s1", "font: 18.0px 'Times New Roman'"}};
+        {mostly.c_str(), "span.s1", "font: 18.0px 'Times New Roman'"},
+        // Cell borders side by side: a row's or a paragraph's border is no cell's.
+        {"\\trowd\\trbrdrl\\brdrs\\brdrw10\\clbrdrt\\brdrdb\\brdrw30\\brdrcf3\\clbrdrb\\brdrdot\\cellx2000"
+         "\\pard\\intbl\\brdrl\\brdrs x\\cell\\row", "td.td1",
+         "width: 100.0px; border-style: double none dotted none; border-width: 1.5px 0.0px 1.0px 0.0px; "
+         "border-color: #ff0000 #000000 #000000 #000000; padding: 0.0px 5.0px 0.0px 5.0px"}};
     for (const auto& [body, selector, rule] : cases) EXPECT_EQ(ruleOf(rtfToHtml(rtf(body)), selector), rule) << body;
 }
 

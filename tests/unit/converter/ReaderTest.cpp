@@ -118,6 +118,27 @@ TEST(Reader, NestedTablesFlattenAndATableLeftOpenIsStillWritten) {
     EXPECT_NE(visibleText(html).find("B"), std::string::npos);
 }
 
+TEST(Reader, EditsAreReadAsAcceptedAndDrawingsKeepTheirPlace) {
+    const std::pair<std::string, std::string> oneParagraph[] = {
+        // A page break at the end of a paragraph adds no line.
+        {"{\\rtf1 end\\page\\par}", "<p class=\"p1\">end</p>"},
+        // A note whose mark is deleted or hidden goes with all its text.
+        {"{\\rtf1 a{\\deleted\\chftn{\\footnote\\pard\\plain note}}b\\par}", "<p class=\"p1\">ab</p>"},
+        {"{\\rtf1 a{\\v\\chftn{\\footnote\\pard\\plain note}}b\\par}", "<p class=\"p1\">ab</p>"},
+        // The number of a deleted list paragraph is deleted with it.
+        {"{\\rtf1{\\listtext\\deleted 1.\\tab}{\\deleted gone\\par}\\pard kept\\par}", "<p class=\"p1\">kept</p>"},
+    };
+    for (const auto& [rtf, line] : oneParagraph) EXPECT_EQ(onlyLine(rtf), line) << rtf;
+
+    // A text box anchored in a table cell stays in that cell.
+    Lines lines = bodyLines(rtfToHtml("{\\rtf1\\trowd\\cellx2000\\pard\\intbl A{\\shp{\\*\\shpinst{\\sp{\\sn x}{\\sv 1}}"
+                                      "{\\shptxt\\pard boxed\\par}}}B\\cell\\row\\pard after\\par}"));
+    Lines expected = {"<table cellspacing=\"0\" cellpadding=\"0\" class=\"t1\">", "<tbody>", "<tr>",
+                      "<td valign=\"top\" class=\"td1\">", "<p class=\"p1\">boxed</p>", "<p class=\"p1\">AB</p>",
+                      "</td>", "</tr>", "</tbody>", "</table>", "<p class=\"p1\">after</p>"};
+    EXPECT_EQ(lines, expected);
+}
+
 TEST(HyperlinkInstruction, TargetsSwitchesAndAnchors) {
     const std::pair<std::string, std::string> cases[] = {
         {" HYPERLINK \"http://a.org/x\" ", "http://a.org/x"},

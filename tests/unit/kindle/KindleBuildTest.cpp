@@ -30,6 +30,7 @@ TEST(KindleBuild, TheConverterGetsThePackageWithoutItsCoverPageAndASecondBuildRe
               (std::vector<std::string>{"mimetype", "META-INF/container.xml", "OEBPS/content.opf",
                                         "OEBPS/images/cover.jpg", "OEBPS/section1.xhtml"}));
     EXPECT_EQ((*received)[2].second, kindle::withoutCoverPage(kPackageDocument));
+    EXPECT_EQ((*received)[4].second, "<html><div class=\"ul1\">\n<p class=\"li1\">&#8226; one</p>\n</div></html>\n");
     EXPECT_EQ(files::readFile(book.kindleFile()), "MOBI one");
     EXPECT_EQ(book.h.c().mobiPath, book.kindleFile());
     EXPECT_EQ(files::readFile(epub), "the EPUB");

@@ -45,7 +45,7 @@ struct KindleBook {
         h.folder.write("build/epub/META-INF/container.xml", "<container/>\n");
         h.folder.write("build/epub/OEBPS/content.opf", kPackageDocument);
         h.folder.write("build/epub/OEBPS/cover.xhtml", "<html>cover</html>\n");
-        h.folder.write("build/epub/OEBPS/section1.xhtml", "<html>one</html>\n");
+        h.folder.write("build/epub/OEBPS/section1.xhtml", "<html><ul class=\"ul1\">\n<li class=\"li1\">&#8226; one</li>\n</ul></html>\n");
         h.folder.write("build/epub/OEBPS/images/cover.jpg", "JPEG");
         h.shell.passThrough = true;
         h.preferences.setBool(prefs::kBuildKindle, true);

@@ -70,3 +70,33 @@ TEST(KindleCommands, AwkwardConverterPathsAndBookNamesReachTheConverterWholeAndN
     }
     EXPECT_EQ(shell.run(kindle::kindlegenBannerCommand(kindlegen)), "");
 }
+
+TEST(KindleLists, ManuscriptListsBecomeParagraphsSoTheirMarkersShowOnce) {
+    const std::string section =
+        "<p class=\"p1\"><span class=\"sz\">Steps:</span></p>\n"
+        "<ol class=\"ol1\">\n"
+        "<li class=\"li1\"><span class=\"sz\">1. Open <b>it</b></span></li>\n"
+        "<li dir=\"rtl\" class=\"li1\"><span class=\"sz\">2. Read</span></li>\n"
+        "</ol>\n"
+        "<ul class=\"ul1\">\n"
+        "<li class=\"li2\"><span class=\"sz\">&#8226; Bullet</span></li>\n"
+        "</ul>\n"
+        "<div id=\"toc\"><ol>\n<li><a href=\"section1.xhtml\">One</a></li>\n</ol></div>\n";
+    EXPECT_EQ(kindle::withListsAsParagraphs(section),
+              "<p class=\"p1\"><span class=\"sz\">Steps:</span></p>\n"
+              "<div class=\"ol1\">\n"
+              "<p class=\"li1\"><span class=\"sz\">1. Open <b>it</b></span></p>\n"
+              "<p dir=\"rtl\" class=\"li1\"><span class=\"sz\">2. Read</span></p>\n"
+              "</div>\n"
+              "<div class=\"ul1\">\n"
+              "<p class=\"li2\"><span class=\"sz\">&#8226; Bullet</span></p>\n"
+              "</div>\n"
+              "<div id=\"toc\"><ol>\n<li><a href=\"section1.xhtml\">One</a></li>\n</ol></div>\n");
+    // Kindle readers would indent the first line of an item that sets no indent.
+    EXPECT_EQ(kindle::withListRulesAsParagraphRules("p.p1 {margin: 0}\nli.li1 {margin: 1px}\n"
+                                                    "li.li2 {margin: 2px; text-indent: -9.0px}\n"
+                                                    "ol.ol1 {list-style-type: none}\nul.ul1 {list-style-type: none}\n"
+                                                    "#toc ol li {margin: 0}"),
+              "p.p1 {margin: 0}\np.li1 {text-indent: 0.0px; margin: 1px}\np.li2 {margin: 2px; text-indent: -9.0px}\n"
+              "div.ol1 {list-style-type: none}\ndiv.ul1 {list-style-type: none}\n#toc ol li {margin: 0}");
+}

@@ -1,0 +1,79 @@
+#include "cli/Preflight.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+#include "build/Text.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+
+namespace quillary {
+
+namespace {
+
+std::string kindOfFile(mode_t mode) {
+    if (S_ISDIR(mode)) return "a folder";
+    if (S_ISFIFO(mode)) return "a named pipe";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a file";
+}
+
+// The formats of today's word processors that the converter does not read;
+// the author can save the manuscript again in one it does.
+bool isUnreadWordProcessorFormat(const std::string& path) {
+    const std::string extension = text::lowercaseAscii(paths::extension(path));
+    return extension == "docx" || extension == "odt";
+}
+
+// The archive writer builds the book in "." NAME ".XXXXXX" beside it, and
+// libzip writes that file through a temporary of its own with a further
+// ".XXXXXX": every one of these names must fit the folder's limit.
+constexpr std::size_t kTemporaryNameExtra = 1 + 7 + 7;
+
+std::size_t nameLimitOf(const std::string& folder) {
+    const long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    return limit > 0 ? static_cast<std::size_t>(limit) : NAME_MAX;
+}
+
+}  // namespace
+
+std::optional<std::string> manuscriptRefusal(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return path + ": no such file";
+        return path + ": " + std::strerror(errno);
+    }
+    if (!S_ISREG(info.st_mode)) return path + ": not a regular file but " + kindOfFile(info.st_mode);
+    if (isUnreadWordProcessorFormat(path))
+        return path + ": the ." + text::lowercaseAscii(paths::extension(path)) +
+               " format is not read. Open the manuscript in the word processor and save it as "
+               "Rich Text Format (.rtf) or the older .doc format: File \u2192 Save As\u2026, then "
+               "choose Rich Text Format as the file type.";
+    return std::nullopt;
+}
+
+std::optional<std::string> destinationRefusal(const std::string& path) {
+    const std::string name = paths::lastComponent(path);
+    if (text::endsWith(path, "/") || name == "." || name == ".." || files::isDirectory(path))
+        return path + " is a folder; give the book's file name, such as " +
+               paths::join(text::endsWith(path, "/") ? path.substr(0, path.size() - 1) : path, "Book.epub");
+    std::string folder = paths::deletingLastComponent(path);
+    if (folder.empty()) folder = ".";
+    if (!files::isDirectory(folder)) return "the folder " + folder + " does not exist";
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+        return path + " is " + kindOfFile(info.st_mode) + "; the book can only replace a file";
+    const std::size_t written = paths::deletingExtension(name).size() + std::strlen(".epub");
+    const std::size_t limit = nameLimitOf(folder);
+    if (written + kTemporaryNameExtra > limit)
+        return "the name " + name + " is too long: the book's file name may have at most " +
+               std::to_string(limit - kTemporaryNameExtra) + " bytes with its extension";
+    return std::nullopt;
+}
+
+}  // namespace quillary
