@@ -240,10 +240,10 @@ std::string referenceForm(int number, bool epub3) {
 std::string entryForm(int number, const std::string& note, int section, bool continued, bool epub3) {
     const std::string n = std::to_string(number);
     const std::string back = "<a href=\"section" + std::to_string(section) + ".xhtml#ref" + n + "\">&#8617;</a>";
-    // Balanced as a whole: whatever the note cut out of its line, the entry
-    // closes what it opens and drops closing tags of elements it never opened.
-    // A note on one line is balanced on its own, so that what it opens
-    // closes before the way back; a continued one closes its last paragraph.
+    // Whatever a note cut out of its line, its entry closes what it opens
+    // and drops closing tags of elements it never opened. A note on one line
+    // closes its elements before the way back; a continued one leaves its
+    // last paragraph open for the entry to close after it.
     const std::string text = continued ? note : balanced(note);
     if (epub3)
         return balanced(n + ". <aside epub:type=\"footnote\" id=\"ref" + n + "\">" + text +
