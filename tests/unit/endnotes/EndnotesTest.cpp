@@ -53,18 +53,6 @@ TEST(ProcessEndnotes, NumbersNotesAndReadsOnThroughTheLinesANoteTakes) {
     EXPECT_TRUE(b.c.endnotes.ends_with("<div id=\"ref2\">2. First.<p>Second.</p><p>Third. "
                                        "<a href=\"section3.xhtml#ref2\">&#8617;</a></p><br /><br /></div>\n"));
     EXPECT_EQ(b.c.noteNumber, 3);
-
-    // A note that never closes is left as typed, and named to the author.
-    Book open(false);
-    open.c.lines = {"<p>A&lt;&lt;one</p>", "<p>two</p>", "</body>", "</html>"};
-    open.c.currLine = 1;
-    open.c.line = open.c.lines[0];
-    open.c.processEndnotesForKindle(false);
-    EXPECT_EQ(open.c.currLine.load(), 1);
-    EXPECT_EQ(open.c.line, open.c.lines[0]);
-    EXPECT_EQ(open.c.endnotes, "");
-    EXPECT_TRUE(open.c.noEnd);
-    EXPECT_EQ(open.c.unclosedNote, "one");
 }
 
 TEST(InsertEpubEndnotes, WritesTheDocumentOnceWithItsItemsAndNavigationPoint) {
@@ -126,5 +114,6 @@ TEST(EndnotesPlacement, AfterTheLastSectionWithoutAHeadingAndOnlyForMarksAheadOf
     EXPECT_NE(open.file("section1.xhtml").find("A&lt;&lt;one"), std::string::npos);
     EXPECT_NE(open.file("section2.xhtml").find("three <sup>"), std::string::npos);
     EXPECT_NE(open.file("endnotes.xhtml").find("1. four"), std::string::npos);
+    EXPECT_TRUE(open.c.noEnd);
     EXPECT_EQ(open.c.unclosedNote, "one");
 }
