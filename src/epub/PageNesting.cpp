@@ -86,24 +86,36 @@ std::string PageNesting::closingTags() const {
 }
 
 std::string PageNesting::finishPage(std::string text) {
-    std::vector<OpenElement> closing = open_;
-    for (std::string tail; !closing.empty(); closing.pop_back()) {
-        tail = closing.back().tag + "\n";
-        if (!text.ends_with(tail)) break;
-        text.erase(text.size() - tail.size());
+    // How many of the open elements end the text with their opening tags,
+    // and how many of the reopened ones start it with their closing tags.
+    std::size_t peeledAtEnd = 0;
+    std::size_t end = text.size();
+    for (auto element = open_.rbegin(); element != open_.rend(); ++element, ++peeledAtEnd) {
+        const std::string tail = element->tag + "\n";
+        if (end < tail.size() || text.compare(end - tail.size(), tail.size(), tail) != 0) break;
+        end -= tail.size();
     }
     std::size_t from = 0;
     std::size_t kept = reopened_.size();
     for (; kept > 0; --kept) {
         const std::string closer = "</" + reopened_[kept - 1].name + ">\n";
-        if (text.compare(from, closer.size(), closer) != 0) break;
+        if (from + closer.size() > end || text.compare(from, closer.size(), closer) != 0) break;
         from += closer.size();
+    }
+    // A page that would hold nothing but its frame keeps its empty elements:
+    // an empty table cell is allowed, an empty page is not written at all.
+    if (from == end) {
+        from = 0;
+        end = text.size();
+        kept = reopened_.size();
+        peeledAtEnd = 0;
     }
     std::string page;
     page.reserve(text.size() + 256);
     for (std::size_t i = 0; i < kept; ++i) page += reopened_[i].tag + "\n";
-    page.append(text, from);
-    for (auto element = closing.rbegin(); element != closing.rend(); ++element) page += "</" + element->name + ">\n";
+    page.append(text, from, end - from);
+    for (auto element = open_.rbegin() + static_cast<std::ptrdiff_t>(peeledAtEnd); element != open_.rend(); ++element)
+        page += "</" + element->name + ">\n";
     reopened_ = open_;
     return page;
 }

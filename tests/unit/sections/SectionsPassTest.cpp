@@ -135,6 +135,10 @@ TEST(SectionsPass, ADirectiveInATableOrListCutsItAndEachPageClosesWhatItOpened) 
         {"a break in a cell's second paragraph",
          table + "<p>One</p>\n<p>#######</p>\n<p>Two</p>\n" + tableEnd + "<p>After</p>",
          {table + wrapped("One") + tableEnd, table + wrapped("Two") + tableEnd + wrapped("After")}},
+        {"a heading in a table's last cell, a break after the table",
+         table + "<p>One</p>\n</td>\n<td class=\"td2\">\n<p>srh: Two</p>\n" + tableEnd + "<p>#######</p>\n<p>After</p>",
+         {table + wrapped("One") + tableEnd,
+          "<table class=\"t1\">\n<tbody>\n<tr>\n<td class=\"td2\">\n" + tableEnd, wrapped("After")}},
         {"a bookmark in a list item",
          "<ul class=\"ul1\">\n<li class=\"li1\">One</li>\n<li class=\"li1\">bookmark: B</li>\n"
          "<li class=\"li1\">Three</li>\n</ul>",
