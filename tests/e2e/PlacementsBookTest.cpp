@@ -71,6 +71,12 @@ TEST(PlacementsBook, EveryDocumentIsWellFormedAndValidAndTheForgottenNoteIsNamed
         ASSERT_TRUE(verdict.ran);
         EXPECT_TRUE(verdict.passed) << verdict.output;
     }
+    // A person reads the problem list, which names the note too.
+    std::string said, errors;
+    ASSERT_EQ(quillary::testing::runQuillary("build '" + manuscript + "' -o '" + folder.file("Told.epub") + "'", said,
+                                             &errors),
+              0);
+    EXPECT_TRUE(text::contains(said + errors, "A note has no end: note in a cell")) << said << errors;
 }
 
 TEST(PlacementsBook, TheHelpPageIsWellFormed) {
