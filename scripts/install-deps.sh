@@ -1,17 +1,22 @@
 #!/bin/sh
-# Installs the Debian packages Quillary needs to build, test and run.
-# Safe to run again: apt-get skips what is already there.
+# Installs the Debian packages Quillary needs to build and run (Qt 6 for the
+# window); with --tests
+# also those its tests need (GoogleTest, and EPUBCheck with the Java runtime
+# it brings, which is the larger half of the download).
+# Safe to run again: only what is missing is installed.
 set -eu
 if [ "$(id -u)" -ne 0 ]; then
   echo "install-deps.sh: run as root (it calls apt-get)" >&2
   exit 2
 fi
 packages="build-essential cmake pkg-config git
-  libgtest-dev libgmock-dev
   libzip-dev
   gettext
-  epubcheck default-jre-headless
-  libreoffice-writer-nogui"
+  libreoffice-writer-nogui
+  qt6-base-dev"
+if [ "${1:-}" = --tests ]; then
+  packages="$packages libgtest-dev libgmock-dev epubcheck default-jre-headless"
+fi
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -1,10 +1,10 @@
 #!/bin/sh
-# Installs what Quillary needs, builds it with warnings as errors, and runs
-# every test (unit, end-to-end with EPUBCheck, window).
+# Installs what Quillary and its tests need, builds everything with warnings as
+# errors, and runs every test (unit, end-to-end with EPUBCheck, window).
 set -eu
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
-scripts/build.sh -DQUILLARY_WERROR=ON -DQUILLARY_GUI=OFF
+scripts/install-deps.sh --tests
+scripts/build.sh
 # Test folders go to a private place that is removed afterwards.
 QUILLARY_TEST_TMP=$(mktemp -d)
 export QUILLARY_TEST_TMP

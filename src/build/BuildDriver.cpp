@@ -53,6 +53,8 @@ void VoveZedevir::savePanelEndedWithName(const std::string& name, const std::str
                                          int returnCode) {
     if (returnCode != 1 || building) return;
     building = true;
+    choices = OutputChoices{ports.preferences.boolForKey(prefs::kEpub3),
+                            ports.preferences.integerForKey(prefs::kBuildKindle) != 0};
     ports.window.setMakeEnabled(false);
     saveName = paths::deletingExtension(name);
     saveRoot = folder;
@@ -93,12 +95,14 @@ void VoveZedevir::savePanelEndedWithName(const std::string& name, const std::str
 }
 
 std::string VoveZedevir::publicationForm(const std::string& entry) const {
-    std::string form = text::replacedAll(entry, "&", "&amp;");
-    // A "<" typed into the title would otherwise open a tag in every page
-    // that shows it, and the XML parsers of reading systems reject the book.
+    // Normalising must see the "<br>" the author typed, so the other angle
+    // brackets are escaped only after it: a "<" left in the title would open
+    // a tag in every page that shows it, and reading systems reject the book.
+    // The references that normalising writes hold neither bracket.
+    std::string form = fixEncodings(text::replacedAll(entry, "&", "&amp;"), true);
     text::replaceAll(form, "<", "&lt;");
     text::replaceAll(form, ">", "&gt;");
-    return fixEncodings(form, true);
+    return form;
 }
 
 void VoveZedevir::writeBookInformationFile(const std::string& isbnTyped) const {
@@ -134,7 +138,7 @@ void VoveZedevir::ePubComplete() {
         archiveFailed();
         return;
     }
-    if (ports.preferences.integerForKey(prefs::kBuildKindle) == 0) {
+    if (!kindleChosen()) {
         booksComplete();
         return;
     }
@@ -146,7 +150,20 @@ void VoveZedevir::ePubComplete() {
 void VoveZedevir::archiveFailed() {
     if (!tempDirectoryPath.empty()) package::removeBuildFolder(tempDirectoryPath);
     hideBuildProgress();
-    showSimpleAlert("MakeFailTitle", "ArchiveFailMsg", {}, {epubError});
+    if (texts.has("MakeFailTitle") && texts.has("ArchiveFailMsg")) {
+        showSimpleAlert("MakeFailTitle", "ArchiveFailMsg", {}, {epubError});
+    } else {
+        // A resources folder without its catalogues would leave the author
+        // with the bare keys and no reason; the reason matters more than
+        // the language.
+        Alert alert;
+        alert.titleKey = "MakeFailTitle";
+        alert.title = "The book could not be made";
+        alert.message = "The EPUB file could not be written: " + epubError + ".";
+        alert.defaultButton = localized("OK");
+        alert.critical = true;
+        showAlert(std::move(alert));
+    }
     endBuild();
 }
 

@@ -28,31 +28,37 @@ std::vector<std::string> splitConvertedLines(const std::string& html) {
     return pieces;
 }
 
-ConversionVerdict judgeDocumentType(const std::optional<std::string>& infoOutput) {
-    if (!infoOutput) return ConversionVerdict::FormattingError;
-    if (text::contains(*infoOutput, "Type:  plain text") || text::contains(*infoOutput, "Error reading"))
+ConversionVerdict judgeDocumentType(const ShellResult& info) {
+    const std::optional<std::string>& output = info.output;
+    if (!output) return ConversionVerdict::FormattingError;
+    // The converter reports an unreadable file and then exits with an error:
+    // its words, not its status, say that the manuscript is at fault.
+    if (text::contains(*output, "Type:  plain text") || text::contains(*output, "Error reading"))
         return ConversionVerdict::FormattingError;
-    return ConversionVerdict::Convert;
+    return info.exitedCleanly() ? ConversionVerdict::Convert : ConversionVerdict::Failed;
 }
 
-ConversionVerdict judgeConversion(const std::optional<std::string>& htmlOutput) {
+ConversionVerdict judgeConversion(const ShellResult& html) {
     // Output that is not UTF-8 cannot be normalised: the conversion failed.
-    if (!htmlOutput) return ConversionVerdict::Failed;
-    if (text::startsWith(*htmlOutput, "Error ") || text::startsWith(*htmlOutput, "/bin/sh"))
+    if (!html.output || !html.exitedCleanly()) return ConversionVerdict::Failed;
+    if (text::startsWith(*html.output, "Error ") || text::startsWith(*html.output, "/bin/sh"))
         return ConversionVerdict::Failed;
     return ConversionVerdict::Convert;
 }
 
-std::optional<std::string> VoveZedevir::executeShellCommandSynchronously(
-    const std::string& commandLine, const std::string& workingFolder) {
-    return ports.shell.run(commandLine, workingFolder);
+ShellResult VoveZedevir::executeShellCommandSynchronously(const std::string& commandLine,
+                                                          const std::string& workingFolder,
+                                                          std::optional<std::chrono::milliseconds> timeLimit) {
+    return ports.shell.run(commandLine, workingFolder, timeLimit);
 }
 
 void VoveZedevir::extractHTML() {
     const std::string& converter = locations.textutilPath;
     const auto info = executeShellCommandSynchronously(converterCommand(converter, "-info", theFile));
-    if (judgeDocumentType(info) == ConversionVerdict::FormattingError) {
-        postToMain(&VoveZedevir::formattingError);
+    const ConversionVerdict type = judgeDocumentType(info);
+    if (type != ConversionVerdict::Convert) {
+        postToMain(type == ConversionVerdict::FormattingError ? &VoveZedevir::formattingError
+                                                              : &VoveZedevir::extractFailed);
         return;
     }
     const auto html = executeShellCommandSynchronously(
@@ -61,7 +67,7 @@ void VoveZedevir::extractHTML() {
         postToMain(&VoveZedevir::extractFailed);
         return;
     }
-    lines = splitConvertedLines(fixEncodings(*html, false));
+    lines = splitConvertedLines(fixEncodings(*html.output, false));
     postToMain(&VoveZedevir::extractComplete);
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Shell.h"
+
 namespace quillary {
 
 enum class ConversionVerdict { Convert, FormattingError, Failed };
@@ -15,11 +17,13 @@ std::string converterCommand(const std::string& converter, const std::string& ar
                              const std::string& manuscript);
 
 // What the document-type report says: a plain-text or unreadable manuscript
-// (or a report that is not UTF-8) is a formatting error.
-ConversionVerdict judgeDocumentType(const std::optional<std::string>& infoOutput);
-// What the conversion output says: an error report, a shell that could not
-// run the converter, or output that is not UTF-8 is a failed conversion.
-ConversionVerdict judgeConversion(const std::optional<std::string>& htmlOutput);
+// (or a report that is not UTF-8) is a formatting error; a converter that
+// did not exit cleanly without saying so is a failed conversion.
+ConversionVerdict judgeDocumentType(const ShellResult& info);
+// What the conversion says: an error report, a shell that could not run the
+// converter, output that is not UTF-8, or a converter that did not exit
+// cleanly (its output may stop anywhere) is a failed conversion.
+ConversionVerdict judgeConversion(const ShellResult& html);
 
 // Every LF, CR, VT and FF ends a line, each on its own, so "a\r\nb" gives
 // "a", "", "b".

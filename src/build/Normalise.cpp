@@ -1,6 +1,8 @@
 #include "build/Normalise.h"
 
 #include <algorithm>
+#include <array>
+#include <cctype>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -27,7 +29,7 @@ void appendReference(std::string& out, char32_t codePoint) {
 
 // XML allows no other control characters. Vertical tab and form feed stay:
 // the converted text is split into lines at them after normalisation.
-bool isPlainByte(unsigned char byte) {
+constexpr bool isPlainByte(unsigned char byte) {
     if (byte >= 0x20) return byte < 0x80;
     return byte == '\t' || byte == '\n' || byte == '\r' || byte == '\v' || byte == '\f';
 }
@@ -130,18 +132,6 @@ constexpr Replacement kTableAttributes[] = {
     {"cellspacing=\"0\" cellpadding=\"0\"", "style=\"border-spacing: 0; padding: 0\""},
 };
 
-template <std::size_t N>
-bool replaceAt(const Replacement (&rules)[N], std::string_view text, std::size_t& pos,
-               std::string& out) {
-    for (const Replacement& rule : rules) {
-        if (text.compare(pos, rule.from.size(), rule.from) != 0) continue;
-        out.append(rule.to);
-        pos += rule.from.size();
-        return true;
-    }
-    return false;
-}
-
 // Fours first, then a three or a two: the longest dashes a run can make.
 void appendHyphenRun(std::string& out, std::size_t hyphens) {
     for (; hyphens >= 4; hyphens -= 4) out.append("&#8212;");
@@ -150,25 +140,208 @@ void appendHyphenRun(std::string& out, std::size_t hyphens) {
     else if (hyphens == 1) out.push_back('-');
 }
 
-// Whether some rule of the setting may begin at `pos`. Looking at the byte
-// behind keeps the copy loop going through the "c" of every "class" and
-// the single hyphens of markup.
-bool mayStartRule(std::string_view text, std::size_t pos, bool forBookInfo, bool epub3) {
-    const auto byte = static_cast<unsigned char>(text[pos]);
+// The manuscript's break rules begin "<b" or "<s", the table attributes
+// "va" or "ce": the byte behind saves most comparisons.
+bool mayStartBreak(std::string_view text, std::size_t pos) {
     const char next = pos + 1 < text.size() ? text[pos + 1] : '\0';
-    switch (byte) {
-    case '-': return next == '-';
-    case '<': return next == 'b' || (!forBookInfo && next == 's');
-    case '\t': return forBookInfo;
-    case '\\': return forBookInfo && next == 't';
-    case 'v': return epub3 && next == 'a';
-    case 'c': return epub3 && next == 'e';
-    default: return !isPlainByte(byte);
+    return text[pos] == '<' && (next == 'b' || next == 's');
+}
+
+bool mayStartTableAttribute(std::string_view text, std::size_t pos) {
+    const char next = pos + 1 < text.size() ? text[pos + 1] : '\0';
+    return (text[pos] == 'v' && next == 'a') || (text[pos] == 'c' && next == 'e');
+}
+
+// Encoding alone writes the em and en dashes as "&#8212;" and "&#8211;";
+// only the horizontal bar is written as another dash.
+void appendNonPlain(std::string_view text, std::size_t& pos, std::string& out) {
+    if (text.compare(pos, kHorizontalBar.size(), kHorizontalBar) == 0) {
+        out.append("&#8211;");
+        pos += kHorizontalBar.size();
+    } else {
+        appendEncoded(text, pos, out);
     }
 }
 
-constexpr std::string_view kFieldWord = "HYPERLINK";
+// As in HTML, "<" opens markup only before a letter, "/", "!" or "?";
+// otherwise it is text.
+bool opensMarkup(std::string_view text, std::size_t pos) {
+    if (pos + 1 >= text.size()) return false;
+    const char next = text[pos + 1];
+    return std::isalpha(static_cast<unsigned char>(next)) || next == '/' || next == '!' || next == '?';
+}
+
+// The bytes at which some rule of the setting may begin or, in the
+// manuscript, markup may begin or end; the scan copies all others in runs.
+using ByteSet = std::array<bool, 256>;
+
+constexpr ByteSet stopBytes(bool forBookInfo) {
+    ByteSet stops{};
+    for (int byte = 0; byte < 256; ++byte) stops[byte] = !isPlainByte(static_cast<unsigned char>(byte));
+    for (unsigned char byte : {'-', '<', 'v', 'c'}) stops[byte] = true;
+    if (forBookInfo) {
+        stops['\t'] = stops['\\'] = true;
+    } else {
+        for (unsigned char byte : {'>', '"', '\'', 'H'}) stops[byte] = true;
+    }
+    return stops;
+}
+constexpr ByteSet kManuscriptStops = stopBytes(false);
+constexpr ByteSet kMetadataStops = stopBytes(true);
+
+// Where the scan of the manuscript stands. Hyphen runs become dashes in
+// text only: in a tag, a quoted value, a comment or the target of a
+// hyperlink field (which becomes a link's address) they may be part of an
+// address or a class name. Metadata is text throughout.
+enum class Place : unsigned char { Text, Tag, Quoted, Comment, FieldTarget };
 constexpr std::string_view kFieldStart = "HYPERLINK \"";
+
+// One pass over the text: runs without a stop byte are copied whole, every
+// rule is tried only where its first bytes stand.
+class Normaliser {
+public:
+    Normaliser(std::string_view text, bool forBookInfo, bool epub3)
+        : text_(text), forBookInfo_(forBookInfo), epub3_(epub3),
+          stops_(forBookInfo ? kMetadataStops : kManuscriptStops) {
+        out_.reserve(text.size() + text.size() / 16);
+    }
+
+    std::string run() {
+        while (pos_ < text_.size()) {
+            if (!stops_[static_cast<unsigned char>(text_[pos_])]) {
+                ++pos_;
+                continue;
+            }
+            atStop();
+        }
+        out_.append(text_, copied_, pos_ - copied_);
+        return std::move(out_);
+    }
+
+private:
+    char next() const { return pos_ + 1 < text_.size() ? text_[pos_ + 1] : '\0'; }
+
+    // Copies what the scan passed over; the caller then writes at `pos_`.
+    void flush() { out_.append(text_, copied_, pos_ - copied_); }
+    void markCopied() { copied_ = pos_; }
+
+    template <std::size_t N>
+    bool replaced(const Replacement (&rules)[N]) {
+        for (const Replacement& rule : rules) {
+            if (text_.compare(pos_, rule.from.size(), rule.from) != 0) continue;
+            flush();
+            out_.append(rule.to);
+            pos_ += rule.from.size();
+            markCopied();
+            return true;
+        }
+        return false;
+    }
+
+    void atStop() {
+        const char c = text_[pos_];
+        if (!isPlainByte(static_cast<unsigned char>(c))) {
+            flush();
+            appendNonPlain(text_, pos_, out_);
+            markCopied();
+            return;
+        }
+        switch (c) {
+        case '-': return atHyphen();
+        case '<': return atAngle();
+        case '>':
+            if (place_ == Place::Tag) place_ = Place::Text;
+            break;
+        case 'H':
+            if (place_ == Place::Text && text_.compare(pos_, kFieldStart.size(), kFieldStart) == 0) {
+                place_ = Place::FieldTarget;
+                pos_ += kFieldStart.size();
+                return;
+            }
+            break;
+        case '"':
+        case '\'':
+            if (place_ == Place::FieldTarget && c == '"') {
+                place_ = Place::Text;
+            } else if (place_ == Place::Tag) {
+                place_ = Place::Quoted;
+                quote_ = c;
+            } else if (place_ == Place::Quoted && c == quote_) {
+                place_ = Place::Tag;
+            }
+            break;
+        case 'v':
+        case 'c':
+            if (epub3_ && mayStartTableAttribute(text_, pos_) && replaced(kTableAttributes)) {
+                // Its quotes end a field's target, as they would an attribute's value.
+                if (place_ == Place::FieldTarget) place_ = Place::Text;
+                return;
+            }
+            break;
+        default:  // a tab or a backslash in metadata
+            if (replaced(kMetadataBreaks)) return;
+            break;
+        }
+        ++pos_;
+    }
+
+    void atHyphen() {
+        if (place_ == Place::Text && next() == '-') {
+            flush();
+            const std::size_t runEnd = std::min(text_.find_first_not_of('-', pos_), text_.size());
+            appendHyphenRun(out_, runEnd - pos_);
+            pos_ = runEnd;
+            markCopied();
+            return;
+        }
+        if (place_ == Place::Comment && text_.compare(pos_, 3, "-->") == 0) {
+            place_ = Place::Text;
+            pos_ += 3;
+            return;
+        }
+        ++pos_;
+    }
+
+    void atAngle() {
+        if (forBookInfo_) {
+            if (!replaced(kMetadataBreaks)) ++pos_;
+            return;
+        }
+        const bool inMarkup = place_ == Place::Quoted || place_ == Place::Comment || place_ == Place::FieldTarget;
+        const std::size_t start = pos_;
+        if (mayStartBreak(text_, pos_) && replaced(kManuscriptBreaks)) {
+            // A break is whole markup: a tag left open before it has ended,
+            // and so has a field's target when the break holds a quote.
+            const bool quoted = text_.substr(start, pos_ - start).find('"') != std::string_view::npos;
+            if (!inMarkup || (place_ == Place::FieldTarget && quoted)) place_ = Place::Text;
+            return;
+        }
+        if (inMarkup) {
+            ++pos_;
+        } else if (!opensMarkup(text_, pos_)) {
+            place_ = Place::Text;
+            ++pos_;
+        } else if (text_.compare(pos_, 4, "<!--") == 0) {
+            place_ = Place::Comment;
+            pos_ += 4;
+        } else {
+            place_ = Place::Tag;
+            ++pos_;
+        }
+    }
+
+    std::string_view text_;
+    bool forBookInfo_;
+    bool epub3_;
+    const ByteSet& stops_;
+    std::string out_;
+    std::size_t pos_ = 0;
+    std::size_t copied_ = 0;
+    Place place_ = Place::Text;
+    char quote_ = 0;
+};
+
+constexpr std::string_view kFieldWord = "HYPERLINK";
 
 struct HyperlinkField {
     std::string_view opening;  // what stood between the target and the link text
@@ -237,40 +410,11 @@ std::size_t countString(std::string_view needle, std::string_view haystack) {
 
 // All rules in one pass. Applying them one after another over the whole
 // text gives the same result, because no rule's output can be matched by a
-// later rule, no two rules' texts can overlap, and every rule matches ASCII
-// only (but the horizontal bar), so encoding can follow at once.
+// later rule, no two rules' texts can overlap, no rule but the hyphens' can
+// change where markup begins or ends, and every rule matches ASCII only
+// (but the horizontal bar), so encoding can follow at once.
 std::string fixEncodings(std::string_view text, bool forBookInfo, bool epub3) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 16);
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t plain = pos;
-        while (plain < text.size() && !mayStartRule(text, plain, forBookInfo, epub3)) ++plain;
-        out.append(text, pos, plain - pos);
-        pos = plain;
-        if (pos == text.size()) break;
-
-        const auto byte = static_cast<unsigned char>(text[pos]);
-        if (byte == '-') {
-            const std::size_t runEnd = std::min(text.find_first_not_of('-', pos), text.size());
-            appendHyphenRun(out, runEnd - pos);
-            pos = runEnd;
-        } else if (!isPlainByte(byte)) {
-            // Encoding alone writes the em and en dashes as "&#8212;" and
-            // "&#8211;"; only the horizontal bar is written as another dash.
-            if (text.compare(pos, kHorizontalBar.size(), kHorizontalBar) == 0) {
-                out.append("&#8211;");
-                pos += kHorizontalBar.size();
-            } else {
-                appendEncoded(text, pos, out);
-            }
-        } else if (!(forBookInfo ? replaceAt(kMetadataBreaks, text, pos, out)
-                                 : replaceAt(kManuscriptBreaks, text, pos, out)) &&
-                   !(epub3 && replaceAt(kTableAttributes, text, pos, out))) {
-            out.push_back(text[pos++]);
-        }
-    }
-    return out;
+    return Normaliser(text, forBookInfo, epub3).run();
 }
 
 std::string fixLinks(std::string_view line, std::vector<std::string>& badLinks) {

@@ -26,9 +26,10 @@ std::string EncodeForHTML(std::string_view text);
 std::size_t countString(std::string_view needle, std::string_view haystack);
 
 // Normalises a whole text, as if these rules ran one after another over it,
-// in one pass: runs of hyphens (anywhere, markup included) become dashes
-// (two: en dash; three or four: em dash; longer runs fours first), the
-// horizontal bar an en dash; then tabs and line breaks; then (with `epub3`)
+// in one pass: runs of hyphens become dashes (two: en dash; three or four:
+// em dash; longer runs fours first), in the manuscript only outside its
+// tags, quoted attribute values and comments; the horizontal bar becomes
+// an en dash; then tabs and line breaks; then (with `epub3`)
 // the table attributes EPUB 3 no longer allows; then EncodeForHTML.
 // `forBookInfo`: a metadata entry, where tabs, "\t" and "<br>" become one
 // blank; otherwise the converted manuscript, where a tab span becomes six

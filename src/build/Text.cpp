@@ -1,6 +1,13 @@
 #include "build/Text.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstdint>
+#include <optional>
+#include <utility>
+
+#include "platform/Utf8.h"
 
 namespace quillary::text {
 
@@ -8,7 +15,46 @@ namespace {
 char foldAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
+// The reference that starts at `text[0]` ("&"): its length and the text it
+// stands for, or nothing when it is none we know.
+std::optional<std::pair<std::size_t, std::string>> characterReference(std::string_view text) {
+    const std::size_t end = text.find(';');
+    if (end == std::string_view::npos || end > 12) return std::nullopt;
+    const std::string_view body = text.substr(1, end - 1);
+    if (body.size() > 1 && body[0] == '#') {
+        const bool hex = body[1] == 'x' || body[1] == 'X';
+        const std::string_view digits = body.substr(hex ? 2 : 1);
+        std::uint32_t value = 0;
+        const auto [last, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, hex ? 16 : 10);
+        if (digits.empty() || error != std::errc() || last != digits.data() + digits.size()) return std::nullopt;
+        std::string character;
+        utf8::append(character, value);
+        return std::pair{end + 1, character};
+    }
+    static constexpr std::array<std::pair<std::string_view, std::string_view>, 5> kNamed{
+        {{"amp", "&"}, {"lt", "<"}, {"gt", ">"}, {"quot", "\""}, {"apos", "'"}}};
+    for (const auto& [name, character] : kNamed)
+        if (body == name) return std::pair{end + 1, std::string(character)};
+    return std::nullopt;
+}
+
 }  // namespace
+
+std::string decodeCharacterReferences(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t copied = 0;
+    for (std::size_t at = text.find('&'); at != std::string_view::npos; at = text.find('&', at + 1)) {
+        const auto reference = characterReference(text.substr(at));
+        if (!reference) continue;
+        out.append(text, copied, at - copied);
+        out += reference->second;
+        copied = at + reference->first;
+        at = copied - 1;
+    }
+    out.append(text, copied);
+    return out;
+}
 
 std::size_t replaceAll(std::string& text, std::string_view from, std::string_view to) {
     if (from.empty()) return 0;

@@ -28,6 +28,11 @@ bool endsWith(std::string_view text, std::string_view suffix);
 std::string trimBlanksAndTabs(std::string_view text);
 std::string lowercaseAscii(std::string_view text);
 
+// The text with its character references resolved, as UTF-8: decimal and
+// hexadecimal ones ("&#220;", "&#xDC;") and "&amp;", "&lt;", "&gt;",
+// "&quot;", "&apos;". Anything else that begins with "&" stays as it is.
+std::string decodeCharacterReferences(std::string_view text);
+
 // Splits at every occurrence of `separator`, keeping empty pieces:
 // split("a,,b", ",") is {"a", "", "b"}; split("", ",") is {""}.
 std::vector<std::string> split(std::string_view text, std::string_view separator);

@@ -1,5 +1,7 @@
 #include "build/VoveZedevir.h"
 
+#include <new>
+
 #include "build/Text.h"
 
 namespace quillary {
@@ -46,17 +48,29 @@ void VoveZedevir::postToMain(void (VoveZedevir::*step)()) {
 }
 
 void VoveZedevir::startInBackground(void (VoveZedevir::*step)()) {
-    ports.background.start([this, step] { (this->*step)(); });
+    ports.background.start([this, step] {
+        // Nothing else is thrown; a manuscript too big for the memory must
+        // still end its build, with the make-failure alert.
+        try {
+            (this->*step)();
+        } catch (const std::bad_alloc&) {
+            epubPath.clear();
+            epubError = "there is not enough memory";
+            postToMain(&VoveZedevir::archiveFailed);
+        }
+    });
 }
 
 void VoveZedevir::endBuild() {
     building = false;
+    choices.reset();
     ports.window.setMakeEnabled(!theFile.empty());
     if (manuscriptChosenDuringBuild) {
         theFile = *manuscriptChosenDuringBuild;
         manuscriptChosenDuringBuild.reset();
         loadManuscript();
     }
+    ports.window.buildEnded();
 }
 
 }  // namespace quillary

@@ -17,7 +17,9 @@
 
 #include "build/Localizer.h"
 #include "build/Resources.h"
+#include "epub/BuildFolder.h"
 #include "platform/BackgroundRunner.h"
+#include "platform/FileWriter.h"
 #include "platform/MainQueue.h"
 #include "platform/Notifier.h"
 #include "platform/Preferences.h"
@@ -36,6 +38,7 @@ struct Ports {
     Window& window;
     Workspace& workspace;
     Notifier& notifier;
+    FileWriter& fileWriter;  // the package's files in the build folder
 };
 
 // Where things are on this machine; filled by the program's start-up (or a
@@ -112,8 +115,9 @@ public:
     void extractHTML();  // background
     void extractFailed();
     void formattingError();
-    std::optional<std::string> executeShellCommandSynchronously(const std::string& commandLine,
-                                                               const std::string& workingFolder = {});
+    ShellResult executeShellCommandSynchronously(
+        const std::string& commandLine, const std::string& workingFolder = {},
+        std::optional<std::chrono::milliseconds> timeLimit = std::nullopt);
 
     // ---- Normalisation and stylesheet (build/Normalise.cpp, build/Stylesheet.cpp)
     std::string fixEncodings(const std::string& text, bool forBookInfo) const;
@@ -188,6 +192,7 @@ public:
     std::string line;
     std::string styleText;
     std::string tempDirectoryPath;
+    package::BuildWrites buildWrites;  // every file written into tempDirectoryPath
     // EPUB accumulators.
     std::string pageText;
     std::int32_t sectionNumber = 1;
@@ -229,7 +234,12 @@ public:
     void showSimpleAlert(const std::string& titleKey, const std::string& messageKey,
                          const std::vector<std::string>& titleArguments = {},
                          const std::vector<std::string>& messageArguments = {});
-    bool epub3() const { return ports.preferences.boolForKey(prefs::kEpub3); }
+    // During a build, the choices taken when the save panel was confirmed:
+    // the check boxes may change meanwhile without changing the book.
+    bool epub3() const { return choices ? choices->epub3 : ports.preferences.boolForKey(prefs::kEpub3); }
+    bool kindleChosen() const {
+        return choices ? choices->kindle : ports.preferences.integerForKey(prefs::kBuildKindle) != 0;
+    }
 
     // Ends the running build: the make command comes back and a manuscript
     // chosen meanwhile is loaded now. Called by every step that ends a build.
@@ -241,8 +251,13 @@ public:
     void startInBackground(void (VoveZedevir::*step)());
 
 private:
+    struct OutputChoices {
+        bool epub3 = true;
+        bool kindle = false;
+    };
 
     bool building = false;
+    std::optional<OutputChoices> choices;
     std::optional<std::string> manuscriptChosenDuringBuild;
 };
 

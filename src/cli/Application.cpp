@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/Environment.h"
 #include "build/VoveZedevir.h"
 #include "cli/Arguments.h"
 #include "cli/BlockingQueue.h"
@@ -26,20 +27,6 @@ std::string environment(const char* name) {
     return value ? value : "";
 }
 
-Locations locationsFromEnvironment() {
-    const std::string executable = runningExecutablePath();
-    Locations where;
-    where.resources.folder = environment("QUILLARY_RESOURCES");
-    if (where.resources.folder.empty()) where.resources.folder = Resources::locate(executable);
-    where.dataHome = environment("XDG_DATA_HOME");
-    if (where.dataHome.empty() && !environment("HOME").empty())
-        where.dataHome = environment("HOME") + "/.local/share";
-    where.textutilPath = environment("QUILLARY_TEXTUTIL");
-    if (where.textutilPath.empty())
-        where.textutilPath = paths::join(paths::deletingLastComponent(executable), "quillary-textutil");
-    return where;
-}
-
 std::string absolute(const std::string& path) {
     if (!path.empty() && path[0] == '/') return path;
     const std::string cwd = environment("PWD");
@@ -53,7 +40,7 @@ struct Session {
     explicit Session(bool openResults)
         : workspace(shell, openResults),
           notifier(window),
-          controller(Ports{shell, preferences, queue, runner, window, workspace, notifier},
+          controller(Ports{shell, preferences, queue, runner, window, workspace, notifier, fileWriter},
                      locationsFromEnvironment(),
                      Localizer::load(locationsFromEnvironment().resources.folder + "/locale",
                                      Localizer::languagesFromEnvironment())) {
@@ -76,6 +63,7 @@ struct Session {
     CliWindow window;
     CliWorkspace workspace;
     CliNotifier notifier;
+    PosixFileWriter fileWriter;
     VoveZedevir controller;
 };
 

@@ -1,8 +1,15 @@
 #include <clocale>
+#include <cstdio>
+#include <new>
 
 #include "cli/Application.h"
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
-    return quillary::runCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    try {
+        return quillary::runCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::bad_alloc&) {
+        std::fputs("quillary: there is not enough memory to go on\n", stderr);
+        return 1;
+    }
 }

@@ -2,6 +2,7 @@
 
 #include "platform/Utf8.h"
 
+#include <cctype>
 #include <cerrno>
 #include <iconv.h>
 
@@ -48,12 +49,93 @@ const char* iconvName(int codePage) {
 
 void appendReplacement(std::string& out) { out += "\xEF\xBF\xBD"; }
 
+// The Symbol font's pictures from 0x20 on, as Adobe's Symbol encoding gives
+// them (bracket pieces and the like as Unicode's own, not private-use,
+// characters); 0 where the font draws nothing.
+constexpr char32_t kSymbolFont[224] = {
+    /* 20 */ 0x0020, 0x0021, 0x2200, 0x0023, 0x2203, 0x0025, 0x0026, 0x220B,
+    /* 28 */ 0x0028, 0x0029, 0x2217, 0x002B, 0x002C, 0x2212, 0x002E, 0x002F,
+    /* 30 */ 0x0030, 0x0031, 0x0032, 0x0033, 0x0034, 0x0035, 0x0036, 0x0037,
+    /* 38 */ 0x0038, 0x0039, 0x003A, 0x003B, 0x003C, 0x003D, 0x003E, 0x003F,
+    /* 40 */ 0x2245, 0x0391, 0x0392, 0x03A7, 0x0394, 0x0395, 0x03A6, 0x0393,
+    /* 48 */ 0x0397, 0x0399, 0x03D1, 0x039A, 0x039B, 0x039C, 0x039D, 0x039F,
+    /* 50 */ 0x03A0, 0x0398, 0x03A1, 0x03A3, 0x03A4, 0x03A5, 0x03C2, 0x03A9,
+    /* 58 */ 0x039E, 0x03A8, 0x0396, 0x005B, 0x2234, 0x005D, 0x22A5, 0x005F,
+    /* 60 */ 0x203E, 0x03B1, 0x03B2, 0x03C7, 0x03B4, 0x03B5, 0x03C6, 0x03B3,
+    /* 68 */ 0x03B7, 0x03B9, 0x03D5, 0x03BA, 0x03BB, 0x03BC, 0x03BD, 0x03BF,
+    /* 70 */ 0x03C0, 0x03B8, 0x03C1, 0x03C3, 0x03C4, 0x03C5, 0x03D6, 0x03C9,
+    /* 78 */ 0x03BE, 0x03C8, 0x03B6, 0x007B, 0x007C, 0x007D, 0x223C, 0x0000,
+    /* 80 */ 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000,
+    /* 88 */ 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000,
+    /* 90 */ 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000,
+    /* 98 */ 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000, 0x0000,
+    /* A0 */ 0x20AC, 0x03D2, 0x2032, 0x2264, 0x2044, 0x221E, 0x0192, 0x2663,
+    /* A8 */ 0x2666, 0x2665, 0x2660, 0x2194, 0x2190, 0x2191, 0x2192, 0x2193,
+    /* B0 */ 0x00B0, 0x00B1, 0x2033, 0x2265, 0x00D7, 0x221D, 0x2202, 0x2022,
+    /* B8 */ 0x00F7, 0x2260, 0x2261, 0x2248, 0x2026, 0x23D0, 0x23AF, 0x21B5,
+    /* C0 */ 0x2135, 0x2111, 0x211C, 0x2118, 0x2297, 0x2295, 0x2205, 0x2229,
+    /* C8 */ 0x222A, 0x2283, 0x2287, 0x2284, 0x2282, 0x2286, 0x2208, 0x2209,
+    /* D0 */ 0x2220, 0x2207, 0x00AE, 0x00A9, 0x2122, 0x220F, 0x221A, 0x22C5,
+    /* D8 */ 0x00AC, 0x2227, 0x2228, 0x21D4, 0x21D0, 0x21D1, 0x21D2, 0x21D3,
+    /* E0 */ 0x25CA, 0x27E8, 0x00AE, 0x00A9, 0x2122, 0x2211, 0x239B, 0x239C,
+    /* E8 */ 0x239D, 0x23A1, 0x23A2, 0x23A3, 0x23A7, 0x23A8, 0x23A9, 0x23AA,
+    /* F0 */ 0x0000, 0x27E9, 0x222B, 0x2320, 0x23AE, 0x2321, 0x239E, 0x239F,
+    /* F8 */ 0x23A0, 0x23A4, 0x23A5, 0x23A6, 0x23AB, 0x23AC, 0x23AD, 0x0000,
+};
+
+// Wingdings has no standard table; these are the pictures that Word offers
+// as bullets and check boxes, which are what manuscripts use it for.
+char32_t wingdingsPicture(unsigned char byte) {
+    switch (byte) {
+    case 0x4A: return U'\u263A';
+    case 0x4C: return U'\u2639';
+    case 0x6C: return U'\u25CF';
+    case 0x6E: return U'\u25A0';
+    case 0x6F: return U'\u25A1';
+    case 0x71: return U'\u2751';
+    case 0x75: return U'\u25C6';
+    case 0x76: return U'\u2756';
+    case 0x9F: return U'\u2022';
+    case 0xA7: return U'\u25AA';
+    case 0xA8: return U'\u25FB';
+    case 0xD8: return U'\u27A2';
+    case 0xFB: return U'\u2717';
+    case 0xFC: return U'\u2713';
+    case 0xFD: return U'\u2612';
+    case 0xFE: return U'\u2611';
+    default: return 0;
+    }
+}
+
+char32_t picture(int codePage, unsigned char byte) {
+    if (codePage == kSymbolCodePage) return byte >= 0x20 ? kSymbolFont[byte - 0x20] : 0;
+    char32_t drawn = codePage == kWingdingsCodePage ? wingdingsPicture(byte) : 0;
+    if (drawn != 0) return drawn;
+    // The Symbol font's bullet, which writers put in whatever picture font
+    // they name (in Wingdings itself the byte is a clock face), and OpenSymbol's.
+    return byte == 0xB7 || byte == 0x96 ? U'\u2022' : 0;
+}
+
 }  // namespace
+
+bool isPictureFont(int codePage) {
+    return codePage == kSymbolCodePage || codePage == kWingdingsCodePage || codePage == kPictureFontCodePage;
+}
+
+int pictureFontCodePage(std::string_view fontName) {
+    std::string name(fontName);
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (name == "symbol") return kSymbolCodePage;
+    if (name == "wingdings") return kWingdingsCodePage;
+    if (name.starts_with("wingdings") || name.starts_with("opensymbol") || name.starts_with("starsymbol"))
+        return kPictureFontCodePage;
+    return 0;
+}
 
 int codePageForCharset(int charset, int documentCodePage) {
     switch (charset) {
     case 0: return kDefaultCodePage;  // ANSI means Western, whatever \ansicpg says
-    case 2: return kSymbolCodePage;
+    case 2: return kPictureFontCodePage;
     case 77: return 10000;
     case 78: return 10001;
     case 79: return 10003;
@@ -98,13 +180,13 @@ void* TextDecoder::converterFor(int codePage) {
 }
 
 void TextDecoder::decode(int codePage, std::string_view bytes, std::string& out) {
+    if (isPictureFont(codePage)) return decodePictures(codePage, bytes, out);
     bool ascii = true;
     for (char c : bytes) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
     if (ascii) {
         out.append(bytes);
         return;
     }
-    if (codePage == kSymbolCodePage) return decodeSymbol(bytes, out);
     if (codePage == kUtf8CodePage) return decodeUtf8(bytes, out);
 
     void* converter = converterFor(codePage);
@@ -140,20 +222,13 @@ void TextDecoder::decode(int codePage, std::string_view bytes, std::string& out)
     out.resize(static_cast<std::size_t>(dest - out.data()));
 }
 
-void TextDecoder::decodeSymbol(std::string_view bytes, std::string& out) {
-    // The few Symbol, Wingdings and OpenSymbol pictures that manuscripts use
-    // as list bullets; everything else is read as Latin text, which is what the
-    // author saw while typing it.
+void TextDecoder::decodePictures(int codePage, std::string_view bytes, std::string& out) {
+    // A byte the font has no known picture for is read as Latin text, which
+    // is what the author saw while typing it in another font.
     for (char c : bytes) {
-        switch (static_cast<unsigned char>(c)) {
-        case 0xB7: appendUtf8(out, U'\u2022'); break;
-        case 0xA7: appendUtf8(out, U'\u25AA'); break;
-        case 0xA8: appendUtf8(out, U'\u25A1'); break;
-        case 0xD8: appendUtf8(out, U'\u27A2'); break;
-        case 0xFC: appendUtf8(out, U'\u2713'); break;
-        case 0x96: appendUtf8(out, U'\u2022'); break;  // OpenSymbol's bullet
-        default: decode(kDefaultCodePage, std::string_view(&c, 1), out); break;
-        }
+        char32_t drawn = picture(codePage, static_cast<unsigned char>(c));
+        if (drawn != 0) appendUtf8(out, drawn);
+        else decode(kDefaultCodePage, std::string_view(&c, 1), out);
     }
 }
 

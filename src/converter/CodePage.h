@@ -10,9 +10,19 @@ namespace conv {
 
 inline constexpr int kDefaultCodePage = 1252;
 inline constexpr int kUtf8CodePage = 65001;
-// Not a Windows code page: our name for the Symbol and Wingdings fonts
-// (\fcharset2), whose bytes are pictures rather than letters.
+// Not Windows code pages: our names for fonts whose bytes are pictures
+// rather than letters. Symbol and Wingdings have tables of their own; other
+// picture fonts (\fcharset2, OpenSymbol) are read as Latin but for their bullets.
 inline constexpr int kSymbolCodePage = 42;
+inline constexpr int kWingdingsCodePage = 43;
+inline constexpr int kPictureFontCodePage = 44;
+
+// True for the code pages above, whose bytes below 0x80 can be pictures too.
+bool isPictureFont(int codePage);
+
+// The picture code page of a font known by its name (in any case, as
+// Windows matches them), or 0.
+int pictureFontCodePage(std::string_view fontName);
 
 // The code page that an \fcharsetN names. Charsets that mean "whatever the
 // document says" (1, default; unknown ones) give documentCodePage.
@@ -38,7 +48,7 @@ public:
 
 private:
     void* converterFor(int codePage);
-    void decodeSymbol(std::string_view bytes, std::string& out);
+    void decodePictures(int codePage, std::string_view bytes, std::string& out);
     void decodeUtf8(std::string_view bytes, std::string& out);
 
     std::unordered_map<int, void*> converters_;

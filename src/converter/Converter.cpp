@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <sys/stat.h>
 
 namespace conv {
@@ -44,18 +45,19 @@ bool readWholeFile(const std::string& path, std::string& content, std::string& e
     return true;
 }
 
-// File names on Linux are bytes; the build reads our output only when it is
-// UTF-8, so a name in another encoding is shown with replacement characters
-// rather than making a readable manuscript look unreadable.
-std::string printablePath(const std::string& path) {
+// File names on Linux are bytes, and so is what LibreOffice prints; the build
+// reads our output only when it is UTF-8, so text in another encoding is
+// shown with replacement characters rather than making a readable manuscript
+// look unreadable.
+std::string printable(const std::string& text) {
     std::string printable;
     TextDecoder decoder;
-    decoder.decode(kUtf8CodePage, path, printable);
+    decoder.decode(kUtf8CodePage, text, printable);
     return printable;
 }
 
 std::string readingError(const std::string& path, std::string_view cause) {
-    return "Error reading \"" + printablePath(path) + "\": " + std::string(cause);
+    return "Error reading \"" + printable(path) + "\": " + std::string(cause);
 }
 
 std::size_t countCharacters(std::string_view utf8) {
@@ -75,24 +77,30 @@ std::size_t paragraphCharacters(const Paragraph& paragraph) {
 
 struct Loaded {
     FileKind kind = FileKind::Unknown;
-    std::string content;  // RTF for Word documents, after LibreOffice
-    std::size_t size = 0;
+    std::string content;
     std::string error;
 };
 
+// Reads the file and tells its kind, without converting it: a Word document
+// goes through LibreOffice only when its HTML is asked for.
 Loaded load(const std::string& path) {
     Loaded loaded;
     if (!readWholeFile(path, loaded.content, loaded.error)) return loaded;
-    loaded.size = loaded.content.size();
     loaded.kind = detectFileKind(loaded.content);
-    if (loaded.kind == FileKind::Unknown) {
-        loaded.error = "It is neither rich text, a Word document nor plain text.";
-    } else if (loaded.kind == FileKind::WordDocument) {
-        WordImport imported = importWordDocument(path);
-        if (imported.ok) loaded.content = std::move(imported.rtf);
-        else loaded.error = imported.error;
-    }
+    if (loaded.kind == FileKind::Unknown) loaded.error = "It is neither rich text, a Word document nor plain text.";
+    if (loaded.kind == FileKind::WordDocument && wordNeedsPassword(loaded.content))
+        loaded.error = "It is protected with a password; save a copy without one.";
     return loaded;
+}
+
+std::optional<std::size_t> lengthOf(const Loaded& loaded) {
+    switch (loaded.kind) {
+    case FileKind::PlainText: return countCharacters(loaded.content);
+    case FileKind::Rtf: return characterCount(readRtf(loaded.content));
+    case FileKind::WordDocument: return wordTextLength(loaded.content);
+    case FileKind::Unknown: break;
+    }
+    return std::nullopt;
 }
 
 Document plainTextDocument(std::string_view text) {
@@ -138,12 +146,11 @@ std::string plainTextToHtml(std::string_view text) { return writeHtml(plainTextD
 Outcome describeFile(const std::string& path) {
     Loaded loaded = load(path);
     if (!loaded.error.empty()) return {false, readingError(path, loaded.error)};
-    std::size_t length = loaded.kind == FileKind::PlainText ? countCharacters(loaded.content)
-                                                             : characterCount(readRtf(loaded.content));
-    std::string report = "File:  " + printablePath(path) + "\n";
+    std::string report = "File:  " + printable(path) + "\n";
     report += "  Type:  " + std::string(describeFileKind(loaded.kind)) + "\n";
-    report += "  Size:  " + std::to_string(loaded.size) + " bytes\n";
-    report += "  Length:  " + std::to_string(length) + " characters\n";
+    report += "  Size:  " + std::to_string(loaded.content.size()) + " bytes\n";
+    if (std::optional<std::size_t> length = lengthOf(loaded))
+        report += "  Length:  " + std::to_string(*length) + " characters\n";
     return {true, report};
 }
 
@@ -151,6 +158,12 @@ Outcome convertFileToHtml(const std::string& path) {
     Loaded loaded = load(path);
     if (!loaded.error.empty()) return {false, readingError(path, loaded.error)};
     if (loaded.kind == FileKind::PlainText) return {true, plainTextToHtml(loaded.content)};
+    if (loaded.kind == FileKind::WordDocument) {
+        WordImport imported = importWordDocument(path, userLibreOffice());
+        if (!imported.ok)
+            return {false, "Error converting \"" + printable(path) + "\": " + printable(imported.error)};
+        loaded.content = std::move(imported.rtf);
+    }
     return {true, rtfToHtml(loaded.content)};
 }
 

@@ -15,13 +15,15 @@ struct Outcome {
     std::string text;
 };
 
-// The -info report: a "File:" line, then indented "Type:", "Size:" and
-// "Length:" lines. Missing, unreadable, unknown and (without LibreOffice)
-// Word files give an "Error reading" message.
+// The -info report: a "File:" line, then indented "Type:", "Size:" and (when
+// known) "Length:" lines, from the file's content alone: a Word document is
+// not converted for it. Missing, unreadable and unknown files give an
+// "Error reading" message.
 Outcome describeFile(const std::string& path);
 
 // The whole HTML of the document at `path`: RTF read directly, Word files
-// through LibreOffice, plain text one paragraph per line.
+// through LibreOffice (whose failure gives an "Error converting" message),
+// plain text one paragraph per line.
 Outcome convertFileToHtml(const std::string& path);
 
 // The same for content already in memory (Word files excepted).

@@ -1,6 +1,8 @@
 #pragma once
 // What a file is, judged by its content rather than its name.
 
+#include <cstddef>
+#include <optional>
 #include <string_view>
 
 namespace conv {
@@ -8,9 +10,19 @@ namespace conv {
 enum class FileKind { Rtf, WordDocument, PlainText, Unknown };
 
 // Rich text starts with "{\rtf" (after an optional byte-order mark and
-// blanks); a Word document is an OLE2 compound file; text is anything
-// without control bytes other than tab, line ends and form feed.
+// blanks); a Word document is an OLE2 compound file holding Word's own
+// "WordDocument" stream (Word 6 and later); text is anything without control
+// bytes other than tab, line ends and form feed. Any other compound file (a
+// spreadsheet, a mail) is Unknown.
 FileKind detectFileKind(std::string_view content);
+
+// The number of characters in a Word document's main text as its header
+// records it (Word 97 and later), each paragraph end counting as one.
+std::optional<std::size_t> wordTextLength(std::string_view content);
+
+// Whether a Word document is encrypted, so that nothing can open it without
+// its password.
+bool wordNeedsPassword(std::string_view content);
 
 // The words -info uses for a kind, such as "rich text format (RTF)".
 std::string_view describeFileKind(FileKind kind);

@@ -147,7 +147,7 @@ void RtfParser::controlWord(const Token& token) {
         enterDestination(styleSheetRead_ ? Destination::Skip : Destination::StyleSheet);
         return;
     case Word::Field:
-        if (!fields_.empty() && fields_.back().depth == stack_.size()) fields_.pop_back();
+        if (!fields_.empty() && fields_.back().depth == stack_.size()) endField();
         fields_.push_back(FieldFrame{stack_.size(), 0, {}, false});
         return;
     case Word::FieldInstruction:

@@ -149,8 +149,7 @@ void RtfParser::closeGroup() {
             field.linkOpen = false;
         }
         if (field.depth <= stack_.size()) break;
-        if (field.linkOpen) appendInline(Inline::Kind::LinkEnd, {});
-        fields_.pop_back();
+        endField();
     }
     while (!textBoxes_.empty() && textBoxes_.back().depth > stack_.size()) closeTextBox();
     if (noteDepth_ > stack_.size()) {
@@ -190,11 +189,10 @@ void RtfParser::finishFontEntry() {
         FontInfo info;
         info.nameIndex = static_cast<int>(document_.fonts.size());
         info.codePage = entryCodePage_ > 0 ? entryCodePage_ : codePageForCharset(entryCharset_, documentCodePage_);
-        // Symbol fonts hold pictures whatever charset they claim; LibreOffice
-        // gives its own a text charset, and Symbol itself sometimes a CJK one.
-        if (name == "Symbol" || name.starts_with("Wingdings") || name.starts_with("OpenSymbol") ||
-            name.starts_with("StarSymbol"))
-            info.codePage = kSymbolCodePage;
+        // Symbol fonts hold pictures whatever charset they claim (or none);
+        // LibreOffice gives its own a text charset, and Symbol itself
+        // sometimes a CJK one.
+        if (int pictures = pictureFontCodePage(name)) info.codePage = pictures;
         document_.fonts.push_back(std::move(name));
         fonts_.emplace(entryFontId_, info);
     }
@@ -235,12 +233,12 @@ void RtfParser::addUnicode(std::int32_t value) {
         cp = 0x10000 + ((highSurrogate_ - 0xD800) << 10) + (cp - 0xDC00);
         highSurrogate_ = 0;
     }
-    if (state().codePage == kSymbolCodePage && cp >= 0xF080 && cp <= 0xF0FF) {
+    if (isPictureFont(state().codePage) && cp >= 0xF020 && cp <= 0xF0FF) {
         // Word writes a symbol font's pictures as private-use characters
         // U+F0xx, where xx is the font's own byte.
         char byte = static_cast<char>(cp - 0xF000);
         decoded_.clear();
-        decoder_.decode(kSymbolCodePage, std::string_view(&byte, 1), decoded_);
+        decoder_.decode(state().codePage, std::string_view(&byte, 1), decoded_);
         return deliver(decoded_);
     }
     addCodePoint(cp);
@@ -312,6 +310,8 @@ void RtfParser::appendInline(Inline::Kind kind, std::string_view text) {
             noteOpening_ = text.empty();
         }
         if (text.empty()) return;
+        for (FieldFrame& field : fields_)
+            if (field.resultDepth != 0) field.resultHasText = true;
     }
     bool content = kind == Inline::Kind::Text || kind == Inline::Kind::Tab || kind == Inline::Kind::LineBreak;
     if (content && std::exchange(pageBreakPending_, false) && kind != Inline::Kind::LineBreak)
@@ -405,6 +405,17 @@ void RtfParser::startFieldResult() {
     if (target.empty() || field.linkOpen) return;
     appendInline(Inline::Kind::LinkStart, target);
     field.linkOpen = true;
+}
+
+void RtfParser::endField() {
+    const FieldFrame field = std::move(fields_.back());
+    fields_.pop_back();
+    if (field.linkOpen) appendInline(Inline::Kind::LinkEnd, {});
+    // LibreOffice writes a phonetic guide as an EQ field whose result is
+    // empty: the text the reader sees is in the instruction alone.
+    if (field.resultHasText || state().destination != Destination::Body || state().hidden) return;
+    const std::string text = equationText(field.instruction);
+    if (!text.empty()) appendInline(Inline::Kind::Text, text);
 }
 
 }  // namespace conv

@@ -72,6 +72,7 @@ private:
         std::size_t resultDepth = 0;  // stack size of its \fldrslt group, 0 before it
         std::string instruction;
         bool linkOpen = false;
+        bool resultHasText = false;
     };
 
     Document finish();
@@ -95,6 +96,7 @@ private:
     void appendNoteMark(std::string_view mark);
     void skipFallback(Token& token);
     void startFieldResult();
+    void endField();
 
     // Paragraphs and tables (RtfParser.cpp)
     void endParagraph(bool forceInTable);

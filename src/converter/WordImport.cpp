@@ -1,22 +1,18 @@
 #include "converter/WordImport.h"
 
+#include "converter/TimedProcess.h"
+
 #include <cctype>
-#include <cerrno>
-#include <csignal>
 #include <cstdlib>
-#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <spawn.h>
+#include <optional>
 #include <string_view>
-#include <sys/stat.h>
-#include <sys/wait.h>
+#include <sys/file.h>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace conv {
 
@@ -24,9 +20,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// LibreOffice converts a long .doc in a few seconds; a minute and a half
-// means it hangs on the file, and the build must not wait for ever.
-constexpr int kLibreOfficeTimeoutSeconds = 90;
+// Written into a profile once LibreOffice has made it, so that a profile that
+// a killed run left half made is made again.
+constexpr std::string_view kReadyMarker = "quillary-profile-ready";
 
 std::string fileUrl(const fs::path& path) {
     std::string url = "file://";
@@ -66,46 +62,83 @@ private:
     fs::path path_;
 };
 
-// Runs the program without a shell, so no character of a path can be taken
-// as shell syntax; its output goes nowhere. Returns whether it ended in time
-// with status 0.
-bool runQuietly(const std::vector<std::string>& arguments) {
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    // A process group of its own, so a hung LibreOffice is stopped together
-    // with the helper processes it starts.
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    pid_t child = 0;
-    int failed = posix_spawn(&child, argv[0], &actions, &attributes, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-    if (failed != 0) return false;
-
-    std::time_t deadline = std::time(nullptr) + kLibreOfficeTimeoutSeconds;
-    int status = 0;
-    for (;;) {
-        pid_t done = waitpid(child, &status, WNOHANG);
-        if (done == child) break;
-        if (done < 0 && errno != EINTR) return false;
-        if (std::time(nullptr) > deadline) {
-            kill(-child, SIGKILL);
-            waitpid(child, &status, 0);
-            return false;
-        }
-        struct timespec pause = {0, 50 * 1000 * 1000};
-        nanosleep(&pause, nullptr);
+// Two LibreOffice processes on one profile hand their work to each other or
+// fail, so a conversion holds the profile's lock from its first start to its
+// last. The lock goes with the process, however it ends.
+class ProfileLock {
+public:
+    explicit ProfileLock(const fs::path& profile) {
+        fd_ = open((profile.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd_ >= 0) flock(fd_, LOCK_EX);
     }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    ~ProfileLock() {
+        if (fd_ >= 0) close(fd_);
+    }
+    ProfileLock(const ProfileLock&) = delete;
+    ProfileLock& operator=(const ProfileLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
+struct Run {
+    const LibreOffice& office;
+    fs::path profile;
+    fs::path input;
+    fs::path output;
+    fs::path log;
+};
+
+struct Failure {
+    std::string what;  // what LibreOffice did, as the end of a sentence
+    bool timedOut = false;
+};
+
+std::optional<Failure> start(const Run& run, std::vector<std::string> arguments, std::string_view during) {
+    arguments.insert(arguments.begin(), {run.office.program, "--headless", "--norestore",
+                                         "-env:UserInstallation=" + fileUrl(run.profile)});
+    ProcessEnd end = runWithTimeLimit(arguments, run.log.string(), run.office.timeLimit);
+    if (end.succeeded()) return std::nullopt;
+    return Failure{describeEnd(end, run.office.timeLimit) + std::string(during),
+                   end.how == ProcessEnd::How::TimedOut};
+}
+
+std::optional<Failure> prepareProfile(const Run& run) {
+    std::error_code error;
+    if (fs::exists(run.profile / kReadyMarker, error)) return std::nullopt;
+    fs::remove_all(run.profile, error);
+    if (auto failure = start(run, {"--terminate_after_init"}, " while it made its profile")) return failure;
+    fs::create_directories(run.profile, error);
+    std::ofstream(run.profile / kReadyMarker) << "made by Quillary before its first conversion\n";
+    return std::nullopt;
+}
+
+std::optional<Failure> convertOnce(const Run& run) {
+    if (auto failure = prepareProfile(run)) return failure;
+    if (auto failure = start(run, {"--convert-to", "rtf", "--outdir", run.output.string(), run.input.string()}, ""))
+        return failure;
+    std::error_code error;
+    if (!fs::exists(run.output / "manuscript.rtf", error))
+        return Failure{"ended without writing the converted document"};
+    return std::nullopt;
+}
+
+std::string failureMessage(const Failure& failure, bool retried, const fs::path& log) {
+    std::string message = (retried ? "LibreOffice failed twice; the second time it " : "LibreOffice ") + failure.what;
+    std::string said = endOfLog(log.string());
+    return said.empty() ? message + "." : message + "; its last output: " + said;
+}
+
+std::string userProfileFolder() {
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    const char* home = std::getenv("HOME");
+    fs::path base;
+    if (cache && *cache == '/') base = cache;
+    else if (home && *home == '/') base = fs::path(home) / ".cache";
+    else return {};
+    std::error_code error;
+    fs::create_directories(base / "Quillary", error);
+    return error ? std::string() : (base / "Quillary" / "libreoffice-profile").string();
 }
 
 }  // namespace
@@ -129,10 +162,16 @@ std::string findLibreOffice() {
     return {};
 }
 
-WordImport importWordDocument(const std::string& path) {
+LibreOffice userLibreOffice() {
+    LibreOffice office;
+    office.program = findLibreOffice();
+    office.profile = userProfileFolder();
+    return office;
+}
+
+WordImport importWordDocument(const std::string& path, const LibreOffice& office) {
     WordImport result;
-    std::string office = findLibreOffice();
-    if (office.empty()) {
+    if (office.program.empty()) {
         result.error = "LibreOffice is needed for .doc files; install it (the package \"libreoffice-writer\") "
                        "or save the manuscript as RTF.";
         return result;
@@ -152,16 +191,19 @@ WordImport importWordDocument(const std::string& path) {
         result.error = "The file could not be read.";
         return result;
     }
-    fs::path output = folder.path() / "out";
-    bool finished = runQuietly({office, "--headless", "--norestore",
-                                "-env:UserInstallation=" + fileUrl(folder.path() / "profile"), "--convert-to", "rtf",
-                                "--outdir", output.string(), input.string()});
-    std::ifstream rtf(output / "manuscript.rtf", std::ios::binary);
-    if (!rtf) {
-        result.error =
-            finished ? "LibreOffice could not read the document." : "LibreOffice did not convert the document.";
+    Run run{office, office.profile.empty() ? folder.path() / "profile" : fs::path(office.profile), input,
+            folder.path() / "out", folder.path() / "libreoffice.log"};
+    ProfileLock lock(run.profile);
+    std::optional<Failure> failure = convertOnce(run);
+    // A first start on a new machine can fail where the next one works; a
+    // hang would only hang again.
+    bool retried = failure && !failure->timedOut;
+    if (retried) failure = convertOnce(run);
+    if (failure) {
+        result.error = failureMessage(*failure, retried, run.log);
         return result;
     }
+    std::ifstream rtf(run.output / "manuscript.rtf", std::ios::binary);
     result.rtf.assign(std::istreambuf_iterator<char>(rtf), std::istreambuf_iterator<char>());
     result.ok = true;
     return result;

@@ -1,9 +1,16 @@
 #pragma once
 // Word (.doc) files reach the RTF reader through LibreOffice.
 
+#include <chrono>
 #include <string>
 
 namespace conv {
+
+// LibreOffice converts even a long manuscript in seconds (a few hundred pages
+// in about ten on a slow two-core machine, a first start included); three
+// minutes is far past any real conversion, yet stops a LibreOffice that hangs
+// on a file before the author gives up on the build.
+inline constexpr std::chrono::seconds kLibreOfficeTimeLimit{180};
 
 struct WordImport {
     bool ok = false;
@@ -11,14 +18,30 @@ struct WordImport {
     std::string error;   // why not, as a sentence, when not ok
 };
 
+// How to run LibreOffice.
+struct LibreOffice {
+    std::string program;  // "" when none is installed
+    std::chrono::milliseconds timeLimit = kLibreOfficeTimeLimit;  // for each start
+    // The folder of the profile that LibreOffice keeps between runs; "" for a
+    // fresh one in the conversion's own temporary folder.
+    std::string profile;
+};
+
 // The LibreOffice program on PATH ("soffice", else "libreoffice"), or "" when
 // none is installed.
 std::string findLibreOffice();
 
+// The LibreOffice on PATH with the user's profile for Quillary in
+// $XDG_CACHE_HOME/Quillary (default ~/.cache/Quillary).
+LibreOffice userLibreOffice();
+
 // Converts the Word file at `path` to RTF with LibreOffice, in a private
-// temporary folder with a private profile (so that runs at the same time,
-// and a LibreOffice the author has open, never meet), and removes the folder
-// afterwards. Blocks until LibreOffice ends or its time runs out.
-WordImport importWordDocument(const std::string& path);
+// temporary folder that is removed afterwards. The profile is LibreOffice's
+// alone (a LibreOffice the author has open never meets it), is used by one
+// conversion at a time (others wait for it), and is made by a start of its
+// own before the first conversion, because LibreOffice's first start in a
+// fresh profile may end before it converts anything. A start that fails
+// before its time limit is tried once more. Blocks until LibreOffice ends.
+WordImport importWordDocument(const std::string& path, const LibreOffice& office);
 
 }  // namespace conv

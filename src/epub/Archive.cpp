@@ -15,6 +15,7 @@
 #include <optional>
 #include <thread>
 
+#include "platform/Files.h"
 #include "platform/Paths.h"
 
 namespace quillary::archive {
@@ -199,79 +200,134 @@ bool addEntry(zip_t* archive, const std::string& folder, const std::string& name
     return ok;
 }
 
-// A fresh, empty file beside `destination` to build the archive in; the
-// rename that publishes it then stays within one file system.
-std::optional<std::string> temporaryBeside(const std::string& destination) {
-    std::string folder = paths::deletingLastComponent(destination);
-    if (folder.empty()) folder = ".";
-    std::string pattern = paths::join(folder, "." + paths::lastComponent(destination) + ".XXXXXX");
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) return std::nullopt;
-    ::close(fd);
-    return pattern;
-}
-
-bool syncFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
-}
-
 // The archive is the author's file: it keeps the mode of the one it
-// replaces, and a new one is readable by all like any other document
-// (mkstemp would leave it private to the owner).
-void giveModeOf(const std::string& existing, const std::string& path) {
+// replaces, and a new one is readable by all like any other document.
+mode_t modeFor(const std::string& existing) {
     struct stat info;
-    const mode_t mode = ::stat(existing.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0644;
-    ::chmod(path.c_str(), mode);
+    return ::stat(existing.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0644;
+}
+
+std::string folderOf(const std::string& path) {
+    const std::string folder = paths::deletingLastComponent(path);
+    return folder.empty() ? "." : folder;
 }
 
 void syncFolderOf(const std::string& path) {
-    std::string folder = paths::deletingLastComponent(path);
-    if (folder.empty()) folder = ".";
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     ::fsync(fd);
     ::close(fd);
 }
 
-Result writeArchive(const std::string& folder, const std::vector<std::string>& names,
-                    const std::string& target) {
-    int code = 0;
-    zip_t* archive = zip_open(target.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
-    if (!archive) {
-        zip_error_t error;
-        zip_error_init_with_code(&error, code);
-        Result result = failure("cannot create the archive", zip_error_strerror(&error));
-        zip_error_fini(&error);
+// Writes, syncs and closes `fd`; the reason on failure.
+std::optional<std::string> fillAndClose(int fd, const std::string& bytes, mode_t mode) {
+    const bool ok = files::writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    const int error = errno;
+    if (::close(fd) != 0 && ok) return std::string(std::strerror(errno));
+    if (!ok) return std::string(std::strerror(error));
+    return std::nullopt;
+}
+
+// An unnamed file in the destination's folder gets its name only once it is
+// whole, so a build killed while writing leaves nothing in the author's
+// folder. The name it gets first is a temporary one beside the destination:
+// linkat cannot replace a file, rename can.
+std::optional<Result> publishUnnamed(const std::string& bytes, const std::string& destination) {
+    const int fd = ::open(folderOf(destination).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0) return std::nullopt;  // a file system without unnamed files
+    if (const auto error = fillAndClose(::dup(fd), bytes, modeFor(destination))) {
+        ::close(fd);
+        return failure("cannot write the archive", *error);
+    }
+    const std::string procPath = "/proc/self/fd/" + std::to_string(fd);
+    const std::string base = paths::join(folderOf(destination), "." + paths::lastComponent(destination) + "." +
+                                                                    std::to_string(::getpid()) + ".");
+    std::optional<Result> result;
+    for (int attempt = 0; attempt < 100 && !result; ++attempt) {
+        const std::string temporary = base + std::to_string(attempt);
+        if (::linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+            if (errno == EEXIST) continue;
+            break;  // without /proc, say: the named way below
+        }
+        result = Result{true, {}};
+        if (::rename(temporary.c_str(), destination.c_str()) != 0) {
+            result = failure("cannot replace " + destination, std::strerror(errno));
+            ::unlink(temporary.c_str());
+        }
+    }
+    ::close(fd);
+    return result;
+}
+
+// Today's way where unnamed files are refused: a named temporary file beside
+// the destination, renamed over it when whole.
+Result publishNamed(const std::string& bytes, const std::string& destination) {
+    std::string temporary = paths::join(folderOf(destination), "." + paths::lastComponent(destination) + ".XXXXXX");
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) return failure("cannot write into " + folderOf(destination), std::strerror(errno));
+    if (const auto error = fillAndClose(fd, bytes, modeFor(destination))) {
+        ::unlink(temporary.c_str());
+        return failure("cannot write the archive", *error);
+    }
+    if (::rename(temporary.c_str(), destination.c_str()) != 0) {
+        const Result result = failure("cannot replace " + destination, std::strerror(errno));
+        ::unlink(temporary.c_str());
         return result;
     }
+    return {true, {}};
+}
+
+// The bytes of an in-memory archive once it is closed.
+std::optional<std::string> bufferBytes(zip_source_t* buffer) {
+    if (zip_source_open(buffer) != 0) return std::nullopt;
+    std::string bytes;
+    char chunk[64 * 1024];
+    zip_int64_t n = 0;
+    while ((n = zip_source_read(buffer, chunk, sizeof chunk)) > 0) bytes.append(chunk, static_cast<std::size_t>(n));
+    zip_source_close(buffer);
+    if (n < 0) return std::nullopt;
+    return bytes;
+}
+
+// The whole archive, made in memory: nothing reaches the destination's
+// folder before it is complete.
+Result writeArchive(const std::string& folder, const std::vector<std::string>& names, std::string& bytes) {
+    zip_error_t openError;
+    zip_error_init(&openError);
+    zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &openError);
+    zip_t* archive = buffer ? zip_open_from_source(buffer, ZIP_TRUNCATE, &openError) : nullptr;
+    if (!archive) {
+        Result result = failure("cannot create the archive", zip_error_strerror(&openError));
+        if (buffer) zip_source_free(buffer);
+        zip_error_fini(&openError);
+        return result;
+    }
+    zip_error_fini(&openError);
+    // The buffer must outlive the archive: its bytes are read afterwards.
+    zip_source_keep(buffer);
+    const auto discard = [&](Result result) {
+        zip_discard(archive);
+        zip_source_free(buffer);
+        return result;
+    };
     const std::optional<time_t> fixedTime = sourceDateEpoch();
     // "mimetype" comes first in `names` and is packed as it is.
     const std::vector<std::string> compressed(names.begin() + 1, names.end());
     const CompressedParts parts(folder, compressed);
-    if (!parts.error().empty()) {
-        zip_discard(archive);
-        return failure("cannot pack", parts.error());
-    }
+    if (!parts.error().empty()) return discard(failure("cannot pack", parts.error()));
     std::string error;
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string path = paths::join(folder, names[i]);
         zip_source_t* source = i == 0 ? zip_source_file(archive, path.c_str(), 0, -1)
                                       : parts.source(archive, i - 1, names[i]);
-        if (!addEntry(archive, folder, names[i], source, fixedTime, error)) {
-            zip_discard(archive);
-            return failure("cannot pack", error);
-        }
+        if (!addEntry(archive, folder, names[i], source, fixedTime, error))
+            return discard(failure("cannot pack", error));
     }
-    // zip_close writes everything now: a full disk shows up here.
-    if (zip_close(archive) != 0) {
-        Result result = failure("cannot write the archive", zipError(archive));
-        zip_discard(archive);
-        return result;
-    }
+    if (zip_close(archive) != 0) return discard(failure("cannot write the archive", zipError(archive)));
+    auto made = bufferBytes(buffer);
+    zip_source_free(buffer);
+    if (!made) return failure("cannot write the archive", "its bytes could not be read back");
+    bytes = std::move(*made);
     return {true, {}};
 }
 
@@ -283,19 +339,12 @@ Result writePackage(const std::string& packageFolder, const std::string& archive
     const auto names = packageFiles(packageFolder, leaveOut, error);
     if (!names) return failure("cannot read the package folder", error);
 
-    const auto temporary = temporaryBeside(archivePath);
-    if (!temporary) return failure("cannot write into " + paths::deletingLastComponent(archivePath),
-                                   std::strerror(errno));
-    Result result = writeArchive(packageFolder, *names, *temporary);
-    if (result.ok) giveModeOf(archivePath, *temporary);
-    if (result.ok && !syncFile(*temporary)) result = failure("cannot write the archive", std::strerror(errno));
-    if (result.ok && ::rename(temporary->c_str(), archivePath.c_str()) != 0)
-        result = failure("cannot replace " + archivePath, std::strerror(errno));
-    if (!result.ok) {
-        ::unlink(temporary->c_str());
-        return result;
-    }
-    syncFolderOf(archivePath);
+    std::string bytes;
+    const Result made = writeArchive(packageFolder, *names, bytes);
+    if (!made.ok) return made;
+    const std::optional<Result> unnamed = publishUnnamed(bytes, archivePath);
+    const Result result = unnamed ? *unnamed : publishNamed(bytes, archivePath);
+    if (result.ok) syncFolderOf(archivePath);
     return result;
 }
 

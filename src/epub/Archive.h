@@ -1,6 +1,7 @@
 #pragma once
 // The EPUB container as a zip archive, written in process.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,10 +17,17 @@ struct Result {
 // fixed (sorted) order, without directory entries or extra fields; entry
 // times from SOURCE_DATE_EPOCH when it is set, so a build can be
 // reproduced byte for byte. Files named in `leaveOut` (paths relative to the
-// folder) are not packed. The archive is written beside `archivePath` under
-// a temporary name and renamed over it only when complete: a failure never
-// replaces a good archive. Any thread.
+// folder) are not packed. The archive is made in memory and reaches
+// `archivePath` only when complete, by a rename in its folder: a failure
+// never replaces a good archive, and a process killed meanwhile leaves no
+// file behind. Any thread.
 Result writePackage(const std::string& packageFolder, const std::string& archivePath,
                     const std::vector<std::string>& leaveOut = {});
+
+// The unique identifier that the package document of the EPUB at
+// `archivePath` states, as it is written there (character references are
+// not resolved); nullopt when the file is not a zip, or has no container,
+// package document or identifier. Any thread.
+std::optional<std::string> packageIdentifier(const std::string& archivePath);
 
 }  // namespace quillary::archive

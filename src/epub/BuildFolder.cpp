@@ -1,8 +1,14 @@
 #include "epub/BuildFolder.h"
 
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
 #include <cstdlib>
 
 #include "build/Text.h"
+#include "epub/WellFormed.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
@@ -13,22 +19,57 @@ namespace {
 // The name marks the folder as ours: removeBuildFolder refuses anything else.
 constexpr const char* kPrefix = "quillary-build-";
 constexpr const char* kPackageFolder = "epub";
+// Beside "epub", so that it never reaches the book: the owning process's id.
+constexpr const char* kOwnerFile = "owner";
 
-std::optional<std::string> makePrivateFolder(const std::string& tempParent) {
-    if (tempParent.empty()) return files::makePrivateTempFolder(kPrefix);
-    files::makeFolders(tempParent);
-    std::string pattern = paths::join(tempParent, std::string(kPrefix) + "XXXXXX");
+std::string temporaryBase(const std::string& tempParent) {
+    if (!tempParent.empty()) return tempParent;
+    const char* tmp = std::getenv("TMPDIR");
+    return (tmp && *tmp) ? tmp : "/tmp";
+}
+
+// A folder is abandoned only when its owner is known and no longer runs: a
+// folder without an owner file may belong to a build that is just starting,
+// and one whose owner cannot be signalled belongs to another user's process.
+bool ownerIsGone(const std::string& folder) {
+    const auto owner = files::readFile(paths::join(folder, kOwnerFile));
+    if (!owner) return false;
+    pid_t pid = 0;
+    const auto [end, error] = std::from_chars(owner->data(), owner->data() + owner->size(), pid);
+    if (error != std::errc() || end != owner->data() + owner->size() || pid <= 0) return false;
+    return ::kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+// A killed build never reached its clean-up; the next one does it.
+void removeAbandonedFolders(const std::string& base) {
+    for (const std::string& name : files::listFolder(base)) {
+        const std::string folder = paths::join(base, name);
+        if (text::startsWith(name, kPrefix) && ownerIsGone(folder)) files::removeAll(folder);
+    }
+}
+
+std::optional<std::string> makePrivateFolder(const std::string& base) {
+    files::makeFolders(base);
+    std::string pattern = paths::join(base, std::string(kPrefix) + "XXXXXX");
     if (::mkdtemp(pattern.data()) == nullptr) return std::nullopt;
     return pattern;
+}
+
+bool isXmlDocument(const std::string& path) {
+    const std::string extension = paths::extension(path);
+    return extension == "xhtml" || extension == "opf" || extension == "ncx";
 }
 
 }  // namespace
 
 std::optional<std::string> makeBuildFolder(const std::string& tempParent) {
-    const auto folder = makePrivateFolder(tempParent);
+    const std::string base = temporaryBase(tempParent);
+    removeAbandonedFolders(base);
+    const auto folder = makePrivateFolder(base);
     if (!folder) return std::nullopt;
     const std::string epub = paths::join(*folder, kPackageFolder);
-    if (!files::makeFolders(epub)) {
+    if (!files::writeScratchFile(paths::join(*folder, kOwnerFile), std::to_string(::getpid())) ||
+        !files::makeFolders(epub)) {
         files::removeAll(*folder);
         return std::nullopt;
     }
@@ -40,6 +81,38 @@ bool removeBuildFolder(const std::string& epubFolder) {
     const std::string folder = paths::deletingLastComponent(epubFolder);
     if (!text::startsWith(paths::lastComponent(folder), kPrefix)) return false;
     return files::removeAll(folder);
+}
+
+std::string BuildWrites::nameInFolder(const std::string& path) const {
+    const std::string prefix = folder_ + "/";
+    return text::startsWith(path, prefix) ? path.substr(prefix.size()) : path;
+}
+
+void BuildWrites::fail(std::string reason) {
+    if (!failure_) failure_ = std::move(reason);
+}
+
+void BuildWrites::write(const std::string& path, std::string_view content) {
+    PosixFileWriter plain;
+    FileWriter& writer = writer_ ? *writer_ : plain;
+    if (const auto error = writer.write(path, content))
+        return fail(nameInFolder(path) + " could not be written (" + *error + ")");
+    if (!isXmlDocument(path)) return;
+    if (const auto error = xml::wellFormednessError(content))
+        fail(nameInFolder(path) + " is not well-formed XML (" + *error + ")");
+}
+
+bool BuildWrites::copy(const std::string& from, const std::string& path) {
+    const auto content = files::readFile(from);
+    if (!content) return false;
+    write(path, *content);
+    return true;
+}
+
+std::optional<std::string> BuildWrites::resource(const std::string& resourcesFolder, const std::string& name) {
+    auto content = files::readFile(paths::join(resourcesFolder, name));
+    if (!content) fail("the program's file " + name + " is missing from " + resourcesFolder);
+    return content;
 }
 
 }  // namespace quillary::package

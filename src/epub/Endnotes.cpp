@@ -49,7 +49,7 @@ void VoveZedevir::insertEpubEndnotes(const std::string& title) {
     content += "</b><br /><br /></p>\n";
     content += endnotes;
     text::replaceAll(page, "$content\n", content);
-    files::writeScratchFile(tempDirectoryPath + "/OEBPS/endnotes.xhtml", page);
+    buildWrites.write(tempDirectoryPath + "/OEBPS/endnotes.xhtml", page);
 
     manifest += "    <item id=\"endnotes\" href=\"endnotes.xhtml\" media-type=\"application/xhtml+xml\"/>\n";
     if (epub3()) {

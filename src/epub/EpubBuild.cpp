@@ -7,9 +7,12 @@ void VoveZedevir::buildePub() {
     epubError.clear();
     EpubRun run;
     setUpPackage(run);
-    // Without its private folder the build has nowhere to write: the passes
-    // are skipped and ePubComplete reports the failure.
-    if (!tempDirectoryPath.empty()) {
+    // Without its private folder or the program's own files the build has
+    // nothing to make a book of: the passes are skipped and ePubComplete
+    // reports the failure.
+    if (const auto& failure = buildWrites.failure()) {
+        epubError = *failure;
+    } else {
         marksPass(run);
         sectionsPass(run);
         finishPackage(run);

@@ -1,11 +1,13 @@
 // Images, audio and video: the directive lines of the sections pass and the
 // copying of the author's files into the package once the pass is over.
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
 #include "build/Text.h"
 #include "build/VoveZedevir.h"
+#include "epub/Media.h"
 #include "epub/MediaMarkup.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
@@ -16,28 +18,23 @@ namespace {
 
 using NameSet = std::unordered_set<std::string>;
 
-// The manifest is XML: a name the author chose must not end its attribute.
-std::string manifestHref(const std::string& folder, const std::string& name) {
-    std::string href = folder + "/";
-    href.reserve(href.size() + name.size());
-    for (char c : name) {
-        switch (c) {
-            case '&': href += "&amp;"; break;
-            case '<': href += "&lt;"; break;
-            case '>': href += "&gt;"; break;
-            case '"': href += "&quot;"; break;
-            default: href.push_back(c);
-        }
-    }
-    return href;
-}
-
 void appendItem(std::string& manifest, const std::string& id, const std::string& href,
                 const std::string& type) {
     manifest += "    <item id=\"" + id + "\" href=\"" + href + "\" media-type=\"" + type + "\"/>\n";
 }
 
 }  // namespace
+
+std::optional<std::string> media::coverFileIn(const std::string& folder) {
+    for (const std::string& name : files::listFolder(folder)) {
+        const std::string extension = paths::extension(name);
+        if (extension != "png" && extension != "jpg") continue;
+        if (!text::startsWith(text::lowercaseAscii(name), "cover.")) continue;
+        if (files::isDirectory(paths::join(folder, name))) continue;
+        return name;
+    }
+    return std::nullopt;
+}
 
 void VoveZedevir::mediaDirective(EpubRun& run) {
     media::MediaMarkup result = media::mediaMarkup(line, epub3());
@@ -60,22 +57,25 @@ void VoveZedevir::insertImages(const std::vector<std::string>& images, const std
     const NameSet usedImages(images.begin(), images.end());
     const NameSet usedMedia(media.begin(), media.end());
 
+    // Only the cover the package names is packed, under the name it names.
+    const std::optional<std::string> cover = media::coverFileIn(root);
     int imageNumber = 1;
     for (const std::string& name : entries) {
         const std::string extension = paths::extension(name);
-        if (extension != "png" && extension != "jpg") continue;
-        const std::string lower = text::lowercaseAscii(name);
-        if (text::startsWith(lower, "cover.")) {
-            // The package template declares the cover itself, under this name.
-            files::copyFile(paths::join(root, name), imagesFolder + lower);
+        if (!media::isImageExtension(extension)) continue;
+        if (name == cover) {
+            buildWrites.copy(paths::join(root, name), imagesFolder + "cover." + extension);
             continue;
         }
+        // A name the container forbids would make the whole book invalid:
+        // such a file is reported and left out, also when the book uses it.
         const std::string stored = media::blankFreeName(name);
-        if (media::hasForbiddenCharacter(stored)) invalidMediaFilenames = true;
-        if (!usedImages.count(stored)) continue;
-        files::copyFile(paths::join(root, name), imagesFolder + stored);
-        appendItem(manifest, "image" + std::to_string(imageNumber++), manifestHref("images", stored),
-                   extension == "png" ? "image/png" : "image/jpeg");
+        const bool forbidden = media::hasForbiddenCharacter(stored);
+        if (forbidden) invalidMediaFilenames = true;
+        if (forbidden || !usedImages.count(stored)) continue;
+        buildWrites.copy(paths::join(root, name), imagesFolder + stored);
+        appendItem(manifest, "image" + std::to_string(imageNumber++), "images/" + media::fileReference(stored),
+                   media::imageType(extension));
     }
 
     int mediaNumber = 1;
@@ -83,10 +83,11 @@ void VoveZedevir::insertImages(const std::vector<std::string>& images, const std
         const std::string extension = text::lowercaseAscii(paths::extension(name));
         if (!media::isMediaExtension(extension)) continue;
         const std::string stored = media::blankFreeName(name);
-        if (media::hasForbiddenCharacter(stored)) invalidMediaFilenames = true;
-        if (!usedMedia.count(stored)) continue;
-        files::copyFile(paths::join(root, name), mediaFolder + stored);
-        appendItem(manifest, "media" + std::to_string(mediaNumber++), manifestHref("media", stored),
+        const bool forbidden = media::hasForbiddenCharacter(stored);
+        if (forbidden) invalidMediaFilenames = true;
+        if (forbidden || !usedMedia.count(stored)) continue;
+        buildWrites.copy(paths::join(root, name), mediaFolder + stored);
+        appendItem(manifest, "media" + std::to_string(mediaNumber++), "media/" + media::fileReference(stored),
                    media::mediaType(extension));
     }
 

@@ -1,10 +1,13 @@
 #include "epub/MediaMarkup.h"
 
 #include <array>
+#include <cctype>
 
+#include "build/Normalise.h"
 #include "build/Text.h"
 #include "epub/Html.h"
 #include "platform/Paths.h"
+#include "platform/Utf8.h"
 
 namespace quillary::media {
 
@@ -13,6 +16,7 @@ namespace {
 constexpr std::array<std::string_view, 4> kAudioExtensions{"mp3", "aac", "m4a", "m4b"};
 constexpr std::array<std::string_view, 4> kVideoExtensions{"mov", "m4v", "mp4", "3gp"};
 constexpr std::string_view kMediaWords[] = {">video:", ">audio:"};
+constexpr std::array<std::string_view, 5> kImageExtensions{"png", "jpg", "jpeg", "gif", "svg"};
 
 // The author types the name with blanks and the word processor may pad it;
 // the package stores it without blanks, so both sides are reduced alike.
@@ -21,15 +25,56 @@ struct SplitName {
     std::string extension;  // trimmed, case as typed
 };
 
-SplitName splitName(const std::string& name) {
+// The name reaches us as the normalised HTML holds it, with character
+// references; the folder knows it by its real characters.
+SplitName splitName(std::string_view html) {
+    const std::string name = text::decodeCharacterReferences(extractTagName(html));
     return {blankFreeName(text::trimBlanksAndTabs(paths::deletingExtension(name))),
             text::trimBlanksAndTabs(paths::extension(name))};
 }
 
-// A double quote in a typed name would end the attribute early and leave the
-// document unreadable; every other character arrives already encoded.
-std::string attributeText(const std::string& value) {
-    return text::replacedAll(value, "\"", "&quot;");
+// A name as text of the page: ASCII with references, as the rest of it.
+std::string pageText(const std::string& value) {
+    std::string escaped;
+    for (char c : value) {
+        switch (c) {
+            case '&': escaped += "&amp;"; break;
+            case '<': escaped += "&lt;"; break;
+            case '>': escaped += "&gt;"; break;
+            case '"': escaped += "&quot;"; break;
+            default: escaped.push_back(c);
+        }
+    }
+    return EncodeForHTML(escaped);
+}
+
+// The image extension that the typed one begins with, as typed: text that
+// followed the name in its paragraph is not part of it. A name without one
+// is taken for a PNG.
+std::string imageExtensionOf(std::string_view typed) {
+    for (std::string_view known : kImageExtensions)
+        if (typed.size() >= known.size() && text::equalsIgnoringCase(typed.substr(0, known.size()), known))
+            return std::string(typed.substr(0, known.size()));
+    return "png";
+}
+
+// Characters that no file in the container may have in its name.
+bool isForbiddenCodePoint(char32_t cp) {
+    if (cp < 0x20 || (cp >= 0x7F && cp <= 0x9F)) return true;
+    if (cp < 0x80) return std::string_view("/\\\"*:<>?{}|^`").find(static_cast<char>(cp)) != std::string_view::npos;
+    return (cp >= 0xE000 && cp <= 0xF8FF) || (cp >= 0xFDD0 && cp <= 0xFDEF) || (cp >= 0xFFF0 && cp <= 0xFFFF) ||
+           (cp >= 0xE0000 && cp <= 0xE0FFF) || cp >= 0xF0000;
+}
+
+// The code point whose UTF-8 form starts at `pos` (the text is well-formed),
+// moving `pos` behind it.
+char32_t nextCodePoint(std::string_view text, std::size_t& pos) {
+    const auto lead = static_cast<unsigned char>(text[pos++]);
+    if (lead < 0x80) return lead;
+    const int continuations = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
+    char32_t cp = lead & (0x3F >> continuations);
+    for (int i = 0; i < continuations; ++i) cp = (cp << 6) | (static_cast<unsigned char>(text[pos++]) & 0x3F);
+    return cp;
 }
 
 // Where the name starts: after the colon of the first media directive word.
@@ -56,7 +101,40 @@ std::string blankFreeName(std::string_view name) {
 }
 
 bool hasForbiddenCharacter(std::string_view name) {
-    return name.find_first_of("&<>?") != std::string_view::npos;
+    if (!utf8::isValid(name) || name.empty() || name.back() == '.') return true;
+    for (std::size_t pos = 0; pos < name.size();)
+        if (isForbiddenCodePoint(nextCodePoint(name, pos))) return true;
+    return false;
+}
+
+std::string fileReference(std::string_view name) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string reference;
+    reference.reserve(name.size());
+    for (char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) || std::string_view("-._~!$'()*+,;=@").find(c) != std::string_view::npos) {
+            reference.push_back(c);
+        } else {
+            reference.push_back('%');
+            reference.push_back(kHex[byte >> 4]);
+            reference.push_back(kHex[byte & 0x0F]);
+        }
+    }
+    return reference;
+}
+
+bool isImageExtension(std::string_view extension) {
+    for (std::string_view known : kImageExtensions)
+        if (text::equalsIgnoringCase(extension, known)) return true;
+    return false;
+}
+
+std::string imageType(std::string_view extension) {
+    const std::string lower = text::lowercaseAscii(extension);
+    if (lower == "jpg" || lower == "jpeg") return "image/jpeg";
+    if (lower == "svg") return "image/svg+xml";
+    return "image/" + lower;
 }
 
 std::string mediaKind(std::string_view lowercaseExtension) {
@@ -93,7 +171,7 @@ MediaMarkup mediaMarkup(std::string_view line, bool epub3) {
     std::string_view piece = start == std::string_view::npos ? std::string_view{} : line.substr(start);
     piece = piece.substr(0, piece.find(':'));
 
-    const SplitName name = splitName(extractTagName(piece));
+    const SplitName name = splitName(piece);
     const std::string extension = text::lowercaseAscii(name.extension);
     const std::string kind = mediaKind(extension);
     const bool video = kind == "video";
@@ -102,17 +180,18 @@ MediaMarkup mediaMarkup(std::string_view line, bool epub3) {
     result.mediaName = name.base + "." + extension;
     if (video) result.poster = name.base + ".png";
 
-    const std::string base = attributeText(name.base);
-    const std::string source = "media/" + base + "." + attributeText(extension);
+    const std::string base = pageText(name.base);
+    const std::string source = "media/" + fileReference(result.mediaName);
+    const std::string posterSource = "images/" + fileReference(name.base + ".png");
     std::string& out = result.markup;
     out = "<div style=\"text-align:center\">";
     if (epub3) {
-        const std::string poster = video ? "poster=\"images/" + base + ".png\"" : "";
+        const std::string poster = video ? "poster=\"" + posterSource + "\"" : "";
         out += "<" + kind + " controls=\"controls\" preload=\"auto\" " + poster + " src=\"" +
-               source + "\">" + name.base + "</" + kind + ">";
+               source + "\">" + base + "</" + kind + ">";
     } else {
         const std::string fallback =
-            video ? "<img src=\"images/" + base + ".png\" alt=\"" + base + "\"/>" : name.base;
+            video ? "<img src=\"" + posterSource + "\" alt=\"" + base + "\"/>" : base;
         out += "<object data=\"" + source + "\" type=\"" + mediaType(extension) + "\">" + fallback +
                "</object>";
     }
@@ -132,14 +211,10 @@ ImageMarkup imageMarkup(std::string_view line) {
             link = std::string(rest.substr(anchor, close - anchor + 1));
     }
 
-    const SplitName name = splitName(extractTagName(rest));
-    // Only exactly "jpg" is kept: every other spelling is taken for a PNG,
-    // the one other type an image may have in the package.
-    const std::string type = text::startsWith(name.extension, "jpg") ? "jpg" : "png";
-
+    const SplitName name = splitName(rest);
     ImageMarkup result;
-    result.imageName = name.base + "." + type;
-    const std::string source = attributeText(name.base) + "." + type;
+    result.imageName = name.base + "." + imageExtensionOf(name.extension);
+    const std::string source = fileReference(result.imageName);
     std::string& out = result.markup;
     if (text::endsWith(placement, "ri"))
         out = "<div>" + link + "<img style=\"float:right\" src=\"images/" + source;
@@ -149,7 +224,7 @@ ImageMarkup imageMarkup(std::string_view line) {
         out = "<div style=\"text-align:center\">" + link + "<img style=\"height:100%\" src=\"images/" + source;
     else
         out = "<div style=\"text-align:center\">" + link + "<img src=\"images/" + source;
-    out += "\" alt=\"" + attributeText(name.base) + "\"/>" + (link.empty() ? "" : "</a>") + "</div>";
+    out += "\" alt=\"" + pageText(name.base) + "\"/>" + (link.empty() ? "" : "</a>") + "</div>";
     return result;
 }
 

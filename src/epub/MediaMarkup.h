@@ -11,8 +11,21 @@ namespace quillary::media {
 
 // The name with every blank (U+0020) removed; tabs and other white space stay.
 std::string blankFreeName(std::string_view name);
-// True when the name holds one of "&", "<", ">" or "?".
+// True when the UTF-8 name may not name a file in an EPUB container: it is
+// not well-formed UTF-8, ends in ".", or holds one of / \ " * : < > ? { } | ^ `,
+// a control character (C0, DEL, C1), a private-use character or one of
+// U+FDD0..U+FDEF, U+FFF0..U+FFFF, U+E0000..U+E0FFF.
 bool hasForbiddenCharacter(std::string_view name);
+// How a package document refers to the file `name` (UTF-8): every byte but
+// letters, digits and - . _ ~ ! $ ' ( ) * + , ; = @ percent-encoded, so the
+// reference is ASCII, needs no escaping in XML, and a "#", "%" or "?" in
+// the name is not read as a fragment, an escape or a query.
+std::string fileReference(std::string_view name);
+
+// True for "png", "jpg", "jpeg", "gif" and "svg" in any case.
+bool isImageExtension(std::string_view extension);
+// The registered media type of an image extension, in any case.
+std::string imageType(std::string_view extension);
 
 // "audio" for mp3, aac, m4a and m4b; "video" for every other extension.
 // `lowercaseExtension` must already be lowercased.
@@ -23,6 +36,8 @@ bool isMediaExtension(std::string_view extension);
 // "audio/mpeg" for mp3, "video/quicktime" for mov, "video/3gpp" for 3gp ...
 std::string mediaType(std::string_view lowercaseExtension);
 
+// The names in the lists are the files' real names (UTF-8, blanks removed),
+// the markup's references their encoded form.
 struct MediaMarkup {
     std::string markup;                // replaces the whole line
     std::string mediaName;             // "base.ext" for the media list
@@ -36,7 +51,7 @@ MediaMarkup mediaMarkup(std::string_view line, bool epub3);
 
 struct ImageMarkup {
     std::string markup;     // replaces the whole line
-    std::string imageName;  // "base.png" or "base.jpg" for the images list
+    std::string imageName;  // "base.ext" for the images list; ".png" when no image extension was typed
 };
 
 // The image for an image line: placement from the directive word, the

@@ -7,6 +7,7 @@
 #include "build/VoveZedevir.h"
 #include "epub/Archive.h"
 #include "epub/BuildFolder.h"
+#include "epub/Media.h"
 #include "epub/PackageDocuments.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
@@ -15,8 +16,14 @@ namespace quillary {
 
 namespace {
 
-std::string readTemplate(const Resources& resources, const std::string& pattern, bool epub3) {
-    return files::readFile(resources.path(Resources::versioned(pattern, epub3))).value_or("");
+std::string readTemplate(package::BuildWrites& writes, const Resources& resources, const std::string& pattern,
+                         bool epub3) {
+    return writes.resource(resources.folder, Resources::versioned(pattern, epub3)).value_or("");
+}
+
+void copyResource(package::BuildWrites& writes, const Resources& resources, const std::string& name,
+                  const std::string& path) {
+    if (const auto content = writes.resource(resources.folder, name)) writes.write(path, *content);
 }
 
 // Book information arrives in publication form: markup characters escaped.
@@ -24,19 +31,11 @@ std::string bookInfoAt(const std::vector<std::string>& bookInfo, std::size_t ind
     return index < bookInfo.size() ? bookInfo[index] : std::string{};
 }
 
-// The cover's extension as the manuscript's folder offers it: the first
-// regular file, in listing order, with the extension "png" or "jpg" (exact)
-// whose name begins with "cover." in any case.
+// The cover's extension as the manuscript's folder offers it.
 std::optional<std::string> coverExtensionIn(const std::string& folder) {
-    for (const std::string& name : files::listFolder(folder)) {
-        const std::string extension = paths::extension(name);
-        if (extension != "png" && extension != "jpg") continue;
-        const std::string lower = text::lowercaseAscii(name);
-        if (!text::startsWith(lower, "cover.")) continue;
-        if (files::isDirectory(paths::join(folder, name))) continue;
-        return text::endsWith(lower, "jpg") ? "jpg" : "png";
-    }
-    return std::nullopt;
+    const std::optional<std::string> cover = media::coverFileIn(folder);
+    if (!cover) return std::nullopt;
+    return paths::extension(*cover);
 }
 
 package::BookFacts bookFacts(const std::vector<std::string>& bookInfo) {
@@ -78,15 +77,21 @@ void VoveZedevir::setUpPackage(EpubRun& run) {
     // A build that never reached its completion report left its folder behind.
     if (!tempDirectoryPath.empty()) package::removeBuildFolder(tempDirectoryPath);
     tempDirectoryPath = package::makeBuildFolder(locations.tempParent).value_or("");
+    buildWrites = package::BuildWrites(ports.fileWriter, tempDirectoryPath);
     if (tempDirectoryPath.empty()) {
         epubError = "no private temporary folder could be made";
+        buildWrites.fail(epubError);
         return;
     }
     const std::string oebps = tempDirectoryPath + "/OEBPS";
-    for (const char* folder : {"/META-INF", "/OEBPS", "/OEBPS/images", "/OEBPS/media"})
-        files::makeFolders(tempDirectoryPath + folder);
-    files::copyFile(locations.resources.path("mimetype"), tempDirectoryPath + "/mimetype");
-    files::copyFile(locations.resources.path("container.xml"), tempDirectoryPath + "/META-INF/container.xml");
+    for (const char* folder : {"META-INF", "OEBPS", "OEBPS/images", "OEBPS/media"}) {
+        if (!files::makeFolders(tempDirectoryPath + "/" + folder))
+            buildWrites.fail(std::string(folder) + " could not be made");
+    }
+    copyResource(buildWrites, locations.resources, "mimetype", tempDirectoryPath + "/mimetype");
+    copyResource(buildWrites, locations.resources, "container.xml", tempDirectoryPath + "/META-INF/container.xml");
+    // Every page is made from this template; the sections pass reads it as it goes.
+    buildWrites.resource(locations.resources.folder, Resources::versioned("section-%d.html", isEpub3));
 
     run.coverExtension = coverImageTypeIn(oebps + "/images/");
     run.images.push_back("cover." + run.coverExtension);
@@ -96,11 +101,13 @@ void VoveZedevir::setUpPackage(EpubRun& run) {
     facts.coverExtension = run.coverExtension;
     facts.hasCover = coverExtensionIn(root).has_value();
 
-    files::writeScratchFile(oebps + "/cover.xhtml",
-                               package::coverPage(readTemplate(locations.resources, "cover-%d.html", isEpub3), facts));
-    run.ncxTemplate = package::ncxTemplate(readTemplate(locations.resources, "toc-%d.ncx", isEpub3), facts);
-    run.opfTemplate = package::packageTemplate(readTemplate(locations.resources, "content-%d.opf", isEpub3), facts);
-    files::writeScratchFile(oebps + "/stylesheet.css", styleText);
+    buildWrites.write(oebps + "/cover.xhtml", package::coverPage(readTemplate(buildWrites, locations.resources,
+                                                                              "cover-%d.html", isEpub3), facts));
+    run.ncxTemplate =
+        package::ncxTemplate(readTemplate(buildWrites, locations.resources, "toc-%d.ncx", isEpub3), facts);
+    run.opfTemplate =
+        package::packageTemplate(readTemplate(buildWrites, locations.resources, "content-%d.opf", isEpub3), facts);
+    buildWrites.write(oebps + "/stylesheet.css", styleText);
 }
 
 }  // namespace quillary

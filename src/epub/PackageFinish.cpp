@@ -64,12 +64,14 @@ void giveNavigationAnEntry(VoveZedevir& c, EpubRun& run, bool epub3, const std::
 // An archive named after the ISBN is an earlier build's, superseded once the
 // new book exists (not before: a failed build must not cost the old one). A
 // name that would reach outside the destination folder, or that is the
-// book's own archive, is not touched; nor is any folder of the author's.
+// book's own archive, is not touched; nor is any file that is not an EPUB of
+// this very book: the author may keep anything under that name.
 void removeArchiveNamedByIsbn(const std::string& saveRoot, const std::string& saveName,
                               const std::string& isbn) {
     if (isbn.empty() || isbn == saveName || isbn == "." || isbn == ".." || text::contains(isbn, "/")) return;
     const std::string archive = paths::join(saveRoot, isbn + ".epub");
-    if (!files::isDirectory(archive)) files::removeAll(archive);
+    if (files::isDirectory(archive) || archive::packageIdentifier(archive) != isbn) return;
+    files::removeAll(archive);
 }
 
 }  // namespace
@@ -90,7 +92,7 @@ void VoveZedevir::finishPackage(EpubRun& run) {
     const std::string language = package::languageCode(bookInfo.size() > 7 ? bookInfo[7] : std::string());
     auto writeContentsPage = [&](const std::string& page) {
         const std::string document = package::fillPlaceholders(newSection(), {{"$content\n", page}});
-        files::writeScratchFile(oebps + "/toc.xhtml", package::withLanguage(document, language, isEpub3));
+        buildWrites.write(oebps + "/toc.xhtml", package::withLanguage(document, language, isEpub3));
     };
     if (run.contentsPlaced || isEpub3) {
         std::string page;
@@ -104,10 +106,15 @@ void VoveZedevir::finishPackage(EpubRun& run) {
         writeContentsPage(page);
         manifest += package::contentsManifestLine(isEpub3);
     }
-    if (!isEpub3) files::writeScratchFile(oebps + "/toc.ncx", package::finishedNcx(run.ncxTemplate, navmap));
-    files::writeScratchFile(oebps + "/content.opf",
-                               package::finishedPackage(run.opfTemplate, spine, manifest, guide, isEpub3));
+    if (!isEpub3) buildWrites.write(oebps + "/toc.ncx", package::finishedNcx(run.ncxTemplate, navmap));
+    buildWrites.write(oebps + "/content.opf", package::finishedPackage(run.opfTemplate, spine, manifest, guide, isEpub3));
 
+    // A package with a file missing, cut short or not well-formed never
+    // reaches the destination: the earlier book there stays.
+    if (buildWrites.failure()) {
+        epubError = *buildWrites.failure();
+        return;
+    }
     const std::string destination = paths::join(saveRoot, saveName + ".epub");
     const archive::Result written = archive::writePackage(tempDirectoryPath, destination);
     epubPath = written.ok ? destination : std::string();
@@ -119,8 +126,7 @@ void VoveZedevir::finishPackage(EpubRun& run) {
     if (!isEpub3 && !run.contentsPlaced) {
         guide += package::contentsGuideLine();
         manifest += package::contentsManifestLine(false);
-        files::writeScratchFile(oebps + "/content.opf",
-                                   package::finishedPackage(run.opfTemplate, spine, manifest, guide, false));
+        buildWrites.write(oebps + "/content.opf", package::finishedPackage(run.opfTemplate, spine, manifest, guide, false));
         writeContentsPage(package::epub2ContentsPage(run.contentsTitle, run.contentsList));
     }
 }

@@ -217,7 +217,7 @@ std::string VoveZedevir::writeSection(const std::string& sectionTemplate) {
     std::string page = sectionTemplate;
     text::replaceAll(page, "$content\n", pageText);
     const std::string n = number(sectionNumber);
-    files::writeScratchFile(tempDirectoryPath + "/OEBPS/section" + n + ".xhtml", page);
+    buildWrites.write(tempDirectoryPath + "/OEBPS/section" + n + ".xhtml", page);
     manifest += text::format(
         "    <item id=\"section%d\" href=\"section%d.xhtml\" media-type=\"application/xhtml+xml\"/>\n", {n, n});
     spine += text::format("    <itemref idref=\"section%d\"/>\n", {n});

@@ -20,13 +20,13 @@ bool holdsAFile(const std::string& path) {
            !ec;
 }
 
-void rewritePackageDocument(const std::string& packageFolder) {
+void rewritePackageDocument(package::BuildWrites& writes, const std::string& packageFolder) {
     const std::string path = paths::join(packageFolder, "OEBPS/content.opf");
-    if (auto document = files::readFile(path))
-        files::writeScratchFile(path, kindle::withoutCoverPage(*document));
+    if (auto document = files::readFile(path)) writes.write(path, kindle::withoutCoverPage(*document));
+    else writes.fail("OEBPS/content.opf could not be read");
 }
 
-void rewriteListsAsParagraphs(const std::string& packageFolder) {
+void rewriteListsAsParagraphs(package::BuildWrites& writes, const std::string& packageFolder) {
     const std::string pages = paths::join(packageFolder, "OEBPS");
     for (const std::string& name : files::listFolder(pages)) {
         const bool page = name.ends_with(".xhtml");
@@ -36,21 +36,24 @@ void rewriteListsAsParagraphs(const std::string& packageFolder) {
         if (!text) continue;
         const std::string rewritten =
             page ? kindle::withListsAsParagraphs(*text) : kindle::withListRulesAsParagraphRules(*text);
-        if (rewritten != *text) files::writeScratchFile(path, rewritten);
+        if (rewritten != *text) writes.write(path, rewritten);
     }
 }
 
+// How the conversion went: made, or why not.
+enum class KindleOutcome { Made, Failed, TimedOut };
+
 // Turns the EPUB package in `folder` into the Kindle variant, converts it
-// and puts the result at `kindleFile`; false when no Kindle file came of it.
-bool convertPackage(VoveZedevir& controller, const kindle::Converter& converter,
-                    const std::string& folder, const std::string& kindleFile) {
+// and puts the result at `kindleFile`.
+KindleOutcome convertPackage(VoveZedevir& controller, const kindle::Converter& converter,
+                             const std::string& folder, const std::string& kindleFile) {
     const std::string& saveName = controller.saveName;
     const std::string package = kindle::packageName(saveName);
     const std::string output = kindle::outputName(saveName);
 
     files::removeAll(paths::join(folder, "OEBPS/cover.xhtml"));
-    rewritePackageDocument(folder);
-    rewriteListsAsParagraphs(folder);
+    rewritePackageDocument(controller.buildWrites, folder);
+    rewriteListsAsParagraphs(controller.buildWrites, folder);
     // Whatever is called "NAMEKindle.mobi" now cannot be taken for this
     // run's output.
     files::removeAll(paths::join(folder, output));
@@ -59,17 +62,23 @@ bool convertPackage(VoveZedevir& controller, const kindle::Converter& converter,
     // converter's output may end up inside it.
     const archive::Result zipped = archive::writePackage(
         folder, paths::join(folder, package), {"OEBPS/cover.xhtml", package, output});
-    bool made = false;
-    if (zipped.ok) {
-        controller.executeShellCommandSynchronously(kindle::conversionCommand(converter, saveName),
-                                                    folder);
-        // The earlier build's Kindle file goes only when a new one takes
-        // its place: the move renames over it in one step.
+    KindleOutcome outcome = KindleOutcome::Failed;
+    // The package must be whole, or the converter would make a book of what
+    // a full disk let through.
+    if (zipped.ok && !controller.buildWrites.failure()) {
+        const ShellResult run = controller.executeShellCommandSynchronously(
+            kindle::conversionCommand(converter, saveName), folder, kindle::kConversionTimeLimit);
+        // A converter that was stopped or failed may have left half a file;
+        // the earlier build's Kindle file goes only when a new one takes its
+        // place: the move renames over it in one step.
         const std::string result = paths::join(folder, output);
-        made = holdsAFile(result) && files::moveFile(result, kindleFile);
+        if (run.end == ShellResult::End::TimedOut) outcome = KindleOutcome::TimedOut;
+        else if (kindle::conversionSucceeded(converter.kind, run) && holdsAFile(result) &&
+                 files::moveFile(result, kindleFile))
+            outcome = KindleOutcome::Made;
     }
     files::removeAll(paths::join(folder, package));
-    return made;
+    return outcome;
 }
 
 }  // namespace
@@ -93,13 +102,20 @@ void VoveZedevir::buildKindle() {
     // Without the package folder every relative path below would point into
     // whatever folder the process happens to be in.
     const std::string kindleFile = paths::join(saveRoot, saveName + ".mobi");
-    if (!tempDirectoryPath.empty() && files::isDirectory(tempDirectoryPath) &&
-        convertPackage(*this, *converter, tempDirectoryPath, kindleFile))
-        mobiPath = kindleFile;
+    KindleOutcome outcome = KindleOutcome::Failed;
+    if (!tempDirectoryPath.empty() && files::isDirectory(tempDirectoryPath))
+        outcome = convertPackage(*this, *converter, tempDirectoryPath, kindleFile);
+    if (outcome == KindleOutcome::Made) mobiPath = kindleFile;
 
-    if (mobiPath.empty()) {
+    if (outcome == KindleOutcome::Failed) {
         ports.mainQueue.post([this, name = saveName] {
             showSimpleAlert("KindleFailTitle", "KindleFailMsg", {}, {name});
+        });
+    }
+    if (outcome == KindleOutcome::TimedOut) {
+        const std::string minutes = std::to_string(kindle::kConversionTimeLimit.count());
+        ports.mainQueue.post([this, name = saveName, minutes] {
+            showSimpleAlert("KindleFailTitle", "KindleTimeLimitMsg", {}, {minutes, name});
         });
     }
     postToMain(&VoveZedevir::booksComplete);

@@ -57,9 +57,9 @@ void VoveZedevir::noKindleGen() {
     // told apart by; it is taken as it is.
     if (converter->kind != kindle::ConverterKind::kindlegen) return;
 
-    const std::optional<std::string> banner =
-        executeShellCommandSynchronously(kindle::kindlegenBannerCommand(converter->path));
-    if (kindle::isRecentKindlegenBanner(banner.value_or(""))) return;
+    const ShellResult banner = executeShellCommandSynchronously(kindle::kindlegenBannerCommand(converter->path),
+                                                                {}, kindle::kBannerTimeLimit);
+    if (kindle::isRecentKindlegenBanner(banner.output.value_or(""))) return;
     Alert alert = twoButtonAlert(*this, "oldKindleGenTitle", "oldKindleGenMsg", "GetKindleGen");
     alert.onEnd = [this](int code) { kindleGenAlertEnded(code); };
     showAlert(std::move(alert));

@@ -22,6 +22,11 @@ std::string conversionCommand(const Converter& converter, std::string_view saveN
                : ebookConvertCommand(converter.path, saveName);
 }
 
+bool conversionSucceeded(ConverterKind kind, const ShellResult& result) {
+    if (result.end != ShellResult::End::Exited) return false;
+    return result.status == 0 || (kind == ConverterKind::kindlegen && result.status == 1);
+}
+
 const char* converterName(ConverterKind kind) {
     return kind == ConverterKind::kindlegen ? "kindlegen" : "ebook-convert";
 }

@@ -1,9 +1,12 @@
 #pragma once
 // Which program turns the Kindle package into a Kindle file on this machine.
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/Shell.h"
 
 namespace quillary {
 class VoveZedevir;
@@ -27,6 +30,18 @@ std::optional<Converter> findConverter(const VoveZedevir& controller);
 // The command line that converts "NAMEKindle.epub" into "NAMEKindle.mobi",
 // to run in the temporary folder.
 std::string conversionCommand(const Converter& converter, std::string_view saveName);
+
+// A large illustrated book takes kindlegen a few minutes on a slow machine;
+// one that has not finished in ten has hung, and would otherwise hold the
+// build (and the author's make command) for ever.
+inline constexpr std::chrono::minutes kConversionTimeLimit{10};
+// Printing the version banner is instant; the check runs on the main thread.
+inline constexpr std::chrono::seconds kBannerTimeLimit{30};
+
+// True when the converter's run may have made a whole Kindle file: it exited
+// by itself with success. kindlegen's status 1 means "made, with warnings",
+// which most real books give.
+bool conversionSucceeded(ConverterKind kind, const ShellResult& result);
 
 // "kindlegen" or "ebook-convert", for reports.
 const char* converterName(ConverterKind kind);

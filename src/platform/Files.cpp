@@ -7,10 +7,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "platform/FileWriter.h"
 #include "platform/Paths.h"
 
 namespace fs = std::filesystem;
@@ -37,8 +39,7 @@ std::optional<std::string> readFile(const std::string& path) {
     return std::move(buffer).str();
 }
 
-namespace {
-bool writeAll(int fd, const std::string& content) {
+bool writeAll(int fd, std::string_view content) {
     const char* data = content.data();
     std::size_t left = content.size();
     while (left > 0) {
@@ -52,7 +53,6 @@ bool writeAll(int fd, const std::string& content) {
     }
     return true;
 }
-}  // namespace
 
 bool writeFileAtomically(const std::string& path, const std::string& content) {
     std::string temp = paths::join(paths::deletingLastComponent(path),
@@ -71,10 +71,7 @@ bool writeFileAtomically(const std::string& path, const std::string& content) {
 }
 
 bool writeScratchFile(const std::string& path, const std::string& content) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    const bool written = writeAll(fd, content);
-    return ::close(fd) == 0 && written;
+    return !PosixFileWriter().write(path, content);
 }
 
 bool makeFolders(const std::string& path) {
@@ -131,3 +128,18 @@ std::optional<std::string> makePrivateTempFolder(const std::string& prefix) {
 }
 
 }  // namespace quillary::files
+
+namespace quillary {
+
+std::optional<std::string> PosixFileWriter::write(const std::string& path, std::string_view content) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return std::strerror(errno);
+    const bool written = files::writeAll(fd, content);
+    const int writeError = errno;
+    // A full disk may show only when the file is closed (on NFS, say).
+    if (::close(fd) != 0 && written) return std::strerror(errno);
+    if (!written) return std::strerror(writeError);
+    return std::nullopt;
+}
+
+}  // namespace quillary

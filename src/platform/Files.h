@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillary::files {
@@ -13,6 +14,10 @@ bool isDirectory(const std::string& path);
 
 // The whole file as bytes, or nullopt when it cannot be read.
 std::optional<std::string> readFile(const std::string& path);
+
+// Writes all of `content` to the open file `fd`, going on after interrupted
+// and partial writes; false with errno set when a write fails.
+bool writeAll(int fd, std::string_view content);
 
 // Writes to a temporary file beside `path`, syncs it and renames it over
 // `path`: a reader sees the old file or the whole new one, never a part.

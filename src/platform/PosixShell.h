@@ -7,8 +7,8 @@ namespace quillary {
 
 class PosixShell : public Shell {
 public:
-    std::optional<std::string> run(const std::string& commandLine,
-                                   const std::string& workingFolder = {}) override;
+    ShellResult run(const std::string& commandLine, const std::string& workingFolder = {},
+                    std::optional<std::chrono::milliseconds> timeLimit = std::nullopt) override;
 };
 
 // True when `bytes` is well-formed UTF-8 (no overlongs, no surrogates, nothing

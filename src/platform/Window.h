@@ -88,6 +88,10 @@ public:
     // Shows the panel as a sheet and returns at once; `ended` is called once.
     virtual void beginSavePanel(const SavePanelRequest& request, SavePanelEnded ended) = 0;
     virtual void beginOpenPanel(const OpenPanelRequest& request, OpenPanelEnded ended) = 0;
+
+    // The running build has ended, made or failed; the make command is back.
+    // A window that waits for nothing need not listen.
+    virtual void buildEnded() {}
 };
 
 }  // namespace quillary

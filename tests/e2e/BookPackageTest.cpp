@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "build/Text.h"
+#include "epub/Archive.h"
 #include "platform/Files.h"
 #include "support/EpubInspector.h"
 #include "support/Harness.h"
@@ -119,6 +120,15 @@ void expectChecks(const std::vector<Check>& checks, const std::function<std::opt
     }
 }
 
+// An earlier build's EPUB, as far as its identifier goes.
+void writeEarlierBook(const TestFolder& folder, const std::string& path, const std::string& identifier) {
+    folder.write("earlier/mimetype", "application/epub+zip");
+    folder.write("earlier/META-INF/container.xml", "<rootfile full-path=\"OEBPS/content.opf\"/>");
+    folder.write("earlier/OEBPS/content.opf", "<package unique-identifier=\"BookId\"><dc:identifier id=\"BookId\">" +
+                                                  identifier + "</dc:identifier></package>");
+    ASSERT_TRUE(archive::writePackage(folder.file("earlier"), path).ok);
+}
+
 const std::vector<Check> kOnlyATitle = {
     {"content.opf", "images/cover", false}, {"content.opf", "dc:creator", false}, {"cover.xhtml", "<h1 class=\"cover\">"}};
 
@@ -127,7 +137,7 @@ class ValidBookTest : public BookPackageTest, public ::testing::WithParamInterfa
 TEST_P(ValidBookTest, HasTheExpectedDocumentsReplacesOldArchivesAndPassesEpubCheck) {
     const BookCase& test = GetParam();
     h.folder.write("Books/Tale.epub", "an old build");
-    h.folder.write("Books/9781234567897.epub", "an older build, named by ISBN");
+    writeEarlierBook(h.folder, h.folder.file("Books/9781234567897.epub"), "9781234567897");
     h.folder.write("Books/epub/notes.txt", "the author's own folder");
     build(test.book);
     expectChecks(test.beforeTheReport,
@@ -190,7 +200,7 @@ TEST_F(BookPackageTest, AnArchiveThatCannotBeWrittenEndsInTheMakeFailureAndKeeps
     // A folder where the archive should go: it cannot be replaced by a file.
     h.folder.makeFolder("Books/Tale.epub");
     h.folder.write("Books/Tale.epub/keep.txt", "kept");
-    h.folder.write("Books/9781234567897.epub", "an older build, named by ISBN");
+    writeEarlierBook(h.folder, h.folder.file("Books/9781234567897.epub"), "9781234567897");
     build({true, false, "cover.png"});
     EXPECT_TRUE(h.c().epubPath.empty());
     EXPECT_FALSE(h.c().epubError.empty());

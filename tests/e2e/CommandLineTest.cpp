@@ -144,15 +144,22 @@ TEST(CommandLine, PlainTextManuscriptEndsInTheFormattingError) {
     EXPECT_FALSE(files::exists(folder.file("No Title.epub")));
 }
 
-TEST(CommandLine, ConverterFailureEndsInTheMakeFailureAlert) {
-    TestFolder folder;
-    ConverterStandIn converter(folder,
-        "case \"$1\" in -info) echo '  Type:  rich text';; *) echo 'Error converting it';; esac\n");
-    const std::string manuscript = folder.write("Book.rtf", "{\\rtf1 x}");
-    std::string out, err;
-    EXPECT_EQ(quillary::testing::runQuillary("build " + quoted(manuscript) + " --report json", out, &err), 1);
-    EXPECT_TRUE(contains(out, "\"key\": \"MakeFailTitle\"")) << out;
-    EXPECT_TRUE(contains(err, "Book.rtf")) << err;
+TEST(CommandLine, ConverterFailureEndsInTheMakeFailureAlertAndKeepsTheEarlierBook) {
+    // An error report, and converters that die after half a book.
+    for (const char* conversion : {"echo 'Error converting it'", "printf '<html><body><p>Half'; exit 3",
+                                   "printf '<html><body><p>Half'; kill -9 $$"}) {
+        SCOPED_TRACE(conversion);
+        TestFolder folder;
+        ConverterStandIn converter(folder, std::string("case \"$1\" in -info) echo '  Type:  rich text';; *) ") +
+                                               conversion + ";; esac\n");
+        const std::string manuscript = folder.write("Book.rtf", "{\\rtf1 x}");
+        folder.write("Book.epub", "the earlier book");
+        std::string out, err;
+        EXPECT_EQ(quillary::testing::runQuillary("build " + quoted(manuscript) + " --report json", out, &err), 1);
+        EXPECT_TRUE(contains(out, "\"key\": \"MakeFailTitle\"")) << out;
+        EXPECT_TRUE(contains(err, "Book.rtf")) << err;
+        EXPECT_EQ(files::readFile(folder.file("Book.epub")), "the earlier book");
+    }
 }
 
 TEST(CommandLine, ManuscriptPathWithAwkwardCharactersReachesTheConverter) {

@@ -14,14 +14,18 @@ namespace {
 
 const std::string kPng("\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x01\x00\x00\x00\x01\x08\x02\x00\x00\x00\x90\x77\x53\xde\x00\x00\x00\x0c\x49\x44\x41\x54\x78\x9c\x63\x60\x60\x68\x00\x00\x00\x84\x00\x81\xc9\x75\xee\x92\x00\x00\x00\x00\x49\x45\x4e\x44\xae\x42\x60\x82", 69);
 
-// Every image placement, both players, notes over one and several paragraphs
+const std::string kGif("GIF89a\x01\x00\x01\x00\xf0\x00\x00\x33\x66\x99\x33\x66\x99,\x00\x00\x00\x00\x01\x00\x01\x00\x40\x08\x04\x00\x01\x04\x04\x00;", 37);
+const std::string kUmlaut = "\xC3\x9Cmlaut.png";
+
+// Every image placement, images by their real names, both players, notes over one and several paragraphs
 // and notes that cut a run, with the notes heading or without it.
 std::vector<std::string> manuscript(bool endnotesHeading) {
     std::vector<std::string> lines = {"<html>", "<head>", "<title></title>", "</head>", "<body>"};
     for (const char* text :
          {"The sea&lt;&lt;Salt water.&gt;&gt; was calm and the ship&lt;&lt;A boat.&gt;&gt; sailed.",
           "image:Sea View.png", "rimage:boat.png", "limage:photo.png", "fimage:boat.png",
-          "image:<a href=\"http://example.com/harbour\">boat.png</a>", "bookmark: Chapter Two",
+          "image:<a href=\"http://example.com/harbour\">boat.png</a>", "image:logo.GIF", "image:&#220;mlaut.png",
+          "limage:50% 1.png", "bookmark: Chapter Two",
           "A note&lt;&lt;runs over", "a second paragraph", "and ends here.&gt;&gt; back in the text.",
           "Italic <i>start&lt;&lt;inside</i> the note&gt;&gt; end.", "Note&lt;&lt;a <i>note&gt;&gt; closes</i> after.",
           "audio:talk.mp3", "audio:My Song.m4a", "video:film.mp4", "video:clip.mov",
@@ -42,6 +46,9 @@ protected:
         const std::string root = h.folder.makeFolder("Manuscript");
         for (const char* png : {"cover.png", "Sea View.png", "boat.png", "photo.png", "film.png", "clip.png"})
             h.folder.write(std::string("Manuscript/") + png, kPng);
+        h.folder.write("Manuscript/" + kUmlaut, kPng);
+        h.folder.write("Manuscript/50% 1.png", kPng);
+        h.folder.write("Manuscript/logo.GIF", kGif);
         for (const char* media : {"talk.mp3", "My Song.m4a", "film.mp4", "clip.mov"})
             h.folder.write(std::string("Manuscript/") + media, std::string(512, '\0'));
         VoveZedevir& c = h.c();
@@ -72,6 +79,8 @@ TEST_F(MediaEndnotesBookTest, EveryKindOfMediaAndNoteIsValidInBothVersions) {
             EXPECT_TRUE(text::contains(opf, "href=\"media/clip.mov\" media-type=\"video/quicktime\""));
             EXPECT_TRUE(text::contains(opf, "href=\"media/MySong.m4a\" media-type=\"audio/mp4\""));
             EXPECT_EQ(entries["OEBPS/images/SeaView.png"], kPng);
+            EXPECT_EQ(entries["OEBPS/images/" + kUmlaut], kPng);
+            EXPECT_TRUE(text::contains(opf, "href=\"images/logo.GIF\" media-type=\"image/gif\""));
             const std::string& notes = entries["OEBPS/endnotes.xhtml"];
             // With the heading the last note stays in the text as typed.
             EXPECT_EQ(text::contains(notes, "Last note."), !heading);

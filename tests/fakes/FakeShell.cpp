@@ -8,16 +8,23 @@ void FakeShell::answer(const std::string& contains, std::optional<std::string> o
 
 void FakeShell::answerWith(const std::string& contains,
                            std::function<std::optional<std::string>(const Call&)> handler) {
+    answerWithResult(contains, [handler = std::move(handler)](const Call& call) {
+        return ShellResult{handler(call), ShellResult::End::Exited, 0};
+    });
+}
+
+void FakeShell::answerWithResult(const std::string& contains, std::function<ShellResult(const Call&)> handler) {
     std::lock_guard lock(mutex_);
     rules_.push_back({contains, std::move(handler)});
 }
 
-std::optional<std::string> FakeShell::run(const std::string& commandLine,
-                                          const std::string& workingFolder) {
-    std::function<std::optional<std::string>(const Call&)> handler;
+ShellResult FakeShell::run(const std::string& commandLine, const std::string& workingFolder,
+                           std::optional<std::chrono::milliseconds> timeLimit) {
+    std::function<ShellResult(const Call&)> handler;
+    const Call call{commandLine, workingFolder, timeLimit};
     {
         std::lock_guard lock(mutex_);
-        calls_.push_back({commandLine, workingFolder});
+        calls_.push_back(call);
         for (const Rule& rule : rules_) {
             if (commandLine.find(rule.contains) != std::string::npos) {
                 handler = rule.handler;
@@ -25,9 +32,9 @@ std::optional<std::string> FakeShell::run(const std::string& commandLine,
             }
         }
     }
-    if (handler) return handler({commandLine, workingFolder});
-    if (passThrough) return real_.run(commandLine, workingFolder);
-    return std::string{};
+    if (handler) return handler(call);
+    if (passThrough) return real_.run(commandLine, workingFolder, timeLimit);
+    return ShellResult{std::string{}, ShellResult::End::Exited, 0};
 }
 
 std::vector<FakeShell::Call> FakeShell::calls() const {

@@ -42,7 +42,7 @@ EpubCheckVerdict runEpubCheck(const std::string& epubPath) {
     if (!files::exists(jar)) return verdict;
     PosixShell shell;
     verdict.ran = true;
-    const auto output = shell.run("java -jar " + jar + " -q '" + epubPath + "'; echo \"exit=$?\"");
+    const auto output = shell.run("java -jar " + jar + " -q '" + epubPath + "'; echo \"exit=$?\"").output;
     verdict.output = output.value_or("");
     verdict.passed = verdict.output.find("exit=0") != std::string::npos &&
                      verdict.output.find("ERROR") == std::string::npos &&

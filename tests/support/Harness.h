@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "build/VoveZedevir.h"
+#include "fakes/FailingFileWriter.h"
 #include "fakes/FakeDesktop.h"
 #include "fakes/FakeMainQueue.h"
 #include "fakes/FakeShell.h"
@@ -13,6 +14,17 @@
 #include "support/TestFolder.h"
 
 namespace quillary::testing {
+
+// Where a controller under test finds things: the build tree's resources
+// and converter, data and temporary folders inside the test folder.
+inline Locations suiteLocations(const TestFolder& folder) {
+    Locations locations;
+    locations.resources.folder = suiteSetting("QUILLARY_RESOURCES");
+    locations.dataHome = folder.dataHome();
+    locations.textutilPath = suiteSetting("QUILLARY_TEXTUTIL");
+    locations.tempParent = folder.tempFolder();
+    return locations;
+}
 
 struct Harness {
     TestFolder folder;
@@ -23,20 +35,17 @@ struct Harness {
     FakeWindow window;
     FakeWorkspace workspace;
     FakeNotifier notifier;
+    FailingFileWriter fileWriter;
     std::unique_ptr<VoveZedevir> controller;
 
     // `english` loads the English catalogue; otherwise texts are their keys.
     explicit Harness(bool english = true) {
         preferences.registerDefaults(prefs::registeredDefaults());
-        Locations locations;
-        locations.resources.folder = suiteSetting("QUILLARY_RESOURCES");
-        locations.dataHome = folder.dataHome();
-        locations.textutilPath = suiteSetting("QUILLARY_TEXTUTIL");
-        locations.tempParent = folder.tempFolder();
+        Locations locations = suiteLocations(folder);
         Localizer texts = english ? Localizer::load(locations.resources.folder + "/locale", {"en"})
                                   : Localizer{};
         controller = std::make_unique<VoveZedevir>(
-            Ports{shell, preferences, queue, runner, window, workspace, notifier},
+            Ports{shell, preferences, queue, runner, window, workspace, notifier, fileWriter},
             std::move(locations), std::move(texts));
     }
 

@@ -18,6 +18,7 @@ TestFolder::TestFolder() {
     files::makeFolders(tempFolder());
     setEnv("XDG_DATA_HOME", dataHome());
     setEnv("XDG_CONFIG_HOME", configHome());
+    setEnv("XDG_CACHE_HOME", cacheHome());
     setEnv("TMPDIR", tempFolder());
     setEnv("HOME", path_ + "/home");
     files::makeFolders(path_ + "/home");

@@ -1,6 +1,6 @@
 #pragma once
-// A fresh folder per test, with the user's data, configuration and temporary
-// folders pointed into it, so no test touches the real home folder.
+// A fresh folder per test, with the user's data, configuration, cache and
+// temporary folders pointed into it, so no test touches the real home folder.
 
 #include <map>
 #include <optional>
@@ -24,6 +24,7 @@ public:
     // The folders the environment now names.
     std::string dataHome() const { return path_ + "/xdg-data"; }
     std::string configHome() const { return path_ + "/xdg-config"; }
+    std::string cacheHome() const { return path_ + "/xdg-cache"; }
     std::string tempFolder() const { return path_ + "/tmp"; }
 
 private:

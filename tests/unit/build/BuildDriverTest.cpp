@@ -72,6 +72,7 @@ TEST_F(BuildDriver, BookInformationFileIsWrittenByteForByte) {
 TEST_F(BuildDriver, BookInfoIsInPublicationForm) {
     type(BookField::Title, "Caf\xC3\xA9 \xE2\x80\x94\tend");
     type(BookField::Publisher, "Smith & Sons");
+    type(BookField::Copyright, "\xC2\xA9 Me<br>All rights");
     type(BookField::Genre, "<b>Bold</b> claims");
     type(BookField::Isbn, " 97-8/1:X ");
     h.window.setLanguageIndex(3);
@@ -80,6 +81,7 @@ TEST_F(BuildDriver, BookInfoIsInPublicationForm) {
     EXPECT_EQ(c.bookInfo[0], "Caf&#233; &#8212; end");
     EXPECT_EQ(c.bookInfo[1], "No Author");
     EXPECT_EQ(c.bookInfo[2], "Smith &amp; Sons");
+    EXPECT_EQ(c.bookInfo[3], "&#169; Me All rights");
     EXPECT_EQ(c.bookInfo[5], "9781X");
     EXPECT_EQ(c.bookInfo[6], "&lt;b&gt;Bold&lt;/b&gt; claims");
     EXPECT_EQ(c.bookInfo[7], "3");
@@ -149,14 +151,15 @@ TEST_F(BuildDriver, StatusLineAndProgressFollowTheStages) {
     EXPECT_EQ(h.window.progressMax, static_cast<double>(c.lines.size()));
 }
 
-TEST_F(BuildDriver, EpubThatCouldNotBeWrittenEndsInTheMakeFailureAlert) {
+TEST_F(BuildDriver, EpubThatCouldNotBeWrittenEndsInTheMakeFailureAlertWithItsReason) {
     c.theFile = h.folder.file("books/My.Novel.rtf");
     c.epubPath.clear();
     c.epubError = "disk full";
     c.ePubComplete();
     ASSERT_EQ(h.window.alerts.size(), 1u);
     EXPECT_EQ(h.window.alerts[0].titleKey, "MakeFailTitle");
-    EXPECT_EQ(h.window.alerts[0].message, "ArchiveFailMsg");  // keys stand for texts here
+    // No catalogues here: the reason still reaches the author.
+    EXPECT_NE(h.window.alerts[0].message.find("disk full"), std::string::npos);
     EXPECT_TRUE(h.notifier.delivered.empty());
 }
 
@@ -167,4 +170,19 @@ TEST_F(BuildDriver, ApplicationDirectoryIsMadeOnDemand) {
     EXPECT_TRUE(files::isDirectory(*folder));
     c.locations.dataHome = h.folder.write("a-file", "x");  // cannot hold a folder
     EXPECT_FALSE(c.applicationDirectory());
+}
+
+TEST_F(BuildDriver, OutputChoicesAreTakenWhenThePanelIsConfirmed) {
+    h.shell.answer("-info", std::string("  Type:  rich text"));
+    h.shell.answer("-convert", std::string("<html>\n<body>\n<p>x</p>\n</body>\n</html>\n"));
+    files::makeFolders(h.folder.file("out"));
+    c.savePanelEndedWithName("Book.epub", h.folder.file("out"), 1);
+    // The author turns Kindle on, and so EPUB 3 off, while the book is made.
+    h.preferences.setBool(prefs::kBuildKindle, true);
+    h.preferences.setBool(prefs::kEpub3, false);
+    EXPECT_TRUE(c.epub3());
+    h.queue.drain();
+    EXPECT_FALSE(c.epubPath.empty());
+    EXPECT_EQ(h.runner.started, 2);  // the conversion and the EPUB, no Kindle step
+    EXPECT_FALSE(c.epub3());         // between builds the store decides again
 }

@@ -8,19 +8,28 @@
 using namespace quillary;
 using namespace quillary::testing;
 
-TEST(ConversionVerdicts, MarkersDecideAndExitStatusDoesNot) {
-    EXPECT_EQ(judgeDocumentType(std::string("File: x\n  Type:  plain text\n")), ConversionVerdict::FormattingError);
-    EXPECT_EQ(judgeDocumentType(std::string("blah Error reading x")), ConversionVerdict::FormattingError);
-    EXPECT_EQ(judgeDocumentType(std::nullopt), ConversionVerdict::FormattingError);
-    EXPECT_EQ(judgeDocumentType(std::string("  Type:   plain text")), ConversionVerdict::Convert);  // three blanks
-    EXPECT_EQ(judgeDocumentType(std::string("  Type:  rich text")), ConversionVerdict::Convert);
+namespace {
+ShellResult exited(std::optional<std::string> output, int status = 0) {
+    return {std::move(output), ShellResult::End::Exited, status};
+}
+}  // namespace
 
-    EXPECT_EQ(judgeConversion(std::string("Error converting")), ConversionVerdict::Failed);
-    EXPECT_EQ(judgeConversion(std::string("/bin/sh: 1: x: not found")), ConversionVerdict::Failed);
-    EXPECT_EQ(judgeConversion(std::nullopt), ConversionVerdict::Failed);
-    EXPECT_EQ(judgeConversion(std::string(" Error at the start but one")), ConversionVerdict::Convert);
-    EXPECT_EQ(judgeConversion(std::string("Errors")), ConversionVerdict::Convert);
-    EXPECT_EQ(judgeConversion(std::string("")), ConversionVerdict::Convert);
+TEST(ConversionVerdicts, MarkersDecideFirstAndThenTheConverterMustHaveExitedCleanly) {
+    EXPECT_EQ(judgeDocumentType(exited("File: x\n  Type:  plain text\n")), ConversionVerdict::FormattingError);
+    EXPECT_EQ(judgeDocumentType(exited("blah Error reading x", 1)), ConversionVerdict::FormattingError);
+    EXPECT_EQ(judgeDocumentType(exited(std::nullopt)), ConversionVerdict::FormattingError);
+    EXPECT_EQ(judgeDocumentType(exited("  Type:   plain text")), ConversionVerdict::Convert);  // three blanks
+    EXPECT_EQ(judgeDocumentType(exited("  Type:  rich text")), ConversionVerdict::Convert);
+    EXPECT_EQ(judgeDocumentType(exited("  Type:  rich text", 1)), ConversionVerdict::Failed);
+
+    EXPECT_EQ(judgeConversion(exited("Error converting")), ConversionVerdict::Failed);
+    EXPECT_EQ(judgeConversion(exited("/bin/sh: 1: x: not found")), ConversionVerdict::Failed);
+    EXPECT_EQ(judgeConversion(exited(std::nullopt)), ConversionVerdict::Failed);
+    EXPECT_EQ(judgeConversion(exited(" Error at the start but one")), ConversionVerdict::Convert);
+    EXPECT_EQ(judgeConversion(exited("Errors")), ConversionVerdict::Convert);
+    EXPECT_EQ(judgeConversion(exited("")), ConversionVerdict::Convert);
+    EXPECT_EQ(judgeConversion(exited("<html><body><p>half a bo", 2)), ConversionVerdict::Failed);
+    EXPECT_EQ(judgeConversion({"<html><body><p>half", ShellResult::End::Killed, 9}), ConversionVerdict::Failed);
 }
 
 TEST(ConversionLines, EveryLineEndSeparatesOnItsOwn) {
@@ -66,12 +75,13 @@ TEST_F(Conversion, FormattingErrorNamesTheFileInTitleAndMessage) {
 }
 
 TEST_F(Conversion, ConverterErrorsEndInTheMakeFailureAlert) {
-    for (const std::optional<std::string>& output :
-         {std::optional<std::string>("Error converting the file"), std::optional<std::string>("/bin/sh: nope"),
-          std::optional<std::string>()}) {
+    const std::string partial = "<html>\n<body>\n<p>The first half of the bo";
+    for (const ShellResult& result :
+         {ShellResult{"Error converting the file"}, ShellResult{"/bin/sh: nope"}, ShellResult{std::nullopt},
+          ShellResult{partial, ShellResult::End::Exited, 1}, ShellResult{partial, ShellResult::End::Killed, 9}}) {
         Harness fresh{false};
         fresh.c().theFile = "/books/Novel.rtf";
-        fresh.shell.answer("-convert", output);
+        fresh.shell.answerWithResult("-convert", [result](const FakeShell::Call&) { return result; });
         fresh.c().extractHTML();
         fresh.queue.drain();
         ASSERT_EQ(fresh.window.alerts.size(), 1u);
@@ -90,7 +100,7 @@ TEST_F(Conversion, ConvertedHtmlIsSplitIntoLines) {
 TEST(ConversionPaths, AnyPathReachesTheConverterWhole) {
     Harness h{false};
     PosixShell real;
-    h.shell.answerWith("", [&real](const FakeShell::Call& call) { return real.run(call.commandLine); });
+    h.shell.answerWith("", [&real](const FakeShell::Call& call) { return real.run(call.commandLine).output; });
     // A converter that reports the argument it was given, byte for byte.
     const std::string converter = h.folder.write("bin/conv $`\"\\.sh",
         "#!/bin/sh\nif [ \"$1\" = -info ]; then echo '  Type:  rich text'; exit 0; fi\n"

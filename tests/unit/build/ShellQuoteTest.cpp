@@ -9,7 +9,7 @@ namespace {
 // What /bin/sh hands a program as its one argument when `path` is quoted.
 std::string argumentSeen(const std::string& commandPrefix) {
     PosixShell shell;
-    return shell.run(commandPrefix).value_or("<invalid>");
+    return shell.run(commandPrefix).output.value_or("<invalid>");
 }
 }  // namespace
 

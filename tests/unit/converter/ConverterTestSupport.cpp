@@ -27,7 +27,7 @@ std::string onlyLine(const std::string& rtf) {
     return lines.size() == 1 ? lines[0] : "(" + std::to_string(lines.size()) + " lines)";
 }
 
-std::string visibleText(const std::string& html) {
+std::string visibleText(const std::string& html, std::string_view noteMark) {
     std::size_t start = html.find("<body>");
     std::string_view rest = start == std::string::npos ? std::string_view(html) : std::string_view(html).substr(start);
     rest = rest.substr(0, rest.find("</body>"));
@@ -48,7 +48,8 @@ std::string visibleText(const std::string& html) {
     for (std::size_t at = body.find("&lt;&lt;"); at != std::string::npos; at = body.find("&lt;&lt;", at)) {
         std::size_t close = body.find("&gt;&gt;", at);
         if (close == std::string::npos) break;
-        body.erase(at, close + 8 - at);
+        body.replace(at, close + 8 - at, noteMark);
+        at += noteMark.size();
     }
     for (auto [from, to] : {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&amp;", "&"}})
         quillary::text::replaceAll(body, from, to);
@@ -78,7 +79,7 @@ ProgramResult runTextutil(const Lines& arguments, const char* path) {
     command += "'" + shellQuoteSingle(setting("QUILLARY_TEXTUTIL")) + "'";
     for (const std::string& argument : arguments) command += " '" + shellQuoteSingle(argument) + "'";
     // The status follows the program's output on a line of its own.
-    std::optional<std::string> output = quillary::PosixShell().run(command + "; printf '\\n%d' $?");
+    std::optional<std::string> output = quillary::PosixShell().run(command + "; printf '\\n%d' $?").output;
     if (!output) return {-1, "(no output, or output that is not UTF-8)"};
     std::size_t last = output->rfind('\n');
     return {std::stoi(output->substr(last + 1)), output->substr(0, last)};

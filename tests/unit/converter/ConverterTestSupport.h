@@ -21,8 +21,9 @@ std::string onlyLine(const std::string& rtf);
 
 // Text a reader would see: tags removed, entities decoded, hyperlink targets
 // (with the blank the form puts after them) and the "<<note>>" texts left
-// out (LibreOffice's text export has neither).
-std::string visibleText(const std::string& html);
+// out (LibreOffice's text export has neither), each note leaving noteMark
+// where it stood.
+std::string visibleText(const std::string& html, std::string_view noteMark = {});
 
 // The rule of a class, e.g. ruleOf(html, "p.p1") gives "margin: ...".
 std::string ruleOf(const std::string& html, std::string_view selector);

@@ -28,6 +28,9 @@ TEST(HtmlForm, BodyLinesOfEachConstruct) {
         {"\\pard Page {\\field{\\*\\fldinst PAGE}{\\fldrslt 7}}\\par", {"<p class=\"p1\">Page 7</p>"}},
         {"\\pard {\\field{\\*\\fldinst HYPERLINK \\\\l \"_Toc1\"}{\\fldrslt Chapter}}\\par",
          {"<p class=\"p1\">Chapter</p>"}},
+        // LibreOffice writes the contents entries of a Word document as links to "#" anchors.
+        {"\\pard Aims {\\field{\\*\\fldinst HYPERLINK \"#__RefHeading___Toc34542813\" }{\\fldrslt {3}}}\\par",
+         {"<p class=\"p1\">Aims 3</p>"}},
         // A footnote comes out at its place as an endnote mark, its paragraphs joined.
         {"\\pard Text.{\\super\\chftn}{\\footnote\\pard\\plain{\\super\\chftn} The note.\\par Second line.} More.\\par",
          {"<p class=\"p1\">Text.&lt;&lt;The note. Second line.&gt;&gt; More.</p>"}}};

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 namespace conv::testing {
@@ -17,12 +18,32 @@ class Program : public ::testing::Test {
 protected:
     quillary::testing::TestFolder folder;
     const std::string wordFile = setting("QUILLARY_FIXTURES") + "/converter/cases/from-libreoffice.doc";
-    ProgramResult convert(const std::string& file) {
+    ProgramResult convert(const std::string& file, const char* path = nullptr) {
         Lines arguments = kConvert;
         arguments.push_back(file);
-        return runTextutil(arguments);
+        return runTextutil(arguments, path);
     }
 };
+
+// A stand-in for LibreOffice named soffice, first on the PATH it returns: it
+// notes each start in `calls` ("init" for a start that only makes the
+// profile, "convert" for the others), then does what `behaviour` (shell
+// text) says. $out is the folder LibreOffice writes into.
+std::string standInPath(const quillary::testing::TestFolder& folder, const std::string& behaviour) {
+    std::string script = "#!/bin/sh\n"
+                         "prev=; out=\n"
+                         "for a; do\n"
+                         "  [ \"$prev\" = --outdir ] && out=$a\n"
+                         "  [ \"$a\" = --terminate_after_init ] && { echo init >>'" + folder.file("calls") + "'; exit 0; }\n"
+                         "  prev=$a\n"
+                         "done\n"
+                         "echo convert >>'" + folder.file("calls") + "'\n" + behaviour + "\n";
+    std::string program = folder.write("stand-in/soffice", script);
+    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+    return folder.path() + "/stand-in:/usr/bin:/bin";
+}
+
+const std::string kWritesRtf = "mkdir -p \"$out\"; cat >\"$out/manuscript.rtf\" <<'EOF'\n{\\rtf1 Stand-in text\\par}\nEOF";
 
 TEST_F(Program, InfoNamesRichTextByContentAndPlainTextWithTwoBlanks) {
     std::string file = folder.write("Manuscript.doc", "{\\rtf1\\ansi Hello\\par}");
@@ -51,8 +72,8 @@ TEST_F(Program, UnreadableFilesAndBadArgumentsAreErrorsWithAFailingStatus) {
         EXPECT_TRUE(result.output.starts_with("Error reading \"" + file + "\"")) << result.output;
         EXPECT_NE(result.status, 0);
     }
-    ProgramResult result = runTextutil({"-info", wordFile}, folder.makeFolder("empty-bin").c_str());
-    EXPECT_TRUE(result.output.starts_with("Error reading")) << result.output;
+    ProgramResult result = convert(wordFile, folder.makeFolder("empty-bin").c_str());
+    EXPECT_TRUE(result.output.starts_with("Error converting")) << result.output;
     EXPECT_NE(result.output.find("LibreOffice is needed for .doc files"), std::string::npos) << result.output;
     result = convert(folder.file("gone.rtf"));
     EXPECT_TRUE(result.output.starts_with("Error ")) << result.output;
@@ -72,16 +93,71 @@ TEST_F(Program, ConvertWritesTheHtmlOnStandardOutput) {
                                                "<p class=\"p2\"><br></p>", "<p class=\"p1\">four</p>"}));
 }
 
+TEST_F(Program, InfoReadsAWordFilesSignatureAndStartsNoLibreOffice) {
+    std::string path = standInPath(folder, "exit 1");
+    ProgramResult result = runTextutil({"-info", wordFile}, path.c_str());
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.output, "File:  " + wordFile + "\n  Type:  Word format\n  Size:  12288 bytes\n"
+                             "  Length:  334 characters\n");
+    EXPECT_FALSE(std::filesystem::exists(folder.file("calls")));
+}
+
+TEST_F(Program, LibreOfficeGetsAProfileFirstAndOneMoreTryAndItsFailuresAreReported) {
+    struct Case {
+        std::string behaviour;
+        std::vector<std::string> inOutput;  // empty: the conversion succeeds
+        std::string calls;
+    } cases[] = {
+        {kWritesRtf, {}, "init\nconvert\n"},
+        // A first start that gives up, as on a machine where LibreOffice never ran.
+        {"[ -e \"$0.failed\" ] || { : >\"$0.failed\"; echo 'Fatal: user installation not ready' >&2; exit 81; }\n" +
+             kWritesRtf,
+         {}, "init\nconvert\nconvert\n"},
+        {"echo 'Warning: javaldx'; echo 'Error: cannot open the display' >&2; exit 3",
+         {"Error converting \"" + wordFile + "\": LibreOffice failed twice; the second time it exited with status 3",
+          "its last output: Warning: javaldx / Error: cannot open the display"},
+         "init\nconvert\nconvert\n"},
+        {"echo 'Error: source file could not be loaded'",
+         {"ended without writing the converted document", "source file could not be loaded"},
+         "init\nconvert\nconvert\n"}};
+    for (const Case& test : cases) {
+        quillary::testing::TestFolder caseFolder;
+        std::string path = standInPath(caseFolder, test.behaviour);
+        ProgramResult result = convert(wordFile, path.c_str());
+        EXPECT_EQ(readFile(caseFolder.file("calls")), test.calls) << test.behaviour;
+        if (test.inOutput.empty()) {
+            EXPECT_EQ(result.status, 0) << result.output;
+            EXPECT_EQ(bodyLines(result.output), Lines{"<p class=\"p1\">Stand-in text</p>"}) << test.behaviour;
+            // The profile is kept: the next document needs no first start.
+            convert(wordFile, path.c_str());
+            EXPECT_EQ(readFile(caseFolder.file("calls")), test.calls + "convert\n");
+            continue;
+        }
+        EXPECT_NE(result.status, 0);
+        for (const std::string& expected : test.inOutput)
+            EXPECT_NE(result.output.find(expected), std::string::npos) << expected << "\n" << result.output;
+    }
+}
+
+TEST_F(Program, AHungLibreOfficeIsStoppedAtItsTimeLimitAndNotTriedAgain) {
+    standInPath(folder, "echo 'loading the document'; exec sleep 60");
+    LibreOffice office{folder.file("stand-in/soffice"), std::chrono::milliseconds(300), folder.file("profile")};
+    WordImport imported = importWordDocument(wordFile, office);
+    EXPECT_FALSE(imported.ok);
+    EXPECT_EQ(imported.error, "LibreOffice did not finish within 0.3 seconds and was stopped (timed out); "
+                              "its last output: loading the document");
+    EXPECT_EQ(readFile(folder.file("calls")), "init\nconvert\n");
+}
+
 TEST_F(Program, WordFileMadeByLibreOfficeConvertsThroughIt) {
     if (findLibreOffice().empty()) GTEST_SKIP() << "LibreOffice is not installed";
-    ProgramResult info = runTextutil({"-info", wordFile});
-    EXPECT_NE(info.output.find("  Type:  Word format\n"), std::string::npos) << info.output;
     ProgramResult result = convert(wordFile);
     ASSERT_EQ(result.status, 0) << result.output;
     EXPECT_NE(visibleText(result.output).find("Chapter One"), std::string::npos) << result.output;
     EXPECT_NE(result.output.find("HYPERLINK \"http://example.com/\""), std::string::npos);
     EXPECT_NE(result.output.find("<b>"), std::string::npos);
-    // The private folder and profile are gone afterwards.
+    // The private folder is gone afterwards; LibreOffice's profile is kept for the next document.
+    EXPECT_TRUE(std::filesystem::is_directory(folder.cacheHome() + "/Quillary/libreoffice-profile/user"));
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(folder.tempFolder(), error))
         EXPECT_FALSE(entry.path().filename().string().starts_with("quillary-doc-")) << entry.path();

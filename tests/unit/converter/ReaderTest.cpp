@@ -46,6 +46,8 @@ TEST(Reader, TextOfEachEncodingAndConstruct) {
         // Symbol fonts' bullets.
         {"{\\rtf1{\\fonttbl{\\f3\\fcharset2 Symbol;}}\\f3 \\'b7}", "\xE2\x80\xA2"},
         {"{\\rtf1{\\fonttbl{\\f3\\fcharset2 Wingdings;}}\\f3\\u-3913?}", "\xE2\x80\xA2"},
+        // A font is known by its name in any case and whatever charset it claims (WPTools' form).
+        {"{\\rtf1{\\fonttbl{\\f2\\fnil\\fcharset1 WingDings;}}\\f2 \\'a7}", "\xE2\x96\xAA"},
         // The skip count drops the fallback, never past the group of the \u, and is scoped to its group.
         {"{\\rtf1 caf\\u233?s}", "cafés"},
         {"{\\rtf1\\uc2 \\u26085\\'93\\'fa!}", "日!"},
@@ -148,6 +150,17 @@ TEST(HyperlinkInstruction, TargetsSwitchesAndAnchors) {
         {"HYPERLINK \"C:\\\\My Files\\\\x.doc\"", "C:\\My Files\\x.doc"},
         {"HYPERLINK \\l \"_Toc123\"", ""}, {"PAGEREF _Toc1", ""}, {"", ""}};
     for (const auto& [instruction, target] : cases) EXPECT_EQ(hyperlinkTarget(instruction), target) << instruction;
+}
+
+TEST(EquationInstruction, APhoneticGuideShowsItsBaseText) {
+    const std::pair<std::string, std::string> cases[] = {
+        // As LibreOffice writes a Word phonetic guide: the reading raised over the base.
+        {" EQ \\* jc2 \\* \"Font:MS Mincho\" \\* hps11 \\o\\ad(\\s\\up 10(\u3068\u3046),\u6771\u4eac)", "\u6771\u4eac"},
+        {"eq \\o\\ac(\u25cb,\u5b57)", "\u5b57"},
+        {"EQ \\s\\up 8(2) and \\o(a\\,b,c\\)d)", "2 and c)d"},
+        {"EQ \\o\\ad(\\s\\up 10(x", "x"}, {"PAGE", ""}, {"EQUATION", ""},
+        {"EQ " + std::string(5000, '(') + "x", ""}};
+    for (const auto& [instruction, text] : cases) EXPECT_EQ(equationText(instruction), text) << instruction;
 }
 
 }  // namespace

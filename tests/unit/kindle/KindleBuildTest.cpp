@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "build/Text.h"
+#include "kindle/KindleConverter.h"
 #include "kindle/KindleVariant.h"
 #include "KindleFixture.h"
 
@@ -73,6 +74,42 @@ TEST(KindleBuild, AFailedConversionKeepsTheEarlierKindleFileAndSaysSo) {
     }
 }
 
+TEST(KindleBuild, AConverterThatDiesOrHangsLeavesNoKindleFileAndTheAuthorIsTold) {
+    struct Case {
+        ShellResult::End end;
+        int status;
+        std::string messageKey;  // texts are their keys here
+    };
+    const std::vector<Case> cases = {{ShellResult::End::Killed, 9, "KindleFailMsg"},
+                                     {ShellResult::End::Exited, 2, "KindleFailMsg"},
+                                     {ShellResult::End::TimedOut, 0, "KindleTimeLimitMsg"}};
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.messageKey + std::to_string(test.status));
+        KindleBook book;
+        book.installKindlegen();
+        book.nextMobi("half a MOBI");
+        book.h.folder.write("books/My Book.mobi", "earlier build");
+        // The converter writes its output, then ends as the case says.
+        book.h.shell.answerWithResult("kindlegen", [&test](const FakeShell::Call& call) {
+            ShellResult result = PosixShell().run(call.commandLine, call.workingFolder);
+            result.end = test.end;
+            result.status = test.status;
+            return result;
+        });
+
+        book.h.c().buildKindle();
+        book.h.queue.drain();
+
+        ASSERT_EQ(book.h.shell.calls().size(), 1u);
+        EXPECT_EQ(book.h.shell.calls()[0].timeLimit, kindle::kConversionTimeLimit);
+        EXPECT_EQ(alertKeys(book.h.window), std::vector<std::string>{"KindleFailTitle"});
+        EXPECT_EQ(book.h.window.alerts[0].message, test.messageKey);
+        EXPECT_EQ(files::readFile(book.kindleFile()), "earlier build");
+        EXPECT_TRUE(book.h.c().mobiPath.empty());
+        EXPECT_EQ(book.h.notifier.delivered.size(), 1u) << "the EPUB is made all the same";
+    }
+}
+
 TEST(KindleBuild, CalibreConvertsWhenKindlegenIsAbsentAndKindlegenIsPreferred) {
     for (const bool withKindlegen : {false, true}) {
         SCOPED_TRACE(withKindlegen);
@@ -83,7 +120,7 @@ TEST(KindleBuild, CalibreConvertsWhenKindlegenIsAbsentAndKindlegenIsPreferred) {
         book.h.workspace.installedApplications.insert("ebook-convert");
         book.h.shell.answerWith("/usr/bin/ebook-convert", [script](const FakeShell::Call& call) {
             return PosixShell().run(text::replacedAll(call.commandLine, "/usr/bin/ebook-convert", script),
-                                    call.workingFolder);
+                                    call.workingFolder).output;
         });
         if (withKindlegen) book.installKindlegen();
         book.nextMobi(withKindlegen ? "from kindlegen" : "from calibre");

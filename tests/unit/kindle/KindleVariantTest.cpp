@@ -64,11 +64,11 @@ TEST(KindleCommands, AwkwardConverterPathsAndBookNamesReachTheConverterWholeAndN
     const std::string awkward = "It's \"$HOME\" `x` a\\b \xC3\xA9";
     PosixShell shell;
     for (const auto& [name, argument] : {std::pair{awkward, awkward + "Kindle"}, {"-o", "./-oKindle"}}) {
-        EXPECT_EQ(shell.run(kindle::kindlegenCommand(kindlegen, name)), "[" + argument + ".epub]\n");
-        EXPECT_EQ(shell.run(kindle::ebookConvertCommand(ebookConvert, name)),
+        EXPECT_EQ(shell.run(kindle::kindlegenCommand(kindlegen, name)).output, "[" + argument + ".epub]\n");
+        EXPECT_EQ(shell.run(kindle::ebookConvertCommand(ebookConvert, name)).output,
                   "[" + argument + ".epub]\n[" + argument + ".mobi]\n");
     }
-    EXPECT_EQ(shell.run(kindle::kindlegenBannerCommand(kindlegen)), "");
+    EXPECT_EQ(shell.run(kindle::kindlegenBannerCommand(kindlegen)).output, "");
 }
 
 TEST(KindleLists, ManuscriptListsBecomeParagraphsSoTheirMarkersShowOnce) {

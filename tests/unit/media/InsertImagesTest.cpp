@@ -30,15 +30,21 @@ std::string item(const std::string& id, const std::string& href, const std::stri
 
 }  // namespace
 
-TEST(InsertImages, UsedImagesArriveUnderBlankFreeNamesCoversLowercasedWithoutItems) {
-    Package p({"COVER.jpg", "cover.png", "boat.png", "Photo One.png", "unused.jpg", "Photo.JPG", "sea.jpg"},
-              {"cover.jpg", "boat.png", "PhotoOne.png", "sea.jpg", "Photo.png", "boat.png"});
-    EXPECT_EQ(files::listFolder(p.images), (Names{"PhotoOne.png", "boat.png", "cover.jpg", "cover.png", "sea.jpg"}));
-    EXPECT_EQ(files::readFile(p.images + "PhotoOne.png"), "Photo One.png");
+TEST(InsertImages, UsedImagesArriveUnderTheirRealNamesAndOnlyTheChosenCoverIsPacked) {
+    const std::string umlaut = "\xC3\x9Cmlaut.png";
+    Package p({"COVER.jpg", "cover.png", "boat.png", "Photo One.png", "unused.jpg", "Map.JPG", "photo.jpeg", "logo.gif",
+               "plan.svg", umlaut, "50% #1.png"},
+              {"cover.jpg", "boat.png", "PhotoOne.png", "Map.JPG", "photo.jpeg", "logo.gif", "plan.svg", umlaut, "50%#1.png",
+               "Photo.png", "boat.png"});
+    EXPECT_EQ(files::listFolder(p.images), (Names{"50%#1.png", "Map.JPG", "PhotoOne.png", "boat.png", "cover.jpg", "logo.gif",
+                                                  "photo.jpeg", "plan.svg", umlaut}));
     EXPECT_EQ(files::readFile(p.images + "cover.jpg"), "COVER.jpg");
-    EXPECT_EQ(p.manifest(), item("image1", "images/PhotoOne.png", "image/png") + item("image2", "images/boat.png", "image/png") +
-                                item("image3", "images/sea.jpg", "image/jpeg"));
-    // A capitalised extension is no image: the PNG that the directive asked for is missing.
+    EXPECT_EQ(files::readFile(p.images + "PhotoOne.png"), "Photo One.png");
+    EXPECT_EQ(p.manifest(), item("image1", "images/50%25%231.png", "image/png") + item("image2", "images/Map.JPG", "image/jpeg") +
+                                item("image3", "images/PhotoOne.png", "image/png") + item("image4", "images/boat.png", "image/png") +
+                                item("image5", "images/logo.gif", "image/gif") + item("image6", "images/photo.jpeg", "image/jpeg") +
+                                item("image7", "images/plan.svg", "image/svg+xml") +
+                                item("image8", "images/%C3%9Cmlaut.png", "image/png"));
     EXPECT_EQ(p.missing(), (Names{"Photo.png"}));
     EXPECT_FALSE(p.h.c().invalidMediaFilenames);
 }
@@ -56,12 +62,18 @@ TEST(InsertImages, OnlyWhatIsUsedArrivesAndWhatIsMissingIsReportedEachTime) {
     EXPECT_EQ(q.missing(), (Names{"cover.png", "boat.png", "talk.png", "boat.png", "boat.png", "song.mp3"}));
 }
 
-TEST(InsertImages, ForbiddenCharactersAreFlaggedEvenUnusedButNeverForTheCover) {
-    EXPECT_FALSE(Package({"cover.&.png"}, {"cover.png"}).h.c().invalidMediaFilenames);
-    EXPECT_TRUE(Package({"a&b.png"}, {"cover.png"}).h.c().invalidMediaFilenames);
-    EXPECT_TRUE(Package({"why?.mp3"}, {"cover.png"}).h.c().invalidMediaFilenames);
-    // Used all the same, the name stays readable XML in the manifest.
-    EXPECT_EQ(Package({"a&b.png"}, {"a&b.png"}).manifest(), item("image1", "images/a&amp;b.png", "image/png"));
+TEST(InsertImages, NamesTheContainerForbidsAreFlaggedEvenUnusedAndNeverPacked) {
+    const std::pair<const char*, bool> names[] = {
+        {"cover.?.png", false}, {"a&b.png", false}, {"why?.mp3", true}, {"a:b.png", true}, {"a|b.gif", true},
+        {"a\"b.jpg", true},      {"tab\t.png", true}, {"\xEE\x80\x80.png", true}, {"\xFF.png", true}};
+    for (const auto& [name, flagged] : names)
+        EXPECT_EQ(Package({name}, {"cover.png"}).h.c().invalidMediaFilenames, flagged) << name;
+    Package used({"a?b.png", "c?d.mp3"}, {"cover.png", "a?b.png"}, {"c?d.mp3"});
+    EXPECT_EQ(files::listFolder(used.images), Names{});
+    EXPECT_EQ(files::listFolder(used.media), Names{});
+    EXPECT_EQ(used.manifest(), "");
+    EXPECT_EQ(used.missing(), (Names{"cover.png", "a?b.png", "c?d.mp3"}));
+    EXPECT_EQ(Package({"a&b.png"}, {"a&b.png"}).manifest(), item("image1", "images/a%26b.png", "image/png"));
 }
 
 TEST(InsertImages, MediaGetRegisteredTypesAndTheirOwnNumbers) {

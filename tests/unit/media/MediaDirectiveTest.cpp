@@ -19,12 +19,17 @@ TEST(ImageDirective, PlacementLinkAltTextAndName) {
               kCentred + "<a href=\"section3.xhtml\"><img src=\"images/SeaView.jpg\" alt=\"SeaView\"/></a></div>");
     // Text ahead of the directive in the same paragraph is not kept.
     EXPECT_EQ(image("<span class=\"s1\">Look </span>image:cat.png"), kCentred + "<img src=\"images/cat.png\" alt=\"cat\"/></div>");
-    // A quote in a name must not end the attribute.
-    EXPECT_EQ(image("image:say\"hi.png"), kCentred + "<img src=\"images/say&quot;hi.png\" alt=\"say&quot;hi\"/></div>");
-    // Only an extension beginning with a lowercase "jpg" stays jpg.
+    // References are percent-encoded, alt texts written as page text.
+    EXPECT_EQ(image("image:say\"hi.png"), kCentred + "<img src=\"images/say%22hi.png\" alt=\"say&quot;hi\"/></div>");
+    EXPECT_EQ(image("image:50% #1?.gif"), kCentred + "<img src=\"images/50%25%231%3F.gif\" alt=\"50%#1?\"/></div>");
+    EXPECT_EQ(image("image:&#220;ber &amp; mehr.png"),
+              kCentred + "<img src=\"images/%C3%9Cber%26mehr.png\" alt=\"&#220;ber&amp;mehr\"/></div>");
+    // The name as the folder knows it: real characters, the image extension as typed.
     const std::pair<const char*, const char*> cases[] = {
-        {"Image:Photo One.JPG", "PhotoOne.png"}, {"image:a.jpeg", "a.png"}, {"image:a", "a.png"},
-        {"image:a.jpg  at sea", "a.jpg"},        {"image:\tSea View .jpg\t", "SeaView.jpg"}};
+        {"Image:Photo One.JPG", "PhotoOne.JPG"}, {"image:a.jpeg", "a.jpeg"}, {"image:a", "a.png"},
+        {"image:a.jpg  at sea", "a.jpg"},        {"image:\tSea View .jpg\t", "SeaView.jpg"},
+        {"image:plan.Svg", "plan.Svg"},          {"image:a.doc", "a.png"},
+        {"image:&#220;mlaut.png", "\xC3\x9Cmlaut.png"}};
     for (const auto& [paragraph, name] : cases)
         EXPECT_EQ(imageMarkup(std::string("<p>") + paragraph + "</p>").imageName, name) << paragraph;
 }

@@ -37,5 +37,4 @@ TEST(CountString, IgnoresCaseAndNeverOverlaps) {
     EXPECT_EQ(countString("&lt;&lt;", "x &LT;&lt;note&gt;&gt; y &lt;&lt;"), 2u);
     EXPECT_EQ(countString("", "text"), 0u);
     EXPECT_EQ(countString("text", ""), 0u);
-    EXPECT_EQ(countString("longer than", "short"), 0u);
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <regex>
 
 #include "build/Normalise.h"
 #include "build/Text.h"
@@ -14,13 +15,38 @@ std::string manuscript(const std::string& text, bool epub3 = false) {
 }
 std::string metadata(const std::string& text) { return fixEncodings(text, true, false); }
 
+using Rules = std::vector<std::pair<std::string, std::string>>;
+
+void replaceEach(std::string& text, const Rules& rules) {
+    for (const auto& [from, to] : rules) text::replaceAll(text, from, to);
+}
+
+// The manuscript's hyphen runs become dashes outside its tags, comments and
+// hyperlink fields' targets only; the metadata is text throughout.
+void replaceHyphens(std::string& text, bool forBookInfo) {
+    const Rules hyphens = {{"----", "&#8212;"}, {"---", "&#8212;"}, {"--", "&#8211;"}};
+    if (forBookInfo) return replaceEach(text, hyphens);
+    static const std::regex markup(R"(<!--[\s\S]*?(?:-->|$)|HYPERLINK "[^"]*(?:"|$)|<[A-Za-z/!?](?:[^<>"']|"[^"]*(?:"|$)|'[^']*(?:'|$))*>?)");
+    std::string result;
+    auto textStart = text.cbegin();
+    for (std::sregex_iterator it(text.begin(), text.end(), markup), end; it != end; ++it) {
+        std::string between(textStart, (*it)[0].first);
+        replaceEach(between, hyphens);
+        result += between + it->str();
+        textStart = (*it)[0].second;
+    }
+    std::string tail(textStart, text.cend());
+    replaceEach(tail, hyphens);
+    text = result + tail;
+}
+
 // The rules applied one after another, each over the whole text: what the
 // single pass must always agree with.
 std::string ruleByRule(std::string text, bool forBookInfo, bool epub3) {
-    using Rules = std::vector<std::pair<std::string, std::string>>;
     const std::string six = "&#160;&#160;&#160;&#160;&#160;&#160;";
-    Rules rules = {{"\xE2\x80\x94", "&#8212;"}, {"----", "&#8212;"}, {"---", "&#8212;"},
-                   {"\xE2\x80\x93", "&#8211;"}, {"\xE2\x80\x95", "&#8211;"}, {"--", "&#8211;"}};
+    replaceEach(text, {{"\xE2\x80\x94", "&#8212;"}, {"\xE2\x80\x93", "&#8211;"}, {"\xE2\x80\x95", "&#8211;"}});
+    replaceHyphens(text, forBookInfo);
+    Rules rules;
     const Rules metadataBreaks = {{"\t", " "}, {"\\t", " "}, {"<br>", " "}};
     const Rules manuscriptBreaks = {{"<span class=\"Apple-tab-span\">\t</span>", six},
                                     {"<span class=\"Apple-tab-span\">\\t</span>", six},
@@ -32,7 +58,7 @@ std::string ruleByRule(std::string text, bool forBookInfo, bool epub3) {
     const Rules& breaks = forBookInfo ? metadataBreaks : manuscriptBreaks;
     rules.insert(rules.end(), breaks.begin(), breaks.end());
     if (epub3) rules.insert(rules.end(), tables.begin(), tables.end());
-    for (const auto& [from, to] : rules) text::replaceAll(text, from, to);
+    replaceEach(text, rules);
     return EncodeForHTML(text);
 }
 }  // namespace
@@ -42,7 +68,8 @@ TEST(FixEncodings, OnePassAgreesWithTheRulesAppliedInTurn) {
         "-", "--", "\xE2\x80\x94", "\xE2\x80\x93", "\xE2\x80\x95", "\t", "\\", "t", "<br>", "<br",
         "<span class=\"Apple-tab-span\">", "</span>", "valign=\"", "top\"", "middle\"", "bottom\"",
         "cellspacing=\"0\"", " cellpadding=\"0\"", " ", "v", "c", "\xC3\xA9", "\xE2", "\x80",
-        "\xF0\x9F\x98\x80", "\xED\xA0\x80", "\x01", "\n", "\xEF\xBF\xBF"};
+        "\xF0\x9F\x98\x80", "\xED\xA0\x80", "\x01", "\n", "\xEF\xBF\xBF", "<a href=\"", "\">", "<!--", "-->",
+        "'", ">", "<", "<p", "</p>", "< ", "HYPERLINK \""};
     std::mt19937 random(7);
     for (int round = 0; round < 20000; ++round) {
         std::string text;
@@ -56,13 +83,17 @@ TEST(FixEncodings, OnePassAgreesWithTheRulesAppliedInTurn) {
 }
 
 TEST(FixEncodings, DashesTabsAndBreaksInBothSettings) {
-    // Dashes from hyphen runs and dash characters, the same in both settings.
-    const std::string dashes =
-        "a-b a--b a---b a----b a-----b a------b <!-- x --> \xE2\x80\x94\xE2\x80\x93\xE2\x80\x95";
-    const std::string dashed = "a-b a&#8211;b a&#8212;b a&#8212;b a&#8212;-b a&#8212;&#8211;b <!&#8211; x &#8211;> "
-                               "&#8212;&#8211;&#8211;";
+    // Dashes from hyphen runs and dash characters; in the manuscript never inside markup.
+    const std::string dashes = "a-b a--b a---b a----b a-----b a------b \xE2\x80\x94\xE2\x80\x93\xE2\x80\x95 x <-- y";
+    const std::string dashed = "a-b a&#8211;b a&#8212;b a&#8212;b a&#8212;-b a&#8212;&#8211;b &#8212;&#8211;&#8211; "
+                               "x <&#8211; y";
     EXPECT_EQ(manuscript(dashes), dashed);
     EXPECT_EQ(metadata(dashes), dashed);
+    EXPECT_EQ(manuscript("<p class=\"a--b\"><a href=\"http://x.org/a--b?q='>'--\">a--b</a><!-- x > -- --></p>--"),
+              "<p class=\"a--b\"><a href=\"http://x.org/a--b?q='>'--\">a&#8211;b</a><!-- x > -- --></p>&#8211;");
+    EXPECT_EQ(manuscript("HYPERLINK \"http://x.org/a--b\" <span>a--b</span>"),
+              "HYPERLINK \"http://x.org/a--b\" <span>a&#8211;b</span>");
+    EXPECT_EQ(metadata("<b>a--b</b>"), "<b>a&#8211;b</b>");
     // Tabs and line breaks depend on the setting.
     const std::string breaks = "a<span class=\"Apple-tab-span\">\t</span>b<span class=\"Apple-tab-span\">\\t</span>"
                                "c\td\\te<br>f<br />g\xC3\xA9";
@@ -80,5 +111,4 @@ TEST(FixEncodings, ControllerReadsTheEpub3PreferenceAtEachCall) {
     EXPECT_EQ(h.c().fixEncodings(cell, false), "<td style=\"vertical-align:top\">x</td>");
     h.preferences.setBool(prefs::kEpub3, false);
     EXPECT_EQ(h.c().fixEncodings(cell, false), cell);
-    EXPECT_EQ(h.c().fixEncodings("a<br>b", true), "a b");
 }

@@ -150,6 +150,20 @@ TEST_F(ArchiveTest, AFailedWriteKeepsTheOldArchiveAndLeavesNoTemporaryFile) {
     EXPECT_EQ(WEXITSTATUS(status), 1) << "the failure is reported, with a reason";
     EXPECT_EQ(archiveBytes(), "the good old book");
     EXPECT_EQ(files::listFolder(folder.file("out")), std::vector<std::string>{"Book.epub"});
+
+    // The same limit, but the process is killed at it, as a build can be.
+    const pid_t killed = ::fork();
+    ASSERT_GE(killed, 0);
+    if (killed == 0) {
+        const rlimit limit{65536, 65536};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        archive::writePackage(package, destination);
+        ::_exit(0);
+    }
+    ::waitpid(killed, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(archiveBytes(), "the good old book");
+    EXPECT_EQ(files::listFolder(folder.file("out")), std::vector<std::string>{"Book.epub"}) << "nothing left behind";
 }
 
 TEST_F(ArchiveTest, ANewArchiveIsReadableByOthersAndAReplacedOneKeepsItsMode) {

@@ -2,7 +2,11 @@
 // the tests stand in for by setting the accumulators themselves.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "build/Text.h"
 #include "epub/BuildFolder.h"
@@ -108,26 +112,57 @@ TEST_F(PackageBuildTest, ANewBuildRemovesTheLeftoverBuildFolderButNoOtherFolder)
     EXPECT_TRUE(files::exists(authors + "/chapter.txt"));
 }
 
-TEST_F(PackageBuildTest, TheIsbnArchiveGoesOnceTheBookIsMadeButNothingElse) {
-    h.folder.write("Books/9781234567897.epub", "old");
-    h.folder.write("secret.epub", "not in the destination");
+TEST_F(PackageBuildTest, OnlyAnEpubOfThisIsbnGoesAndOnlyOnceTheBookIsMade) {
+    // The earlier build, named after the ISBN.
+    h.c().saveName = "9781234567897";
     setUp(true);
-    EXPECT_TRUE(files::exists(h.c().saveRoot + "/9781234567897.epub")) << "not before the new book exists";
     oneSection();
     h.c().finishPackage(run);
-    EXPECT_FALSE(files::exists(h.c().saveRoot + "/9781234567897.epub"));
-    ASSERT_FALSE(h.c().epubPath.empty());
+    const std::string earlier = h.c().saveRoot + "/9781234567897.epub";
+    ASSERT_EQ(h.c().epubPath, earlier);
+    files::copyFile(earlier, h.c().saveRoot + "/OtherBook.epub");
+    h.folder.write("Books/Notes.epub", "the author's notes");
+    h.folder.write("secret.epub", "not in the destination");
 
-    for (const char* isbn : {"Tale", "../secret", "Folder"}) {
+    h.c().saveName = "Tale";
+    EpubRun next;
+    h.c().setUpPackage(next);
+    EXPECT_TRUE(files::exists(earlier)) << "not before the new book exists";
+    h.c().finishPackage(next);
+    ASSERT_FALSE(h.c().epubPath.empty());
+    EXPECT_FALSE(files::exists(earlier));
+
+    // Another book's EPUB, a file that is no EPUB, names outside the folder
+    // or of the book itself, and folders all stay.
+    for (const char* isbn : {"OtherBook", "Notes", "Tale", "../secret", "Folder"}) {
         h.folder.makeFolder("Books/Folder.epub");
         h.c().bookInfo[5] = isbn;
         EpubRun again;
         h.c().setUpPackage(again);
         h.c().finishPackage(again);
         EXPECT_TRUE(files::exists(h.c().epubPath)) << isbn;
+        EXPECT_EQ(files::listFolder(h.c().saveRoot),
+                  (std::vector<std::string>{"Folder.epub", "Notes.epub", "OtherBook.epub", "Tale.epub"}));
         EXPECT_TRUE(files::exists(h.folder.file("secret.epub"))) << isbn;
-        EXPECT_TRUE(files::isDirectory(h.c().saveRoot + "/Folder.epub")) << isbn;
     }
+}
+
+TEST_F(PackageBuildTest, FoldersOfKilledBuildsGoButThoseOfRunningOnesStay) {
+    const pid_t gone = ::fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    const std::string temp = h.folder.tempFolder();
+    h.folder.write("tmp/quillary-build-killed/owner", std::to_string(gone));
+    h.folder.write("tmp/quillary-build-killed/epub/mimetype", "application/epub+zip");
+    h.folder.write("tmp/quillary-build-running/owner", std::to_string(::getppid()));
+    h.folder.write("tmp/quillary-build-starting/epub/mimetype", "no owner yet");
+    h.folder.write("tmp/other-program/owner", std::to_string(gone));
+    setUp(true);
+    const std::string mine = paths::lastComponent(paths::deletingLastComponent(h.c().tempDirectoryPath));
+    std::vector<std::string> expected{"other-program", mine, "quillary-build-running", "quillary-build-starting"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(files::listFolder(temp), expected);
 }
 
 TEST_F(PackageBuildTest, WithoutAPrivateFolderTheBuildFailsInsteadOfWritingElsewhere) {

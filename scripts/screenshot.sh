@@ -1,0 +1,19 @@
+#!/bin/sh
+# Writes PNG pictures of the windows, with the example manuscript loaded, into
+# build/screenshots/: the main window, the window during a build, a problem
+# alert, the help window and the welcome window. Runs on a virtual X server
+# (xvfb-run, from the package xvfb) when one is installed, else on Qt's
+# offscreen platform. Needs a build configured with -DQUILLARY_GUI=ON.
+set -eu
+cd "$(dirname "$0")/.."
+cmake --build build --target gui_screenshots
+mkdir -p build/screenshots
+export QUILLARY_RESOURCES="$PWD/build/share/quillary"
+export QUILLARY_FIXTURES="$PWD/tests/fixtures"
+export QUILLARY_TEXTUTIL="$PWD/build/bin/quillary-textutil"
+if command -v xvfb-run >/dev/null 2>&1; then
+  xvfb-run -a -s "-screen 0 1280x1024x24" build/bin/gui_screenshots build/screenshots
+else
+  QT_QPA_PLATFORM=offscreen build/bin/gui_screenshots build/screenshots
+fi
+ls build/screenshots/*.png

@@ -1,0 +1,14 @@
+#pragma once
+// Where things are on this machine, as a program's start-up reads them from
+// its environment.
+
+#include "build/VoveZedevir.h"
+
+namespace quillary {
+
+// $QUILLARY_RESOURCES, else the resources beside the running executable;
+// $XDG_DATA_HOME, else ~/.local/share; $QUILLARY_TEXTUTIL, else
+// quillary-textutil beside the running executable.
+Locations locationsFromEnvironment();
+
+}  // namespace quillary

@@ -1,0 +1,249 @@
+#include "gui/DesktopApplication.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+
+#include "platform/Files.h"
+#include "platform/Paths.h"
+
+namespace quillary::gui {
+
+namespace {
+
+// Where the author sends feedback, and the validator of the EPUB standards
+// body that the Help menu opens.
+constexpr const char* kFeedbackAddress = "mailto:feedback@quillary.example.org?subject=Quillary%20Feedback";
+constexpr const char* kValidatorPage = "https://validator.idpf.org/";
+constexpr const char* kUserGuide = "User's Guide.pdf";
+constexpr const char* kHelpPage = "help/HowToPrepare.html";
+constexpr const char* kWindowFrame = "windowPosn";
+
+// The standard editing commands act on whichever field has the focus.
+void sendToFocus(const char* method) {
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && focus->metaObject()->indexOfMethod(QMetaObject::normalizedSignature(method)) >= 0) {
+        const QByteArray name = QByteArray(method).left(QByteArray(method).indexOf('('));
+        QMetaObject::invokeMethod(focus, name.constData());
+    }
+}
+
+void centre(QWidget& window) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        window.move(screen->availableGeometry().center() - window.rect().center());
+}
+
+}  // namespace
+
+DesktopApplication::DesktopApplication(DesktopPorts ports, Locations locations, const Localizer& texts)
+    : ports_(ports),
+      locations_(std::move(locations)),
+      catalogue_(texts),
+      texts_(catalogue_),
+      window_(texts_, ports_.dialogs),
+      controller_(std::make_unique<VoveZedevir>(
+          Ports{ports_.shell, ports_.preferences, queue_, ports_.background, window_,
+                ports_.workspace, ports_.notifier, fileWriter_},
+          locations_, catalogue_)),
+      splash_(texts_, ports_.preferences),
+      help_(texts_, QString::fromStdString(locations_.resources.path(kHelpPage))) {
+    ports_.preferences.registerDefaults(prefs::registeredDefaults());
+    addFileMenu();
+    addEditMenu();
+    addHelpMenu();
+    connectWindow();
+    restoreState();
+}
+
+DesktopApplication::~DesktopApplication() {
+    // A build step still running reads the controller and the window.
+    ports_.background.waitIdle();
+}
+
+void DesktopApplication::restoreState() {
+    Preferences& store = ports_.preferences;
+    window_.setMakeEnabled(false);
+    window_.setEpub3Checked(store.boolForKey(prefs::kEpub3));
+    window_.setKindleChecked(store.integerForKey(prefs::kBuildKindle) != 0);
+    const long language = store.integerForKey(prefs::kDefaultLang);
+    if (language >= 0 && language < kLanguageCount) window_.setLanguageIndex(static_cast<int>(language));
+    const std::string frame = store.stringForKey(kWindowFrame);
+    if (!frame.empty()) window_.restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(frame)));
+    centre(splash_);
+    centre(help_);
+}
+
+void DesktopApplication::saveState() {
+    Preferences& store = ports_.preferences;
+    store.setString(kWindowFrame, window_.saveGeometry().toBase64().toStdString());
+    store.setString(prefs::kDefaultLang, std::to_string(window_.languageIndex()));
+    store.synchronize();
+}
+
+void DesktopApplication::start() {
+    window_.show();
+    if (ports_.preferences.integerForKey(prefs::kShowLaunch) != 0) {
+        splash_.show();
+        splash_.raise();
+        splash_.activateWindow();
+    }
+    controller_->noKindleGen();
+}
+
+void DesktopApplication::connectWindow() {
+    connect(window_.chooseAction(), &QAction::triggered, this, [this] { controller_->selectManuscript(); });
+    connect(window_.makeAction(), &QAction::triggered, this, [this] { controller_->makeQuillary(); });
+    connect(&window_, &MainWindow::epub3Clicked, this, &DesktopApplication::selectEpub3);
+    connect(&window_, &MainWindow::kindleClicked, this, &DesktopApplication::selectKindle);
+    connect(&window_, &MainWindow::documentsDropped, this, [this](const QStringList& paths) {
+        for (const QString& path : paths) openDocument(path);
+    });
+    connect(&window_, &MainWindow::closing, this, [this] {
+        saveState();
+        splash_.close();
+        help_.close();
+        emit quitRequested();
+    });
+    connect(&splash_, &SplashWindow::learnMore, this, &DesktopApplication::openUserGuide);
+    connect(&help_, &HelpWindow::visibilityChanged, commands_.print, &QAction::setEnabled);
+}
+
+QAction* DesktopApplication::command(QMenu* menu, const char* text, const QKeySequence& shortcut) {
+    QAction* action = menu->addAction(texts_(text));
+    action->setShortcut(shortcut);
+    // The help and splash windows have no menus of their own: the commands
+    // reach them from any window of the application.
+    action->setShortcutContext(Qt::ApplicationShortcut);
+    return action;
+}
+
+void DesktopApplication::addFileMenu() {
+    QMenu* menu = window_.menuBar()->addMenu(texts_("&File"));
+    commands_.fileMenu = menu;
+    menu->addAction(window_.chooseAction());
+    menu->addAction(window_.makeAction());
+    menu->addSeparator();
+    commands_.close = command(menu, "&Close", QKeySequence(Qt::CTRL | Qt::Key_W));
+    commands_.print = command(menu, "&Print…", QKeySequence::Print);
+    commands_.print->setEnabled(false);
+    menu->addSeparator();
+    commands_.quit = command(menu, "&Quit", QKeySequence::Quit);
+    connect(commands_.close, &QAction::triggered, this, &DesktopApplication::closeFrontmost);
+    connect(commands_.print, &QAction::triggered, &help_, &HelpWindow::print);
+    connect(commands_.quit, &QAction::triggered, &window_, &QWidget::close);
+    connect(menu, &QMenu::aboutToShow, this, [this] { commands_.print->setEnabled(help_.isVisible()); });
+}
+
+void DesktopApplication::addEditMenu() {
+    QMenu* menu = window_.menuBar()->addMenu(texts_("&Edit"));
+    struct Editing {
+        const char* text;
+        QKeySequence::StandardKey keys;
+        const char* method;
+    };
+    const Editing editing[] = {{"&Undo", QKeySequence::Undo, "undo()"},
+                               {"&Redo", QKeySequence::Redo, "redo()"},
+                               {"Cu&t", QKeySequence::Cut, "cut()"},
+                               {"&Copy", QKeySequence::Copy, "copy()"},
+                               {"&Paste", QKeySequence::Paste, "paste()"},
+                               {"Select &All", QKeySequence::SelectAll, "selectAll()"}};
+    for (std::size_t i = 0; i < std::size(editing); ++i) {
+        QAction* action = menu->addAction(texts_(editing[i].text));
+        // The fields handle these keys themselves; the menu shows them.
+        action->setShortcut(editing[i].keys);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        const char* method = editing[i].method;
+        connect(action, &QAction::triggered, this, [method] { sendToFocus(method); });
+        if (i == 1) menu->addSeparator();
+    }
+    menu->addSeparator();
+    commands_.preferences = command(menu, "Pre&ferences…", QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    connect(commands_.preferences, &QAction::triggered, this, &DesktopApplication::showPreferences);
+}
+
+void DesktopApplication::addHelpMenu() {
+    QMenu* menu = window_.menuBar()->addMenu(texts_("&Help"));
+    commands_.help = command(menu, "&How to Prepare a Manuscript", QKeySequence::HelpContents);
+    commands_.userGuide = command(menu, "&User's Guide");
+    menu->addSeparator();
+    commands_.validator = command(menu, "EPUB &Validator");
+    commands_.webSite = command(menu, "&Web Site");
+    commands_.feedback = command(menu, "Send &Feedback");
+    menu->addSeparator();
+    commands_.updates = command(menu, "Check for &Updates");
+    commands_.about = command(menu, "&About Quillary");
+    Workspace& workspace = ports_.workspace;
+    connect(commands_.help, &QAction::triggered, this, [this] {
+        help_.show();
+        help_.raise();
+    });
+    connect(commands_.userGuide, &QAction::triggered, this, &DesktopApplication::openUserGuide);
+    connect(commands_.validator, &QAction::triggered, this, [&workspace] { workspace.openURL(kValidatorPage); });
+    connect(commands_.webSite, &QAction::triggered, this,
+            [this, &workspace] { workspace.openURL(controller_->localized("ProductSite")); });
+    connect(commands_.feedback, &QAction::triggered, this, [&workspace] { workspace.openURL(kFeedbackAddress); });
+    connect(commands_.updates, &QAction::triggered, this, [this] {
+        ports_.dialogs.message(&window_, texts_("Quillary is kept up to date by your system"),
+                               texts_("Updates come through your distribution's package manager."));
+    });
+    connect(commands_.about, &QAction::triggered, this, [this] {
+        ports_.dialogs.message(&window_, texts_("About Quillary"),
+                               texts_("Quillary turns a manuscript into an EPUB e-book."));
+    });
+}
+
+void DesktopApplication::selectEpub3(bool on) {
+    ports_.preferences.setBool(prefs::kEpub3, on);
+    if (!on) return;
+    window_.setKindleChecked(false);
+    ports_.preferences.setBool(prefs::kBuildKindle, false);
+}
+
+void DesktopApplication::selectKindle(bool on) {
+    ports_.preferences.setBool(prefs::kBuildKindle, on);
+    controller_->noKindleGen();
+}
+
+void DesktopApplication::showPreferences() {
+    if (!preferencesDialog_) {
+        preferencesDialog_ = new PreferencesDialog(texts_, ports_.preferences, &window_);
+        connect(preferencesDialog_, &PreferencesDialog::defaultLanguageChosen, &window_,
+                &MainWindow::setLanguageIndex);
+    }
+    preferencesDialog_->show();
+    preferencesDialog_->raise();
+}
+
+void DesktopApplication::openUserGuide() {
+    const std::string guide = locations_.resources.path(kUserGuide);
+    if (!files::exists(guide) || !ports_.workspace.openFile(guide))
+        window_.say(texts_("The User's Guide could not be opened."));
+}
+
+void DesktopApplication::openDocument(const QString& path) {
+    const std::string file = path.toStdString();
+    const QString name = QString::fromStdString(paths::lastComponent(file));
+    // A mistyped argument would otherwise stand in the window as the
+    // manuscript until the build fails on it.
+    if (!files::exists(file)) {
+        window_.say(texts_("%1 could not be found.").arg(QString::fromStdString(file)));
+        return;
+    }
+    if (name == QLatin1String("kindlegen")) {
+        window_.say(controller_->installKindlegen(file) ? texts_("The Kindle converter is installed.")
+                                                        : texts_("The Kindle converter could not be installed."));
+        return;
+    }
+    if (!controller_->openFile(file))
+        window_.say(texts_("%1 is not a manuscript: Quillary opens .rtf and .doc files.").arg(name));
+}
+
+void DesktopApplication::closeFrontmost() {
+    if (help_.isVisible()) help_.close();
+    else if (splash_.isVisible()) splash_.close();
+    else window_.close();
+}
+
+}  // namespace quillary::gui

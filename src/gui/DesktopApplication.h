@@ -1,0 +1,98 @@
+#pragma once
+// The desktop application: the controller wired to the main window and the
+// desktop's ports, the menus, the splash, help and preferences windows,
+// documents handed in, and what is kept from one run to the next.
+
+#include <QObject>
+#include <memory>
+
+#include "build/VoveZedevir.h"
+#include "gui/Dialogs.h"
+#include "gui/MainWindow.h"
+#include "gui/QtDesktop.h"
+#include "gui/SideWindows.h"
+
+class QMenu;
+
+namespace quillary::gui {
+
+// The ports that differ between the application and its tests; all outlive
+// the application.
+struct DesktopPorts {
+    Shell& shell;
+    Preferences& preferences;
+    BackgroundRunner& background;
+    Workspace& workspace;
+    Notifier& notifier;
+    Dialogs& dialogs;
+};
+
+// The menu commands, for the menus' owners and the tests.
+struct Commands {
+    QMenu* fileMenu = nullptr;
+    QAction* close = nullptr;
+    QAction* print = nullptr;
+    QAction* quit = nullptr;
+    QAction* preferences = nullptr;
+    QAction* help = nullptr;
+    QAction* userGuide = nullptr;
+    QAction* validator = nullptr;
+    QAction* webSite = nullptr;
+    QAction* feedback = nullptr;
+    QAction* updates = nullptr;
+    QAction* about = nullptr;
+};
+
+class DesktopApplication : public QObject {
+    Q_OBJECT
+public:
+    DesktopApplication(DesktopPorts ports, Locations locations, const Localizer& texts);
+    ~DesktopApplication() override;
+
+    // Shows the main window, and the splash window when the author wants it,
+    // then checks a Kindle choice kept from an earlier run.
+    void start();
+    // application:openFile: — a manuscript, the Kindle converter, or a short
+    // refusal in the status line.
+    void openDocument(const QString& path);
+    // Closes the help window, else the splash window, else the main window.
+    void closeFrontmost();
+
+    MainWindow& mainWindow() { return window_; }
+    VoveZedevir& controller() { return *controller_; }
+    SplashWindow& splashWindow() { return splash_; }
+    HelpWindow& helpWindow() { return help_; }
+    const Commands& commands() const { return commands_; }
+
+signals:
+    // The main window has closed: the application should end now.
+    void quitRequested();
+
+private:
+    void restoreState();
+    void saveState();
+    void connectWindow();
+    void addFileMenu();
+    void addEditMenu();
+    void addHelpMenu();
+    QAction* command(QMenu* menu, const char* text, const QKeySequence& shortcut = {});
+    void selectEpub3(bool on);
+    void selectKindle(bool on);
+    void showPreferences();
+    void openUserGuide();
+
+    DesktopPorts ports_;
+    Locations locations_;
+    Localizer catalogue_;
+    Texts texts_;
+    QtMainQueue queue_;
+    MainWindow window_;
+    PosixFileWriter fileWriter_;
+    std::unique_ptr<VoveZedevir> controller_;
+    SplashWindow splash_;
+    HelpWindow help_;
+    PreferencesDialog* preferencesDialog_ = nullptr;
+    Commands commands_;
+};
+
+}  // namespace quillary::gui

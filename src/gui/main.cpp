@@ -1,0 +1,61 @@
+#include <QApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <clocale>
+
+#include "app/Environment.h"
+#include "app/SystemCheck.h"
+#include "build/Text.h"
+#include "gui/DesktopApplication.h"
+#include "gui/Icon.h"
+#include "gui/QtPreferences.h"
+#include "platform/PosixShell.h"
+#include "platform/ThreadRunner.h"
+
+namespace {
+
+using namespace quillary;
+
+// Too old a system: the version alert, run application-modally, and no window.
+int refuseOldSystem(const Localizer& texts) {
+    QMessageBox alert(QMessageBox::Critical, QStringLiteral("Quillary"),
+                      QString::fromStdString(texts.text("VersionFailTitle")), QMessageBox::NoButton);
+    alert.setInformativeText(QString::fromStdString(text::format(texts.text("VersionFailMsg"), {})));
+    alert.addButton(QString::fromStdString(texts.text("OK")), QMessageBox::AcceptRole);
+    alert.exec();
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, "");
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillary"));
+    QApplication::setDesktopFileName(QStringLiteral("org.quillary.Quillary"));
+    QApplication::setWindowIcon(QIcon(gui::applicationIcon(256)));
+
+    const Locations locations = locationsFromEnvironment();
+    const Localizer texts =
+        Localizer::load(locations.resources.folder + "/locale", Localizer::languagesFromEnvironment());
+    if (!kernelIsSupported(runningKernelRelease())) return refuseOldSystem(texts);
+
+    PosixShell shell;
+    gui::QtPreferences preferences(gui::QtPreferences::settingsFile());
+    ThreadRunner runner;
+    gui::QtWorkspace workspace;
+    gui::QtDialogs dialogs{gui::Texts(texts)};
+    gui::MainWindow* window = nullptr;
+    gui::QtNotifier notifier([&window](const std::string& message) {
+        if (window) window->say(QString::fromStdString(message));
+    });
+    gui::DesktopApplication desktop({shell, preferences, runner, workspace, notifier, dialogs}, locations, texts);
+    window = &desktop.mainWindow();
+    QObject::connect(&desktop, &gui::DesktopApplication::quitRequested, &application, &QApplication::quit,
+                     Qt::QueuedConnection);
+
+    desktop.start();
+    for (const QString& argument : QApplication::arguments().mid(1))
+        desktop.openDocument(QFileInfo(argument).absoluteFilePath());
+    return QApplication::exec();
+}

@@ -1,0 +1,196 @@
+// The desktop application's windows and menus, as the author meets them.
+
+#include <QAction>
+#include <QApplication>
+#include <QDropEvent>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "Desktop.h"
+#include "app/SystemCheck.h"
+
+namespace quillary::testing {
+namespace {
+
+TEST(DesktopStart, EmptyStoreStartsWithTheRegisteredDefaults) {
+    Desktop desktop;
+    gui::MainWindow& window = desktop.window();
+    EXPECT_TRUE(window.epub3Checked());
+    EXPECT_FALSE(window.kindleChecked());
+    for (const char* key : {prefs::kReviewPub, prefs::kReviewKindle, prefs::kShowInFinder})
+        EXPECT_EQ(desktop.preferences->integerForKey(key), 1) << key;
+    EXPECT_TRUE(desktop.app->splashWindow().isVisible());
+    EXPECT_EQ(window.languageIndex(), 0);
+    EXPECT_FALSE(window.makeAction()->isEnabled());
+
+    window.chooseAction()->trigger();
+    ASSERT_EQ(desktop.dialogs.openPanels.size(), 1u);
+    EXPECT_EQ(desktop.dialogs.openPanels[0].directory, desktop.folder.path() + "/home/Documents");
+}
+
+TEST(DesktopStart, LanguageSurvivesARestartAsDecimalText) {
+    Desktop desktop;
+    desktop.child<QComboBox>("language")->setCurrentIndex(11);
+    desktop.window().close();
+    EXPECT_EQ(desktop.quits, 1);
+
+    desktop.restart();
+    EXPECT_EQ(desktop.preferences->stringForKey(prefs::kDefaultLang), "11");
+    EXPECT_FALSE(desktop.preferences->stringForKey("windowPosn").empty());
+    EXPECT_EQ(desktop.window().languageIndex(), 11);
+}
+
+TEST(DesktopStart, WindowsSpeakTheDesktopsLanguage) {
+    Desktop desktop(false, "de");
+    EXPECT_EQ(desktop.app->commands().fileMenu->title(), "&Datei");
+    EXPECT_EQ(desktop.child<QPushButton>("make")->text(), "E-Book &machen…");
+    EXPECT_EQ(desktop.app->commands().quit->text(), "&Beenden");
+}
+
+TEST(DesktopStart, KernelVersionCheck) {
+    const std::pair<const char*, bool> releases[] = {
+        {"4.18.0-553.el8", false}, {"3.10.0", false}, {"4.19.0-27-amd64", true},
+        {"6.1.0-18-amd64", true},  {"10.2", true},    {"unreadable", true}};
+    for (const auto& [release, supported] : releases)
+        EXPECT_EQ(kernelIsSupported(release), supported) << release;
+}
+
+TEST(DesktopMenus, CloseTakesHelpThenSplashThenTheMainWindowWhichQuits) {
+    Desktop desktop;
+    gui::DesktopApplication& app = *desktop.app;
+    app.commands().help->trigger();
+    ASSERT_TRUE(app.helpWindow().isVisible());
+    ASSERT_TRUE(app.splashWindow().isVisible());
+
+    app.commands().close->trigger();
+    EXPECT_FALSE(app.helpWindow().isVisible());
+    EXPECT_TRUE(app.splashWindow().isVisible());
+    app.commands().close->trigger();
+    EXPECT_FALSE(app.splashWindow().isVisible());
+    EXPECT_TRUE(desktop.window().isVisible());
+    EXPECT_EQ(desktop.quits, 0);
+    app.commands().close->trigger();
+    EXPECT_FALSE(desktop.window().isVisible());
+    EXPECT_EQ(desktop.quits, 1);
+}
+
+TEST(DesktopMenus, PrintIsEnabledOnlyWhileTheHelpWindowShows) {
+    Desktop desktop;
+    const gui::Commands& commands = desktop.app->commands();
+    emit commands.fileMenu->aboutToShow();
+    EXPECT_FALSE(commands.print->isEnabled());
+    commands.help->trigger();
+    emit commands.fileMenu->aboutToShow();
+    EXPECT_TRUE(commands.print->isEnabled());
+    desktop.app->helpWindow().close();
+    EXPECT_FALSE(commands.print->isEnabled());
+}
+
+TEST(DesktopWindow, Epub3AndKindleStayExclusiveInTheStore) {
+    Desktop desktop;
+    QCheckBox* epub3 = desktop.child<QCheckBox>("epub3");
+    QCheckBox* kindle = desktop.child<QCheckBox>("kindle");
+    Preferences& store = *desktop.preferences;
+
+    kindle->click();
+    EXPECT_FALSE(epub3->isChecked());
+    EXPECT_FALSE(store.boolForKey(prefs::kEpub3));
+    EXPECT_TRUE(store.boolForKey(prefs::kBuildKindle));
+
+    epub3->click();
+    EXPECT_FALSE(kindle->isChecked());
+    EXPECT_FALSE(store.boolForKey(prefs::kBuildKindle));
+    EXPECT_TRUE(store.boolForKey(prefs::kEpub3));
+
+    epub3->click();
+    EXPECT_FALSE(kindle->isChecked());
+    EXPECT_FALSE(store.boolForKey(prefs::kEpub3));
+}
+
+void drop(QWidget& window, const std::string& path) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+    // Qt delivers a drop to the widget that accepted the drag's entry.
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    QDropEvent dropped(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &dropped);
+}
+
+TEST(DesktopWindow, ADroppedManuscriptFillsTheFieldsAndShowsItsCover) {
+    Desktop desktop;
+    drop(desktop.window(), exampleManuscript());
+
+    EXPECT_EQ(desktop.window().manuscriptLocation(), "Lighthouse.rtf");
+    EXPECT_EQ(desktop.window().fieldText(BookField::Title), "The Keeper of Gull Rock");
+    EXPECT_EQ(desktop.window().fieldText(BookField::Author), "Mara Quill");
+    EXPECT_TRUE(desktop.window().makeAction()->isEnabled());
+    // The cover is 600 by 900: shown upright, not as the square icon.
+    const QPixmap cover = desktop.child<QLabel>("cover")->pixmap();
+    ASSERT_FALSE(cover.isNull());
+    EXPECT_NEAR(double(cover.height()) / cover.width(), 1.5, 0.02);
+}
+
+TEST(DesktopWindow, WhatIsNoManuscriptIsRefusedInTheStatusLine) {
+    const std::pair<const char*, bool> documents[] = {{"notes.txt", true}, {"Missing.rtf", false}};
+    for (const auto& [name, exists] : documents) {
+        Desktop desktop;
+        const std::string path = exists ? desktop.folder.write(name, "plain words") : desktop.folder.file(name);
+        desktop.app->openDocument(QString::fromStdString(path));
+
+        QLabel* status = desktop.child<QLabel>("status");
+        EXPECT_FALSE(status->isHidden()) << name;
+        EXPECT_TRUE(status->text().contains(name)) << name;
+        EXPECT_TRUE(desktop.window().manuscriptLocation().empty()) << name;
+        EXPECT_FALSE(desktop.window().makeAction()->isEnabled()) << name;
+    }
+}
+
+TEST(DesktopWindow, AFileNamedKindlegenIsInstalledForTheAuthor) {
+    Desktop desktop;
+    drop(desktop.window(), desktop.folder.write("Downloads/kindlegen", "#!/bin/sh\n"));
+
+    struct stat installed {};
+    ASSERT_EQ(::stat((desktop.folder.dataHome() + "/Quillary/kindlegen").c_str(), &installed), 0);
+    EXPECT_EQ(installed.st_mode & 07777, 0755u);
+    EXPECT_TRUE(desktop.child<QLabel>("status")->text().contains("installed"));
+}
+
+TEST(DesktopWindow, AnAlertWaitsUntilTheOneShowingIsDismissed) {
+    Desktop desktop;
+    desktop.dialogs.holdAlerts = true;
+    int ended = 0;
+    Alert first;
+    first.title = "first";
+    first.onEnd = [&ended](int) { ++ended; };
+    Alert second = first;
+    second.title = "second";
+
+    desktop.window().showAlert(first);
+    desktop.window().showAlert(second);
+    ASSERT_EQ(desktop.dialogs.alerts.size(), 1u);
+    desktop.dialogs.answerLastAlert(kAlertDefaultButton);
+    ASSERT_EQ(desktop.dialogs.alerts.size(), 2u);
+    EXPECT_EQ(desktop.dialogs.alerts[1].title, "second");
+    EXPECT_EQ(ended, 1);
+}
+
+TEST(DesktopPorts, ANotificationNobodyTakesIsSaidInTheStatusLine) {
+    TestFolder folder;
+    const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", QByteArray::fromStdString("unix:path=" + folder.file("no-bus")));
+    std::string said;
+    gui::QtNotifier notifier([&said](const std::string& message) { said = message; });
+    notifier.deliver("A Quillary is Made", "Your book is ready.");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
+    EXPECT_EQ(said, "Your book is ready.");
+}
+
+}  // namespace
+}  // namespace quillary::testing

@@ -1,0 +1,81 @@
+// Pictures of the windows for the README and the help page:
+// gui_screenshots OUTPUT_FOLDER (see scripts/screenshot.sh).
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPainter>
+#include <cstdio>
+
+#include "../Desktop.h"
+#include "build/Text.h"
+
+namespace {
+
+using namespace quillary;
+using namespace quillary::testing;
+
+void save(QWidget& widget, const QString& folder, const char* name) {
+    QApplication::processEvents();
+    widget.grab().save(folder + "/" + name);
+}
+
+// A window-modal alert is a window of its own; it is drawn over the top of
+// the main window, where the desktop shows it.
+void saveWithAlert(gui::MainWindow& window, const QString& folder, const char* name) {
+    QApplication::processEvents();
+    QPixmap picture = window.grab();
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(top);
+        if (!box || !box->isVisible()) continue;
+        const QPixmap alert = box->grab();
+        QPainter painter(&picture);
+        painter.fillRect(picture.rect(), QColor(0, 0, 0, 60));
+        painter.drawPixmap((picture.width() - alert.width()) / 2, 60, alert);
+        box->close();
+    }
+    picture.save(folder + "/" + name);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: gui_screenshots OUTPUT_FOLDER\n");
+        return 2;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    Desktop desktop;
+    gui::MainWindow& window = desktop.window();
+    desktop.app->splashWindow().close();
+    desktop.app->openDocument(QString::fromStdString(exampleManuscript()));
+    save(window, folder, "main-window.png");
+
+    // The window as it stands while the sections are written.
+    const VoveZedevir& controller = desktop.app->controller();
+    window.setMakeEnabled(false);
+    window.setStatusHidden(false);
+    window.setStatusText(controller.localized("ePubGenMsg"));
+    window.setProgressHidden(false);
+    window.setProgressRange(0, 100);
+    window.setProgressIndeterminate(false);
+    window.setProgressValue(42);
+    save(window, folder, "building.png");
+    window.setStatusHidden(true);
+    window.setProgressHidden(true);
+    window.setMakeEnabled(true);
+
+    gui::QtDialogs dialogs{gui::Texts(controller.texts)};
+    Alert alert;
+    alert.title = controller.localized("missingFilesTitle");
+    alert.message = text::format(controller.localized("missingFilesMsg"), {"lamp-room.png"});
+    alert.defaultButton = controller.localized("OK");
+    dialogs.alert(&window, alert);
+    saveWithAlert(window, folder, "problem-alert.png");
+
+    desktop.app->commands().help->trigger();
+    save(desktop.app->helpWindow(), folder, "help-window.png");
+    desktop.app->splashWindow().show();
+    save(desktop.app->splashWindow(), folder, "welcome-window.png");
+    return 0;
+}
