@@ -12,6 +12,7 @@
 #include "fakes/FakeMainQueue.h"
 #include "fakes/FakeShell.h"
 #include "fakes/FakeWindow.h"
+#include "platform/FileWriter.h"
 #include "platform/Files.h"
 #include "platform/MemoryPreferences.h"
 
@@ -45,13 +46,14 @@ std::optional<std::string> buildOnce(const std::string& html, bool epub3, const 
     testing::FakeWindow window;
     testing::FakeWorkspace workspace;
     testing::FakeNotifier notifier;
+    PosixFileWriter fileWriter;
     preferences.registerDefaults(prefs::registeredDefaults());
     preferences.setBool(prefs::kEpub3, epub3);
     Locations locations;
     locations.resources.folder = resourcesFolder;
     locations.dataHome = workFolder + "/data";
     locations.tempParent = workFolder;
-    VoveZedevir c(Ports{shell, preferences, queue, runner, window, workspace, notifier}, std::move(locations),
+    VoveZedevir c(Ports{shell, preferences, queue, runner, window, workspace, notifier, fileWriter}, std::move(locations),
                   Localizer{});
     c.bookInfo = {"Fuzzed Book", "An Author", "", "", "2024-05-17", "", "", language};
     c.root = workFolder;
