@@ -20,7 +20,7 @@ std::optional<ProblemAlert> firstProblem(const VoveZedevir& build) {
     if (build.invalidMediaFilenames) return ProblemAlert{"badFilenameTitle", "badFilenameMsg", {}};
     if (!build.missingFiles.empty())
         return ProblemAlert{"missingFilesTitle", "missingFilesMsg", {joinedList(build.missingFiles)}};
-    if (build.noEnd) return ProblemAlert{"noEndTitle", "noEndsMsg", {}};
+    if (build.noEnd) return ProblemAlert{"noEndTitle", "noEndsMsg", {build.unclosedNote}};
     if (build.duplicateMarks) return ProblemAlert{"dupeMarksTitle", "dupeMarksMsg", {}};
     if (!build.badLinks.empty())
         return ProblemAlert{"badLinksTitle", "badLinksMsg", {joinedList(build.badLinks)}};

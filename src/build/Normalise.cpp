@@ -364,6 +364,9 @@ std::optional<HyperlinkField> readField(std::string_view line, std::size_t start
 
     HyperlinkField parsed;
     parsed.target = field.substr(targetStart, targetEnd - targetStart);
+    // A "target" holding markup is running text that happens to follow the
+    // word; inside the attribute it would make the page unreadable.
+    if (parsed.target.find_first_of("<>") != std::string_view::npos) return std::nullopt;
     std::size_t textStart = remainder;
     std::size_t textEnd = std::string_view::npos;
     const std::size_t startTagEnd = field.find("\">", remainder);

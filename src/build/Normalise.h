@@ -44,8 +44,9 @@ std::string fixEncodings(std::string_view text, bool forBookInfo, bool epub3);
 // target and the link text in front of the link. The link text of each
 // field whose target has no scheme or no host is appended to `badLinks`;
 // the link is made all the same. A "HYPERLINK" not in that form (running
-// text, a field whose parts are missing) is left as it stands, and the
-// parts of one field are never looked for past the next "HYPERLINK".
+// text, a field whose parts are missing, a target holding markup) is left
+// as it stands, and the parts of one field are never looked for past the
+// next "HYPERLINK".
 std::string fixLinks(std::string_view line, std::vector<std::string>& badLinks);
 
 }  // namespace quillary

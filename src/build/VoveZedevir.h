@@ -214,6 +214,7 @@ public:
     // Problem flags.
     bool badFormatting = false;
     bool noEnd = false;
+    std::string unclosedNote;  // the first words of the first note that never closed
     bool invalidMediaFilenames = false;
     bool duplicateMarks = false;
     std::vector<std::string> badLinks;

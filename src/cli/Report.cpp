@@ -76,16 +76,17 @@ std::string listJson(const std::vector<std::string>& items) {
 std::string flag(bool value) { return value ? "true" : "false"; }
 
 // The problems in the order of the completion report's alerts; a flag
-// problem has no list.
+// problem has no list, but may say where it is.
 struct ProblemKind {
     const char* titleKey;
     bool VoveZedevir::*flag;
     std::vector<std::string> VoveZedevir::*list;
+    std::string VoveZedevir::*where = nullptr;
 };
 constexpr ProblemKind kProblemKinds[] = {
     {"badFilenameTitle", &VoveZedevir::invalidMediaFilenames, nullptr},
     {"missingFilesTitle", nullptr, &VoveZedevir::missingFiles},
-    {"noEndTitle", &VoveZedevir::noEnd, nullptr},
+    {"noEndTitle", &VoveZedevir::noEnd, nullptr, &VoveZedevir::unclosedNote},
     {"dupeMarksTitle", &VoveZedevir::duplicateMarks, nullptr},
     {"badLinksTitle", nullptr, &VoveZedevir::badLinks},
     {"missingMarksTitle", nullptr, &VoveZedevir::missingMarks},
@@ -98,7 +99,8 @@ std::vector<std::string> problemLines(const VoveZedevir& c) {
     std::vector<std::string> lines;
     for (const ProblemKind& kind : kProblemKinds) {
         const std::string what = c.localized(kind.titleKey);
-        if (kind.flag && c.*kind.flag) lines.push_back(what);
+        if (kind.flag && c.*kind.flag)
+            lines.push_back(kind.where && !(c.*kind.where).empty() ? what + ": " + c.*kind.where : what);
         if (kind.list)
             for (const std::string& where : c.*kind.list) lines.push_back(what + ": " + where);
     }

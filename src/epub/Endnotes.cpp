@@ -1,28 +1,33 @@
 // Endnotes: the notes of the sections pass and the document that collects
 // them.
+#include <algorithm>
 #include <string>
 
 #include "build/Text.h"
 #include "build/VoveZedevir.h"
 #include "epub/NoteMarkup.h"
+#include "epub/PackageDocuments.h"
 #include "platform/Files.h"
 
 namespace quillary {
 
 void VoveZedevir::processEndnotesForKindle(bool /*forKindle: its one caller passes false*/) {
-    // A note may run on to the end of the body; the line holding "</body>"
-    // stays for the sections pass, which ends there, and never goes into a
-    // note, where it would leave the endnotes document unreadable.
-    const notes::NextLine nextLine = [this]() -> std::optional<std::string> {
-        const auto index = currLine.load();
-        if (index < 0 || static_cast<std::size_t>(index) >= lines.size()) return std::nullopt;
-        const std::string& next = lines[static_cast<std::size_t>(index)];
-        if (text::contains(next, "</body>")) return std::nullopt;
-        currLine = index + 1;
-        postToMain(&VoveZedevir::lineComplete);
-        return next;
+    // The line holding "</body>" is never taken into a note: the sections
+    // pass ends there, and the endnotes document would be unreadable.
+    const notes::LineAhead lineAhead = [this](std::size_t ahead) -> std::optional<std::string_view> {
+        const auto index = static_cast<std::size_t>(std::max<std::int64_t>(0, currLine.load())) + ahead;
+        if (index >= lines.size() || text::contains(lines[index], "</body>")) return std::nullopt;
+        return lines[index];
     };
-    notes::NotesOfLine made = notes::makeNotes(line, {noteNumber, sectionNumber, epub3()}, nextLine);
+    notes::NotesOfLine made = notes::makeNotes(line, {noteNumber, sectionNumber, epub3()}, lineAhead);
+    for (std::size_t taken = 0; taken < made.linesTakenIn; ++taken) {
+        ++currLine;
+        postToMain(&VoveZedevir::lineComplete);
+    }
+    if (!made.unclosed.empty()) {
+        if (!noEnd) unclosedNote = made.unclosed.front();
+        noEnd = true;
+    }
     line = std::move(made.line);
     endnotes += made.entries;
     noteNumber += made.notesMade;
@@ -33,7 +38,10 @@ void VoveZedevir::insertEpubEndnotes(const std::string& title) {
     // heading, losing the notes, and list it twice in the package.
     if (noteNumber == 0) return;
 
-    std::string page = newSection();
+    // The book's own pages keep the direction of each paragraph; the notes
+    // document, which the build writes itself, takes the book's.
+    const std::string language = package::languageCode(bookInfo.size() > 7 ? bookInfo[7] : std::string());
+    std::string page = package::withDirection(newSection(), language);
     std::string content;
     content.reserve(endnotes.size() + title.size() + 128);
     content += "<p style='margin: 0.0px 0.0px 0.0px 0.0px; text-align: center;'><b>";

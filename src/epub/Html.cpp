@@ -64,6 +64,30 @@ std::string extractTagName(std::string_view html) {
     return std::string(trimSpaces(kept));
 }
 
+std::string firstWords(std::string_view html) {
+    constexpr std::size_t kMostWords = 5;
+    constexpr std::size_t kMostCharacters = 40;
+    std::string plain = extractTagName(html);
+    for (char& c : plain) {
+        if (c == '\n' || c == '\r' || c == '\t' || c == '\v' || c == '\f') c = ' ';
+    }
+    std::string words;
+    std::size_t count = 0;
+    for (const std::string& word : text::split(plain, " ")) {
+        if (word.empty()) continue;
+        if (count == kMostWords || (count > 0 && words.size() + 1 + word.size() > kMostCharacters)) break;
+        if (count > 0) words += ' ';
+        words += word;
+        ++count;
+    }
+    if (words.size() > kMostCharacters) {
+        words.resize(kMostCharacters);
+        const std::size_t reference = words.rfind('&');
+        if (reference != std::string::npos && words.find(';', reference) == std::string::npos) words.resize(reference);
+    }
+    return words;
+}
+
 bool holdsColonWord(std::string_view line, std::initializer_list<std::string_view> words) {
     for (std::size_t colon = line.find(':'); colon != std::string_view::npos; colon = line.find(':', colon + 1)) {
         for (std::string_view word : words) {

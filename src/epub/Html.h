@@ -16,6 +16,12 @@ namespace quillary {
 // ">", the same as a piece after a tag does.
 std::string extractTagName(std::string_view html);
 
+// A few words from the start of an HTML fragment's plain text, to name it
+// to the author: at most five words and about forty characters, cut at a
+// word boundary; a first word longer than that is cut, never inside a
+// character reference. "" when the fragment has no text.
+std::string firstWords(std::string_view html);
+
 // True when the line holds one of the colon directives ("bookmark:", "toc:",
 // "srh:", "pnh:", any case) or a section break ("#######", exact).
 bool isDirectiveLine(std::string_view line);

@@ -43,7 +43,9 @@ void VoveZedevir::marksPass(EpubRun& run) {
         }
         if (isRightToLeft(current)) run.rightToLeftMarksSeen = true;
         std::string name = headingName(current);
-        if (isExcludedMarkName(name)) {
+        // A heading without a name is named after its text in the contents,
+        // but gives nothing a cross-reference could ask for.
+        if (name.empty() || isExcludedMarkName(name)) {
             previousWasMark = false;
             continue;
         }

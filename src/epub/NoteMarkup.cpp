@@ -4,6 +4,8 @@
 #include <map>
 
 #include "build/Text.h"
+#include "epub/Html.h"
+#include "epub/PageNesting.h"
 
 namespace quillary::notes {
 
@@ -151,37 +153,56 @@ OneNote closedNote(Remainder& rest, std::size_t close) {
     return one;
 }
 
-// A note whose closing marker is not on its line reads on through further
-// lines; what follows its closing marker becomes the rest of the line.
-OneNote continuedNote(Remainder& rest, const NextLine& nextLine) {
+// Follows `text` for the link it leaves open: `openLink` becomes the opening
+// tag of that link, or "" when none is open at its end.
+void followLinks(std::string_view text, std::string& openLink) {
+    for (std::size_t at = text.find("<a"); at != std::string_view::npos; at = text.find("<a", at + 2)) {
+        if (at > 0 && text[at - 1] == '/') continue;
+        const char next = at + 2 < text.size() ? text[at + 2] : '\0';
+        if (next != ' ' && next != '>') continue;
+        const std::size_t end = text.find('>', at);
+        if (end == std::string_view::npos) return;
+        openLink = std::string(text.substr(at, end + 1 - at));
+    }
+    const std::size_t opened = openLink.empty() ? std::string_view::npos : text.rfind(openLink);
+    const std::size_t closed = text.rfind("</a>");
+    if (closed != std::string_view::npos && (opened == std::string_view::npos || closed > opened)) openLink.clear();
+}
+
+bool startsParagraph(std::string_view line) { return line.starts_with("<p>") || line.starts_with("<p "); }
+
+// How many lines after the note's own one it takes in, up to and including
+// the one holding its closing marker; nullopt when it cannot close there.
+// Stopping at the first line that opens another note also keeps a book of
+// forgotten markers linear: each line is looked at for one note at most.
+std::optional<std::size_t> linesToClose(const LineAhead& lineAhead) {
+    bool paragraphEnded = true;
+    std::string tail;  // the end of the line before, where a marker may begin
+    for (std::size_t ahead = 0;; ++ahead) {
+        const auto next = lineAhead(ahead);
+        if (!next || isDirectiveLine(*next) || (paragraphEnded && !startsParagraph(*next))) return std::nullopt;
+        const std::string joined = tail + std::string(*next);
+        const auto close = joined.find(kCloseMarker);
+        const auto open = joined.find(kOpenMarker);
+        if (open < close) return std::nullopt;
+        if (close != std::string::npos) return ahead + 1;
+        paragraphEnded = next->ends_with("</p>");
+        tail = joined.substr(joined.size() - std::min(joined.size(), kCloseMarker.size() - 1));
+    }
+}
+
+// A note that reads on through `count` further lines; what follows its
+// closing marker becomes the rest of the line.
+OneNote continuedNote(Remainder& rest, const LineAhead& lineAhead, std::size_t count) {
     std::string noteText = rest.takeAll();
-    std::string lineCloser = noteText.substr(noteText.size() - std::min(noteText.size(), kLineCloserLength));
     dropLineCloser(noteText);
-    bool gathered = false;
-    auto close = std::string::npos;
-    while (close == std::string::npos) {
-        auto next = nextLine();
-        if (!next) break;
-        gathered = true;
-        // A marker may straddle two lines; searching only the new text
-        // (and the marker's width before it) keeps a long note linear.
-        const std::size_t from = noteText.size() > kCloseMarker.size() ? noteText.size() - kCloseMarker.size() : 0;
-        noteText += *next;
-        close = noteText.find(kCloseMarker, from);
-    }
-    if (close == std::string::npos) {
-        // The body ended inside the note. The note keeps all it read, its
-        // last paragraph closed by the continued entry; the line's own
-        // paragraph gets back the closer cut off above, instead of a copy
-        // of the last line, which the note already holds.
-        if (gathered) dropLineCloser(noteText);
-        rest.restart(std::move(lineCloser));
-        return {std::move(noteText), gathered};
-    }
+    const std::size_t from = noteText.size();
+    for (std::size_t ahead = 0; ahead < count; ++ahead) noteText += *lineAhead(ahead);
+    const auto close = noteText.find(kCloseMarker, from > kCloseMarker.size() ? from - kCloseMarker.size() : 0);
     rest.restart(noteText.substr(close + kCloseMarker.size()));
     noteText.erase(close);
     rest.setCarried(cutCarriedTag(noteText));
-    return {std::move(noteText), gathered};
+    return {std::move(noteText), true};
 }
 
 }  // namespace
@@ -219,26 +240,51 @@ std::string referenceForm(int number, bool epub3) {
 std::string entryForm(int number, const std::string& note, int section, bool continued, bool epub3) {
     const std::string n = std::to_string(number);
     const std::string back = "<a href=\"section" + std::to_string(section) + ".xhtml#ref" + n + "\">&#8617;</a>";
+    // Whatever a note cut out of its line, its entry closes what it opens
+    // and drops closing tags of elements it never opened. A note on one line
+    // closes its elements before the way back; a continued one leaves its
+    // last paragraph open for the entry to close after it.
+    const std::string text = continued ? note : balanced(note);
     if (epub3)
-        return n + ". <aside epub:type=\"footnote\" id=\"ref" + n + "\">" + note + (continued ? "</p>" : "") +
-               "</aside> " + back + "<br /><br />\n";
-    return "<div id=\"ref" + n + "\">" + n + ". " + note + " " + back + (continued ? "</p>" : "") +
-           "<br /><br /></div>\n";
+        return balanced(n + ". <aside epub:type=\"footnote\" id=\"ref" + n + "\">" + text +
+                        (continued ? "</p>" : "") + "</aside> " + back + "<br /><br />") +
+               "\n";
+    return balanced("<div id=\"ref" + n + "\">" + n + ". " + text + " " + back + (continued ? "</p>" : "") +
+                    "<br /><br /></div>") +
+           "\n";
 }
 
-NotesOfLine makeNotes(std::string_view line, const NoteContext& context, const NextLine& nextLine) {
+NotesOfLine makeNotes(std::string_view line, const NoteContext& context, const LineAhead& lineAhead) {
     NotesOfLine result;
     result.line.reserve(line.size() + 128);
     Remainder rest{std::string(line)};
     int number = context.firstNumber;
+    std::string openLink;
     for (auto open = rest.find(kOpenMarker); open != std::string::npos; open = rest.find(kOpenMarker)) {
         std::string before = rest.take(open, kOpenMarker.size());
         const auto close = rest.find(kCloseMarker);
-        OneNote one = close != std::string::npos ? closedNote(rest, close) : continuedNote(rest, nextLine);
+        std::optional<std::size_t> taken;
+        if (close == std::string::npos && result.linesTakenIn == 0 && line.ends_with("</p>") &&
+            rest.find(kOpenMarker) == std::string::npos)
+            taken = linesToClose(lineAhead);
+        if (close == std::string::npos && !taken) {
+            const std::string unclosedText = rest.text();
+            result.unclosed.push_back(firstWords(unclosedText.substr(0, unclosedText.find(kOpenMarker))));
+            followLinks(before, openLink);
+            result.line += before;
+            result.line += kOpenMarker;
+            continue;
+        }
+        OneNote one = close != std::string::npos ? closedNote(rest, close) : continuedNote(rest, lineAhead, *taken);
+        if (taken) result.linesTakenIn = *taken;
         closeElementOpenedBefore(one.note, before);
         rest.moveCloserInto(one.note);
+        followLinks(before, openLink);
         result.line += before;
+        // A link cannot hold the reference's own link: it closes around it.
+        if (!openLink.empty()) result.line += "</a>";
         result.line += referenceForm(number, context.epub3);
+        result.line += openLink;
         result.entries += entryForm(number, one.note, context.section, one.continued, context.epub3);
         ++number;
         ++result.notesMade;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillary::notes {
 
@@ -20,23 +21,31 @@ struct NoteContext {
     bool epub3 = false;
 };
 
-// Gives the next line of the manuscript for a note that runs on past its
-// own line, or nullopt when the manuscript's body has no line left. Each
-// call consumes the line it returns.
-using NextLine = std::function<std::optional<std::string>()>;
+// The manuscript's line `ahead` lines after the one being worked on (0: the
+// next one), or nullopt past the end of the manuscript's body. Reading a
+// line does not consume it.
+using LineAhead = std::function<std::optional<std::string_view>(std::size_t ahead)>;
 
 struct NotesOfLine {
     std::string line;     // the line with references in place of the notes
     std::string entries;  // one entry per note, in order
     int notesMade = 0;
+    std::size_t linesTakenIn = 0;  // lines after this one that the notes took in
+    // The first words of each note that never closed, in order.
+    std::vector<std::string> unclosed;
 };
 
 // Turns every mark of `line` into a reference and an entry. A note whose
-// closing marker is not on its line takes in further lines until one holds
-// it; when none does, the note ends with the manuscript's body.
+// closing marker is not on its line takes in further lines up to the one
+// that holds it, as long as its paragraph ends with the line and the lines
+// it takes in are whole paragraphs of the same kind, none a directive and
+// none opening another note: a note never reaches into another table cell
+// or list item, nor over a heading. A note that cannot close stays as text,
+// its opening marker included, and is reported in `unclosed`.
 // Inline elements that the marks cut through are closed on the side where
-// they were opened, so the line and the entries stay well nested.
-NotesOfLine makeNotes(std::string_view line, const NoteContext& context, const NextLine& nextLine);
+// they were opened, and each entry is balanced, so the line and the entries
+// stay well nested.
+NotesOfLine makeNotes(std::string_view line, const NoteContext& context, const LineAhead& lineAhead);
 
 // The superscript reference to note `number`.
 std::string referenceForm(int number, bool epub3);

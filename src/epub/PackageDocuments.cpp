@@ -149,7 +149,9 @@ std::string packageTemplate(std::string_view opf, const BookFacts& facts) {
                  {"$lang", facts.language},
                  {"$cover_name", facts.coverName},
                  {"$cover_extension", facts.coverExtension},
-                 {"$cover_type", coverType(facts.coverExtension)}});
+                 {"$cover_type", coverType(facts.coverExtension)},
+                 {"$spine_direction",
+                  isRightToLeftLanguage(facts.language) ? " page-progression-direction=\"rtl\"" : ""}});
     return withoutEmptyMetadata(filled);
 }
 
@@ -169,6 +171,17 @@ std::string withLanguage(std::string page, const std::string& language, bool epu
     std::string attributes = " xml:lang=\"" + language + "\"";
     if (epub3) attributes += " lang=\"" + language + "\"";
     page.insert(root + 5, attributes);
+    return withDirection(std::move(page), language);
+}
+
+bool isRightToLeftLanguage(const std::string& language) { return language == "ar" || language == "he"; }
+
+std::string withDirection(std::string page, const std::string& language) {
+    const std::size_t root = page.find("<html");
+    if (!isRightToLeftLanguage(language) || root == std::string::npos) return page;
+    const std::size_t rootEnd = page.find('>', root);
+    if (page.substr(root, rootEnd - root).find(" dir=") != std::string::npos) return page;
+    page.insert(root + 5, " dir=\"rtl\"");
     return page;
 }
 

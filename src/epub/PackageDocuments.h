@@ -55,7 +55,10 @@ std::string coverPage(std::string_view coverTemplate, const BookFacts& facts);
 std::string ncxTemplate(std::string_view ncx, const BookFacts& facts);
 // The package document with everything but "$spine\n", "$manifest\n" and
 // "$guide\n" filled in; metadata elements left empty by the author are
-// dropped, and so are the cover image's lines when there is no cover.
+// dropped, and so are the cover image's lines when there is no cover. The
+// spine of a book in a right-to-left language runs right to left where the
+// template asks for its direction ("$spine_direction", EPUB 3 only: the
+// EPUB 2 package schema has no such attribute).
 std::string packageTemplate(std::string_view opf, const BookFacts& facts);
 
 std::string finishedNcx(std::string_view ncxTemplate, const std::string& navmap);
@@ -65,8 +68,15 @@ std::string finishedPackage(std::string_view opfTemplate, const std::string& spi
 
 // The page with the book's language on its root element ("xml:lang", and
 // "lang" too in EPUB 3), so reading systems hyphenate and pick fonts for it;
-// a page that already names a language is left as it is.
+// a page that already names a language is left as it is. A right-to-left
+// language also sets the page's direction.
 std::string withLanguage(std::string page, const std::string& language, bool epub3);
+
+// Arabic and Hebrew, the right-to-left languages a book may have.
+bool isRightToLeftLanguage(const std::string& language);
+// The page with dir="rtl" on its root element when `language` is written
+// right to left and the root names no direction yet; otherwise unchanged.
+std::string withDirection(std::string page, const std::string& language);
 
 // ---- Contents page, landmarks and guide --------------------------------------
 std::string landmarksHeader();

@@ -159,7 +159,15 @@ bool isPlainBreak(std::string_view line) {
 bool isRightToLeft(std::string_view line) { return text::containsIgnoringCase(line, "dir=\"rtl\""); }
 
 std::string_view headingText(std::string_view line) {
-    if (isRightToLeft(line)) return line.substr(0, rightToLeftCut(line));
+    if (isRightToLeft(line)) {
+        // The name usually stands before the directive word; an author who
+        // typed the word first, as in a left-to-right line, has it after.
+        const std::size_t cut = rightToLeftCut(line);
+        const std::string_view before = line.substr(0, cut);
+        const std::size_t colon = line.find(':', cut);
+        if (!extractTagName(before).empty() || colon == std::string_view::npos) return before;
+        return line.substr(colon + 1);
+    }
     std::size_t colon = firstTextColon(line);
     return colon == std::string_view::npos ? std::string_view{} : line.substr(colon + 1);
 }

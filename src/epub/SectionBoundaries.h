@@ -84,7 +84,8 @@ bool isPlainBreak(std::string_view line);
 bool isRightToLeft(std::string_view line);
 
 // The text of a heading line that names the section: before the directive
-// word in a right-to-left line, else after the first ":" outside the tags.
+// word in a right-to-left line (after it when nothing stands before it),
+// else after the first ":" outside the tags.
 std::string_view headingText(std::string_view line);
 
 // The name a heading line gives: the plain text of its heading text.

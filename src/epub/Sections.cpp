@@ -6,6 +6,7 @@
 #include "build/Text.h"
 #include "build/VoveZedevir.h"
 #include "epub/Html.h"
+#include "epub/PageNesting.h"
 #include "epub/SectionBoundaries.h"
 #include "platform/Files.h"
 
@@ -18,6 +19,7 @@ std::string number(std::int64_t value) { return std::to_string(value); }
 // Working values of one sections pass that the package documents do not need.
 struct PassState {
     SectionTracker tracker;
+    PageNesting nesting;
     // A second endnotes or contents heading would add a second endnotes
     // document or contents page under the same manifest id, which no
     // reading system accepts; only the first one places them.
@@ -28,6 +30,8 @@ struct PassState {
     std::size_t startEntryLength = 0;
     std::int32_t startSection = 0;
     std::string startName;
+    // The heading had no name: its entries take the section's first words.
+    bool nameFromText = false;
 };
 
 void addEndnotesEntryAndDocument(VoveZedevir& c, EpubRun& run) {
@@ -80,7 +84,8 @@ void placeStartOfReading(VoveZedevir& c, EpubRun& run, PassState& state) {
 void keepStartOfReadingInTheBook(VoveZedevir& c, EpubRun& run, const PassState& state) {
     if (state.startEntryAt == std::string::npos || state.startSection < c.sectionNumber) return;
     const std::int32_t lastWritten = c.sectionNumber - 1;
-    const std::string entry = lastWritten >= 1 ? startOfReadingEntry(c, lastWritten, state.startName) : "";
+    const std::string name = state.startName.empty() ? "Section " + number(lastWritten) : state.startName;
+    const std::string entry = lastWritten >= 1 ? startOfReadingEntry(c, lastWritten, name) : "";
     c.guide.replace(state.startEntryAt, state.startEntryLength, entry);
     run.startPlaced = lastWritten >= 1;
 }
@@ -107,7 +112,28 @@ void appendNavPoint(VoveZedevir& c, const std::string& name, std::string& list) 
     ++c.navPoint;
 }
 
-void writeFinishedSection(VoveZedevir& c, EpubRun& run) {
+// An empty entry makes the book invalid and tells the reader nothing; the
+// section's own first words say what it is, and its number when it has none.
+std::string nameFromText(const VoveZedevir& c) {
+    std::string name = firstWords(c.pageText);
+    return name.empty() ? "Section " + number(c.sectionNumber) : name;
+}
+
+void nameStartOfReading(VoveZedevir& c, PassState& state, const std::string& name) {
+    const std::string entry = startOfReadingEntry(c, state.startSection, name);
+    c.guide.replace(state.startEntryAt, state.startEntryLength, entry);
+    state.startEntryLength = entry.size();
+    state.startName = name;
+}
+
+void writeFinishedSection(VoveZedevir& c, EpubRun& run, PassState& state) {
+    if (state.nameFromText) run.pendingName = nameFromText(c);
+    state.nameFromText = false;
+    if (state.startEntryAt != std::string::npos && state.startSection == c.sectionNumber && state.startName.empty()) {
+        const bool named = !run.pendingName.empty() && run.pendingName != "contents" && run.pendingName != "endnotes";
+        nameStartOfReading(c, state, named ? run.pendingName : nameFromText(c));
+    }
+    c.pageText = state.nesting.finishPage(std::move(c.pageText));
     run.sectionTemplate = c.writeSection(run.sectionTemplate);
     appendNavPoint(c, run.pendingName, run.contentsList);
     run.pendingName.clear();
@@ -118,17 +144,24 @@ void writeFinishedSection(VoveZedevir& c, EpubRun& run) {
 // keeps its name, since the name waits for a section that gets written.
 void endSection(VoveZedevir& c, EpubRun& run, PassState& state) {
     const std::string& line = c.line;
-    if (state.tracker.closeSection()) writeFinishedSection(c, run);
-    else c.pageText.clear();
+    if (state.tracker.closeSection()) {
+        writeFinishedSection(c, run, state);
+    } else {
+        c.pageText.clear();
+        state.nesting.dropPage();
+    }
     if (isPlainBreak(line)) return;
 
     run.pendingName = headingName(line);
+    state.nameFromText = run.pendingName.empty() && text::containsIgnoringCase(line, "srh:");
+    // Without a name of their own the contents page and the endnotes keep
+    // their usual titles.
     if (text::containsIgnoringCase(line, "toc:")) {
-        run.contentsTitle = run.pendingName;
+        if (!run.pendingName.empty()) run.contentsTitle = run.pendingName;
         run.pendingName = "contents";
     }
     if (text::containsIgnoringCase(line, "pnh:")) {
-        run.endnotesTitle = run.pendingName;
+        if (!run.pendingName.empty()) run.endnotesTitle = run.pendingName;
         run.pendingName = "endnotes";
     }
     if (!run.startPlaced && text::containsIgnoringCase(line, "srh:")) placeStartOfReading(c, run, state);
@@ -157,12 +190,13 @@ void addOrdinaryLine(VoveZedevir& c, EpubRun& run, PassState& state) {
         c.resolveCrossReferences(run);
         c.line = wrapInSizeSpan(c.line);
     }
+    state.nesting.add(c.line);
     c.pageText += c.line;
     c.pageText += '\n';
 }
 
 void endPass(VoveZedevir& c, EpubRun& run, PassState& state) {
-    if (state.tracker.hasText()) writeFinishedSection(c, run);
+    if (state.tracker.hasText()) writeFinishedSection(c, run, state);
     keepStartOfReadingInTheBook(c, run, state);
     const std::string oebps = c.tempDirectoryPath + "/OEBPS/";
     c.insertImages(run.images, oebps + "images/", run.media, oebps + "media/");

@@ -53,15 +53,6 @@ TEST(ProcessEndnotes, NumbersNotesAndReadsOnThroughTheLinesANoteTakes) {
     EXPECT_TRUE(b.c.endnotes.ends_with("<div id=\"ref2\">2. First.<p>Second.</p><p>Third. "
                                        "<a href=\"section3.xhtml#ref2\">&#8617;</a></p><br /><br /></div>\n"));
     EXPECT_EQ(b.c.noteNumber, 3);
-
-    // A note that never closes leaves the body's end to the sections pass.
-    Book open(false);
-    open.c.lines = {"<p>A&lt;&lt;one</p>", "<p>two</p>", "</body>", "</html>"};
-    open.c.currLine = 1;
-    open.c.line = open.c.lines[0];
-    open.c.processEndnotesForKindle(false);
-    EXPECT_EQ(open.c.currLine.load(), 2);
-    EXPECT_EQ(open.c.endnotes, notes::entryForm(1, "one<p>two", 1, true, false));
 }
 
 TEST(InsertEpubEndnotes, WritesTheDocumentOnceWithItsItemsAndNavigationPoint) {
@@ -88,8 +79,12 @@ TEST(InsertEpubEndnotes, WritesTheDocumentOnceWithItsItemsAndNavigationPoint) {
     EXPECT_EQ(b.c.spine, "    <itemref idref=\"endnotes\"/>\n");
 
     // EPUB 3 keeps the document out of the reading order and the navigation map.
+    // An Arabic book's notes read right to left.
     Book epub3(true);
+    epub3.c.bookInfo[7] = "1";
     epub3.c.insertEpubEndnotes("Notes");
+    EXPECT_NE(epub3.file("endnotes.xhtml").find("<html dir=\"rtl\" xmlns="), std::string::npos);
+    EXPECT_EQ(b.file("endnotes.xhtml").find("dir="), std::string::npos);
     EXPECT_EQ(epub3.c.spine, "    <itemref idref=\"endnotes\" linear=\"no\"/>\n");
     EXPECT_EQ(epub3.c.navmap, "");
     EXPECT_EQ(epub3.c.navPoint, 1);
@@ -113,10 +108,12 @@ TEST(EndnotesPlacement, AfterTheLastSectionWithoutAHeadingAndOnlyForMarksAheadOf
     EXPECT_EQ(none.file("endnotes.xhtml"), "<none>");
     EXPECT_EQ(none.c.manifest.find("endnotes"), std::string::npos);
 
-    // A note that never closes takes the rest of the book and ends it normally.
+    // A forgotten closing marker no longer takes in the rest of the book.
     Book open(false);
-    open.pass({"<p>A&lt;&lt;one</p>", "<p>bookmark: Two</p>", "<p>three</p>"});
-    EXPECT_EQ(open.file("section2.xhtml"), "<none>");
-    EXPECT_NE(open.file("endnotes.xhtml").find("1. one<p>bookmark: Two</p><p>three <a href=\"section1.xhtml#ref1\">"),
-              std::string::npos);
+    open.pass({"<p>A&lt;&lt;one</p>", "<p>bookmark: Two</p>", "<p>three &lt;&lt;four&gt;&gt;</p>"});
+    EXPECT_NE(open.file("section1.xhtml").find("A&lt;&lt;one"), std::string::npos);
+    EXPECT_NE(open.file("section2.xhtml").find("three <sup>"), std::string::npos);
+    EXPECT_NE(open.file("endnotes.xhtml").find("1. four"), std::string::npos);
+    EXPECT_TRUE(open.c.noEnd);
+    EXPECT_EQ(open.c.unclosedNote, "one");
 }

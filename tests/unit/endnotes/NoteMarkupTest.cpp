@@ -8,24 +8,16 @@ using namespace quillary::notes;
 
 namespace {
 
-// The lines after the one being worked on; counts those a note takes.
-struct Following {
-    std::deque<std::string> lines;
-    int taken = 0;
-    NextLine source() {
-        return [this]() -> std::optional<std::string> {
-            if (lines.empty()) return std::nullopt;
-            ++taken;
-            std::string next = lines.front();
-            lines.pop_front();
-            return next;
-        };
-    }
-};
+// The lines after the one being worked on.
+LineAhead following(const std::vector<std::string>& lines) {
+    return [lines](std::size_t ahead) -> std::optional<std::string_view> {
+        if (ahead >= lines.size()) return std::nullopt;
+        return std::string_view(lines[ahead]);
+    };
+}
 
 NotesOfLine notesOf(const std::string& line, NoteContext context = {}) {
-    Following none;
-    return makeNotes(line, context, none.source());
+    return makeNotes(line, context, following({}));
 }
 
 std::string ref(int n) { return referenceForm(n, false); }
@@ -45,22 +37,38 @@ TEST(Notes, TheWorkedExampleInBothVersions) {
                              "<a href=\"section3.xhtml#ref1\">&#8617;</a><br /><br />\n");
 }
 
-TEST(Notes, ANoteReadsOnThroughTheLinesUpToItsClosingMarkerOrTheEnd) {
-    Following f{{"<p class=\"p2\">Second.</p>", "<p class=\"p3\">Third.&gt;&gt; level.</p>", "<p>after</p>"}};
-    const auto made = makeNotes("<p class=\"p1\">Sea&lt;&lt;First.</p>", {4, 2, true}, f.source());
-    EXPECT_EQ(f.taken, 2);
+TEST(Notes, ANoteReadsOnThroughWholeParagraphsUpToItsClosingMarker) {
+    const auto made = makeNotes("<p class=\"p1\">Sea&lt;&lt;First.</p>", {4, 2, true},
+                                following({"<p class=\"p2\">Second.</p>", "<p class=\"p3\">Third.&gt;&gt; level.</p>",
+                                           "<p>after</p>"}));
+    EXPECT_EQ(made.linesTakenIn, 2u);
     EXPECT_EQ(made.line, "<p class=\"p1\">Sea" + referenceForm(4, true) + " level.</p>");
     EXPECT_EQ(made.entries, "4. <aside epub:type=\"footnote\" id=\"ref4\">First.<p class=\"p2\">Second.</p><p class=\"p3\">"
                             "Third.</p></aside> <a href=\"section2.xhtml#ref4\">&#8617;</a><br /><br />\n");
-    // A closing marker split over two lines is found all the same.
-    Following split{{"<p>b&gt;", "&gt; c</p>", "<p>never read</p>"}};
-    EXPECT_EQ(makeNotes("<p>A&lt;&lt;a</p>", {}, split.source()).line, "<p>A" + ref(1) + " c</p>");
-    EXPECT_EQ(split.taken, 2);
-    // A note that never closes takes the rest and stays well nested.
-    Following rest{{"<p>two</p>", "<p>three</p>"}};
-    const auto open = makeNotes("<p>A&lt;&lt;one</p>", {}, rest.source());
-    EXPECT_EQ(open.line, "<p>A" + ref(1) + "</p>");
-    EXPECT_EQ(open.entries, entryForm(1, "one<p>two</p><p>three", 1, true, false));
+    EXPECT_TRUE(made.unclosed.empty());
+    // A closing marker split over two lines of one paragraph is found all the same.
+    const auto split = makeNotes("<p>A&lt;&lt;a</p>", {}, following({"<p>b&gt;", "&gt; c</p>", "<p>never read</p>"}));
+    EXPECT_EQ(split.line, "<p>A" + ref(1) + " c</p>");
+    EXPECT_EQ(split.linesTakenIn, 2u);
+}
+
+TEST(Notes, ANoteThatCannotCloseStaysAsTextAndIsNamed) {
+    struct Case { const char* what; std::string line; std::vector<std::string> after; const char* words; };
+    const Case cases[] = {
+        {"the body ends", "<p>A &lt;&lt;forgotten <b>end</b> of a note here</p>", {}, "forgotten end of a note"},
+        {"the table cell ends", "<p class=\"p1\">A &lt;&lt;cell note</p>", {"</td>", "<td>", "<p>x&gt;&gt;</p>"}, "cell note"},
+        {"the list item ends", "<li class=\"li1\">A &lt;&lt;item note</li>", {"<li class=\"li1\">x&gt;&gt;</li>"}, "item note"},
+        {"a heading comes first", "<p>A &lt;&lt;one</p>", {"<p>a</p>", "<p>bookmark: B</p>", "<p>&gt;&gt;</p>"}, "one"},
+        {"another note opens first", "<p>A &lt;&lt;one</p>", {"<p>a &lt;&lt;b&gt;&gt;</p>"}, "one"},
+        {"another note opens on its line", "<p>A &lt;&lt;one &lt;&lt;</p>", {"<p>b</p>"}, "one"}};
+    for (const auto& [what, line, after, words] : cases) {
+        const auto made = makeNotes(line, {}, following(after));
+        EXPECT_EQ(made.line, line) << what;
+        EXPECT_EQ(made.entries, "") << what;
+        EXPECT_EQ(made.linesTakenIn, 0u) << what;
+        ASSERT_FALSE(made.unclosed.empty()) << what;
+        EXPECT_EQ(made.unclosed.front(), words) << what;
+    }
 }
 
 TEST(Notes, NotesOnOneLineAreNumberedInOrderAndRunsCutByAMarkAreRepaired) {
@@ -77,8 +85,12 @@ TEST(Notes, NotesOnOneLineAreNumberedInOrderAndRunsCutByAMarkAreRepaired) {
          "<p>Sea" + ref(1) + "<i>level</i>.</p>", entry(1, "salt water")},
         {"a well nested run stays", "<p><i>Sea&lt;&lt;salt&gt;&gt; level</i></p>", "<p><i>Sea" + ref(1) + " level</i></p>",
          entry(1, "salt")},
-        // On the body's last line nothing follows: the note is whole on its line.
-        {"an unclosed note on the last line", "<p>A&lt;&lt;one</p>", "<p>A" + ref(1) + "</p>", entry(1, "one")}};
+        {"a note inside a link's text: the link closes around the reference",
+         "<p><a href=\"u\">link &lt;&lt;in&gt;&gt; text</a></p>",
+         "<p><a href=\"u\">link </a>" + ref(1) + "<a href=\"u\"> text</a></p>", entry(1, "in")},
+        {"a link cut by the closing marker closes in the note",
+         "<p>See &lt;&lt;a <span class=\"s1\"><a href=\"u\">book&gt;&gt; page</a></span>.</p>",
+         "<p>See " + ref(1) + " page</span>.</p>", entry(1, "a <span class=\"s1\"><a href=\"u\">book</a></span>")}};
     for (const auto& [what, line, marked, entries] : cases) {
         const auto made = notesOf(line);
         EXPECT_EQ(made.line, marked) << what;

@@ -64,6 +64,9 @@ TEST(PackageTemplate, FillsTheBookKeepsTheFinishPlaceholdersAndWholeCoverLines) 
         EXPECT_TRUE(text::contains(opf, ">9781234567897</dc:identifier>"));
         EXPECT_TRUE(text::contains(opf, "href=\"images/cover.jpg\" media-type=\"image/jpeg\""));
         EXPECT_EQ(std::count(opf.begin(), opf.end(), '$'), text::contains(name, "2") ? 3 : 2);
+        // Hebrew reads right to left; only the EPUB 3 package can say so.
+        EXPECT_TRUE(text::contains(opf, text::contains(name, "3") ? "<spine page-progression-direction=\"rtl\">\n"
+                                                                  : "<spine toc=\"ncx\">\n"));
         // The cover lines are the ones a Kindle variant can drop.
         EXPECT_TRUE(text::contains(opf, "\n    <itemref idref=\"cover\"/>\n"));
         for (const std::string& line : text::split(opf, "\n")) {
@@ -81,7 +84,9 @@ TEST(PackageTemplate, EmptyOptionalMetadataAndAMissingCoverLeaveNoTrace) {
     f.genre.clear();
     f.hasCover = false;
     f.coverExtension = "png";
+    f.language = "fr";
     const std::string opf = packageTemplate(shipped("content-3.opf"), f);
+    EXPECT_TRUE(text::contains(opf, "<spine>\n"));
     EXPECT_FALSE(text::contains(opf, "dc:publisher"));
     EXPECT_FALSE(text::contains(opf, "dc:subject"));
     EXPECT_TRUE(text::contains(opf, "<dc:creator>Ann Author</dc:creator>"));
@@ -100,9 +105,9 @@ TEST(Ncx, PointsAtNoCoverPageAndTakesTheNavMapLast) {
 
 TEST(ContentsPage, TheSectionTemplatesRootElementGetsTheLanguage) {
     const std::string epub3 = withLanguage(shipped("section-3.html"), "he", true);
-    EXPECT_TRUE(text::contains(epub3, "<html xml:lang=\"he\" lang=\"he\" xmlns="));
-    const std::string epub2 = withLanguage(shipped("section-2.html"), "he", false);
-    EXPECT_TRUE(text::contains(epub2, "<html xml:lang=\"he\" xmlns="));
+    EXPECT_TRUE(text::contains(epub3, "<html dir=\"rtl\" xml:lang=\"he\" lang=\"he\" xmlns="));
+    const std::string epub2 = withLanguage(shipped("section-2.html"), "fr", false);
+    EXPECT_TRUE(text::contains(epub2, "<html xml:lang=\"fr\" xmlns="));
     EXPECT_FALSE(text::contains(epub2, " lang="));
     EXPECT_EQ(withLanguage(epub2, "fr", false), epub2);
     EXPECT_EQ(withLanguage("no root", "fr", false), "no root");

@@ -83,6 +83,26 @@ TEST(SectionsPass, WhereSectionsBeginAndWhatTheyHold) {
                      entry3(3, 3, "Two"),
          .marks = {{"One", "section1.xhtml"}, {"Two", "section3.xhtml"}},
          .more = [](BookUnderTest& book) { EXPECT_EQ(book.c().navPoint, 4); }},
+        {.what = "a right-to-left heading typed directive first takes the text after it",
+         .body = "x|<p dir=\"rtl\">bookmark: &#1488;</p>|y|<p dir=\"rtl\">bookmark: &#1489;</p>|z {{&#1488;}}",
+         .sections = {"x", "y", "z <a href=\"section2.xhtml\">&#1488;</a>"},
+         .contents = entry3(1, 2, "&#1488;") + entry3(2, 3, "&#1489;"),
+         .marks = {{"&#1488;", "section2.xhtml"}, {"&#1489;", "section3.xhtml"}},
+         .more = [](BookUnderTest& book) { EXPECT_FALSE(book.c().duplicateMarks); }},
+        {.what = "a start heading without a name is named by the section's first words or its number",
+         .body = "x|srh:|One two three four five six|SRH: <b></b>|<p><img src=\"a.png\"/></p>",
+         .sections = {"x", "One two three four five six", "<img src=\"a.png\"/>"},
+         .contents = entry3(1, 2, "One two three four five") + entry3(2, 3, "Section 3"),
+         .more = [](BookUnderTest& book) {
+             EXPECT_EQ(book.c().guide, "<li><a epub:type=\"bodymatter\" href=\"section2.xhtml\">One two three four "
+                                       "five</a></li>\n");
+             EXPECT_FALSE(book.c().duplicateMarks);
+         }},
+        {.what = "contents and endnotes headings without a name keep their titles", .body = "x|toc:|y|pnh:",
+         .sections = {"x", "y"}, .more = [](BookUnderTest& book) {
+             EXPECT_EQ(book.run.contentsTitle, "ContentsTitle");
+             EXPECT_EQ(book.run.endnotesTitle, "EndnotesTitle");
+         }},
         {.what = "lines after the body are ignored by both passes",
          .body = "Inside {{Late}}|</body>|bookmark: Late|outside", .sections = {"Inside {{Late}}"}},
     });
@@ -98,7 +118,43 @@ TEST(SectionsPass, ABodyEndingOnItsFirstLineOrInsideAParagraph) {
     unfinished.c().lines = {"<body>", "<p>unfinished", "</body>", "<p>after</p>", "</html>"};
     unfinished.build();
     EXPECT_EQ(unfinished.sectionFilesWritten(), 1);
-    EXPECT_EQ(unfinished.section(1), "<p><span class=\"sz\">unfinished</span>\n");
+    EXPECT_EQ(unfinished.section(1), "<p><span class=\"sz\">unfinished</span>\n</p>\n");
+}
+
+// Tables and lists as the converter writes them: each tag and each
+// paragraph on a line of its own.
+TEST(SectionsPass, ADirectiveInATableOrListCutsItAndEachPageClosesWhatItOpened) {
+    const std::string table = "<table class=\"t1\">\n<tbody>\n<tr>\n<td class=\"td1\">\n";
+    const std::string tableEnd = "</td>\n</tr>\n</tbody>\n</table>\n";
+    struct Case { const char* what; std::string body; std::vector<std::string> pages; };
+    const Case cases[] = {
+        {"a heading in a table cell",
+         table + "<p>Name</p>\n</td>\n<td class=\"td2\">\n<p>srh: Inside</p>\n</td>\n</tr>\n<tr>\n"
+                 "<td class=\"td1\">\n<p>Two</p>\n" + tableEnd + "<p>After</p>",
+         {table + wrapped("Name") + tableEnd, table + wrapped("Two") + tableEnd + wrapped("After")}},
+        {"a break in a cell's second paragraph",
+         table + "<p>One</p>\n<p>#######</p>\n<p>Two</p>\n" + tableEnd + "<p>After</p>",
+         {table + wrapped("One") + tableEnd, table + wrapped("Two") + tableEnd + wrapped("After")}},
+        {"a heading in a table's last cell, a break after the table",
+         table + "<p>One</p>\n</td>\n<td class=\"td2\">\n<p>srh: Two</p>\n" + tableEnd + "<p>#######</p>\n<p>After</p>",
+         {table + wrapped("One") + tableEnd,
+          "<table class=\"t1\">\n<tbody>\n<tr>\n<td class=\"td2\">\n" + tableEnd, wrapped("After")}},
+        {"a bookmark in a list item",
+         "<ul class=\"ul1\">\n<li class=\"li1\">One</li>\n<li class=\"li1\">bookmark: B</li>\n"
+         "<li class=\"li1\">Three</li>\n</ul>",
+         {"<ul class=\"ul1\">\n<li class=\"li1\"><span class=\"sz\">One</span></li>\n</ul>\n",
+          "<ul class=\"ul1\">\n<li class=\"li1\"><span class=\"sz\">Three</span></li>\n</ul>\n"}},
+        {"a break in a list's first and last items",
+         "<p>Before</p>\n<ol class=\"ol1\">\n<li>#######</li>\n<li>Two</li>\n<li>#######</li>\n</ol>\n<p>After</p>",
+         {wrapped("Before"), "<ol class=\"ol1\">\n<li><span class=\"sz\">Two</span></li>\n</ol>\n", wrapped("After")}}};
+    for (const auto& [what, body, pages] : cases) {
+        BookUnderTest book;
+        book.body(text::split(body, "\n"));
+        book.build();
+        std::vector<std::string> written;
+        for (int n = 1; n <= book.sectionFilesWritten(); ++n) written.push_back(book.section(n));
+        EXPECT_EQ(written, pages) << what;
+    }
 }
 
 TEST(SectionsPass, WorkedExampleOfNineLinesInEpub2) {
