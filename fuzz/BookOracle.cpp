@@ -43,6 +43,7 @@ std::optional<std::string> buildOnce(const std::string& html, bool epub3, const 
     MemoryPreferences preferences;
     testing::FakeMainQueue queue;
     testing::InlineRunner runner;
+    testing::InlineRunner checks;
     testing::FakeWindow window;
     testing::FakeWorkspace workspace;
     testing::FakeNotifier notifier;
@@ -53,8 +54,8 @@ std::optional<std::string> buildOnce(const std::string& html, bool epub3, const 
     locations.resources.folder = resourcesFolder;
     locations.dataHome = workFolder + "/data";
     locations.tempParent = workFolder;
-    VoveZedevir c(Ports{shell, preferences, queue, runner, window, workspace, notifier, fileWriter}, std::move(locations),
-                  Localizer{});
+    VoveZedevir c(Ports{shell, preferences, queue, runner, checks, window, workspace, notifier, fileWriter},
+                  std::move(locations), Localizer{});
     c.bookInfo = {"Fuzzed Book", "An Author", "", "", "2024-05-17", "", "", language};
     c.root = workFolder;
     c.saveRoot = workFolder;
