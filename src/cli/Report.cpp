@@ -9,14 +9,6 @@ namespace quillary {
 
 namespace {
 
-// The length of the well-formed UTF-8 sequence at `at`, or 0 when none starts there.
-std::size_t utf8SequenceAt(std::string_view text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    if (at + length > text.size()) return 0;
-    return utf8::isValid(text.substr(at, length)) ? length : 0;
-}
-
 void appendEscaped(std::string& out, unsigned char c) {
     char buffer[8];
     std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
@@ -37,7 +29,7 @@ std::string jsonString(const std::string& text) {
             // that value, the usual encoding of such names: "Caf\xE9.rtf"
             // reads "Caf\u00e9.rtf", so the path stays recognisable where a
             // replacement character would blot the letter out.
-            const std::size_t length = utf8SequenceAt(text, i);
+            const std::size_t length = utf8::decodeAt(text, i).length;
             if (length == 0) appendEscaped(out, c);
             else out.append(text, i, length);
             i += length == 0 ? 1 : length;

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/Utf8.h"
+
 namespace quillary::xml {
 
 namespace {
@@ -51,25 +53,10 @@ bool isName(std::string_view text) {
 // The position of the first byte that is not valid UTF-8 or not an XML
 // character, or npos.
 std::size_t firstForbiddenByte(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        if (lead < 0x80) {
-            if (!isXmlChar(lead)) return i;
-            ++i;
-            continue;
-        }
-        const int length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-        if (length == 0 || lead > 0xF4 || i + length > text.size()) return i;
-        std::uint32_t c = lead & (0x7F >> length);
-        for (int k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) return i;
-            c = (c << 6) | (next & 0x3F);
-        }
-        const std::uint32_t smallest = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
-        if (c < smallest || !isXmlChar(c)) return i;
-        i += length;
+    for (std::size_t i = 0; i < text.size();) {
+        const utf8::Decoded character = utf8::decodeAt(text, i);
+        if (character.length == 0 || !isXmlChar(character.codePoint)) return i;
+        i += character.length;
     }
     return std::string_view::npos;
 }
