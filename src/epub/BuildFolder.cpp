@@ -23,9 +23,7 @@ constexpr const char* kPackageFolder = "epub";
 constexpr const char* kOwnerFile = "owner";
 
 std::string temporaryBase(const std::string& tempParent) {
-    if (!tempParent.empty()) return tempParent;
-    const char* tmp = std::getenv("TMPDIR");
-    return (tmp && *tmp) ? tmp : "/tmp";
+    return tempParent.empty() ? files::temporaryFolder() : tempParent;
 }
 
 // A folder is abandoned only when its owner is known and no longer runs: a

@@ -119,10 +119,13 @@ std::vector<std::string> listFolder(const std::string& path) {
     return names;
 }
 
-std::optional<std::string> makePrivateTempFolder(const std::string& prefix) {
+std::string temporaryFolder() {
     const char* tmp = std::getenv("TMPDIR");
-    std::string base = (tmp && *tmp) ? tmp : "/tmp";
-    std::string pattern = paths::join(base, prefix + "XXXXXX");
+    return (tmp && *tmp) ? tmp : "/tmp";
+}
+
+std::optional<std::string> makePrivateTempFolder(const std::string& prefix) {
+    std::string pattern = paths::join(temporaryFolder(), prefix + "XXXXXX");
     if (::mkdtemp(pattern.data()) == nullptr) return std::nullopt;
     return pattern;
 }

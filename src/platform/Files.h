@@ -45,6 +45,9 @@ bool setPermissions(const std::string& path, unsigned mode);
 // value so that every build lists them in the same order. Empty on failure.
 std::vector<std::string> listFolder(const std::string& path);
 
+// $TMPDIR, else /tmp.
+std::string temporaryFolder();
+
 // A new private folder (mode 0700) under $TMPDIR (else /tmp), named from
 // `prefix`; nullopt when none could be made.
 std::optional<std::string> makePrivateTempFolder(const std::string& prefix);
