@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "build/Text.h"
+#include "epub/Archive.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
@@ -29,11 +30,6 @@ bool isUnreadWordProcessorFormat(const std::string& path) {
     const std::string extension = text::lowercaseAscii(paths::extension(path));
     return extension == "docx" || extension == "odt";
 }
-
-// The archive writer builds the book in "." NAME ".XXXXXX" beside it, and
-// libzip writes that file through a temporary of its own with a further
-// ".XXXXXX": every one of these names must fit the folder's limit.
-constexpr std::size_t kTemporaryNameExtra = 1 + 7 + 7;
 
 std::size_t nameLimitOf(const std::string& folder) {
     const long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
@@ -70,9 +66,9 @@ std::optional<std::string> destinationRefusal(const std::string& path) {
         return path + " is " + kindOfFile(info.st_mode) + "; the book can only replace a file";
     const std::size_t written = paths::deletingExtension(name).size() + std::strlen(".epub");
     const std::size_t limit = nameLimitOf(folder);
-    if (written + kTemporaryNameExtra > limit)
+    if (written + archive::kTemporaryNameExtra > limit)
         return "the name " + name + " is too long: the book's file name may have at most " +
-               std::to_string(limit - kTemporaryNameExtra) + " bytes with its extension";
+               std::to_string(limit - archive::kTemporaryNameExtra) + " bytes with its extension";
     return std::nullopt;
 }
 

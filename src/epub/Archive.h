@@ -1,6 +1,7 @@
 #pragma once
 // The EPUB container as a zip archive, written in process.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +12,12 @@ struct Result {
     bool ok = false;
     std::string error;  // why not, for the author; empty when ok
 };
+
+// At most this many bytes are added to the destination's file name for the
+// temporary names the archive passes through beside it ("." NAME "." pid "."
+// attempt, or "." NAME ".XXXXXX"): a name longer than the folder's limit
+// less these cannot be written.
+inline constexpr std::size_t kTemporaryNameExtra = 15;
 
 // Zips the package tree under `packageFolder` into `archivePath`: the entry
 // "mimetype" first and stored, every other file deflated at level 9, in a
