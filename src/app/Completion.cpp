@@ -14,19 +14,35 @@ std::string joinedList(const std::vector<std::string>& entries) {
     return joined;
 }
 
+namespace {
+
+// The ones that stop media from showing come first.
+constexpr ProblemKind kProblemKinds[] = {
+    {"badFilenameTitle", "badFilenameMsg", &VoveZedevir::invalidMediaFilenames},
+    {"missingFilesTitle", "missingFilesMsg", nullptr, &VoveZedevir::missingFiles},
+    {"noEndTitle", "noEndsMsg", &VoveZedevir::noEnd, nullptr, &VoveZedevir::unclosedNote},
+    {"dupeMarksTitle", "dupeMarksMsg", &VoveZedevir::duplicateMarks},
+    {"badLinksTitle", "badLinksMsg", nullptr, &VoveZedevir::badLinks},
+    {"missingMarksTitle", "missingMarksMsg", nullptr, &VoveZedevir::missingMarks},
+    {"negMarginsTitle", "negMarginsMsg", &VoveZedevir::badFormatting},
+};
+
+}  // namespace
+
+std::span<const ProblemKind> problemKinds() { return kProblemKinds; }
+
 std::optional<ProblemAlert> firstProblem(const VoveZedevir& build) {
     // Only the first problem is reported: the author fixes one kind of
-    // problem at a time, and the ones that stop media from showing come first.
-    if (build.invalidMediaFilenames) return ProblemAlert{"badFilenameTitle", "badFilenameMsg", {}};
-    if (!build.missingFiles.empty())
-        return ProblemAlert{"missingFilesTitle", "missingFilesMsg", {joinedList(build.missingFiles)}};
-    if (build.noEnd) return ProblemAlert{"noEndTitle", "noEndsMsg", {build.unclosedNote}};
-    if (build.duplicateMarks) return ProblemAlert{"dupeMarksTitle", "dupeMarksMsg", {}};
-    if (!build.badLinks.empty())
-        return ProblemAlert{"badLinksTitle", "badLinksMsg", {joinedList(build.badLinks)}};
-    if (!build.missingMarks.empty())
-        return ProblemAlert{"missingMarksTitle", "missingMarksMsg", {joinedList(build.missingMarks)}};
-    if (build.badFormatting) return ProblemAlert{"negMarginsTitle", "negMarginsMsg", {}};
+    // problem at a time.
+    for (const ProblemKind& kind : kProblemKinds) {
+        if (kind.flag && build.*kind.flag) {
+            std::vector<std::string> arguments;
+            if (kind.where) arguments.push_back(build.*kind.where);
+            return ProblemAlert{kind.titleKey, kind.messageKey, std::move(arguments)};
+        }
+        if (kind.list && !(build.*kind.list).empty())
+            return ProblemAlert{kind.titleKey, kind.messageKey, {joinedList(build.*kind.list)}};
+    }
     return std::nullopt;
 }
 

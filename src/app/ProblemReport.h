@@ -3,6 +3,7 @@
 // list reads.
 
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,19 @@ struct ProblemAlert {
     std::string messageKey;
     std::vector<std::string> messageArguments;  // the joined list, for list problems
 };
+
+// One kind of problem a build can find: a flag, or a list of where it was
+// found; a flag problem may name what it concerns.
+struct ProblemKind {
+    const char* titleKey;
+    const char* messageKey;
+    bool VoveZedevir::*flag = nullptr;
+    std::vector<std::string> VoveZedevir::*list = nullptr;
+    std::string VoveZedevir::*where = nullptr;
+};
+
+// Every kind, in the order the author is told about them.
+std::span<const ProblemKind> problemKinds();
 
 // "a.jpg, b.png, c.gif"; one entry stands alone; an empty list gives "".
 std::string joinedList(const std::vector<std::string>& entries);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/ProblemReport.h"
 #include "build/VoveZedevir.h"
 #include "platform/Utf8.h"
 
@@ -67,29 +68,11 @@ std::string listJson(const std::vector<std::string>& items) {
 
 std::string flag(bool value) { return value ? "true" : "false"; }
 
-// The problems in the order of the completion report's alerts; a flag
-// problem has no list, but may say where it is.
-struct ProblemKind {
-    const char* titleKey;
-    bool VoveZedevir::*flag;
-    std::vector<std::string> VoveZedevir::*list;
-    std::string VoveZedevir::*where = nullptr;
-};
-constexpr ProblemKind kProblemKinds[] = {
-    {"badFilenameTitle", &VoveZedevir::invalidMediaFilenames, nullptr},
-    {"missingFilesTitle", nullptr, &VoveZedevir::missingFiles},
-    {"noEndTitle", &VoveZedevir::noEnd, nullptr, &VoveZedevir::unclosedNote},
-    {"dupeMarksTitle", &VoveZedevir::duplicateMarks, nullptr},
-    {"badLinksTitle", nullptr, &VoveZedevir::badLinks},
-    {"missingMarksTitle", nullptr, &VoveZedevir::missingMarks},
-    {"negMarginsTitle", &VoveZedevir::badFormatting, nullptr},
-};
-
 }  // namespace
 
 std::vector<std::string> problemLines(const VoveZedevir& c) {
     std::vector<std::string> lines;
-    for (const ProblemKind& kind : kProblemKinds) {
+    for (const ProblemKind& kind : problemKinds()) {
         const std::string what = c.localized(kind.titleKey);
         if (kind.flag && c.*kind.flag)
             lines.push_back(kind.where && !(c.*kind.where).empty() ? what + ": " + c.*kind.where : what);
@@ -101,7 +84,7 @@ std::vector<std::string> problemLines(const VoveZedevir& c) {
 
 std::set<std::string> problemTitleKeys() {
     std::set<std::string> keys;
-    for (const ProblemKind& kind : kProblemKinds) keys.insert(kind.titleKey);
+    for (const ProblemKind& kind : problemKinds()) keys.insert(kind.titleKey);
     return keys;
 }
 
