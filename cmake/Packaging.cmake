@@ -27,7 +27,7 @@ if(QUILLARY_GUI)
   list(APPEND QUILLARY_DEB_DEPENDS qt6-qpa-plugins)
 endif()
 set(QUILLARY_DEB_RECOMMENDS
-  # .doc manuscripts are converted through LibreOffice.
+  # Word and OpenDocument manuscripts are converted through LibreOffice.
   "libreoffice-writer-nogui | libreoffice-writer")
 set(QUILLARY_DEB_SUGGESTS
   epubcheck  # checks the books
