@@ -204,58 +204,6 @@ TEST(CommandLine, ExampleBookIsAValidEpubAndItsInformationIsStored) {
                      "2026-12-06\n\nFiction\n0");
 }
 
-TEST(CommandLine, FlagsOverrideStoredInformationAndEpub2IsValidToo) {
-    TestFolder folder;
-    const std::string manuscript = copyExample(folder);
-    const std::string epub = folder.file("out/Gull.epub");
-    files::makeFolders(folder.file("out"));
-    std::string out, err;
-    ASSERT_EQ(quillary::testing::runQuillary("build " + quoted(manuscript) + " --epub2 --title 'Gull & Rock' --isbn "
-                                   "978-0-00-000000-2 --language fr -o " + quoted(epub), out, &err), 0) << err;
-    const auto entries = quillary::testing::readArchive(epub);
-    ASSERT_TRUE(entries);
-    std::string opf;
-    for (const auto& entry : *entries) if (entry.name == "OEBPS/content.opf") opf = entry.content;
-    EXPECT_TRUE(contains(opf, "Gull &amp; Rock")) << opf;
-    EXPECT_TRUE(contains(opf, "9780000000002")) << opf;
-    EXPECT_TRUE(contains(opf, ">fr<")) << opf;
-    const auto verdict = quillary::testing::runEpubCheck(epub);
-    EXPECT_TRUE(verdict.passed) << verdict.output;
-}
-
-TEST(CommandLine, ProblemsOfTheManuscriptAreReported) {
-    TestFolder folder;
-    const std::string source = suiteSetting("QUILLARY_FIXTURES") + "/books/problems/Problems.rtf";
-    files::makeFolders(folder.file("problems"));
-    files::copyFile(source, folder.file("problems/Problems.rtf"));
-    std::string out, err;
-    ASSERT_EQ(quillary::testing::runQuillary("build " + quoted(folder.file("problems/Problems.rtf")) +
-                                   " -o " + quoted(folder.file("p.epub")) + " --report json", out, &err), 0) << err;
-    EXPECT_TRUE(contains(out, "\"missingFiles\": [\"cover.jpg\", \"cover.png\", \"MissingPicture.png\"]")) << out;
-    EXPECT_TRUE(contains(out, "\"duplicateMarks\": true")) << out;
-    EXPECT_TRUE(contains(out, "\"badLinks\": [\"a bare host\"]")) << out;
-    EXPECT_TRUE(contains(out, "\"missingMarks\": [\"Nowhere\"]")) << out;
-    EXPECT_TRUE(contains(out, "\"badFormatting\": true")) << out;
-    // One alert: the first problem in the report's order.
-    EXPECT_TRUE(contains(out, "\"alert\": {\"key\": \"missingFilesTitle\"")) << out;
-    EXPECT_EQ(out.find('\n'), out.size() - 1) << "standard output holds the report alone:\n" << out;
-    // A person is told of every problem, one line each.
-    EXPECT_TRUE(contains(err, "found 7 problems:\n")) << err;
-    for (const char* place : {"cover.jpg", "cover.png", "MissingPicture.png", "a bare host", "Nowhere"})
-        EXPECT_TRUE(contains(err, std::string(": ") + place + "\n")) << place << "\n" << err;
-    // The book is still made; EPUBCheck objects only to what the author was
-    // told about: the link without a host and the missing picture.
-    const auto verdict = quillary::testing::runEpubCheck(folder.file("p.epub"));
-    std::size_t errors = 0;
-    for (std::size_t at = verdict.output.find("ERROR("); at != std::string::npos;
-         at = verdict.output.find("ERROR(", at + 1)) {
-        const std::string line = verdict.output.substr(at, verdict.output.find('\n', at) - at);
-        EXPECT_TRUE(contains(line, "example.com/page") || contains(line, "MissingPicture.png")) << line;
-        ++errors;
-    }
-    EXPECT_EQ(errors, 2u) << verdict.output;
-}
-
 TEST(CommandLine, InstallKindlegenMakesItExecutableForItsOwnerOnlyToWrite) {
     TestFolder folder;
     const std::string converter = folder.write("kindlegen", "#!/bin/sh\necho V2.9\n");

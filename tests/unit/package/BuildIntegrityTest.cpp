@@ -109,6 +109,17 @@ TEST(BuildIntegrity, AMissingOrBrokenResourceNamesTheFileAndEndsTheBuild) {
     }
 }
 
+TEST(BuildIntegrity, AnArchiveThatCannotTakeItsPlaceEndsTheBuildAndTheFolderThereStays) {
+    Build build;
+    files::removeAll(build.destination + "/Tale.epub");
+    build.h.folder.write("Books/Tale.epub/keep.txt", "kept");
+    build.run();
+    ASSERT_FALSE(build.h.window.alerts.empty());
+    EXPECT_EQ(build.h.window.alerts.back().titleKey, "MakeFailTitle");
+    EXPECT_TRUE(build.h.notifier.delivered.empty()) << "nothing may be reported as ready";
+    EXPECT_EQ(files::readFile(build.destination + "/Tale.epub/keep.txt").value_or(""), "kept");
+}
+
 TEST(BuildIntegrity, RunningOutOfMemoryInABackgroundStepEndsTheBuild) {
     Build build;
     build.h.shell.answerWith("-convert", [](const FakeShell::Call&) -> std::optional<std::string> {
