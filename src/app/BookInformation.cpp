@@ -90,13 +90,14 @@ std::string withLineBreaksAsBlanks(const std::string& text) {
     return out;
 }
 
-void applyBookInformation(const std::string& input, std::vector<std::string>& entries) {
+void applyBookInformation(const std::string& input, BookInfo& info) {
+    const auto entries = info.inFileOrder();
     const std::string text = text::replacedAll(input, "\r\n", "\n");
     std::size_t number = 0;
     std::size_t start = 0;
     const auto take = [&](std::size_t end) {
         const std::string piece = text::trimBlanksAndTabs(std::string_view(text).substr(start, end - start));
-        if (!piece.empty() && number < entries.size()) entries[number] = piece;
+        if (!piece.empty() && number < entries.size()) *entries[number] = piece;
         ++number;
     };
     for (std::size_t i = 0; i < text.size();) {

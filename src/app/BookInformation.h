@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "epub/BookInfo.h"
 #include "platform/Window.h"
 
 namespace quillary {
@@ -14,11 +15,11 @@ namespace quillary {
 // written by hand on another system.
 std::string decodeTextFile(const std::string& bytes);
 
-// Lays the file's lines over `entries` (eight of them): CR LF, CR and the
+// Lays the file's lines over the fields in file order: CR LF, CR and the
 // other line separators all end a line; each line is trimmed of blanks and
 // tabs; a blank line keeps the entry's value but still takes its number;
 // lines past the eighth are ignored.
-void applyBookInformation(const std::string& text, std::vector<std::string>& entries);
+void applyBookInformation(const std::string& text, BookInfo& info);
 
 // Every line break that the reading above splits at (CR LF counts as one)
 // replaced by a blank: a field's text must stay on its own line of the file.

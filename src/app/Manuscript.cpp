@@ -79,23 +79,23 @@ std::optional<std::string> VoveZedevir::readBookInformation() const {
 
 void VoveZedevir::loadManuscript(FieldFilling filling) {
     root = paths::deletingLastComponent(theFile);
-    bookInfo = {paths::lastComponent(root), "", "", "", "", "", "", "0"};
+    bookInfo = {.title = paths::lastComponent(root)};
     const auto stored = readBookInformation();
     if (stored) applyBookInformation(*stored, bookInfo);
 
     Window& window = ports.window;
     if (stored || filling == FieldFilling::Always || !window.manuscriptLocation().empty()) {
         // An unreadable date shows today's, as a blank one does.
-        const CivilDate date = bookInfo[4].empty() ? today()
-                                                   : parsePublicationDate(bookInfo[4]).value_or(today());
-        window.setFieldText(BookField::Title, bookInfo[0]);
-        window.setFieldText(BookField::Author, bookInfo[1]);
-        window.setFieldText(BookField::Publisher, bookInfo[2]);
-        window.setFieldText(BookField::Copyright, bookInfo[3]);
-        window.setFieldText(BookField::Isbn, bookInfo[5]);
+        const CivilDate date = bookInfo.date.empty() ? today()
+                                                   : parsePublicationDate(bookInfo.date).value_or(today());
+        window.setFieldText(BookField::Title, bookInfo.title);
+        window.setFieldText(BookField::Author, bookInfo.author);
+        window.setFieldText(BookField::Publisher, bookInfo.publisher);
+        window.setFieldText(BookField::Copyright, bookInfo.copyright);
+        window.setFieldText(BookField::Isbn, bookInfo.isbn);
         window.setPubDate(date);
-        window.setFieldText(BookField::Genre, bookInfo[6]);
-        window.setLanguageIndex(parseLanguageIndex(bookInfo[7]));
+        window.setFieldText(BookField::Genre, bookInfo.genre);
+        window.setLanguageIndex(parseLanguageIndex(bookInfo.language));
     }
     window.setManuscriptLocation(paths::lastComponent(theFile));
     if (files::exists(root + "/cover.png")) window.setCoverPreview(root + "/cover.png");

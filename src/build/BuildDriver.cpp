@@ -75,18 +75,19 @@ void VoveZedevir::savePanelEndedWithName(const std::string& name, const std::str
     for (const char* separator : {"-", "/", ":"}) identifier = removingAll(identifier, separator);
     identifier = text::trimBlanksAndTabs(identifier);
 
-    bookInfo = {orDefault(field(BookField::Title), "No Title!"),
-                orDefault(field(BookField::Author), "No Author"),
-                orDefault(field(BookField::Publisher), "No Publisher"),
-                orDefault(field(BookField::Copyright), "No Copyright"),
-                formatDate(window.pubDate()),
-                identifier,
-                orDefault(field(BookField::Genre), "No Genre"),
-                std::to_string(window.languageIndex())};
+    bookInfo = {.title = orDefault(field(BookField::Title), "No Title!"),
+                .author = orDefault(field(BookField::Author), "No Author"),
+                .publisher = orDefault(field(BookField::Publisher), "No Publisher"),
+                .copyright = orDefault(field(BookField::Copyright), "No Copyright"),
+                .date = formatDate(window.pubDate()),
+                .isbn = identifier,
+                .genre = orDefault(field(BookField::Genre), "No Genre"),
+                .language = std::to_string(window.languageIndex())};
     writeBookInformationFile(isbnTyped);
 
-    for (std::size_t i = 0; i < 7; ++i) bookInfo[i] = publicationForm(bookInfo[i]);
-    if (bookInfo[5].empty()) bookInfo[5] = "urn:uuid:12345";
+    for (std::string* entry : bookInfo.inFileOrder())
+        if (entry != &bookInfo.language) *entry = publicationForm(*entry);
+    if (bookInfo.isbn.empty()) bookInfo.isbn = "urn:uuid:12345";
 
     window.setProgressIndeterminate(true);
     window.setProgressHidden(false);
@@ -108,10 +109,13 @@ std::string VoveZedevir::publicationForm(const std::string& entry) const {
 void VoveZedevir::writeBookInformationFile(const std::string& isbnTyped) const {
     const auto folder = applicationDirectory();
     if (!folder) return;
-    std::vector<std::string> fileLines = bookInfo;
-    fileLines[5] = isbnTyped;
-    std::string content = fileLines[0];
-    for (std::size_t i = 1; i < fileLines.size(); ++i) content += "\n" + fileLines[i];
+    BookInfo stored = bookInfo;
+    stored.isbn = isbnTyped;
+    std::string content;
+    for (const std::string* line : stored.inFileOrder()) {
+        if (line != &stored.title) content += "\n";
+        content += *line;
+    }
     const std::string name = paths::deletingExtension(paths::lastComponent(theFile));
     files::writeFileAtomically(*folder + "/" + name + "Info.txt", content);
 }

@@ -18,6 +18,7 @@
 
 #include "build/Localizer.h"
 #include "build/Resources.h"
+#include "epub/BookInfo.h"
 #include "epub/BuildFolder.h"
 #include "platform/BackgroundRunner.h"
 #include "platform/FileWriter.h"
@@ -193,7 +194,7 @@ public:
     std::string saveName;
     std::string saveRoot;
     // Book information in publication form (see savePanelEndedWithName).
-    std::vector<std::string> bookInfo;
+    BookInfo bookInfo;
     // Working data.
     std::vector<std::string> lines;
     std::atomic<std::int64_t> currLine{0};

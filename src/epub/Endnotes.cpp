@@ -40,7 +40,7 @@ void VoveZedevir::insertEpubEndnotes(const std::string& title) {
 
     // The book's own pages keep the direction of each paragraph; the notes
     // document, which the build writes itself, takes the book's.
-    const std::string language = package::languageCode(bookInfo.size() > 7 ? bookInfo[7] : std::string());
+    const std::string language = package::languageCode(bookInfo.language);
     std::string page = package::withDirection(newSection(), language);
     std::string content;
     content.reserve(endnotes.size() + title.size() + 128);

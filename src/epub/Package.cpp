@@ -26,11 +26,6 @@ void copyResource(package::BuildWrites& writes, const Resources& resources, cons
     if (const auto content = writes.resource(resources.folder, name)) writes.write(path, *content);
 }
 
-// Book information arrives in publication form: markup characters escaped.
-std::string bookInfoAt(const std::vector<std::string>& bookInfo, std::size_t index) {
-    return index < bookInfo.size() ? bookInfo[index] : std::string{};
-}
-
 // The cover's extension as the manuscript's folder offers it.
 std::optional<std::string> coverExtensionIn(const std::string& folder) {
     const std::optional<std::string> cover = media::coverFileIn(folder);
@@ -38,16 +33,17 @@ std::optional<std::string> coverExtensionIn(const std::string& folder) {
     return paths::extension(*cover);
 }
 
-package::BookFacts bookFacts(const std::vector<std::string>& bookInfo) {
+// Book information arrives in publication form: markup characters escaped.
+package::BookFacts bookFacts(const BookInfo& info) {
     package::BookFacts facts;
-    facts.title = bookInfoAt(bookInfo, 0);
-    facts.author = bookInfoAt(bookInfo, 1);
-    facts.publisher = bookInfoAt(bookInfo, 2);
-    facts.copyright = bookInfoAt(bookInfo, 3);
-    facts.date = bookInfoAt(bookInfo, 4);
-    facts.isbn = package::bookIdentifier(bookInfoAt(bookInfo, 5), facts.title, facts.author);
-    facts.genre = bookInfoAt(bookInfo, 6);
-    facts.language = package::languageCode(bookInfoAt(bookInfo, 7));
+    facts.title = info.title;
+    facts.author = info.author;
+    facts.publisher = info.publisher;
+    facts.copyright = info.copyright;
+    facts.date = info.date;
+    facts.isbn = package::bookIdentifier(info.isbn, facts.title, facts.author);
+    facts.genre = info.genre;
+    facts.language = package::languageCode(info.language);
     return facts;
 }
 

@@ -80,7 +80,7 @@ void VoveZedevir::finishPackage(EpubRun& run) {
     if (tempDirectoryPath.empty()) return;  // set-up failed; epubError says why
     const bool isEpub3 = epub3();
     const std::string oebps = tempDirectoryPath + "/OEBPS";
-    const std::string title = bookInfo.empty() ? std::string() : bookInfo[0];
+    const std::string title = bookInfo.title;
     const std::string label = title.empty() ? run.contentsTitle : title;  // for entries that have no name
 
     if (run.rightToLeftMarksSeen && !run.startPlaced) {
@@ -89,7 +89,7 @@ void VoveZedevir::finishPackage(EpubRun& run) {
     }
     giveNavigationAnEntry(*this, run, isEpub3, label);
 
-    const std::string language = package::languageCode(bookInfo.size() > 7 ? bookInfo[7] : std::string());
+    const std::string language = package::languageCode(bookInfo.language);
     auto writeContentsPage = [&](const std::string& page) {
         const std::string document = package::fillPlaceholders(newSection(), {{"$content\n", page}});
         buildWrites.write(oebps + "/toc.xhtml", package::withLanguage(document, language, isEpub3));
@@ -119,7 +119,7 @@ void VoveZedevir::finishPackage(EpubRun& run) {
     const archive::Result written = archive::writePackage(tempDirectoryPath, destination);
     epubPath = written.ok ? destination : std::string();
     epubError = written.error;
-    if (written.ok) removeArchiveNamedByIsbn(saveRoot, saveName, bookInfo.size() > 5 ? bookInfo[5] : std::string());
+    if (written.ok) removeArchiveNamedByIsbn(saveRoot, saveName, bookInfo.isbn);
 
     // The Kindle book always needs a contents page, even when the EPUB has
     // none; the EPUB is already made and does not change.

@@ -208,7 +208,7 @@ void endPass(VoveZedevir& c, EpubRun& run, PassState& state) {
 std::string VoveZedevir::newSection() const {
     const std::string path = locations.resources.path(Resources::versioned("section-%d.html", epub3()));
     std::string page = files::readFile(path).value_or("");
-    text::replaceAll(page, "$book_name", bookInfo.empty() ? std::string() : bookInfo[0]);
+    text::replaceAll(page, "$book_name", bookInfo.title);
     return page;
 }
 

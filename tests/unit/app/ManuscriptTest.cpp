@@ -10,19 +10,19 @@ using namespace quillary;
 using namespace quillary::testing;
 
 TEST(BookInformationReading, LinesFillTheirEntriesByNumber) {
-    std::vector<std::string> e{"Folder", "", "", "", "", "", "", "0"};
+    BookInfo e{.title = "Folder"};
     applyBookInformation("Title\r\n  \t\r\nPublisher \t\rCopyright\n2013-03-01\n\nGenre\n3\nninth\n", e);
-    EXPECT_EQ(e, (std::vector<std::string>{"Title", "", "Publisher", "Copyright", "2013-03-01", "", "Genre", "3"}));
+    EXPECT_EQ(e, (BookInfo{"Title", "", "Publisher", "Copyright", "2013-03-01", "", "Genre", "3"}));
 
-    std::vector<std::string> three{"Folder", "", "", "", "", "", "", "0"};
+    BookInfo three{.title = "Folder"};
     applyBookInformation("\nAuthor\nPublisher", three);
-    EXPECT_EQ(three, (std::vector<std::string>{"Folder", "Author", "Publisher", "", "", "", "", "0"}));
+    EXPECT_EQ(three, (BookInfo{"Folder", "Author", "Publisher", "", "", "", "", "0"}));
 }
 
 TEST(BookInformationReading, EveryLineSeparatorEndsALine) {
-    std::vector<std::string> e(5);
+    BookInfo e;
     applyBookInformation("a\xE2\x80\xA8" "b\xC2\x85" "c\fd", e);
-    EXPECT_EQ(e, (std::vector<std::string>{"a", "b", "c", "d", ""}));
+    EXPECT_EQ(e, (BookInfo{"a", "b", "c", "d", "", "", "", "0"}));
 }
 
 TEST(BookInformationReading, DatesParseOnlyInTheirOwnPatternAndLanguagesNeverPastTheTable) {
@@ -77,7 +77,7 @@ TEST_F(Manuscript, LineBreaksTypedIntoAFieldDoNotShiftTheStoredLines) {
     h.window.setFieldText(BookField::Genre, "\nSF\n");
     h.window.setPubDate({2013, 3, 1});
     c.savePanelEndedWithName("Novel.epub", h.folder.file("Books/Novel"), 1);
-    EXPECT_EQ(c.bookInfo[0], "Part one Part two and three four");
+    EXPECT_EQ(c.bookInfo.title, "Part one Part two and three four");
     EXPECT_EQ(files::readFile(h.folder.file("xdg-data/Quillary/NovelInfo.txt")),
               std::optional<std::string>("Part one Part two and three four\nAnn\nNo Publisher\nNo Copyright\n"
                                          "2013-03-01\n\nSF\n0"));

@@ -72,20 +72,19 @@ TEST_F(BuildDriver, BookInfoIsInPublicationForm) {
     type(BookField::Isbn, " 97-8/1:X ");
     h.window.setLanguageIndex(3);
     confirm();
-    ASSERT_EQ(c.bookInfo.size(), 8u);
-    EXPECT_EQ(c.bookInfo[0], "Caf&#233; &#8212; end");
-    EXPECT_EQ(c.bookInfo[1], "No Author");
-    EXPECT_EQ(c.bookInfo[2], "Smith &amp; Sons");
-    EXPECT_EQ(c.bookInfo[3], "&#169; Me All rights");
-    EXPECT_EQ(c.bookInfo[5], "9781X");
-    EXPECT_EQ(c.bookInfo[6], "&lt;b&gt;Bold&lt;/b&gt; claims");
-    EXPECT_EQ(c.bookInfo[7], "3");
+    EXPECT_EQ(c.bookInfo.title, "Caf&#233; &#8212; end");
+    EXPECT_EQ(c.bookInfo.author, "No Author");
+    EXPECT_EQ(c.bookInfo.publisher, "Smith &amp; Sons");
+    EXPECT_EQ(c.bookInfo.copyright, "&#169; Me All rights");
+    EXPECT_EQ(c.bookInfo.isbn, "9781X");
+    EXPECT_EQ(c.bookInfo.genre, "&lt;b&gt;Bold&lt;/b&gt; claims");
+    EXPECT_EQ(c.bookInfo.language, "3");
     EXPECT_NE(infoFile().find("\n97-8/1:X\n"), std::string::npos);
 }
 
 TEST_F(BuildDriver, BlankFieldsTakeTheirDefaults) {
     confirm();
-    EXPECT_EQ(c.bookInfo, (std::vector<std::string>{"No Title!", "No Author", "No Publisher", "No Copyright",
+    EXPECT_EQ(c.bookInfo, (BookInfo{"No Title!", "No Author", "No Publisher", "No Copyright",
                                                     "2024-05-17", "urn:uuid:12345", "No Genre", "0"}));
     EXPECT_EQ(infoFile(), "No Title!\nNo Author\nNo Publisher\nNo Copyright\n2024-05-17\n\nNo Genre\n0");
 }
@@ -94,7 +93,7 @@ TEST_F(BuildDriver, CancelledSavePanelChangesNothing) {
     c.saveName = "before";
     c.savePanelEndedWithName("Book.epub", h.folder.file("out"), 0);
     EXPECT_EQ(c.saveName, "before");
-    EXPECT_TRUE(c.bookInfo.empty());
+    EXPECT_EQ(c.bookInfo, BookInfo{});
     EXPECT_EQ(infoFile(), "<none>");
     EXPECT_EQ(h.runner.started, 0);
     EXPECT_FALSE(c.isBuilding());

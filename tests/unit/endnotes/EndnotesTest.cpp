@@ -81,7 +81,7 @@ TEST(InsertEpubEndnotes, WritesTheDocumentOnceWithItsItemsAndNavigationPoint) {
     // EPUB 3 keeps the document out of the reading order and the navigation map.
     // An Arabic book's notes read right to left.
     Book epub3(true);
-    epub3.c.bookInfo[7] = "1";
+    epub3.c.bookInfo.language = "1";
     epub3.c.insertEpubEndnotes("Notes");
     EXPECT_NE(epub3.file("endnotes.xhtml").find("<html dir=\"rtl\" xmlns="), std::string::npos);
     EXPECT_EQ(b.file("endnotes.xhtml").find("dir="), std::string::npos);

@@ -130,7 +130,7 @@ TEST_F(PackageBuildTest, OnlyAnEpubOfThisIsbnGoesAndOnlyOnceTheBookIsMade) {
     // or of the book itself, and folders all stay.
     for (const char* isbn : {"OtherBook", "Notes", "Tale", "../secret", "Folder"}) {
         h.folder.makeFolder("Books/Folder.epub");
-        h.c().bookInfo[5] = isbn;
+        h.c().bookInfo.isbn = isbn;
         EpubRun again;
         h.c().setUpPackage(again);
         h.c().finishPackage(again);
