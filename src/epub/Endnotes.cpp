@@ -58,10 +58,7 @@ void VoveZedevir::insertEpubEndnotes(const std::string& title) {
         spine += "    <itemref idref=\"endnotes\" linear=\"no\"/>\n";
     } else {
         spine += "    <itemref idref=\"endnotes\"/>\n";
-        const std::string number = std::to_string(navPoint);
-        navmap += "    <navPoint id=\"navpoint-" + number + "\" playOrder=\"" + number +
-                  "\">\n      <navLabel>\n        <text>" + title +
-                  "</text>\n      </navLabel>\n      <content src=\"endnotes.xhtml\"/>\n    </navPoint>\n";
+        navmap += package::ncxNavPoint(navPoint, title, "endnotes.xhtml");
         ++navPoint;
     }
     endnotes.clear();

@@ -155,6 +155,13 @@ std::string packageTemplate(std::string_view opf, const BookFacts& facts) {
     return withoutEmptyMetadata(filled);
 }
 
+std::string ncxNavPoint(int number, std::string_view label, std::string_view source) {
+    const std::string n = std::to_string(number);
+    return "    <navPoint id=\"navpoint-" + n + "\" playOrder=\"" + n + "\">\n      <navLabel>\n        <text>" +
+           std::string(label) + "</text>\n      </navLabel>\n      <content src=\"" + std::string(source) +
+           "\"/>\n    </navPoint>\n";
+}
+
 std::string finishedNcx(std::string_view ncx, const std::string& navmap) {
     return fillPlaceholders(ncx, {{"$navmap\n", navmap}});
 }

@@ -61,6 +61,9 @@ std::string ncxTemplate(std::string_view ncx, const BookFacts& facts);
 // EPUB 2 package schema has no such attribute).
 std::string packageTemplate(std::string_view opf, const BookFacts& facts);
 
+// One entry of the NCX navigation map: its number orders it, `source` is the page.
+std::string ncxNavPoint(int number, std::string_view label, std::string_view source);
+
 std::string finishedNcx(std::string_view ncxTemplate, const std::string& navmap);
 // The EPUB 3 template has no "$guide\n": the guide is then left out.
 std::string finishedPackage(std::string_view opfTemplate, const std::string& spine,

@@ -55,10 +55,7 @@ void giveNavigationAnEntry(VoveZedevir& c, EpubRun& run, bool epub3, const std::
     if (epub3 && run.contentsList.empty())
         run.contentsList = text::format("<li><a href=\"%@\">%@</a></li>\n", {firstPage, label});
     if (!epub3 && c.navmap.empty())
-        c.navmap = text::format("    <navPoint id=\"navpoint-%d\" playOrder=\"%d\">\n      <navLabel>\n"
-                                "        <text>%@</text>\n      </navLabel>\n      <content src=\"%@\"/>\n"
-                                "    </navPoint>\n",
-                                {std::to_string(c.navPoint), std::to_string(c.navPoint), label, firstPage});
+        c.navmap = package::ncxNavPoint(c.navPoint, label, firstPage);
 }
 
 // An archive named after the ISBN is an earlier build's, superseded once the

@@ -6,6 +6,7 @@
 #include "build/Text.h"
 #include "build/VoveZedevir.h"
 #include "epub/Html.h"
+#include "epub/PackageDocuments.h"
 #include "epub/PageNesting.h"
 #include "epub/SectionBoundaries.h"
 #include "platform/Files.h"
@@ -49,10 +50,7 @@ void addEndnotesEntryAndDocument(VoveZedevir& c, EpubRun& run) {
 
 void placeContentsPage(VoveZedevir& c, EpubRun& run) {
     c.spine += "    <itemref idref=\"toc\"/>\n";
-    c.navmap += text::format(
-        "    <navPoint id=\"navpoint-%d\" playOrder=\"%d\">\n      <navLabel>\n        <text>%@</text>\n"
-        "      </navLabel>\n      <content src=\"toc.xhtml\"/>\n    </navPoint>\n",
-        {number(c.navPoint), number(c.navPoint), run.contentsTitle});
+    c.navmap += package::ncxNavPoint(c.navPoint, run.contentsTitle, "toc.xhtml");
     ++c.navPoint;
     run.contentsPlaced = true;
 }
@@ -105,10 +103,7 @@ void appendNavPoint(VoveZedevir& c, const std::string& name, std::string& list) 
             "<p class=\"tcd\"><span class=\"sz\"><a href=\"section%d.xhtml\">%@</a><br /></span></p>\n",
             {section, name});
     }
-    c.navmap += text::format(
-        "    <navPoint id=\"navpoint-%d\" playOrder=\"%d\">\n      <navLabel>\n        <text>%@</text>\n"
-        "      </navLabel>\n      <content src=\"section%d.xhtml\"/>\n    </navPoint>\n",
-        {point, point, name, section});
+    c.navmap += package::ncxNavPoint(c.navPoint, name, "section" + section + ".xhtml");
     ++c.navPoint;
 }
 
