@@ -14,7 +14,7 @@ class FakeWorkspace : public Workspace {
 public:
     struct Opened {
         std::string what;         // path or URL
-        std::string application;  // empty: the default application
+        std::string application;  // empty: the default application; "<url>", "<folder>": how else
     };
     std::vector<Opened> opened;
     std::set<std::string> installedApplications;  // names findApplication knows
@@ -29,6 +29,10 @@ public:
     }
     bool openURL(const std::string& url) override {
         opened.push_back({url, "<url>"});
+        return true;
+    }
+    bool showInFolder(const std::string& path) override {
+        opened.push_back({path, "<folder>"});
         return true;
     }
     std::optional<std::string> findApplication(const std::string& name) const override {

@@ -53,7 +53,7 @@ TEST_F(CompletionTest, NotifiesRemovesOnlyABuildFolderAndReturnsTheWindowToIdle)
     EXPECT_EQ(h.notifier.delivered.size(), 2u);
 }
 
-TEST_F(CompletionTest, OpensTheBookTheKindleFileAndTheFolderInThatOrderSkippingAMissingViewer) {
+TEST_F(CompletionTest, OpensTheBookTheKindleFileAndShowsTheBookInItsFolderSkippingAMissingViewer) {
     for (const char* key : {prefs::kReviewPub, prefs::kReviewKindle, prefs::kShowInFinder})
         h.preferences.setBool(key, true);
     const std::string books = h.c().saveRoot;
@@ -66,7 +66,7 @@ TEST_F(CompletionTest, OpensTheBookTheKindleFileAndTheFolderInThatOrderSkippingA
         h.c().booksComplete();
         Opened opened;
         for (const auto& item : h.workspace.opened) opened.emplace_back(item.what, item.application);
-        Opened expected = {{books + "/Tale.epub", ""}, {books + "/", ""}};
+        Opened expected = {{books + "/Tale.epub", ""}, {books + "/Tale.epub", "<folder>"}};
         if (viewer) expected.insert(expected.begin() + 1, {books + "/Tale.mobi", "/usr/bin/ebook-viewer"});
         EXPECT_EQ(opened, expected);
         ASSERT_FALSE(h.window.alerts.empty()) << "the problem report still follows";
