@@ -45,7 +45,7 @@ DesktopApplication::DesktopApplication(DesktopPorts ports, Locations locations, 
       window_(texts_, ports_.dialogs),
       controller_(std::make_unique<VoveZedevir>(
           Ports{ports_.shell, ports_.preferences, queue_, ports_.background, ports_.checks, window_,
-                ports_.workspace, ports_.notifier, fileWriter_},
+                ports_.workspace, ports_.notifier, fileWriter_, ports_.softwareUpdater},
           locations_, catalogue_)),
       splash_(texts_, ports_.preferences),
       help_(texts_, QString::fromStdString(locations_.resources.path(kHelpPage))) {
@@ -90,7 +90,7 @@ void DesktopApplication::start() {
         splash_.raise();
         splash_.activateWindow();
     }
-    controller_->noKindleGen();
+    controller_->applicationDidFinishLaunching();
 }
 
 void DesktopApplication::connectWindow() {

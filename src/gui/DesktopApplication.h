@@ -26,6 +26,7 @@ struct DesktopPorts {
     Workspace& workspace;
     Notifier& notifier;
     Dialogs& dialogs;
+    SoftwareUpdater& softwareUpdater;
 };
 
 // The menu commands, for the menus' owners and the tests.

@@ -48,11 +48,12 @@ int main(int argc, char** argv) {
     ThreadRunner checks;
     gui::QtWorkspace workspace;
     gui::QtDialogs dialogs{gui::Texts(texts)};
+    PackageManagerUpdates updates;
     gui::MainWindow* window = nullptr;
     gui::QtNotifier notifier([&window](const std::string& message) {
         if (window) window->say(QString::fromStdString(message));
     });
-    gui::DesktopApplication desktop({shell, preferences, runner, checks, workspace, notifier, dialogs}, locations,
+    gui::DesktopApplication desktop({shell, preferences, runner, checks, workspace, notifier, dialogs, updates}, locations,
                                     texts);
     window = &desktop.mainWindow();
     QObject::connect(&desktop, &gui::DesktopApplication::quitRequested, &application, &QApplication::quit,
