@@ -8,6 +8,7 @@
 
 #include "build/VoveZedevir.h"
 #include "gui/Dialogs.h"
+#include "gui/GuardedApplication.h"
 #include "gui/MainWindow.h"
 #include "gui/QtDesktop.h"
 #include "gui/SideWindows.h"
@@ -59,6 +60,9 @@ public:
     void openDocument(const QString& path);
     // Closes the help window, else the splash window, else the main window.
     void closeFrontmost();
+    // An event handler failed: an alert, then the application goes on, or
+    // quits when a build was running. Reports one failure at a time.
+    void handlerFailed(HandlerFailure failure, const std::string& detail);
 
     MainWindow& mainWindow() { return window_; }
     VoveZedevir& controller() { return *controller_; }
@@ -94,6 +98,7 @@ private:
     SplashWindow splash_;
     HelpWindow help_;
     PreferencesDialog* preferencesDialog_ = nullptr;
+    bool failureShowing_ = false;
     Commands commands_;
 };
 

@@ -177,6 +177,36 @@ TEST(DesktopWindow, AnAlertWaitsUntilTheOneShowingIsDismissed) {
     EXPECT_EQ(ended, 1);
 }
 
+// A handler that runs out of memory.
+class Exhausted : public QObject {
+public:
+    bool event(QEvent*) override { throw std::bad_alloc(); }
+};
+
+TEST(DesktopWindow, AHandlerOutOfMemoryIsReportedAndQuitsOnlyWhenABuildWasRunning) {
+    for (const bool building : {false, true}) {
+        Desktop desktop;
+        auto& application = static_cast<gui::GuardedApplication&>(*QCoreApplication::instance());
+        application.setFailureReport([&desktop](gui::HandlerFailure failure, const std::string& detail) {
+            desktop.app->handlerFailed(failure, detail);
+        });
+        if (building) {
+            desktop.app->openDocument(QString::fromStdString(exampleManuscript()));
+            desktop.dialogs.saveAs = desktop.folder.file("Keeper.epub");
+            desktop.window().makeAction()->trigger();
+            ASSERT_TRUE(desktop.app->controller().isBuilding());
+        }
+        Exhausted handler;
+        QEvent event(QEvent::User);
+        QCoreApplication::sendEvent(&handler, &event);
+        application.setFailureReport({});
+
+        ASSERT_EQ(desktop.dialogs.alerts.size(), 1u) << building;
+        EXPECT_NE(desktop.dialogs.alerts[0].message.find("memory"), std::string::npos);
+        EXPECT_EQ(desktop.quits, building ? 1 : 0);
+    }
+}
+
 // Takes what QDesktopServices would hand to the desktop.
 class UrlRecorder : public QObject {
     Q_OBJECT
