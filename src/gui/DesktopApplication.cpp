@@ -66,6 +66,9 @@ DesktopApplication::~DesktopApplication() {
 void DesktopApplication::restoreState() {
     Preferences& store = ports_.preferences;
     window_.setMakeEnabled(false);
+    // Idle as after a build, so the first build's status line reads the
+    // same as every later one's.
+    controller_->hideBuildProgress();
     window_.setEpub3Checked(store.boolForKey(prefs::kEpub3));
     window_.setKindleChecked(store.integerForKey(prefs::kBuildKindle) != 0);
     const long language = store.integerForKey(prefs::kDefaultLang);
