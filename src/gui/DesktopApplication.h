@@ -53,7 +53,7 @@ public:
     ~DesktopApplication() override;
 
     // Shows the main window, and the splash window when the author wants it,
-    // then checks a Kindle choice kept from an earlier run.
+    // then lets the controller finish launching.
     void start();
     // application:openFile: — a manuscript, the Kindle converter, or a short
     // refusal in the status line.

@@ -14,11 +14,6 @@ public:
     // goes on whatever the delegate manages.
     virtual void updaterWillInstallUpdate() = 0;
     virtual void updaterWillRelaunchApplication() = 0;
-
-protected:
-    SoftwareUpdaterDelegate() = default;
-    SoftwareUpdaterDelegate(const SoftwareUpdaterDelegate&) = default;
-    SoftwareUpdaterDelegate& operator=(const SoftwareUpdaterDelegate&) = default;
 };
 
 class SoftwareUpdater {

@@ -186,16 +186,16 @@ public:
 TEST(DesktopWindow, AHandlerOutOfMemoryIsReportedAndQuitsOnlyWhenABuildWasRunning) {
     for (const bool building : {false, true}) {
         Desktop desktop;
-        auto& application = static_cast<gui::GuardedApplication&>(*QCoreApplication::instance());
-        application.setFailureReport([&desktop](gui::HandlerFailure failure, const std::string& detail) {
-            desktop.app->handlerFailed(failure, detail);
-        });
         if (building) {
             desktop.app->openDocument(QString::fromStdString(exampleManuscript()));
             desktop.dialogs.saveAs = desktop.folder.file("Keeper.epub");
             desktop.window().makeAction()->trigger();
             ASSERT_TRUE(desktop.app->controller().isBuilding());
         }
+        auto& application = static_cast<gui::GuardedApplication&>(*QCoreApplication::instance());
+        application.setFailureReport([&desktop](gui::HandlerFailure failure, const std::string& detail) {
+            desktop.app->handlerFailed(failure, detail);
+        });
         Exhausted handler;
         QEvent event(QEvent::User);
         QCoreApplication::sendEvent(&handler, &event);
