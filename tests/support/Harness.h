@@ -9,7 +9,6 @@
 #include "fakes/FakeDesktop.h"
 #include "fakes/FakeMainQueue.h"
 #include "fakes/FakeShell.h"
-#include "fakes/FakeSoftwareUpdater.h"
 #include "fakes/FakeWindow.h"
 #include "platform/MemoryPreferences.h"
 #include "support/TestFolder.h"

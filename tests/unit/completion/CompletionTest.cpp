@@ -2,7 +2,6 @@
 
 #include <functional>
 
-#include "app/ProblemReport.h"
 #include "epub/BuildFolder.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
@@ -102,9 +101,6 @@ TEST_F(CompletionTest, OnlyTheFirstProblemInTheTablesOrderIsShown) {
 
 TEST(CompletionMessages, ListsAreJoinedWithACommaAndOneBlankAndReachTheAuthorInTheLocalisedMessage) {
     Harness english;
-    english.c().missingFiles = {"a.jpg", "b.png", "c.gif"};
-    EXPECT_EQ(firstProblem(english.c()).value().messageArguments, std::vector<std::string>{"a.jpg, b.png, c.gif"});
-    english.c().missingFiles.clear();
     english.c().badLinks = {"www.example.com", "ftp:/x"};
     english.c().booksComplete();
     ASSERT_EQ(english.window.alerts.size(), 1u);
