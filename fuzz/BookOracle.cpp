@@ -48,13 +48,14 @@ std::optional<std::string> buildOnce(const std::string& html, bool epub3, const 
     testing::FakeWorkspace workspace;
     testing::FakeNotifier notifier;
     PosixFileWriter fileWriter;
+    PackageManagerUpdates updates;
     preferences.registerDefaults(prefs::registeredDefaults());
     preferences.setBool(prefs::kEpub3, epub3);
     Locations locations;
     locations.resources.folder = resourcesFolder;
     locations.dataHome = workFolder + "/data";
     locations.tempParent = workFolder;
-    VoveZedevir c(Ports{shell, preferences, queue, runner, checks, window, workspace, notifier, fileWriter},
+    VoveZedevir c(Ports{shell, preferences, queue, runner, checks, window, workspace, notifier, fileWriter, updates},
                   std::move(locations), Localizer{});
     c.bookInfo = {"Fuzzed Book", "An Author", "", "", "2024-05-17", "", "", language};
     c.root = workFolder;

@@ -6,11 +6,20 @@
 # offscreen platform. Needs a build configured with -DQUILLARY_GUI=ON.
 set -eu
 cd "$(dirname "$0")/.."
-cmake --build build --target gui_screenshots
+cmake --build build --target gui_screenshots quillary-textutil
 mkdir -p build/screenshots
 export QUILLARY_RESOURCES="$PWD/build/share/quillary"
 export QUILLARY_FIXTURES="$PWD/tests/fixtures"
-export QUILLARY_TEXTUTIL="$PWD/build/bin/quillary-textutil"
+# The real converter, a second late each time, so that the window can be
+# pictured in the middle of a real build.
+slow_converter=build/slow-textutil
+cat >"$slow_converter" <<EOF
+#!/bin/sh
+sleep 1
+exec "$PWD/build/bin/quillary-textutil" "\$@"
+EOF
+chmod +x "$slow_converter"
+export QUILLARY_TEXTUTIL="$PWD/$slow_converter"
 if command -v xvfb-run >/dev/null 2>&1; then
   xvfb-run -a -s "-screen 0 1280x1024x24" build/bin/gui_screenshots build/screenshots
 else

@@ -62,7 +62,7 @@ void VoveZedevir::booksComplete() {
         // the Kindle checks warn about that when the option is chosen.
         if (const auto viewer = kindleViewer()) ports.workspace.openFileWithApplication(book + ".mobi", *viewer);
     }
-    if (ports.preferences.integerForKey(prefs::kShowInFinder) != 0) ports.workspace.openFile(saveRoot + "/");
+    if (ports.preferences.integerForKey(prefs::kShowInFinder) != 0) ports.workspace.showInFolder(book + ".epub");
 
     problemAlert.reset();
     if (const auto problem = firstProblem(*this)) {

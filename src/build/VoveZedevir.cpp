@@ -26,7 +26,10 @@ std::map<std::string, std::string> prefs::registeredDefaults() {
 VoveZedevir::VoveZedevir(Ports ports_, Locations locations_, Localizer localizer)
     : ports(ports_), locations(std::move(locations_)), texts(std::move(localizer)) {}
 
-VoveZedevir::~VoveZedevir() { lifeline->cut(); }
+VoveZedevir::~VoveZedevir() {
+    lifeline->cut();
+    ports.softwareUpdater.setDelegate(nullptr);
+}
 
 void VoveZedevir::showAlert(Alert alert) {
     alertsShown.push_back(alert);

@@ -27,6 +27,7 @@
 #include "platform/Notifier.h"
 #include "platform/Preferences.h"
 #include "platform/Shell.h"
+#include "platform/SoftwareUpdater.h"
 #include "platform/Window.h"
 #include "platform/Workspace.h"
 
@@ -45,6 +46,7 @@ struct Ports {
     Workspace& workspace;
     Notifier& notifier;
     FileWriter& fileWriter;  // the package's files in the build folder
+    SoftwareUpdater& softwareUpdater;
 };
 
 // Where things are on this machine; filled by the program's start-up (or a
@@ -92,12 +94,12 @@ struct EpubRun {
     std::string opfTemplate;          // filled at set-up but for $spine, $manifest, $guide
 };
 
-class VoveZedevir {
+class VoveZedevir : public SoftwareUpdaterDelegate {
 public:
     VoveZedevir(Ports ports, Locations locations, Localizer localizer);
     VoveZedevir(const VoveZedevir&) = delete;
     VoveZedevir& operator=(const VoveZedevir&) = delete;
-    ~VoveZedevir();
+    ~VoveZedevir() override;
 
     // ---- Build driver (build/BuildDriver.cpp) --------------------------------
     void makeQuillary();
@@ -166,6 +168,14 @@ public:
 
     // ---- Completion (app/Completion.cpp) -------------------------------------
     void booksComplete();
+
+    // ---- Start-up and software update (app/SoftwareUpdate.cpp) ---------------
+    // Becomes the updater's delegate, then checks a Kindle choice kept from
+    // an earlier run.
+    void applicationDidFinishLaunching();
+    // Keep the installed converter across an update.
+    void updaterWillInstallUpdate() override;
+    void updaterWillRelaunchApplication() override;
 
     // ---- Manuscript selection (app/Manuscript.cpp) ---------------------------
     void selectManuscript();
@@ -268,6 +278,8 @@ private:
     bool building = false;
     std::optional<OutputChoices> choices;
     std::optional<std::string> manuscriptChosenDuringBuild;
+    // The converter set aside while an update installs.
+    std::optional<std::string> keptConverter;
 
     // The kindlegen version check: one at a time, so a checks runner never
     // waits on the main thread; a request meanwhile runs after it.

@@ -47,7 +47,7 @@ struct Session {
     explicit Session(bool openResults)
         : workspace(shell, openResults),
           notifier(window),
-          controller(Ports{shell, preferences, queue, runner, checks, window, workspace, notifier, fileWriter},
+          controller(Ports{shell, preferences, queue, runner, checks, window, workspace, notifier, fileWriter, updates},
                      locationsFromEnvironment(),
                      Localizer::load(locationsFromEnvironment().resources.folder + "/locale",
                                      Localizer::languagesFromEnvironment())) {
@@ -72,6 +72,7 @@ struct Session {
     CliWorkspace workspace;
     CliNotifier notifier;
     PosixFileWriter fileWriter;
+    PackageManagerUpdates updates;
     VoveZedevir controller;
 };
 

@@ -2,6 +2,7 @@
 
 #include "build/ShellQuote.h"
 #include "platform/Executables.h"
+#include "platform/Paths.h"
 
 namespace quillary {
 
@@ -23,6 +24,11 @@ bool CliWorkspace::openFileWithApplication(const std::string& path, const std::s
 }
 
 bool CliWorkspace::openURL(const std::string& url) { return launch("xdg-open", url); }
+
+// xdg-open cannot select a file: the folder alone is shown.
+bool CliWorkspace::showInFolder(const std::string& path) {
+    return launch("xdg-open", paths::deletingLastComponent(path));
+}
 
 std::optional<std::string> CliWorkspace::findApplication(const std::string& name) const {
     return findExecutableOnPath(name);

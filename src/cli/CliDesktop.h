@@ -15,6 +15,7 @@ public:
     bool openFile(const std::string& path) override;
     bool openFileWithApplication(const std::string& path, const std::string& application) override;
     bool openURL(const std::string& url) override;
+    bool showInFolder(const std::string& path) override;
     std::optional<std::string> findApplication(const std::string& name) const override;
 
 private:

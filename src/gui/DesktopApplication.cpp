@@ -45,7 +45,7 @@ DesktopApplication::DesktopApplication(DesktopPorts ports, Locations locations, 
       window_(texts_, ports_.dialogs),
       controller_(std::make_unique<VoveZedevir>(
           Ports{ports_.shell, ports_.preferences, queue_, ports_.background, ports_.checks, window_,
-                ports_.workspace, ports_.notifier, fileWriter_},
+                ports_.workspace, ports_.notifier, fileWriter_, ports_.softwareUpdater},
           locations_, catalogue_)),
       splash_(texts_, ports_.preferences),
       help_(texts_, QString::fromStdString(locations_.resources.path(kHelpPage))) {
@@ -66,6 +66,9 @@ DesktopApplication::~DesktopApplication() {
 void DesktopApplication::restoreState() {
     Preferences& store = ports_.preferences;
     window_.setMakeEnabled(false);
+    // Idle as after a build, so the first build's status line reads the
+    // same as every later one's.
+    controller_->hideBuildProgress();
     window_.setEpub3Checked(store.boolForKey(prefs::kEpub3));
     window_.setKindleChecked(store.integerForKey(prefs::kBuildKindle) != 0);
     const long language = store.integerForKey(prefs::kDefaultLang);
@@ -90,7 +93,7 @@ void DesktopApplication::start() {
         splash_.raise();
         splash_.activateWindow();
     }
-    controller_->noKindleGen();
+    controller_->applicationDidFinishLaunching();
 }
 
 void DesktopApplication::connectWindow() {
@@ -239,6 +242,42 @@ void DesktopApplication::openDocument(const QString& path) {
     }
     if (!controller_->openFile(file))
         window_.say(texts_("%1 is not a manuscript: Quillary opens .rtf and .doc files.").arg(name));
+}
+
+void DesktopApplication::handlerFailed(HandlerFailure failure, const std::string& detail) {
+    // A handler failing on every repaint would otherwise stack up alerts.
+    if (failureShowing_) return;
+    failureShowing_ = true;
+    QString reason = texts_("there was not enough memory");
+    if (failure == HandlerFailure::Error) {
+        reason = texts_("of an error inside Quillary");
+        if (!detail.empty()) reason += QStringLiteral(" (%1)").arg(QString::fromStdString(detail));
+    }
+    Alert alert;
+    alert.defaultButton = controller_->localized("OK");
+    // Outside a build the controller holds only the loaded manuscript, which
+    // the author can choose again: the application goes on. A build hands
+    // its state from step to step, and one step cut short leaves it half
+    // changed, perhaps with a background step still at work on it, and with
+    // nothing left to end the build. Quitting is the one way back to a known
+    // state, and it loses nothing: the destination only ever receives whole
+    // books, and the book information was stored when the build began.
+    const bool building = controller_->isBuilding();
+    if (building) {
+        alert.titleKey = "MakeFailTitle";
+        alert.title = controller_->localized("MakeFailTitle");
+        alert.message = texts_("The book stopped halfway because %1. Quillary closes now; "
+                               "your manuscript and its book information are kept.").arg(reason).toStdString();
+    } else {
+        alert.title = texts_("Quillary could not finish that").toStdString();
+        alert.message = texts_("The last action stopped because %1. Your manuscript is unchanged; "
+                               "you can try again.").arg(reason).toStdString();
+    }
+    alert.onEnd = [this, building](int) {
+        failureShowing_ = false;
+        if (building) window_.close();
+    };
+    window_.showAlert(alert);
 }
 
 void DesktopApplication::closeFrontmost() {

@@ -8,6 +8,7 @@
 
 #include "build/VoveZedevir.h"
 #include "gui/Dialogs.h"
+#include "gui/GuardedApplication.h"
 #include "gui/MainWindow.h"
 #include "gui/QtDesktop.h"
 #include "gui/SideWindows.h"
@@ -26,6 +27,7 @@ struct DesktopPorts {
     Workspace& workspace;
     Notifier& notifier;
     Dialogs& dialogs;
+    SoftwareUpdater& softwareUpdater;
 };
 
 // The menu commands, for the menus' owners and the tests.
@@ -51,13 +53,16 @@ public:
     ~DesktopApplication() override;
 
     // Shows the main window, and the splash window when the author wants it,
-    // then checks a Kindle choice kept from an earlier run.
+    // then lets the controller finish launching.
     void start();
     // application:openFile: — a manuscript, the Kindle converter, or a short
     // refusal in the status line.
     void openDocument(const QString& path);
     // Closes the help window, else the splash window, else the main window.
     void closeFrontmost();
+    // An event handler failed: an alert, then the application goes on, or
+    // quits when a build was running. Reports one failure at a time.
+    void handlerFailed(HandlerFailure failure, const std::string& detail);
 
     MainWindow& mainWindow() { return window_; }
     VoveZedevir& controller() { return *controller_; }
@@ -93,6 +98,7 @@ private:
     SplashWindow splash_;
     HelpWindow help_;
     PreferencesDialog* preferencesDialog_ = nullptr;
+    bool failureShowing_ = false;
     Commands commands_;
 };
 

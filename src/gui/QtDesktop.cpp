@@ -38,20 +38,19 @@ void QtMainQueue::post(std::function<void()> step) {
 }
 
 bool QtWorkspace::openFile(const std::string& path) {
-    const QString file = QString::fromStdString(path);
-    if (QFileInfo(file).isDir()) {
-        showFolder(file);
-        return true;
-    }
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
-void QtWorkspace::showFolder(const QString& folder) {
+bool QtWorkspace::showInFolder(const std::string& path) {
+    const QFileInfo file(QString::fromStdString(path));
     QDBusMessage call = QDBusMessage::createMethodCall(
         "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
-        "org.freedesktop.FileManager1", "ShowFolders");
-    call << QStringList{QUrl::fromLocalFile(folder).toString()} << QString();
-    callWithoutWaiting(call, [folder] { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); });
+        "org.freedesktop.FileManager1", "ShowItems");
+    // No start-up id: the file manager raises its window as it sees fit.
+    call << QStringList{QUrl::fromLocalFile(file.absoluteFilePath()).toString()} << QString();
+    const QUrl folder = QUrl::fromLocalFile(file.absolutePath());
+    callWithoutWaiting(call, [folder] { QDesktopServices::openUrl(folder); });
+    return true;
 }
 
 bool QtWorkspace::openFileWithApplication(const std::string& path, const std::string& application) {

@@ -28,12 +28,10 @@ public:
     bool openFile(const std::string& path) override;
     bool openFileWithApplication(const std::string& path, const std::string& application) override;
     bool openURL(const std::string& url) override;
+    // Asks the file manager over the session bus to show the file selected
+    // in its folder; opens the folder when no file manager answers.
+    bool showInFolder(const std::string& path) override;
     std::optional<std::string> findApplication(const std::string& name) const override;
-
-private:
-    // Asks the file manager to show the folder; opens it as a file when no
-    // file manager answers on the session bus.
-    void showFolder(const QString& folder);
 };
 
 class QtNotifier : public Notifier {

@@ -1,4 +1,3 @@
-#include <QApplication>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <clocale>
@@ -30,7 +29,7 @@ int refuseOldSystem(const Localizer& texts) {
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
-    QApplication application(argc, argv);
+    gui::GuardedApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillary"));
     QApplication::setDesktopFileName(QStringLiteral("org.quillary.Quillary"));
     QApplication::setWindowIcon(QIcon(gui::applicationIcon(256)));
@@ -48,18 +47,24 @@ int main(int argc, char** argv) {
     ThreadRunner checks;
     gui::QtWorkspace workspace;
     gui::QtDialogs dialogs{gui::Texts(texts)};
+    PackageManagerUpdates updates;
     gui::MainWindow* window = nullptr;
     gui::QtNotifier notifier([&window](const std::string& message) {
         if (window) window->say(QString::fromStdString(message));
     });
-    gui::DesktopApplication desktop({shell, preferences, runner, checks, workspace, notifier, dialogs}, locations,
+    gui::DesktopApplication desktop({shell, preferences, runner, checks, workspace, notifier, dialogs, updates}, locations,
                                     texts);
     window = &desktop.mainWindow();
+    application.setFailureReport([&desktop](gui::HandlerFailure failure, const std::string& detail) {
+        desktop.handlerFailed(failure, detail);
+    });
     QObject::connect(&desktop, &gui::DesktopApplication::quitRequested, &application, &QApplication::quit,
                      Qt::QueuedConnection);
 
     desktop.start();
     for (const QString& argument : QApplication::arguments().mid(1))
         desktop.openDocument(QFileInfo(argument).absoluteFilePath());
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    application.setFailureReport({});
+    return status;
 }

@@ -1,6 +1,7 @@
 // Whole builds driven through the real main window.
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <gtest/gtest.h>
@@ -48,6 +49,7 @@ TEST(DesktopBuild, ChangesDuringABuildLeaveTheBookAsItStarted) {
     // book not yet written when the author turns EPUB 3 off and retitles.
     desktop.window().makeAction()->trigger();
     ASSERT_TRUE(desktop.app->controller().isBuilding());
+    EXPECT_EQ(desktop.child<QLabel>("status")->text(), "Reading the manuscript…") << "the first build says so too";
     desktop.child<QCheckBox>("epub3")->click();
     desktop.child<QLineEdit>("title")->setText("Another Title");
     desktop.runUntilBuildEnds();

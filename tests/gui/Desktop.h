@@ -59,7 +59,7 @@ struct Desktop {
         BackgroundRunner& checks = threaded_ ? static_cast<BackgroundRunner&>(checkThread) : inline_;
         const Localizer texts = Localizer::load(suiteSetting("QUILLARY_RESOURCES") + "/locale", {language_});
         app = std::make_unique<gui::DesktopApplication>(
-            gui::DesktopPorts{shell, *preferences, runner, checks, workspace, notifier, dialogs},
+            gui::DesktopPorts{shell, *preferences, runner, checks, workspace, notifier, dialogs, updater},
             suiteLocations(folder), texts);
         QObject::connect(app.get(), &gui::DesktopApplication::quitRequested, [this] { ++quits; });
         app->start();
@@ -85,6 +85,7 @@ struct Desktop {
     InlineRunner inline_;
     FakeWorkspace workspace;
     FakeNotifier notifier;
+    FakeSoftwareUpdater updater;
     ScriptedDialogs dialogs;
     std::unique_ptr<gui::QtPreferences> preferences;
     std::unique_ptr<gui::DesktopApplication> app;

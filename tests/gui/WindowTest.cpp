@@ -5,6 +5,7 @@
 #include <QDropEvent>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -176,16 +177,62 @@ TEST(DesktopWindow, AnAlertWaitsUntilTheOneShowingIsDismissed) {
     EXPECT_EQ(ended, 1);
 }
 
-TEST(DesktopPorts, ANotificationNobodyTakesIsSaidInTheStatusLine) {
+// A handler that runs out of memory.
+class Exhausted : public QObject {
+public:
+    bool event(QEvent*) override { throw std::bad_alloc(); }
+};
+
+TEST(DesktopWindow, AHandlerOutOfMemoryIsReportedAndQuitsOnlyWhenABuildWasRunning) {
+    for (const bool building : {false, true}) {
+        Desktop desktop;
+        if (building) {
+            desktop.app->openDocument(QString::fromStdString(exampleManuscript()));
+            desktop.dialogs.saveAs = desktop.folder.file("Keeper.epub");
+            desktop.window().makeAction()->trigger();
+            ASSERT_TRUE(desktop.app->controller().isBuilding());
+        }
+        auto& application = static_cast<gui::GuardedApplication&>(*QCoreApplication::instance());
+        application.setFailureReport([&desktop](gui::HandlerFailure failure, const std::string& detail) {
+            desktop.app->handlerFailed(failure, detail);
+        });
+        Exhausted handler;
+        QEvent event(QEvent::User);
+        QCoreApplication::sendEvent(&handler, &event);
+        application.setFailureReport({});
+
+        ASSERT_EQ(desktop.dialogs.alerts.size(), 1u) << building;
+        EXPECT_NE(desktop.dialogs.alerts[0].message.find("memory"), std::string::npos);
+        EXPECT_EQ(desktop.quits, building ? 1 : 0);
+    }
+}
+
+// Takes what QDesktopServices would hand to the desktop.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    std::vector<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened.push_back(url); }
+};
+
+TEST(DesktopPorts, WhenNobodyAnswersOnTheBusTheStatusLineAndTheFolderStandIn) {
     TestFolder folder;
     const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
     qputenv("DBUS_SESSION_BUS_ADDRESS", QByteArray::fromStdString("unix:path=" + folder.file("no-bus")));
     std::string said;
     gui::QtNotifier notifier([&said](const std::string& message) { said = message; });
     notifier.deliver("A Quillary is Made", "Your book is ready.");
+    UrlRecorder desktop;
+    QDesktopServices::setUrlHandler("file", &desktop, "open");
+    gui::QtWorkspace().showInFolder(folder.file("Books/Tale.epub"));
+    QDesktopServices::unsetUrlHandler("file");
     qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
     EXPECT_EQ(said, "Your book is ready.");
+    EXPECT_EQ(desktop.opened, std::vector<QUrl>{QUrl::fromLocalFile(QString::fromStdString(folder.file("Books")))});
 }
 
 }  // namespace
 }  // namespace quillary::testing
+
+#include "WindowTest.moc"

@@ -37,6 +37,7 @@ struct Harness {
     FakeWorkspace workspace;
     FakeNotifier notifier;
     FailingFileWriter fileWriter;
+    FakeSoftwareUpdater updater;
     std::unique_ptr<VoveZedevir> controller;
 
     // `english` loads the English catalogue; otherwise texts are their keys.
@@ -46,7 +47,7 @@ struct Harness {
         Localizer texts = english ? Localizer::load(locations.resources.folder + "/locale", {"en"})
                                   : Localizer{};
         controller = std::make_unique<VoveZedevir>(
-            Ports{shell, preferences, queue, runner, checks, window, workspace, notifier, fileWriter},
+            Ports{shell, preferences, queue, runner, checks, window, workspace, notifier, fileWriter, updater},
             std::move(locations), std::move(texts));
     }
 

@@ -2,6 +2,8 @@
 // gui_screenshots OUTPUT_FOLDER (see scripts/screenshot.sh).
 
 #include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <QMessageBox>
 #include <QPainter>
 #include <cstdio>
@@ -45,25 +47,23 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
-    Desktop desktop;
+    Desktop desktop(true);
     gui::MainWindow& window = desktop.window();
     desktop.app->splashWindow().close();
     desktop.app->openDocument(QString::fromStdString(exampleManuscript()));
     save(window, folder, "main-window.png");
 
-    // The window as it stands while the sections are written.
-    const VoveZedevir& controller = desktop.app->controller();
-    window.setMakeEnabled(false);
-    window.setStatusHidden(false);
-    window.setStatusText(controller.localized("ePubGenMsg"));
-    window.setProgressHidden(false);
-    window.setProgressRange(0, 100);
-    window.setProgressIndeterminate(false);
-    window.setProgressValue(42);
+    // A real build, pictured while the converter reads the manuscript: the
+    // script names a converter that takes a second before it starts.
+    desktop.dialogs.saveAs = desktop.folder.file("Keeper.epub");
+    window.makeAction()->trigger();
+    QEventLoop converting;
+    QTimer::singleShot(500, &converting, &QEventLoop::quit);
+    converting.exec();
+    if (!desktop.app->controller().isBuilding()) std::fprintf(stderr, "gui_screenshots: the build ended early\n");
     save(window, folder, "building.png");
-    window.setStatusHidden(true);
-    window.setProgressHidden(true);
-    window.setMakeEnabled(true);
+    desktop.runUntilBuildEnds();
+    const VoveZedevir& controller = desktop.app->controller();
 
     gui::QtDialogs dialogs{gui::Texts(controller.texts)};
     Alert alert;
