@@ -117,11 +117,4 @@ inline void expectBook(BookUnderTest& book, const BookCase& expected) {
     if (expected.more) expected.more(book);
 }
 
-inline void expectBooks(const std::vector<BookCase>& cases) {  // each in a book of its own
-    for (const auto& expected : cases) {
-        BookUnderTest book;
-        expectBook(book, expected);
-    }
-}
-
 }  // namespace quillary::testing
