@@ -104,7 +104,7 @@ TEST(Ncx, PointsAtNoCoverPageAndTakesTheNavMapLast) {
 }
 
 TEST(ContentsPage, TheSectionTemplatesRootElementGetsTheLanguage) {
-    const std::string epub3 = withLanguage(shipped("section-3.html"), "he", true);
+    const std::string epub3 = withDirection(withLanguage(shipped("section-3.html"), "he", true), "he");
     EXPECT_TRUE(text::contains(epub3, "<html dir=\"rtl\" xml:lang=\"he\" lang=\"he\" xmlns="));
     const std::string epub2 = withLanguage(shipped("section-2.html"), "fr", false);
     EXPECT_TRUE(text::contains(epub2, "<html xml:lang=\"fr\" xmlns="));
