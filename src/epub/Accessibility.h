@@ -30,8 +30,8 @@ std::vector<AccessibilityProperty> accessibilityProperties(const BookContent& co
 std::vector<std::string> accessibilitySummaryKeys(const BookContent& content);
 
 // The package's metadata lines for the properties and the summary, each
-// ending in "\n". `summary` is plain UTF-8 text; `summaryLanguage` names its
-// language when that is not the book's, and is "" otherwise.
+// ending in "\n". `summary` is plain UTF-8 text, left out when ""; its
+// `summaryLanguage` is named when it is not the book's, and is "" otherwise.
 std::string accessibilityMetadata(const BookContent& content, const std::string& summary,
                                   const std::string& summaryLanguage);
 
