@@ -17,17 +17,19 @@ std::string sufficientModes(const BookContent& content) {
     return modes;
 }
 
-// Nothing is known of what a film shows or what a recording sounds like:
-// only where there is none of either can a hazard be ruled out.
+// Nothing is known of what a film or an animated picture shows or what a
+// recording sounds like: only where there is none can a hazard be ruled out.
 void addHazards(const BookContent& content, std::vector<AccessibilityProperty>& properties) {
-    if (!content.audio && !content.video) {
+    const bool moving = content.video || content.animatable;
+    const bool sounding = content.audio || content.video;
+    if (!moving && !sounding) {
         properties.push_back({"accessibilityHazard", "none"});
         return;
     }
-    const char* visual = content.video ? "unknown" : "no";
-    properties.push_back({"accessibilityHazard", std::string(visual) + "FlashingHazard"});
-    properties.push_back({"accessibilityHazard", std::string(visual) + "MotionSimulationHazard"});
-    properties.push_back({"accessibilityHazard", "unknownSoundHazard"});
+    const std::string visual = moving ? "unknown" : "no";
+    properties.push_back({"accessibilityHazard", visual + "FlashingHazard"});
+    properties.push_back({"accessibilityHazard", visual + "MotionSimulationHazard"});
+    properties.push_back({"accessibilityHazard", sounding ? "unknownSoundHazard" : "noSoundHazard"});
 }
 
 std::string escaped(const std::string& value) {
@@ -69,6 +71,7 @@ std::vector<std::string> accessibilitySummaryKeys(const BookContent& content) {
         keys.push_back(everyImageDescribed(content) ? "A11ySummaryImagesDescribed" : "A11ySummaryImagesUndescribed");
     if (content.audio) keys.push_back("A11ySummaryAudio");
     if (content.video) keys.push_back("A11ySummaryVideo");
+    if (content.animatable) keys.push_back("A11ySummaryAnimation");
     return keys;
 }
 

@@ -14,6 +14,7 @@ struct BookContent {
     int imagesWithoutAlternative = 0;  // of those, the ones known only by their name
     bool audio = false;
     bool video = false;
+    bool animatable = false;  // a GIF or SVG picture, which may move
     bool namedHeadings = false;  // the contents list names the manuscript's headings
 };
 

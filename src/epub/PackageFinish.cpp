@@ -78,6 +78,10 @@ package::BookContent bookContent(const VoveZedevir& c, const EpubRun& run) {
     content.images = run.imagesShown;
     content.imagesWithoutAlternative = static_cast<int>(c.imagesWithoutAlternative.size());
     content.namedHeadings = run.headingEntries > 0;
+    for (const std::string& name : run.images) {
+        const std::string extension = text::lowercaseAscii(paths::extension(name));
+        content.animatable = content.animatable || extension == "gif" || extension == "svg";
+    }
     for (const std::string& name : run.media) {
         const bool audio = media::mediaKind(paths::extension(name)) == "audio";
         (audio ? content.audio : content.video) = true;

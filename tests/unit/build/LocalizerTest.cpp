@@ -18,7 +18,7 @@ const char* const kAllKeys[] = {
     "negMarginsMsg", "noEndTitle", "noEndsMsg", "VersionFailTitle", "VersionFailMsg", "ProductSite",
     "ArchiveFailMsg", "KindleFailTitle", "KindleFailMsg", "noAltTextTitle", "noAltTextMsg", "A11ySummaryText",
     "A11ySummaryHeadings", "A11ySummaryImagesDescribed", "A11ySummaryImagesUndescribed", "A11ySummaryAudio",
-    "A11ySummaryVideo"};
+    "A11ySummaryVideo", "A11ySummaryAnimation"};
 const char* const kMessagesWithOneArgument[] = {"MakeFailMsg", "FormattingErrTitle", "FormattingErrMsg",
                                                 "missingFilesMsg", "badLinksMsg", "missingMarksMsg",
                                                 "ArchiveFailMsg", "KindleFailMsg", "noAltTextMsg"};

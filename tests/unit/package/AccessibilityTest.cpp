@@ -45,6 +45,11 @@ TEST(Accessibility, ABookClaimsOnlyWhatItsContentAllows) {
              "accessibilityHazard=unknownFlashingHazard accessibilityHazard=unknownMotionSimulationHazard "
              "accessibilityHazard=unknownSoundHazard ",
          {"A11ySummaryText", "A11ySummaryVideo"}},
+        {"a described GIF, which may move", {.images = 1, .animatable = true},
+         text + "accessMode=visual accessModeSufficient=textual " + navigation +
+             "accessibilityFeature=alternativeText accessibilityHazard=unknownFlashingHazard "
+             "accessibilityHazard=unknownMotionSimulationHazard accessibilityHazard=noSoundHazard ",
+         {"A11ySummaryText", "A11ySummaryImagesDescribed", "A11ySummaryAnimation"}},
     };
     for (const auto& test : cases) {
         EXPECT_EQ(claims(test.content), test.expected) << test.what;
