@@ -131,7 +131,8 @@ void VoveZedevir::finishPackage(EpubRun& run) {
     const std::string language = package::languageCode(bookInfo.language);
     auto writeContentsPage = [&](const std::string& page) {
         const std::string document = package::fillPlaceholders(newSection(), {{"$content\n", page}});
-        buildWrites.write(oebps + "/toc.xhtml", package::withDirection(document, language));
+        buildWrites.write(oebps + "/toc.xhtml",
+                          package::withDirection(package::withLanguage(document, language, isEpub3), language));
     };
     if (run.contentsPlaced || isEpub3) {
         std::string page;

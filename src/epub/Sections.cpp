@@ -236,8 +236,10 @@ std::string VoveZedevir::newSection() const {
     const std::string path = locations.resources.path(Resources::versioned("section-%d.html", epub3()));
     std::string page = files::readFile(path).value_or("");
     text::replaceAll(page, "$book_name", bookInfo.title);
-    const std::string language = package::languageCode(bookInfo.language);
-    return package::withLanguage(std::move(page), language, epub3());
+    // EPUB 2 books are made as they always were: a page naming its language
+    // is part of what EPUB 3 books offer for accessibility.
+    if (!epub3()) return page;
+    return package::withLanguage(std::move(page), package::languageCode(bookInfo.language), true);
 }
 
 std::string VoveZedevir::writeSection(const std::string& sectionTemplate) {
