@@ -18,13 +18,17 @@ namespace {
 
 // The ones that stop media from showing come first.
 constexpr ProblemKind kProblemKinds[] = {
-    {"badFilenameTitle", "badFilenameMsg", &VoveZedevir::invalidMediaFilenames},
-    {"missingFilesTitle", "missingFilesMsg", nullptr, &VoveZedevir::missingFiles},
-    {"noEndTitle", "noEndsMsg", &VoveZedevir::noEnd, nullptr, &VoveZedevir::unclosedNote},
-    {"dupeMarksTitle", "dupeMarksMsg", &VoveZedevir::duplicateMarks},
-    {"badLinksTitle", "badLinksMsg", nullptr, &VoveZedevir::badLinks},
-    {"missingMarksTitle", "missingMarksMsg", nullptr, &VoveZedevir::missingMarks},
-    {"negMarginsTitle", "negMarginsMsg", &VoveZedevir::badFormatting},
+    {"invalidMediaFilenames", "badFilenameTitle", "badFilenameMsg", &VoveZedevir::invalidMediaFilenames},
+    {"missingFiles", "missingFilesTitle", "missingFilesMsg", nullptr, &VoveZedevir::missingFiles},
+    {"noEnd", "noEndTitle", "noEndsMsg", &VoveZedevir::noEnd, nullptr, &VoveZedevir::unclosedNote},
+    {"duplicateMarks", "dupeMarksTitle", "dupeMarksMsg", &VoveZedevir::duplicateMarks},
+    {"badLinks", "badLinksTitle", "badLinksMsg", nullptr, &VoveZedevir::badLinks},
+    {"missingMarks", "missingMarksTitle", "missingMarksMsg", nullptr, &VoveZedevir::missingMarks},
+    {"badFormatting", "negMarginsTitle", "negMarginsMsg", &VoveZedevir::badFormatting},
+    // Last: the book reads well for most, and the author may add the
+    // descriptions once everything else is right.
+    {"imagesWithoutAlternative", "noAltTextTitle", "noAltTextMsg", nullptr,
+     &VoveZedevir::imagesWithoutAlternative},
 };
 
 }  // namespace

@@ -20,6 +20,7 @@ struct ProblemAlert {
 // One kind of problem a build can find: a flag, or a list of where it was
 // found; a flag problem may name what it concerns.
 struct ProblemKind {
+    const char* field;  // the build state's name for it, as reports name it
     const char* titleKey;
     const char* messageKey;
     bool VoveZedevir::*flag = nullptr;

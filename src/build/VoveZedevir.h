@@ -89,6 +89,8 @@ struct EpubRun {
     bool startPlaced = false;
     std::vector<std::string> images;  // first entry: the cover
     std::vector<std::string> media;
+    int imagesShown = 0;              // image directives
+    int headingEntries = 0;           // contents entries of the manuscript's named headings
     std::string coverExtension;       // "jpg" or "png"
     std::string ncxTemplate;          // filled at set-up but for $navmap
     std::string opfTemplate;          // filled at set-up but for $spine, $manifest, $guide
@@ -145,7 +147,8 @@ public:
     void finishPackage(EpubRun& run);
     // Images, audio and video (epub/Media.cpp): rewrite `line`, add to the lists.
     void mediaDirective(EpubRun& run);
-    void imageDirective(EpubRun& run);
+    // `alternative`: the text alternative from the paragraph after the image.
+    void imageDirective(EpubRun& run, const std::optional<std::string>& alternative = std::nullopt);
     std::string coverImageTypeIn(const std::string& imagesFolder);
     void insertImages(const std::vector<std::string>& images, const std::string& imagesFolder,
                       const std::vector<std::string>& media, const std::string& mediaFolder);
@@ -231,6 +234,7 @@ public:
     std::vector<std::string> badLinks;
     std::vector<std::string> missingFiles;
     std::vector<std::string> missingMarks;
+    std::vector<std::string> imagesWithoutAlternative;
 
     // ---- Results of the last build, for reports ------------------------------
     std::string epubPath;   // the EPUB at the destination; empty when not made

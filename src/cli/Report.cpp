@@ -68,6 +68,16 @@ std::string listJson(const std::vector<std::string>& items) {
 
 std::string flag(bool value) { return value ? "true" : "false"; }
 
+// Every kind of problem by its field name: a flag as a boolean, a list as it stands.
+std::string problemsJson(const VoveZedevir& c) {
+    std::string out = "{";
+    for (const ProblemKind& kind : problemKinds()) {
+        if (out.size() > 1) out += ", ";
+        out += jsonString(kind.field) + ": " + (kind.flag ? flag(c.*kind.flag) : listJson(c.*kind.list));
+    }
+    return out + "}";
+}
+
 }  // namespace
 
 std::vector<std::string> problemLines(const VoveZedevir& c) {
@@ -99,13 +109,7 @@ std::string buildReportJson(const VoveZedevir& c, bool buildFailed) {
     alerts += "]";
     return "{\"epub\": " + pathOrNull(c.epubPath) + ", \"mobi\": " + pathOrNull(c.mobiPath) +
            ", \"alert\": " + (alert ? alertJson(*alert) : "null") + ", \"alerts\": " + alerts +
-           ", \"problems\": {\"badFormatting\": " + flag(c.badFormatting) +
-           ", \"noEnd\": " + flag(c.noEnd) +
-           ", \"invalidMediaFilenames\": " + flag(c.invalidMediaFilenames) +
-           ", \"duplicateMarks\": " + flag(c.duplicateMarks) +
-           ", \"badLinks\": " + listJson(c.badLinks) +
-           ", \"missingFiles\": " + listJson(c.missingFiles) +
-           ", \"missingMarks\": " + listJson(c.missingMarks) + "}}\n";
+           ", \"problems\": " + problemsJson(c) + "}\n";
 }
 
 }  // namespace quillary

@@ -10,7 +10,7 @@ namespace quillary {
 class VoveZedevir;
 
 // {"epub": path|null, "mobi": path|null, "alert": {...}|null, "alerts": [...],
-//  "problems": {the seven flags and lists by their field names}}
+//  "problems": {every kind of problem by its field name: flags and lists}}
 // `alert` is the completion report's problem alert, or, for a failed build,
 // the alert that ended it.
 std::string buildReportJson(const VoveZedevir& controller, bool buildFailed);

@@ -44,10 +44,18 @@ void VoveZedevir::insertEpubEndnotes(const std::string& title) {
     std::string page = package::withDirection(newSection(), language);
     std::string content;
     content.reserve(endnotes.size() + title.size() + 128);
+    if (epub3()) content += "<section role=\"doc-endnotes\" epub:type=\"endnotes\">\n";
     content += "<p style='margin: 0.0px 0.0px 0.0px 0.0px; text-align: center;'><b>";
     content += title;
     content += "</b><br /><br /></p>\n";
-    content += endnotes;
+    if (epub3()) {
+        // The entries carry their numbers as text, as in EPUB 2.
+        content += "<ol style=\"list-style-type: none; margin: 0; padding: 0;\">\n";
+        content += endnotes;
+        content += "</ol>\n</section>\n";
+    } else {
+        content += endnotes;
+    }
     text::replaceAll(page, "$content\n", content);
     buildWrites.write(tempDirectoryPath + "/OEBPS/endnotes.xhtml", page);
 

@@ -43,8 +43,10 @@ void VoveZedevir::mediaDirective(EpubRun& run) {
     line = std::move(result.markup);
 }
 
-void VoveZedevir::imageDirective(EpubRun& run) {
-    media::ImageMarkup result = media::imageMarkup(line);
+void VoveZedevir::imageDirective(EpubRun& run, const std::optional<std::string>& alternative) {
+    media::ImageMarkup result = media::imageMarkup(line, alternative);
+    ++run.imagesShown;
+    if (!alternative) imagesWithoutAlternative.push_back(result.imageName);
     run.images.push_back(std::move(result.imageName));
     line = std::move(result.markup);
 }

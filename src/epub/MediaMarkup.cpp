@@ -199,7 +199,7 @@ MediaMarkup mediaMarkup(std::string_view line, bool epub3) {
     return result;
 }
 
-ImageMarkup imageMarkup(std::string_view line) {
+ImageMarkup imageMarkup(std::string_view line, const std::optional<std::string>& alternative) {
     const std::size_t at = text::findIgnoringCase(line, "mage:");
     const std::string placement = text::lowercaseAscii(line.substr(0, at == std::string_view::npos ? 0 : at));
     const std::string_view rest = at == std::string_view::npos ? std::string_view{} : line.substr(at + 5);
@@ -224,8 +224,16 @@ ImageMarkup imageMarkup(std::string_view line) {
         out = "<div style=\"text-align:center\">" + link + "<img style=\"height:100%\" src=\"images/" + source;
     else
         out = "<div style=\"text-align:center\">" + link + "<img src=\"images/" + source;
-    out += "\" alt=\"" + pageText(name.base) + "\"/>" + (link.empty() ? "" : "</a>") + "</div>";
+    out += "\" alt=\"" + alternative.value_or(pageText(name.base)) + "\"/>" + (link.empty() ? "" : "</a>") + "</div>";
     return result;
+}
+
+std::optional<std::string> textAlternative(std::string_view line) {
+    // The paragraph's text is page text already: references stay as they
+    // are, and only the quote that would end the attribute needs one.
+    const std::string plain = extractTagName(line);
+    if (!text::equalsIgnoringCase(std::string_view(plain).substr(0, 4), "alt:")) return std::nullopt;
+    return text::replacedAll(text::trimBlanksAndTabs(plain.substr(4)), "\"", "&quot;");
 }
 
 }  // namespace quillary::media

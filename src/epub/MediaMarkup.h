@@ -55,7 +55,14 @@ struct ImageMarkup {
 };
 
 // The image for an image line: placement from the directive word, the
-// author's hyperlink on the file name kept around the image.
-ImageMarkup imageMarkup(std::string_view line);
+// author's hyperlink on the file name kept around the image. `alternative`
+// is the image's text alternative as page text; without one the image's
+// name stands for it.
+ImageMarkup imageMarkup(std::string_view line, const std::optional<std::string>& alternative = std::nullopt);
+
+// The text alternative that a paragraph beginning with "alt:" (any case)
+// gives, as page text ready for an attribute; "" for a bare "alt:", which
+// marks an image as decoration. nullopt for any other paragraph.
+std::optional<std::string> textAlternative(std::string_view line);
 
 }  // namespace quillary::media

@@ -233,23 +233,28 @@ void closeElementOpenedInside(std::string& note, std::string& after) {
 
 std::string referenceForm(int number, bool epub3) {
     const std::string n = std::to_string(number);
-    return std::string("<sup><a class=\"noteref\" ") + (epub3 ? "epub:type=\"noteref\" " : "") + "id=\"ref" + n +
+    // EPUB 2's XHTML has no role attribute.
+    return std::string("<sup><a class=\"noteref\" ") + (epub3 ? "epub:type=\"noteref\" role=\"doc-noteref\" " : "") +
+           "id=\"ref" + n +
            "\" href=\"endnotes.xhtml#ref" + n + "\">" + n + "</a></sup>";
 }
 
 std::string entryForm(int number, const std::string& note, int section, bool continued, bool epub3) {
     const std::string n = std::to_string(number);
-    const std::string back = "<a href=\"section" + std::to_string(section) + ".xhtml#ref" + n + "\">&#8617;</a>";
+    const std::string target = "href=\"section" + std::to_string(section) + ".xhtml#ref" + n + "\">&#8617;</a>";
     // Whatever a note cut out of its line, its entry closes what it opens
     // and drops closing tags of elements it never opened. A note on one line
     // closes its elements before the way back; a continued one leaves its
     // last paragraph open for the entry to close after it.
     const std::string text = continued ? note : balanced(note);
+    // The aside keeps the note a pop-up for reading systems that show one;
+    // the list item tells assistive technology what it is.
     if (epub3)
-        return balanced(n + ". <aside epub:type=\"footnote\" id=\"ref" + n + "\">" + text +
-                        (continued ? "</p>" : "") + "</aside> " + back + "<br /><br />") +
+        return balanced("<li role=\"doc-endnote\">" + n + ". <aside epub:type=\"footnote\" id=\"ref" + n + "\">" +
+                        text + (continued ? "</p>" : "") + "</aside> <a role=\"doc-backlink\" " + target +
+                        "<br /><br /></li>") +
                "\n";
-    return balanced("<div id=\"ref" + n + "\">" + n + ". " + text + " " + back + (continued ? "</p>" : "") +
+    return balanced("<div id=\"ref" + n + "\">" + n + ". " + text + " <a " + target + (continued ? "</p>" : "") +
                     "<br /><br /></div>") +
            "\n";
 }

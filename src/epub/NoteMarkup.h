@@ -49,7 +49,8 @@ NotesOfLine makeNotes(std::string_view line, const NoteContext& context, const L
 
 // The superscript reference to note `number`.
 std::string referenceForm(int number, bool epub3);
-// The entry of note `number` whose reference stands in section `section`.
+// The entry of note `number` whose reference stands in section `section`;
+// in EPUB 3 an item of the endnotes document's list.
 // `continued` is for a note that took in further lines: its last paragraph,
 // opened inside the note, is closed by the entry.
 std::string entryForm(int number, const std::string& note, int section, bool continued, bool epub3);

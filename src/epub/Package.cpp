@@ -60,8 +60,11 @@ void VoveZedevir::setUpPackage(EpubRun& run) {
     badLinks.clear();
     missingFiles.clear();
     missingMarks.clear();
+    imagesWithoutAlternative.clear();
     run.images.clear();
     run.media.clear();
+    run.imagesShown = 0;
+    run.headingEntries = 0;
     run.contentsTitle = localized("ContentsTitle");
     run.endnotesTitle = localized("EndnotesTitle");
     navmap.clear();

@@ -167,8 +167,11 @@ std::string finishedNcx(std::string_view ncx, const std::string& navmap) {
 }
 
 std::string finishedPackage(std::string_view opf, const std::string& spine,
-                            const std::string& manifest, const std::string& guide, bool epub3) {
-    if (epub3) return fillPlaceholders(opf, {{"$spine\n", spine}, {"$manifest\n", manifest}});
+                            const std::string& manifest, const std::string& guide, bool epub3,
+                            const std::string& accessibility) {
+    if (epub3)
+        return fillPlaceholders(
+            opf, {{"$spine\n", spine}, {"$manifest\n", manifest}, {"$accessibility\n", accessibility}});
     return fillPlaceholders(opf, {{"$spine\n", spine}, {"$manifest\n", manifest}, {"$guide\n", guide}});
 }
 
@@ -178,7 +181,7 @@ std::string withLanguage(std::string page, const std::string& language, bool epu
     std::string attributes = " xml:lang=\"" + language + "\"";
     if (epub3) attributes += " lang=\"" + language + "\"";
     page.insert(root + 5, attributes);
-    return withDirection(std::move(page), language);
+    return page;
 }
 
 bool isRightToLeftLanguage(const std::string& language) { return language == "ar" || language == "he"; }

@@ -65,14 +65,15 @@ std::string packageTemplate(std::string_view opf, const BookFacts& facts);
 std::string ncxNavPoint(int number, std::string_view label, std::string_view source);
 
 std::string finishedNcx(std::string_view ncxTemplate, const std::string& navmap);
-// The EPUB 3 template has no "$guide\n": the guide is then left out.
+// The EPUB 3 template has no "$guide\n": the guide is then left out. Its
+// "$accessibility\n" takes the accessibility metadata.
 std::string finishedPackage(std::string_view opfTemplate, const std::string& spine,
-                            const std::string& manifest, const std::string& guide, bool epub3);
+                            const std::string& manifest, const std::string& guide, bool epub3,
+                            const std::string& accessibility = {});
 
 // The page with the book's language on its root element ("xml:lang", and
-// "lang" too in EPUB 3), so reading systems hyphenate and pick fonts for it;
-// a page that already names a language is left as it is. A right-to-left
-// language also sets the page's direction.
+// "lang" too in EPUB 3), so reading systems hyphenate, pick fonts and choose
+// a voice for it; a page that already names a language is left as it is.
 std::string withLanguage(std::string page, const std::string& language, bool epub3);
 
 // Arabic and Hebrew, the right-to-left languages a book may have.

@@ -5,7 +5,9 @@
 
 #include "build/Text.h"
 #include "build/VoveZedevir.h"
+#include "epub/Accessibility.h"
 #include "epub/Archive.h"
+#include "epub/MediaMarkup.h"
 #include "epub/PackageDocuments.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
@@ -71,6 +73,46 @@ void removeArchiveNamedByIsbn(const std::string& saveRoot, const std::string& sa
     files::removeAll(archive);
 }
 
+package::BookContent bookContent(const VoveZedevir& c, const EpubRun& run) {
+    package::BookContent content;
+    content.images = run.imagesShown;
+    content.imagesWithoutAlternative = static_cast<int>(c.imagesWithoutAlternative.size());
+    content.namedHeadings = run.headingEntries > 0;
+    for (const std::string& name : run.images) {
+        const std::string extension = text::lowercaseAscii(paths::extension(name));
+        content.animatable = content.animatable || extension == "gif" || extension == "svg";
+    }
+    for (const std::string& name : run.media) {
+        const bool audio = media::mediaKind(paths::extension(name)) == "audio";
+        (audio ? content.audio : content.video) = true;
+    }
+    return content;
+}
+
+// "" when a catalogue lacks one of the sentences: half a summary in one
+// language and keys in another would tell the reader nothing.
+std::string summaryIn(const Localizer& texts, const std::vector<std::string>& keys) {
+    std::string summary;
+    for (const std::string& key : keys) {
+        if (!texts.has(key)) return "";
+        summary += (summary.empty() ? "" : " ") + texts.text(key);
+    }
+    return summary;
+}
+
+// The summary speaks the book's language where our catalogues have its
+// sentences. Books in any other language get the English sentences, marked
+// as English, rather than none: stores ask for a summary.
+std::string accessibilityMetadata(const VoveZedevir& c, const EpubRun& run, const std::string& language) {
+    const package::BookContent content = bookContent(c, run);
+    const std::vector<std::string> keys = package::accessibilitySummaryKeys(content);
+    const std::string catalogues = c.locations.resources.folder + "/locale";
+    const std::string english = summaryIn(Localizer::load(catalogues, {}), keys);
+    const std::string inLanguage = summaryIn(Localizer::load(catalogues, {language}), keys);
+    const bool translated = language == "en" || inLanguage != english;
+    return package::accessibilityMetadata(content, inLanguage, translated ? "" : "en");
+}
+
 }  // namespace
 
 void VoveZedevir::finishPackage(EpubRun& run) {
@@ -89,7 +131,8 @@ void VoveZedevir::finishPackage(EpubRun& run) {
     const std::string language = package::languageCode(bookInfo.language);
     auto writeContentsPage = [&](const std::string& page) {
         const std::string document = package::fillPlaceholders(newSection(), {{"$content\n", page}});
-        buildWrites.write(oebps + "/toc.xhtml", package::withLanguage(document, language, isEpub3));
+        buildWrites.write(oebps + "/toc.xhtml",
+                          package::withDirection(package::withLanguage(document, language, isEpub3), language));
     };
     if (run.contentsPlaced || isEpub3) {
         std::string page;
@@ -104,7 +147,9 @@ void VoveZedevir::finishPackage(EpubRun& run) {
         manifest += package::contentsManifestLine(isEpub3);
     }
     if (!isEpub3) buildWrites.write(oebps + "/toc.ncx", package::finishedNcx(run.ncxTemplate, navmap));
-    buildWrites.write(oebps + "/content.opf", package::finishedPackage(run.opfTemplate, spine, manifest, guide, isEpub3));
+    const std::string accessibility = isEpub3 ? accessibilityMetadata(*this, run, language) : "";
+    buildWrites.write(oebps + "/content.opf",
+                      package::finishedPackage(run.opfTemplate, spine, manifest, guide, isEpub3, accessibility));
 
     // A package with a file missing, cut short or not well-formed never
     // reaches the destination: the earlier book there stays.

@@ -2,10 +2,12 @@
 // the directives, and builds the contents list, navigation points and the
 // start-of-reading entry that the package documents take over.
 #include <algorithm>
+#include <optional>
 
 #include "build/Text.h"
 #include "build/VoveZedevir.h"
 #include "epub/Html.h"
+#include "epub/MediaMarkup.h"
 #include "epub/PackageDocuments.h"
 #include "epub/PageNesting.h"
 #include "epub/SectionBoundaries.h"
@@ -33,6 +35,9 @@ struct PassState {
     std::string startName;
     // The heading had no name: its entries take the section's first words.
     bool nameFromText = false;
+    // An image line waits for the paragraph after it, which may give its
+    // text alternative.
+    std::optional<std::string> pendingImage;
 };
 
 void addEndnotesEntryAndDocument(VoveZedevir& c, EpubRun& run) {
@@ -90,9 +95,10 @@ void keepStartOfReadingInTheBook(VoveZedevir& c, EpubRun& run, const PassState& 
 
 // The contents entry and navigation point of the section just written
 // (number sectionNumber - 1), appended in place: a book with thousands of
-// bookmarks must not copy its whole contents list for each one.
-void appendNavPoint(VoveZedevir& c, const std::string& name, std::string& list) {
-    if (name.empty() || name == "contents" || name == "endnotes") return;
+// bookmarks must not copy its whole contents list for each one. False when
+// the name makes no entry.
+bool appendNavPoint(VoveZedevir& c, const std::string& name, std::string& list) {
+    if (name.empty() || name == "contents" || name == "endnotes") return false;
     const std::string section = number(c.sectionNumber - 1);
     const std::string point = number(c.navPoint);
     if (c.epub3()) {
@@ -105,6 +111,7 @@ void appendNavPoint(VoveZedevir& c, const std::string& name, std::string& list) 
     }
     c.navmap += package::ncxNavPoint(c.navPoint, name, "section" + section + ".xhtml");
     ++c.navPoint;
+    return true;
 }
 
 // An empty entry makes the book invalid and tells the reader nothing; the
@@ -130,14 +137,33 @@ void writeFinishedSection(VoveZedevir& c, EpubRun& run, PassState& state) {
     }
     c.pageText = state.nesting.finishPage(std::move(c.pageText));
     run.sectionTemplate = c.writeSection(run.sectionTemplate);
-    appendNavPoint(c, run.pendingName, run.contentsList);
+    if (appendNavPoint(c, run.pendingName, run.contentsList)) ++run.headingEntries;
     run.pendingName.clear();
 }
 
 // A directive line: the section being filled ends, and a heading names the
 // next one. Of several headings without text between them only the last
 // keeps its name, since the name waits for a section that gets written.
+void appendToPage(VoveZedevir& c, PassState& state) {
+    state.nesting.add(c.line);
+    c.pageText += c.line;
+    c.pageText += '\n';
+}
+
+// The image waiting for its alternative goes onto the page; `line` stays.
+void placePendingImage(VoveZedevir& c, EpubRun& run, PassState& state,
+                       const std::optional<std::string>& alternative) {
+    if (!state.pendingImage) return;
+    std::string next = std::move(c.line);
+    c.line = std::move(*state.pendingImage);
+    state.pendingImage.reset();
+    c.imageDirective(run, alternative);
+    appendToPage(c, state);
+    c.line = std::move(next);
+}
+
 void endSection(VoveZedevir& c, EpubRun& run, PassState& state) {
+    placePendingImage(c, run, state, std::nullopt);
     const std::string& line = c.line;
     if (state.tracker.closeSection()) {
         writeFinishedSection(c, run, state);
@@ -175,22 +201,28 @@ void addOrdinaryLine(VoveZedevir& c, EpubRun& run, PassState& state) {
     // The tracker sees the line as the marks pass saw it, before any
     // rewriting, so both passes take the same section decisions.
     state.tracker.addText(c.line);
+    if (state.pendingImage) {
+        // The alternative belongs to the image alone: its paragraph is not the book's text.
+        const std::optional<std::string> alternative = media::textAlternative(c.line);
+        placePendingImage(c, run, state, alternative);
+        if (alternative) return;
+    }
     c.line = c.fixLinks(c.line);
     if (holdsColonWord(c.line, {">video:", ">audio:"})) {
         c.mediaDirective(run);
     } else if (holdsColonWord(c.line, {">image:", ">fimage:", ">limage:", ">rimage:"})) {
-        c.imageDirective(run);
+        state.pendingImage = std::move(c.line);
+        return;
     } else {
         if (c.noteNumber > 0 && holdsEndnoteMark(c.line)) c.processEndnotesForKindle(false);
         c.resolveCrossReferences(run);
         c.line = wrapInSizeSpan(c.line);
     }
-    state.nesting.add(c.line);
-    c.pageText += c.line;
-    c.pageText += '\n';
+    appendToPage(c, state);
 }
 
 void endPass(VoveZedevir& c, EpubRun& run, PassState& state) {
+    placePendingImage(c, run, state, std::nullopt);
     if (state.tracker.hasText()) writeFinishedSection(c, run, state);
     keepStartOfReadingInTheBook(c, run, state);
     const std::string oebps = c.tempDirectoryPath + "/OEBPS/";
@@ -204,7 +236,10 @@ std::string VoveZedevir::newSection() const {
     const std::string path = locations.resources.path(Resources::versioned("section-%d.html", epub3()));
     std::string page = files::readFile(path).value_or("");
     text::replaceAll(page, "$book_name", bookInfo.title);
-    return page;
+    // EPUB 2 books are made as they always were: a page naming its language
+    // is part of what EPUB 3 books offer for accessibility.
+    if (!epub3()) return page;
+    return package::withLanguage(std::move(page), package::languageCode(bookInfo.language), true);
 }
 
 std::string VoveZedevir::writeSection(const std::string& sectionTemplate) {

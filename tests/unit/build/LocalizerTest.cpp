@@ -16,10 +16,12 @@ const char* const kAllKeys[] = {
     "badFilenameMsg", "missingFilesTitle", "missingFilesMsg", "dupeMarksTitle", "dupeMarksMsg",
     "badLinksTitle", "badLinksMsg", "missingMarksTitle", "missingMarksMsg", "negMarginsTitle",
     "negMarginsMsg", "noEndTitle", "noEndsMsg", "VersionFailTitle", "VersionFailMsg", "ProductSite",
-    "ArchiveFailMsg", "KindleFailTitle", "KindleFailMsg"};
+    "ArchiveFailMsg", "KindleFailTitle", "KindleFailMsg", "noAltTextTitle", "noAltTextMsg", "A11ySummaryText",
+    "A11ySummaryHeadings", "A11ySummaryImagesDescribed", "A11ySummaryImagesUndescribed", "A11ySummaryAudio",
+    "A11ySummaryVideo", "A11ySummaryAnimation"};
 const char* const kMessagesWithOneArgument[] = {"MakeFailMsg", "FormattingErrTitle", "FormattingErrMsg",
                                                 "missingFilesMsg", "badLinksMsg", "missingMarksMsg",
-                                                "ArchiveFailMsg", "KindleFailMsg"};
+                                                "ArchiveFailMsg", "KindleFailMsg", "noAltTextMsg"};
 
 std::string locales() { return quillary::testing::suiteSetting("QUILLARY_RESOURCES") + "/locale"; }
 

@@ -83,7 +83,7 @@ TEST(InsertEpubEndnotes, WritesTheDocumentOnceWithItsItemsAndNavigationPoint) {
     Book epub3(true);
     epub3.c.bookInfo.language = "1";
     epub3.c.insertEpubEndnotes("Notes");
-    EXPECT_NE(epub3.file("endnotes.xhtml").find("<html dir=\"rtl\" xmlns="), std::string::npos);
+    EXPECT_NE(epub3.file("endnotes.xhtml").find("<html dir=\"rtl\" xml:lang=\"ar\" lang=\"ar\" xmlns="), std::string::npos);
     EXPECT_EQ(b.file("endnotes.xhtml").find("dir="), std::string::npos);
     EXPECT_EQ(epub3.c.spine, "    <itemref idref=\"endnotes\" linear=\"no\"/>\n");
     EXPECT_EQ(epub3.c.navmap, "");
@@ -100,7 +100,9 @@ TEST(EndnotesPlacement, AfterTheLastSectionWithoutAHeadingAndOnlyForMarksAheadOf
     // Marks after the heading stay as typed, and a book without a note gets no document.
     Book early(true);
     early.pass({"<p>Start.</p>", "<p>pnh: Notes</p>", "<p>B&lt;&lt;two&gt;&gt;</p>"});
-    EXPECT_NE(early.file("endnotes.xhtml").find("<b>Notes</b><br /><br /></p>\n</body>"), std::string::npos);
+    EXPECT_NE(early.file("endnotes.xhtml").find("<b>Notes</b><br /><br /></p>\n<ol style=\"list-style-type: none; "
+                                                "margin: 0; padding: 0;\">\n</ol>\n</section>\n</body>"),
+              std::string::npos);
     EXPECT_NE(early.file("section2.xhtml").find("B&lt;&lt;two&gt;&gt;"), std::string::npos);
 
     Book none(false);

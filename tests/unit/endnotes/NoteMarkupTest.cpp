@@ -31,10 +31,10 @@ TEST(Notes, TheWorkedExampleInBothVersions) {
     EXPECT_EQ(epub2.line, "<p class=\"p1\">Sea<sup><a class=\"noteref\" id=\"ref1\" href=\"endnotes.xhtml#ref1\">1</a></sup> level.</p>");
     EXPECT_EQ(epub2.entries, "<div id=\"ref1\">1. Salt water. <a href=\"section3.xhtml#ref1\">&#8617;</a><br /><br /></div>\n");
     const auto epub3 = notesOf(line, {1, 3, true});
-    EXPECT_EQ(epub3.line, "<p class=\"p1\">Sea<sup><a class=\"noteref\" epub:type=\"noteref\" id=\"ref1\" "
+    EXPECT_EQ(epub3.line, "<p class=\"p1\">Sea<sup><a class=\"noteref\" epub:type=\"noteref\" role=\"doc-noteref\" id=\"ref1\" "
                           "href=\"endnotes.xhtml#ref1\">1</a></sup> level.</p>");
-    EXPECT_EQ(epub3.entries, "1. <aside epub:type=\"footnote\" id=\"ref1\">Salt water.</aside> "
-                             "<a href=\"section3.xhtml#ref1\">&#8617;</a><br /><br />\n");
+    EXPECT_EQ(epub3.entries, "<li role=\"doc-endnote\">1. <aside epub:type=\"footnote\" id=\"ref1\">Salt water.</aside> "
+                             "<a role=\"doc-backlink\" href=\"section3.xhtml#ref1\">&#8617;</a><br /><br /></li>\n");
 }
 
 TEST(Notes, ANoteReadsOnThroughWholeParagraphsUpToItsClosingMarker) {
@@ -43,8 +43,9 @@ TEST(Notes, ANoteReadsOnThroughWholeParagraphsUpToItsClosingMarker) {
                                            "<p>after</p>"}));
     EXPECT_EQ(made.linesTakenIn, 2u);
     EXPECT_EQ(made.line, "<p class=\"p1\">Sea" + referenceForm(4, true) + " level.</p>");
-    EXPECT_EQ(made.entries, "4. <aside epub:type=\"footnote\" id=\"ref4\">First.<p class=\"p2\">Second.</p><p class=\"p3\">"
-                            "Third.</p></aside> <a href=\"section2.xhtml#ref4\">&#8617;</a><br /><br />\n");
+    EXPECT_EQ(made.entries, "<li role=\"doc-endnote\">4. <aside epub:type=\"footnote\" id=\"ref4\">First.<p class=\"p2\">"
+                            "Second.</p><p class=\"p3\">Third.</p></aside> <a role=\"doc-backlink\" "
+                            "href=\"section2.xhtml#ref4\">&#8617;</a><br /><br /></li>\n");
     EXPECT_TRUE(made.unclosed.empty());
     // A closing marker split over two lines of one paragraph is found all the same.
     const auto split = makeNotes("<p>A&lt;&lt;a</p>", {}, following({"<p>b&gt;", "&gt; c</p>", "<p>never read</p>"}));
