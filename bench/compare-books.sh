@@ -57,13 +57,15 @@ build() {
     mkdir "$work/run/book"
     unzip -q "$work/run/Book.epub" -d "$work/run/book"
     # The order, the methods and the names of the entries count too.
-    zipinfo "$work/run/Book.epub" | awk 'NR > 1 && NF > 8 { print $1, $5, $NF }' >"$work/run/entries.txt"
+    zipinfo "$work/run/Book.epub" | awk '/^[-d]/ { print $1, $5, $NF }' >"$work/run/entries.txt"
   fi
 }
 
 total=0
 differing=0
 made=0
+oldBytes=0
+newBytes=0
 archivesSame=0
 while IFS= read -r manuscript; do
   for version in $versions; do
@@ -73,7 +75,11 @@ while IFS= read -r manuscript; do
     mv "$work/run" "$work/old"
     build "$manuscript" "$version" "$new"
     name="${manuscript#"$repo"/} $version"
-    [ -f "$work/old/Book.epub" ] && made=$((made + 1))
+    if [ -f "$work/old/Book.epub" ] && [ -f "$work/run/Book.epub" ]; then
+      made=$((made + 1))
+      oldBytes=$((oldBytes + $(stat -c %s "$work/old/Book.epub")))
+      newBytes=$((newBytes + $(stat -c %s "$work/run/Book.epub")))
+    fi
     if [ -f "$work/old/Book.epub" ] && [ -f "$work/run/Book.epub" ] &&
       cmp -s "$work/old/Book.epub" "$work/run/Book.epub"; then
       archivesSame=$((archivesSame + 1))
@@ -89,5 +95,6 @@ while IFS= read -r manuscript; do
 done < <(manuscripts | sort)
 
 echo "$total builds compared: $((total - differing)) identical, $differing different" \
-  "($made books made before the change, $archivesSame of them byte for byte the same after)"
+  "($made books made by both, $archivesSame of them byte for byte the same;" \
+  "their archives $oldBytes bytes before, $newBytes after)"
 [ "$differing" -eq 0 ]
