@@ -25,7 +25,8 @@ Locations locationsFromEnvironment() {
     if (where.dataHome.empty() && !environment("HOME").empty())
         where.dataHome = environment("HOME") + "/.local/share";
     where.textutilPath = environment("QUILLARY_TEXTUTIL");
-    if (where.textutilPath.empty())
+    where.readRtfInProcess = where.textutilPath.empty();
+    if (where.readRtfInProcess)
         where.textutilPath = paths::join(paths::deletingLastComponent(executable), "quillary-textutil");
     return where;
 }

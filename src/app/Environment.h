@@ -8,7 +8,8 @@ namespace quillary {
 
 // $QUILLARY_RESOURCES, else the resources beside the running executable;
 // $XDG_DATA_HOME, else ~/.local/share; $QUILLARY_TEXTUTIL, else
-// quillary-textutil beside the running executable.
+// quillary-textutil beside the running executable, and rich text read in
+// process.
 Locations locationsFromEnvironment();
 
 }  // namespace quillary

@@ -1,5 +1,6 @@
 #include "build/Conversion.h"
 
+#include "build/RtfInProcess.h"
 #include "build/ShellQuote.h"
 #include "build/Text.h"
 #include "build/VoveZedevir.h"
@@ -53,6 +54,17 @@ ShellResult VoveZedevir::executeShellCommandSynchronously(const std::string& com
 }
 
 void VoveZedevir::extractHTML() {
+    const auto converted = [this](const ShellResult& html) {
+        if (judgeConversion(html) == ConversionVerdict::Failed) {
+            postToMain(&VoveZedevir::extractFailed);
+            return;
+        }
+        lines = splitConvertedLines(fixEncodings(*html.output, false));
+        postToMain(&VoveZedevir::extractComplete);
+    };
+    if (locations.readRtfInProcess) {
+        if (const std::optional<ShellResult> html = convertRtfInProcess(theFile)) return converted(*html);
+    }
     const std::string& converter = locations.textutilPath;
     const auto info = executeShellCommandSynchronously(converterCommand(converter, "-info", theFile));
     const ConversionVerdict type = judgeDocumentType(info);
@@ -61,14 +73,7 @@ void VoveZedevir::extractHTML() {
                                                               : &VoveZedevir::extractFailed);
         return;
     }
-    const auto html = executeShellCommandSynchronously(
-        converterCommand(converter, "-convert html -stdout -strip", theFile));
-    if (judgeConversion(html) == ConversionVerdict::Failed) {
-        postToMain(&VoveZedevir::extractFailed);
-        return;
-    }
-    lines = splitConvertedLines(fixEncodings(*html.output, false));
-    postToMain(&VoveZedevir::extractComplete);
+    converted(executeShellCommandSynchronously(converterCommand(converter, "-convert html -stdout -strip", theFile)));
 }
 
 void VoveZedevir::extractFailed() {

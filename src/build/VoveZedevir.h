@@ -55,6 +55,9 @@ struct Locations {
     Resources resources;
     std::string dataHome;        // $XDG_DATA_HOME, else ~/.local/share
     std::string textutilPath;    // $QUILLARY_TEXTUTIL, else quillary-textutil beside the executable
+    // No converter named by $QUILLARY_TEXTUTIL: the build reads rich text
+    // itself, and runs the program above for anything else.
+    bool readRtfInProcess = false;
     std::string tempParent;      // where private build folders are made; empty: $TMPDIR or /tmp
 };
 

@@ -75,25 +75,7 @@ std::size_t paragraphCharacters(const Paragraph& paragraph) {
     return count;
 }
 
-struct Loaded {
-    FileKind kind = FileKind::Unknown;
-    std::string content;
-    std::string error;
-};
-
-// Reads the file and tells its kind, without converting it: a Word document
-// goes through LibreOffice only when its HTML is asked for.
-Loaded load(const std::string& path) {
-    Loaded loaded;
-    if (!readWholeFile(path, loaded.content, loaded.error)) return loaded;
-    loaded.kind = detectFileKind(loaded.content);
-    if (loaded.kind == FileKind::Unknown) loaded.error = "It is neither rich text, a Word document nor plain text.";
-    if (loaded.kind == FileKind::WordDocument && wordNeedsPassword(loaded.content))
-        loaded.error = "It is protected with a password; save a copy without one.";
-    return loaded;
-}
-
-std::optional<std::size_t> lengthOf(const Loaded& loaded) {
+std::optional<std::size_t> lengthOf(const LoadedFile& loaded) {
     switch (loaded.kind) {
     case FileKind::PlainText: return countCharacters(loaded.content);
     case FileKind::Rtf: return characterCount(readRtf(loaded.content));
@@ -123,6 +105,17 @@ Document plainTextDocument(std::string_view text) {
 
 }  // namespace
 
+// A Word document goes through LibreOffice only when its HTML is asked for.
+LoadedFile loadFile(const std::string& path) {
+    LoadedFile loaded;
+    if (!readWholeFile(path, loaded.content, loaded.error)) return loaded;
+    loaded.kind = detectFileKind(loaded.content);
+    if (loaded.kind == FileKind::Unknown) loaded.error = "It is neither rich text, a Word document nor plain text.";
+    if (loaded.kind == FileKind::WordDocument && wordNeedsPassword(loaded.content))
+        loaded.error = "It is protected with a password; save a copy without one.";
+    return loaded;
+}
+
 std::size_t characterCount(const Document& document) {
     std::size_t count = 0;
     for (const Block& block : document.blocks) {
@@ -144,7 +137,7 @@ std::string rtfToHtml(std::string_view rtf) { return writeHtml(readRtf(rtf)); }
 std::string plainTextToHtml(std::string_view text) { return writeHtml(plainTextDocument(text)); }
 
 Outcome describeFile(const std::string& path) {
-    Loaded loaded = load(path);
+    LoadedFile loaded = loadFile(path);
     if (!loaded.error.empty()) return {false, readingError(path, loaded.error)};
     std::string report = "File:  " + printable(path) + "\n";
     report += "  Type:  " + std::string(describeFileKind(loaded.kind)) + "\n";
@@ -155,7 +148,7 @@ Outcome describeFile(const std::string& path) {
 }
 
 Outcome convertFileToHtml(const std::string& path) {
-    Loaded loaded = load(path);
+    LoadedFile loaded = loadFile(path);
     if (!loaded.error.empty()) return {false, readingError(path, loaded.error)};
     if (loaded.kind == FileKind::PlainText) return {true, plainTextToHtml(loaded.content)};
     if (loaded.kind == FileKind::WordDocument) {

@@ -2,6 +2,7 @@
 // The converter's two services, as the quillary-textutil program offers them.
 
 #include "converter/Document.h"
+#include "converter/FileKind.h"
 
 #include <string>
 #include <string_view>
@@ -14,6 +15,17 @@ struct Outcome {
     // "Error " and names the cause.
     std::string text;
 };
+
+// A file read whole and judged by its content, not converted. `error`, when
+// not empty, says why nothing can be made of it (missing, unreadable, too
+// large, of no known kind, protected with a password); -info and -convert
+// then give an "Error reading" message.
+struct LoadedFile {
+    FileKind kind = FileKind::Unknown;
+    std::string content;
+    std::string error;
+};
+LoadedFile loadFile(const std::string& path);
 
 // The -info report: a "File:" line, then indented "Type:", "Size:" and (when
 // known) "Length:" lines, from the file's content alone: a Word document is

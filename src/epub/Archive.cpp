@@ -13,8 +13,8 @@
 #include <ctime>
 #include <filesystem>
 #include <optional>
-#include <thread>
 
+#include "epub/DeflatedEntry.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
@@ -27,7 +27,6 @@ namespace fs = std::filesystem;
 // Reading systems detect an EPUB by the bytes at offset 30 of the file, so
 // "mimetype" must be the first entry and must not be compressed.
 constexpr const char* kMimetype = "mimetype";
-constexpr zip_uint32_t kBestCompression = 9;
 // Entries carry plain rw-r--r-- Unix attributes whatever the build folder's
 // umask was, so the same package always gives the same bytes.
 constexpr zip_uint32_t kEntryAttributes = (S_IFREG | 0644u) << 16;
@@ -85,93 +84,33 @@ std::optional<time_t> sourceDateEpoch() {
 
 std::string zipError(zip_t* archive) { return zip_strerror(archive); }
 
-// Deflating at the best level is most of the cost of a build's archive, and
-// libzip compresses one entry after another. So the entries are first
-// compressed into in-memory archives, a share per thread, and then copied
-// into the real one still compressed, which libzip does without inflating.
-class CompressedParts {
-public:
-    CompressedParts(const std::string& folder, const std::vector<std::string>& names) {
-        const unsigned wanted = std::max(1u, std::min(kMaxThreads, std::thread::hardware_concurrency()));
-        const auto count = static_cast<unsigned>(std::min<std::size_t>(wanted, names.size()));
-        parts_.resize(count);
-        std::vector<std::thread> workers;
-        for (unsigned k = 1; k < count; ++k)
-            workers.emplace_back([&, k] { compressShare(folder, names, k, count, parts_[k]); });
-        if (count > 0) compressShare(folder, names, 0, count, parts_[0]);
-        for (std::thread& worker : workers) worker.join();
-        for (std::size_t k = 0; k < parts_.size(); ++k)
-            if (!parts_[k].error.empty() && error_.empty()) error_ = parts_[k].error;
+// A package file's bytes, read in one go; nullopt with the reason when it
+// cannot be read.
+std::optional<std::string> readEntryFile(const std::string& path, std::string& error) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info;
+    if (fd < 0 || ::fstat(fd, &info) != 0) {
+        error = std::strerror(errno);
+        if (fd >= 0) ::close(fd);
+        return std::nullopt;
     }
-    ~CompressedParts() {
-        for (Part& part : parts_)
-            if (part.reader) zip_discard(part.reader);
+    std::string bytes(static_cast<std::size_t>(info.st_size) + 1, '\0');
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == bytes.size()) bytes.resize(bytes.size() * 2);
+        const ssize_t n = ::read(fd, bytes.data() + filled, bytes.size() - filled);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n < 0) error = std::strerror(errno);
+            break;
+        }
+        filled += static_cast<std::size_t>(n);
     }
-    CompressedParts(const CompressedParts&) = delete;
-    CompressedParts& operator=(const CompressedParts&) = delete;
-
-    const std::string& error() const { return error_; }
-
-    // A source for `names[index]` in its compressed form; nullptr on failure.
-    zip_source_t* source(zip_t* archive, std::size_t index, const std::string& name) const {
-        const Part& part = parts_[index % parts_.size()];
-        if (!part.reader) return nullptr;
-        const zip_int64_t entry = zip_name_locate(part.reader, name.c_str(), ZIP_FL_ENC_RAW);
-        if (entry < 0) return nullptr;
-        return zip_source_zip(archive, part.reader, static_cast<zip_uint64_t>(entry), ZIP_FL_COMPRESSED, 0, -1);
-    }
-
-private:
-    // Two threads already halve the time on a small machine; more rarely pay.
-    static constexpr unsigned kMaxThreads = 4;
-
-    struct Part {
-        zip_t* reader = nullptr;
-        std::string error;
-    };
-
-    static void compressShare(const std::string& folder, const std::vector<std::string>& names,
-                              std::size_t first, std::size_t step, Part& part) {
-        zip_error_t error;
-        zip_error_init(&error);
-        zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
-        zip_t* writer = buffer ? zip_open_from_source(buffer, ZIP_TRUNCATE, &error) : nullptr;
-        if (!writer) {
-            part.error = zip_error_strerror(&error);
-            if (buffer) zip_source_free(buffer);
-            zip_error_fini(&error);
-            return;
-        }
-        // The buffer must outlive the writer: the reader opens it afterwards.
-        zip_source_keep(buffer);
-        for (std::size_t i = first; i < names.size() && part.error.empty(); i += step) {
-            const std::string path = paths::join(folder, names[i]);
-            zip_source_t* source = zip_source_file(writer, path.c_str(), 0, -1);
-            const zip_int64_t index =
-                source ? zip_file_add(writer, names[i].c_str(), source, ZIP_FL_ENC_UTF_8) : -1;
-            if (source && index < 0) zip_source_free(source);
-            if (index < 0 || zip_set_file_compression(writer, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE,
-                                                      kBestCompression) != 0)
-                part.error = names[i] + ": " + zipError(writer);
-        }
-        if (!part.error.empty() || zip_close(writer) != 0) {
-            if (part.error.empty()) part.error = zipError(writer);
-            zip_discard(writer);
-            zip_source_free(buffer);
-            zip_error_fini(&error);
-            return;
-        }
-        part.reader = zip_open_from_source(buffer, ZIP_RDONLY, &error);
-        if (!part.reader) {
-            part.error = zip_error_strerror(&error);
-            zip_source_free(buffer);
-        }
-        zip_error_fini(&error);
-    }
-
-    std::vector<Part> parts_;
-    std::string error_;
-};
+    ::close(fd);
+    if (!error.empty()) return std::nullopt;
+    bytes.resize(filled);
+    return bytes;
+}
 
 time_t modificationTime(const std::string& path) {
     struct stat info;
@@ -311,15 +250,18 @@ Result writeArchive(const std::string& folder, const std::vector<std::string>& n
         return result;
     };
     const std::optional<time_t> fixedTime = sourceDateEpoch();
-    // "mimetype" comes first in `names` and is packed as it is.
-    const std::vector<std::string> compressed(names.begin() + 1, names.end());
-    const CompressedParts parts(folder, compressed);
-    if (!parts.error().empty()) return discard(failure("cannot pack", parts.error()));
     std::string error;
+    std::vector<EntryContent> contents;
+    contents.reserve(names.size());
+    for (const std::string& name : names) {
+        std::optional<std::string> content = readEntryFile(paths::join(folder, name), error);
+        if (!content) return discard(failure("cannot pack", name + ": " + error));
+        contents.push_back({std::move(*content), name == kMimetype});
+    }
+    std::optional<std::vector<DeflatedEntry>> entries = deflateEntries(std::move(contents));
+    if (!entries) return discard(failure("cannot pack", std::strerror(ENOMEM)));
     for (std::size_t i = 0; i < names.size(); ++i) {
-        const std::string path = paths::join(folder, names[i]);
-        zip_source_t* source = i == 0 ? zip_source_file(archive, path.c_str(), 0, -1)
-                                      : parts.source(archive, i - 1, names[i]);
+        zip_source_t* source = deflatedSource(archive, std::move((*entries)[i]));
         if (!addEntry(archive, folder, names[i], source, fixedTime, error))
             return discard(failure("cannot pack", error));
     }

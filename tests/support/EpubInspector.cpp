@@ -23,11 +23,18 @@ std::optional<std::vector<ArchiveEntry>> readArchive(const std::string& path) {
         ArchiveEntry entry;
         entry.name = st.name;
         entry.stored = st.comp_method == ZIP_CM_STORE;
-        if (zip_file_t* file = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), 0)) {
-            entry.content.resize(st.size);
-            zip_fread(file, entry.content.data(), st.size);
-            zip_fclose(file);
+        zip_file_t* file = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), 0);
+        // libzip checks the CRC and the size only when a read meets the end
+        // of the data, so the entry is read until a read returns nothing.
+        entry.content.resize(st.size + 1);
+        const zip_int64_t read = file ? zip_fread(file, entry.content.data(), entry.content.size()) : -1;
+        const zip_int64_t past = read < 0 ? read : zip_fread(file, entry.content.data(), 1);
+        if (file) zip_fclose(file);
+        if (read < 0 || past != 0 || static_cast<zip_uint64_t>(read) != st.size) {
+            zip_discard(archive);
+            return std::nullopt;
         }
+        entry.content.resize(static_cast<std::size_t>(read));
         entries.push_back(std::move(entry));
     }
     zip_discard(archive);

@@ -14,7 +14,8 @@ struct ArchiveEntry {
     std::string content;
 };
 
-// nullopt when the file is not a consistent zip archive.
+// nullopt when the file is not a consistent zip archive, or when an entry
+// does not read back whole with the size and CRC its headers state.
 std::optional<std::vector<ArchiveEntry>> readArchive(const std::string& path);
 
 struct EpubCheckVerdict {

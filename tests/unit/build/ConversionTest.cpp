@@ -88,3 +88,38 @@ TEST(ConversionPaths, AnyPathReachesTheConverterWhole) {
     ASSERT_EQ(h.c().lines.size(), 4u) << (h.c().lines.empty() ? "" : h.c().lines[0]);
     EXPECT_EQ(h.c().lines[1] + "\n" + h.c().lines[2], awkward);
 }
+
+TEST(ConversionInProcess, RichTextIsReadInProcessIntoTheProgramsLinesAndAllElseGoesToTheProgram) {
+    const std::string rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Times;}}\\f0 Caf\\'e9 {\\b bold}\\par second\\tab end\\par}";
+    struct Case {
+        std::string name, content;
+        bool inProcess;
+        std::size_t programRuns;
+    };
+    const Case cases[] = {
+        {"Story.rtf", rtf, false, 2},    // the program's lines, for comparison
+        {"Story.rtf", rtf, true, 0},
+        {"Story.RTF", rtf, true, 0},
+        {"Story.doc", rtf, true, 2},     // .doc files take the program's road
+        {"Notes.rtf", "plain words\n", true, 1},  // refused by the program's report
+    };
+    std::vector<std::string> programLines;
+    PosixShell real;
+    for (const Case& test : cases) {
+        Harness h{false};
+        h.shell.answerWithResult("", [&real](const FakeShell::Call& call) { return real.run(call.commandLine); });
+        h.c().locations.readRtfInProcess = test.inProcess;
+        h.c().theFile = h.folder.write(test.name, test.content);
+        h.c().extractHTML();
+        h.queue.drain();
+        EXPECT_EQ(h.shell.calls().size(), test.programRuns) << test.name << " " << test.inProcess;
+        if (test.content != rtf) {
+            ASSERT_EQ(h.window.alerts.size(), 1u);
+            EXPECT_EQ(h.window.alerts[0].titleKey, "FormattingErrTitle");
+            continue;
+        }
+        if (programLines.empty()) programLines = h.c().lines;
+        EXPECT_EQ(h.c().lines, programLines) << test.name << " " << test.inProcess;
+    }
+    EXPECT_GT(programLines.size(), 3u);
+}

@@ -1,0 +1,22 @@
+#include "build/RtfInProcess.h"
+
+#include "build/Text.h"
+#include "converter/Converter.h"
+#include "platform/Paths.h"
+#include "platform/Utf8.h"
+
+namespace quillary {
+
+std::optional<ShellResult> convertRtfInProcess(const std::string& manuscript) {
+    // Word documents go through LibreOffice in the program, and the words of
+    // its reports decide how a manuscript is refused: both stay there.
+    if (!text::equalsIgnoringCase(paths::extension(manuscript), "rtf")) return std::nullopt;
+    conv::LoadedFile loaded = conv::loadFile(manuscript);
+    if (!loaded.error.empty() || loaded.kind != conv::FileKind::Rtf) return std::nullopt;
+    std::string html = conv::rtfToHtml(loaded.content);
+    ShellResult converted;
+    if (utf8::isValid(html)) converted.output = std::move(html);
+    return converted;
+}
+
+}  // namespace quillary

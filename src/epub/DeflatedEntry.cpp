@@ -1,0 +1,116 @@
+#include "epub/DeflatedEntry.h"
+
+#include <libdeflate.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <thread>
+
+namespace quillary::archive {
+
+namespace {
+
+// libdeflate's level 7 takes a third to two thirds of the time of zlib's
+// best level, which libzip used, for sizes within 1% of it (a novel's long
+// pages come out a little smaller, short pages a little larger). Its levels
+// 10 to 12 are 2% to 8% smaller than zlib but two to four times slower.
+constexpr int kLevel = 7;
+// Two threads already halve the time on a small machine; more rarely pay.
+constexpr unsigned kMaxThreads = 4;
+
+struct SourceState {
+    DeflatedEntry entry;
+    std::size_t readAt = 0;
+    zip_error_t error;
+};
+
+void fillStat(const DeflatedEntry& entry, zip_stat_t& stat) {
+    zip_stat_init(&stat);
+    stat.valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC | ZIP_STAT_COMP_METHOD;
+    stat.size = entry.size;
+    stat.comp_size = entry.bytes.size();
+    stat.crc = entry.crc;
+    stat.comp_method = entry.stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
+}
+
+zip_int64_t answer(void* userData, void* data, zip_uint64_t length, zip_source_cmd_t command) {
+    auto* state = static_cast<SourceState*>(userData);
+    switch (command) {
+    case ZIP_SOURCE_OPEN: state->readAt = 0; return 0;
+    case ZIP_SOURCE_READ: {
+        const std::size_t count =
+            std::min<std::size_t>(static_cast<std::size_t>(length), state->entry.bytes.size() - state->readAt);
+        std::memcpy(data, state->entry.bytes.data() + state->readAt, count);
+        state->readAt += count;
+        return static_cast<zip_int64_t>(count);
+    }
+    case ZIP_SOURCE_CLOSE: return 0;
+    case ZIP_SOURCE_STAT:
+        if (length < sizeof(zip_stat_t)) break;
+        fillStat(state->entry, *static_cast<zip_stat_t*>(data));
+        return sizeof(zip_stat_t);
+    case ZIP_SOURCE_ERROR: return zip_error_to_data(&state->error, data, length);
+    case ZIP_SOURCE_FREE:
+        zip_error_fini(&state->error);
+        delete state;
+        return 0;
+    case ZIP_SOURCE_SUPPORTS:
+        return ZIP_SOURCE_SUPPORTS_READABLE;
+    default: break;
+    }
+    zip_error_set(&state->error, ZIP_ER_INVAL, 0);
+    return -1;
+}
+
+DeflatedEntry deflateOne(libdeflate_compressor* compressor, EntryContent content) {
+    DeflatedEntry entry;
+    entry.size = content.bytes.size();
+    entry.crc = libdeflate_crc32(0, content.bytes.data(), content.bytes.size());
+    entry.stored = content.store;
+    if (content.store) {
+        entry.bytes = std::move(content.bytes);
+        return entry;
+    }
+    entry.bytes.resize(libdeflate_deflate_compress_bound(compressor, content.bytes.size()));
+    // The bound is what incompressible data needs, so nothing can be cut off.
+    entry.bytes.resize(libdeflate_deflate_compress(compressor, content.bytes.data(), content.bytes.size(),
+                                                   entry.bytes.data(), entry.bytes.size()));
+    return entry;
+}
+
+}  // namespace
+
+std::optional<std::vector<DeflatedEntry>> deflateEntries(std::vector<EntryContent> contents) {
+    std::vector<DeflatedEntry> entries(contents.size());
+    const unsigned wanted = std::max(1u, std::min(kMaxThreads, std::thread::hardware_concurrency()));
+    const auto count = static_cast<unsigned>(std::min<std::size_t>(wanted, std::max<std::size_t>(1, contents.size())));
+    std::vector<bool> failed(count, false);
+    const auto share = [&](unsigned first) {
+        libdeflate_compressor* compressor = libdeflate_alloc_compressor(kLevel);
+        failed[first] = compressor == nullptr;
+        for (std::size_t i = first; compressor && i < contents.size(); i += count)
+            entries[i] = deflateOne(compressor, std::move(contents[i]));
+        libdeflate_free_compressor(compressor);
+    };
+    std::vector<std::thread> workers;
+    for (unsigned k = 1; k < count; ++k) workers.emplace_back(share, k);
+    share(0);
+    for (std::thread& worker : workers) worker.join();
+    if (std::find(failed.begin(), failed.end(), true) != failed.end()) return std::nullopt;
+    return entries;
+}
+
+zip_source_t* deflatedSource(zip_t* archive, DeflatedEntry entry) {
+    auto* state = new (std::nothrow) SourceState{std::move(entry), 0, {}};
+    if (!state) return nullptr;
+    zip_error_init(&state->error);
+    zip_source_t* source = zip_source_function(archive, answer, state);
+    if (!source) {
+        zip_error_fini(&state->error);
+        delete state;
+    }
+    return source;
+}
+
+}  // namespace quillary::archive
