@@ -85,7 +85,8 @@ TEST_F(CompletionTest, OnlyTheFirstProblemInTheTablesOrderIsShown) {
         {[](VoveZedevir& c) { c.duplicateMarks = true; c.badLinks = {"x"}; }, "dupeMarksTitle"},
         {[](VoveZedevir& c) { c.badLinks = {"x"}; c.missingMarks = {"y"}; }, "badLinksTitle"},
         {[](VoveZedevir& c) { c.missingMarks = {"y"}; c.badFormatting = true; }, "missingMarksTitle"},
-        {[](VoveZedevir& c) { c.badFormatting = true; }, "negMarginsTitle"},
+        {[](VoveZedevir& c) { c.badFormatting = true; c.imagesWithoutAlternative = {"a.png"}; }, "negMarginsTitle"},
+        {[](VoveZedevir& c) { c.imagesWithoutAlternative = {"a.png"}; }, "noAltTextTitle"},
     };
     for (const Case& test : cases) {
         Harness fresh(false);
