@@ -61,7 +61,8 @@ void QtDialogs::openPanel(QWidget* parent, const OpenPanelRequest& request, Open
     dialog->setFileMode(QFileDialog::ExistingFile);
     QStringList patterns;
     for (const std::string& type : request.allowedTypes) patterns << "*." + qt(type);
-    dialog->setNameFilter(texts_("Manuscripts (%1)").arg(patterns.join(' ')));
+    const bool books = request.allowedTypes == std::vector<std::string>{"epub"};
+    dialog->setNameFilter((books ? texts_("E-books (%1)") : texts_("Manuscripts (%1)")).arg(patterns.join(' ')));
     QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, ended](int result) {
         const QStringList chosen = dialog->selectedFiles();
         if (result != QDialog::Accepted || chosen.isEmpty()) ended(0, {});
