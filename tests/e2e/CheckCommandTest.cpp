@@ -1,4 +1,4 @@
-// `quillary check` and `build --check`: EPUBCheck's verdict for the author,
+// `quillary check`: EPUBCheck's verdict for the author,
 // page by page with each page's first words.
 
 #include <gtest/gtest.h>
@@ -30,10 +30,8 @@ TEST(CheckCommand, ValidAndInvalidBooksAndNoEpubCheck) {
     std::string out, err;
     ASSERT_EQ(quillary::testing::runQuillary("build " + quoted(plain) + " -o " + quoted(folder.file("valid.epub")),
                                              out, &err), 0) << err;
-    // The build's own check reports in the JSON report.
-    ASSERT_EQ(quillary::testing::runQuillary("build " + quoted(problems) + " --check --report json -o " +
-                                             quoted(folder.file("invalid.epub")), out, &err), 0) << err;
-    EXPECT_TRUE(contains(out, "\"validation\": {\"outcome\": \"invalid\", \"errors\": 2")) << out;
+    ASSERT_EQ(quillary::testing::runQuillary("build " + quoted(problems) + " -o " + quoted(folder.file("invalid.epub")),
+                                             out, &err), 0) << err;
 
     const struct {
         std::string book;
