@@ -223,7 +223,8 @@ BookCheck checkBook(Shell& shell, const std::string& command, const std::string&
 std::string describeBookCheck(const BookCheck& check, const std::string& bookName, const Localizer& texts) {
     using Outcome = BookCheck::Outcome;
     switch (check.outcome) {
-        case Outcome::NotInstalled: return texts.text("EPUBCheck is not installed. Install it with: sudo apt install epubcheck");
+        case Outcome::NotInstalled:
+            return texts.text("EPUBCheck is not installed. Install it with: sudo apt install epubcheck");
         case Outcome::Failed:
             return text::format(texts.text("EPUBCheck could not check %@: %@"), {bookName, check.failure});
         case Outcome::Valid:

@@ -6,8 +6,9 @@
 namespace quillary {
 
 void VoveZedevir::selectBookToCheck() {
-    const std::string folder = saveRoot.empty() ? paths::expandTilde(ports.preferences.stringForKey(prefs::kParentDirectory))
-                                                : saveRoot;
+    // Where the last book went, else where manuscripts are chosen from.
+    const std::string folder =
+        saveRoot.empty() ? paths::expandTilde(ports.preferences.stringForKey(prefs::kParentDirectory)) : saveRoot;
     ports.window.beginOpenPanel({{"epub"}, folder}, [this](int returnCode, const std::string& path) {
         if (returnCode == 1) checkBook(path);
     });

@@ -30,8 +30,8 @@ TEST(CheckCommand, ValidAndInvalidBooksAndNoEpubCheck) {
     std::string out, err;
     ASSERT_EQ(quillary::testing::runQuillary("build " + quoted(plain) + " -o " + quoted(folder.file("valid.epub")),
                                              out, &err), 0) << err;
-    ASSERT_EQ(quillary::testing::runQuillary("build " + quoted(problems) + " -o " + quoted(folder.file("invalid.epub")),
-                                             out, &err), 0) << err;
+    const std::string invalid = quoted(folder.file("invalid.epub"));
+    ASSERT_EQ(quillary::testing::runQuillary("build " + quoted(problems) + " -o " + invalid, out, &err), 0) << err;
 
     const struct {
         std::string book;
