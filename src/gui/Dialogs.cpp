@@ -11,6 +11,8 @@ namespace {
 
 QString qt(const std::string& text) { return QString::fromStdString(text); }
 
+constexpr qsizetype kLinesShown = 24;
+
 QFileDialog* panel(QWidget* parent, const std::string& directory) {
     auto* dialog = new QFileDialog(parent, QString(), qt(directory));
     dialog->setWindowModality(Qt::WindowModal);
@@ -24,7 +26,15 @@ void QtDialogs::alert(QWidget* parent, const Alert& alert) {
     auto* box = new QMessageBox(alert.critical ? QMessageBox::Critical : QMessageBox::Warning,
                                 QStringLiteral("Quillary"), qt(alert.title), QMessageBox::NoButton,
                                 parent);
-    box->setInformativeText(qt(alert.message));
+    // EPUBCheck's findings in a large book would make the box taller than
+    // the screen: their start shows, and the whole list scrolls below it.
+    const QStringList lines = qt(alert.message).split('\n');
+    if (lines.size() > kLinesShown) {
+        box->setInformativeText(lines.mid(0, kLinesShown).join('\n') + QStringLiteral("\n\u2026"));
+        box->setDetailedText(qt(alert.message));
+    } else {
+        box->setInformativeText(qt(alert.message));
+    }
     QPushButton* defaultButton = box->addButton(qt(alert.defaultButton), QMessageBox::AcceptRole);
     if (!alert.alternateButton.empty()) box->addButton(qt(alert.alternateButton), QMessageBox::RejectRole);
     box->setDefaultButton(defaultButton);
