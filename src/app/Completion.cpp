@@ -74,6 +74,7 @@ void VoveZedevir::booksComplete() {
         problemAlert = alertsShown.back();
     }
     endBuild();
+    if (!epubPath.empty() && ports.preferences.boolForKey(prefs::kCheckAfterBuild)) checkBook(epubPath);
 }
 
 }  // namespace quillary

@@ -28,6 +28,8 @@ Locations locationsFromEnvironment() {
     where.readRtfInProcess = where.textutilPath.empty();
     if (where.readRtfInProcess)
         where.textutilPath = paths::join(paths::deletingLastComponent(executable), "quillary-textutil");
+    const char* epubcheck = std::getenv("QUILLARY_EPUBCHECK");
+    where.epubcheckCommand = epubCheckCommand(epubcheck ? std::optional<std::string>(epubcheck) : std::nullopt);
     return where;
 }
 

@@ -9,7 +9,8 @@ namespace quillary {
 // $QUILLARY_RESOURCES, else the resources beside the running executable;
 // $XDG_DATA_HOME, else ~/.local/share; $QUILLARY_TEXTUTIL, else
 // quillary-textutil beside the running executable, and rich text read in
-// process.
+// process; EPUBCheck as epubCheckCommand finds it, with $QUILLARY_EPUBCHECK
+// as its override.
 Locations locationsFromEnvironment();
 
 }  // namespace quillary

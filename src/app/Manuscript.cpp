@@ -1,4 +1,5 @@
 #include "app/BookInformation.h"
+#include "app/ManuscriptTypes.h"
 #include "build/VoveZedevir.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
@@ -6,7 +7,7 @@
 namespace quillary {
 
 void VoveZedevir::selectManuscript() {
-    OpenPanelRequest request{{"doc", "rtf"},
+    OpenPanelRequest request{kManuscriptExtensions,
                              paths::expandTilde(ports.preferences.stringForKey(prefs::kParentDirectory))};
     ports.window.beginOpenPanel(request, [this](int returnCode, const std::string& path) {
         openPanelDidEnd(returnCode, path);
@@ -21,8 +22,7 @@ void VoveZedevir::openPanelDidEnd(int returnCode, const std::string& path) {
 }
 
 bool VoveZedevir::openFile(const std::string& path) {
-    const std::string extension = paths::extension(path);
-    if (extension == "doc" || extension == "rtf") {
+    if (hasManuscriptExtension(path)) {
         takeManuscript(path);
         return true;
     }

@@ -19,7 +19,7 @@ std::map<std::string, std::string> prefs::registeredDefaults() {
     return {
         {kBuildKindle, "0"},   {kEpub3, "1"},        {kParentDirectory, "~/Documents"},
         {kReviewPub, "1"},     {kReviewKindle, "1"}, {kShowInFinder, "1"},
-        {kShowLaunch, "1"},    {kDefaultLang, "0"},
+        {kShowLaunch, "1"},    {kDefaultLang, "0"},  {kCheckAfterBuild, "0"},
     };
 }
 

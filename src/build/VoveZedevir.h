@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "app/BookCheck.h"
 #include "build/Localizer.h"
 #include "build/Resources.h"
 #include "epub/BookInfo.h"
@@ -59,6 +60,7 @@ struct Locations {
     // itself, and runs the program above for anything else.
     bool readRtfInProcess = false;
     std::string tempParent;      // where private build folders are made; empty: $TMPDIR or /tmp
+    std::string epubcheckCommand;  // EPUBCheck's command line without the book; "" when not installed
 };
 
 // Preference keys and the language table.
@@ -72,6 +74,7 @@ inline constexpr const char* kShowInFinder = "showInFinder";
 inline constexpr const char* kShowLaunch = "showLaunch";
 inline constexpr const char* kDefaultLang = "defaultLang";
 inline constexpr const char* kKindleViewer = "kindleViewer";
+inline constexpr const char* kCheckAfterBuild = "checkAfterBuild";
 std::map<std::string, std::string> registeredDefaults();
 }  // namespace prefs
 
@@ -183,6 +186,14 @@ public:
     void updaterWillInstallUpdate() override;
     void updaterWillRelaunchApplication() override;
 
+    // ---- Validation (app/Validation.cpp) --------------------------------------
+    // Help → Check Book…: an open panel for a book, then checkBook.
+    void selectBookToCheck();
+    // Runs EPUBCheck on the book through the checks runner and shows its
+    // verdict in an alert; the verdict is kept in `validation`.
+    void checkBook(const std::string& epubPath);
+    void bookChecked(const BookCheck& check, const std::string& epubPath);
+
     // ---- Manuscript selection (app/Manuscript.cpp) ---------------------------
     void selectManuscript();
     void openPanelDidEnd(int returnCode, const std::string& path);
@@ -245,6 +256,7 @@ public:
     std::string mobiPath;   // the Kindle file at the destination; empty when not made
     std::vector<Alert> alertsShown;  // every alert shown, in order, for the command line's report
     std::optional<Alert> problemAlert;  // the completion report's alert, if any
+    std::optional<BookCheck> validation;  // the last check's verdict, when one has ended
 
     // ---- Ports and services --------------------------------------------------
     Ports ports;

@@ -150,9 +150,11 @@ int runBuild(const BuildOptions& options) {
     session.window.answerSavePanelWith(paths::lastComponent(destination),
                                        paths::deletingLastComponent(destination));
     if (options.kindle) chooseKindle(session);
+    session.preferences.setBool(prefs::kCheckAfterBuild, options.check);
 
     c.makeQuillary();
     session.runUntilBuildEnds();
+    session.queue.runQueued();  // the check's verdict, when the book was checked
 
     const bool made = !c.epubPath.empty();
     tellProblems(c, session.window);
@@ -160,6 +162,23 @@ int runBuild(const BuildOptions& options) {
     else if (made) std::printf("%s\n", c.epubPath.c_str());
     if (made && !c.mobiPath.empty() && !options.jsonReport) std::printf("%s\n", c.mobiPath.c_str());
     return made ? 0 : 1;
+}
+
+int checkBookFile(const std::string& file) {
+    if (const auto refusal = manuscriptRefusal(file)) return refuse(*refusal);
+    const Locations where = locationsFromEnvironment();
+    const Localizer texts =
+        Localizer::load(where.resources.folder + "/locale", Localizer::languagesFromEnvironment());
+    PosixShell shell;
+    const BookCheck check = checkBook(shell, where.epubcheckCommand, absolute(file));
+    const std::string report = describeBookCheck(check, paths::lastComponent(file), texts) + "\n";
+    switch (check.outcome) {
+        case BookCheck::Outcome::Valid: std::fputs(report.c_str(), stdout); return 0;
+        case BookCheck::Outcome::Invalid: std::fputs(report.c_str(), stdout); return 1;
+        case BookCheck::Outcome::NotInstalled: std::fprintf(stderr, "quillary: %s", report.c_str()); return 2;
+        case BookCheck::Outcome::Failed: std::fprintf(stderr, "quillary: %s", report.c_str()); return 1;
+    }
+    return 1;
 }
 
 int installKindlegen(const std::string& file) {
@@ -190,6 +209,7 @@ int runCommandLine(const std::vector<std::string>& arguments) {
         case CommandKind::BuildHelp: std::fputs(kBuildHelp, stdout); return 0;
         case CommandKind::Version: std::printf("quillary %s\n", QUILLARY_VERSION); return 0;
         case CommandKind::InstallKindlegen: return installKindlegen(parsed.command->file);
+        case CommandKind::Check: return checkBookFile(parsed.command->file);
         case CommandKind::Build: return runBuild(parsed.command->build);
     }
     return 2;

@@ -15,20 +15,25 @@ const char* const kUsage =
     "  quillary build MANUSCRIPT [-o OUTPUT.epub] [--epub2|--epub3] [--kindle]\n"
     "                 [--title T] [--author A] [--publisher P] [--copyright C]\n"
     "                 [--isbn I] [--genre G] [--date YYYY-MM-DD] [--language CODE|INDEX]\n"
-    "                 [--open] [--report json]\n"
+    "                 [--open] [--check] [--report json]\n"
+    "  quillary check BOOK.epub\n"
     "  quillary install-kindlegen FILE\n"
     "  quillary --help | --version\n"
     "\n"
-    "Builds an EPUB (and with --kindle a Kindle file) from an .rtf or .doc manuscript.\n"
+    "Builds an EPUB (and with --kindle a Kindle file) from an .rtf, .doc, .docx or .odt\n"
+    "manuscript.\n"
     "Book information stored from an earlier build fills the fields; the flags replace it.\n"
     "Exit status: 0 when the EPUB was made, 1 when the build failed, 2 for usage errors.\n"
+    "'quillary check' runs EPUBCheck on a book and lists its messages page by page;\n"
+    "exit 0 when the book is valid, 1 when not, 2 when EPUBCheck is not installed.\n"
     "'quillary build --help' describes the build's options.\n";
 
 const char* const kBuildHelp =
     "Usage: quillary build MANUSCRIPT [options]\n"
     "\n"
-    "Builds an EPUB book from MANUSCRIPT, an .rtf or .doc file; images, media and the\n"
-    "cover (cover.png or cover.jpg) are taken from the manuscript's folder.\n"
+    "Builds an EPUB book from MANUSCRIPT, an .rtf, .doc, .docx or .odt file (all but\n"
+    ".rtf through LibreOffice); images, media and the cover (cover.png or cover.jpg)\n"
+    "are taken from the manuscript's folder.\n"
     "\n"
     "  -o, --output FILE    the book's file (default: the title, or the ISBN, with .epub\n"
     "                       in the manuscript's folder); its folder must exist\n"
@@ -39,6 +44,7 @@ const char* const kBuildHelp =
     "  --date YYYY-MM-DD    the publication date (default: today)\n"
     "  --language CODE      a code, an English name or an index 0-19\n"
     "  --open               open the results afterwards\n"
+    "  --check              check the book with EPUBCheck afterwards\n"
     "  --report json        print the outcome as one JSON object on standard output\n"
     "  --                   what follows is the manuscript, even if it starts with -\n"
     "\n"
@@ -104,6 +110,7 @@ ParseResult parseBuild(const std::vector<std::string>& args) {
         else if (arg == "--epub3") options.epub3 = true;
         else if (arg == "--kindle") options.kindle = true;
         else if (arg == "--open") options.open = true;
+        else if (arg == "--check") options.check = true;
         else if (auto it = textOptions.find(arg); it != textOptions.end()) {
             if (!value(v)) return failure(arg + " needs a value");
             *it->second = v;
@@ -138,6 +145,10 @@ ParseResult parseArguments(const std::vector<std::string>& args) {
     if (verb == "--help" || verb == "-h" || verb == "help") return {Command{CommandKind::Help, {}, {}}, {}};
     if (verb == "--version") return {Command{CommandKind::Version, {}, {}}, {}};
     if (verb == "build") return parseBuild(args);
+    if (verb == "check") {
+        if (args.size() != 2) return failure("check needs exactly one BOOK.epub");
+        return {Command{CommandKind::Check, {}, args[1]}, {}};
+    }
     if (verb == "install-kindlegen") {
         if (args.size() != 2) return failure("install-kindlegen needs exactly one FILE");
         return {Command{CommandKind::InstallKindlegen, {}, args[1]}, {}};

@@ -16,17 +16,18 @@ struct BuildOptions {
     bool kindle = false;
     bool open = false;  // open the results as the window's preferences would
     bool jsonReport = false;
+    bool check = false;  // run EPUBCheck on the book afterwards
     std::optional<std::string> title, author, publisher, copyright, isbn, genre;
     std::optional<CivilDate> date;
     std::optional<int> language;
 };
 
-enum class CommandKind { Build, BuildHelp, InstallKindlegen, Help, Version };
+enum class CommandKind { Build, BuildHelp, Check, InstallKindlegen, Help, Version };
 
 struct Command {
     CommandKind kind = CommandKind::Help;
     BuildOptions build;
-    std::string file;  // install-kindlegen FILE
+    std::string file;  // install-kindlegen FILE, check BOOK
 };
 
 struct ParseResult {

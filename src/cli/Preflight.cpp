@@ -24,13 +24,6 @@ std::string kindOfFile(mode_t mode) {
     return "not a file";
 }
 
-// The formats of today's word processors that the converter does not read;
-// the author can save the manuscript again in one it does.
-bool isUnreadWordProcessorFormat(const std::string& path) {
-    const std::string extension = text::lowercaseAscii(paths::extension(path));
-    return extension == "docx" || extension == "odt";
-}
-
 std::size_t nameLimitOf(const std::string& folder) {
     const long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
     return limit > 0 ? static_cast<std::size_t>(limit) : NAME_MAX;
@@ -45,11 +38,6 @@ std::optional<std::string> manuscriptRefusal(const std::string& path) {
         return path + ": " + std::strerror(errno);
     }
     if (!S_ISREG(info.st_mode)) return path + ": not a regular file but " + kindOfFile(info.st_mode);
-    if (isUnreadWordProcessorFormat(path))
-        return path + ": the ." + text::lowercaseAscii(paths::extension(path)) +
-               " format is not read. Open the manuscript in the word processor and save it as "
-               "Rich Text Format (.rtf) or the older .doc format: File \u2192 Save As\u2026, then "
-               "choose Rich Text Format as the file type.";
     return std::nullopt;
 }
 

@@ -98,6 +98,23 @@ std::set<std::string> problemTitleKeys() {
     return keys;
 }
 
+std::string bookCheckJson(const BookCheck& check) {
+    static const char* const outcomes[] = {"valid", "invalid", "not installed", "failed"};
+    std::string messages;
+    for (const PageFindings& page : check.pages) {
+        for (const CheckMessage& message : page.messages) {
+            messages += std::string(messages.empty() ? "" : ", ") + "{\"severity\": " + jsonString(message.severity) +
+                        ", \"code\": " + jsonString(message.code) + ", \"page\": " + jsonString(page.page) +
+                        ", \"firstWords\": " + jsonString(page.firstWords) +
+                        ", \"line\": " + (message.line > 0 ? std::to_string(message.line) : "null") +
+                        ", \"message\": " + jsonString(message.text) + "}";
+        }
+    }
+    return "{\"outcome\": " + jsonString(outcomes[static_cast<int>(check.outcome)]) +
+           ", \"errors\": " + std::to_string(check.errors) + ", \"warnings\": " + std::to_string(check.warnings) +
+           ", \"messages\": [" + messages + "]}";
+}
+
 std::string buildReportJson(const VoveZedevir& c, bool buildFailed) {
     // The alert that matters: the completion report's problem alert, or the
     // alert that ended a failed build (the last one shown).
@@ -109,7 +126,8 @@ std::string buildReportJson(const VoveZedevir& c, bool buildFailed) {
     alerts += "]";
     return "{\"epub\": " + pathOrNull(c.epubPath) + ", \"mobi\": " + pathOrNull(c.mobiPath) +
            ", \"alert\": " + (alert ? alertJson(*alert) : "null") + ", \"alerts\": " + alerts +
-           ", \"problems\": " + problemsJson(c) + "}\n";
+           ", \"problems\": " + problemsJson(c) +
+           (c.validation ? ", \"validation\": " + bookCheckJson(*c.validation) : "") + "}\n";
 }
 
 }  // namespace quillary

@@ -8,14 +8,21 @@
 namespace quillary {
 
 class VoveZedevir;
+struct BookCheck;
 
 // {"epub": path|null, "mobi": path|null, "alert": {...}|null, "alerts": [...],
-//  "problems": {every kind of problem by its field name: flags and lists}}
+//  "problems": {every kind of problem by its field name: flags and lists},
+//  "validation": {...} when the book was checked (see bookCheckJson)}
 // `alert` is the completion report's problem alert, or, for a failed build,
 // the alert that ended it.
 std::string buildReportJson(const VoveZedevir& controller, bool buildFailed);
 
 std::string jsonString(const std::string& text);
+
+// {"outcome": "valid"|"invalid"|"not installed"|"failed", "errors": n,
+//  "warnings": n, "messages": [{"severity", "code", "page", "firstWords",
+//  "line" (null when not given), "message"}]}
+std::string bookCheckJson(const BookCheck& check);
 
 // Every problem the build found, for a person: one line each, what it is
 // and, where the problem names a place in the manuscript (a file its

@@ -80,7 +80,7 @@ std::optional<std::size_t> lengthOf(const LoadedFile& loaded) {
     case FileKind::PlainText: return countCharacters(loaded.content);
     case FileKind::Rtf: return characterCount(readRtf(loaded.content));
     case FileKind::WordDocument: return wordTextLength(loaded.content);
-    case FileKind::Unknown: break;
+    default: break;
     }
     return std::nullopt;
 }
@@ -105,7 +105,8 @@ Document plainTextDocument(std::string_view text) {
 
 }  // namespace
 
-// A Word document goes through LibreOffice only when its HTML is asked for.
+// A word processor's document goes through LibreOffice only when its HTML is
+// asked for.
 LoadedFile loadFile(const std::string& path) {
     LoadedFile loaded;
     if (!readWholeFile(path, loaded.content, loaded.error)) return loaded;
@@ -151,8 +152,8 @@ Outcome convertFileToHtml(const std::string& path) {
     LoadedFile loaded = loadFile(path);
     if (!loaded.error.empty()) return {false, readingError(path, loaded.error)};
     if (loaded.kind == FileKind::PlainText) return {true, plainTextToHtml(loaded.content)};
-    if (loaded.kind == FileKind::WordDocument) {
-        WordImport imported = importWordDocument(path, userLibreOffice());
+    if (needsLibreOffice(loaded.kind)) {
+        WordImport imported = importWordDocument(path, userLibreOffice(), libreOfficeExtension(loaded.kind));
         if (!imported.ok)
             return {false, "Error converting \"" + printable(path) + "\": " + printable(imported.error)};
         loaded.content = std::move(imported.rtf);

@@ -7,12 +7,15 @@
 
 namespace conv {
 
-enum class FileKind { Rtf, WordDocument, PlainText, Unknown };
+enum class FileKind { Rtf, WordDocument, WordXml, OpenDocumentText, PlainText, Unknown };
 
 // Rich text starts with "{\rtf" (after an optional byte-order mark and
 // blanks); a Word document is an OLE2 compound file holding Word's own
-// "WordDocument" stream (Word 6 and later); text is anything without control
-// bytes other than tab, line ends and form feed. Any other compound file (a
+// "WordDocument" stream (Word 6 and later); a Word XML document (.docx) is a
+// zip archive holding "[Content_Types].xml" and "word/document.xml"; an
+// OpenDocument text (.odt) is a zip archive whose first entry, "mimetype",
+// names a text document; text is anything without control bytes other than
+// tab, line ends and form feed. Any other compound file or archive (a
 // spreadsheet, a mail) is Unknown.
 FileKind detectFileKind(std::string_view content);
 
@@ -23,6 +26,13 @@ std::optional<std::size_t> wordTextLength(std::string_view content);
 // Whether a Word document is encrypted, so that nothing can open it without
 // its password.
 bool wordNeedsPassword(std::string_view content);
+
+// Whether LibreOffice must turn a file of this kind into RTF for the reader.
+bool needsLibreOffice(FileKind kind);
+
+// The extension LibreOffice expects for a kind it converts ("doc", "docx",
+// "odt"); it reads the format partly by the name.
+std::string_view libreOfficeExtension(FileKind kind);
 
 // The words -info uses for a kind, such as "rich text format (RTF)".
 std::string_view describeFileKind(FileKind kind);

@@ -169,11 +169,11 @@ LibreOffice userLibreOffice() {
     return office;
 }
 
-WordImport importWordDocument(const std::string& path, const LibreOffice& office) {
+WordImport importWordDocument(const std::string& path, const LibreOffice& office, std::string_view extension) {
     WordImport result;
     if (office.program.empty()) {
-        result.error = "LibreOffice is needed for .doc files; install it (the package \"libreoffice-writer\") "
-                       "or save the manuscript as RTF.";
+        result.error = "LibreOffice is needed for ." + std::string(extension) +
+                       " files; install it (the package \"libreoffice-writer\") or save the manuscript as RTF.";
         return result;
     }
     TemporaryFolder folder;
@@ -184,7 +184,7 @@ WordImport importWordDocument(const std::string& path, const LibreOffice& office
     // LibreOffice names its output after its input; a link with a plain name
     // keeps odd characters of the author's file name out of its way.
     std::error_code error;
-    fs::path input = folder.path() / "manuscript.doc";
+    fs::path input = folder.path() / ("manuscript." + std::string(extension));
     fs::create_symlink(fs::absolute(path, error), input, error);
     if (error) fs::copy_file(path, input, error);
     if (error) {

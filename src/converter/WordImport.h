@@ -1,8 +1,10 @@
 #pragma once
-// Word (.doc) files reach the RTF reader through LibreOffice.
+// Word (.doc, .docx) and OpenDocument (.odt) files reach the RTF reader
+// through LibreOffice.
 
 #include <chrono>
 #include <string>
+#include <string_view>
 
 namespace conv {
 
@@ -35,13 +37,15 @@ std::string findLibreOffice();
 // $XDG_CACHE_HOME/Quillary (default ~/.cache/Quillary).
 LibreOffice userLibreOffice();
 
-// Converts the Word file at `path` to RTF with LibreOffice, in a private
+// Converts the document at `path`, whose format has the usual extension
+// `extension` ("doc", "docx", "odt"), to RTF with LibreOffice, in a private
 // temporary folder that is removed afterwards. The profile is LibreOffice's
 // alone (a LibreOffice the author has open never meets it), is used by one
 // conversion at a time (others wait for it), and is made by a start of its
 // own before the first conversion, because LibreOffice's first start in a
 // fresh profile may end before it converts anything. A start that fails
 // before its time limit is tried once more. Blocks until LibreOffice ends.
-WordImport importWordDocument(const std::string& path, const LibreOffice& office);
+WordImport importWordDocument(const std::string& path, const LibreOffice& office,
+                              std::string_view extension = "doc");
 
 }  // namespace conv

@@ -172,6 +172,7 @@ void DesktopApplication::addHelpMenu() {
     commands_.help = command(menu, "&How to Prepare a Manuscript", QKeySequence::HelpContents);
     commands_.userGuide = command(menu, "&User's Guide");
     menu->addSeparator();
+    commands_.checkBook = command(menu, "&Check Book…");
     commands_.validator = command(menu, "EPUB &Validator");
     commands_.webSite = command(menu, "&Web Site");
     commands_.feedback = command(menu, "Send &Feedback");
@@ -184,6 +185,7 @@ void DesktopApplication::addHelpMenu() {
         help_.raise();
     });
     connect(commands_.userGuide, &QAction::triggered, this, &DesktopApplication::openUserGuide);
+    connect(commands_.checkBook, &QAction::triggered, this, [this] { controller_->selectBookToCheck(); });
     connect(commands_.validator, &QAction::triggered, this, [&workspace] { workspace.openURL(kValidatorPage); });
     connect(commands_.webSite, &QAction::triggered, this,
             [this, &workspace] { workspace.openURL(controller_->localized("ProductSite")); });
@@ -241,7 +243,7 @@ void DesktopApplication::openDocument(const QString& path) {
         return;
     }
     if (!controller_->openFile(file))
-        window_.say(texts_("%1 is not a manuscript: Quillary opens .rtf and .doc files.").arg(name));
+        window_.say(texts_("%1 is not a manuscript: Quillary opens .rtf, .doc, .docx and .odt files.").arg(name));
 }
 
 void DesktopApplication::handlerFailed(HandlerFailure failure, const std::string& detail) {

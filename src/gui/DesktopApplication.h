@@ -39,6 +39,7 @@ struct Commands {
     QAction* preferences = nullptr;
     QAction* help = nullptr;
     QAction* userGuide = nullptr;
+    QAction* checkBook = nullptr;
     QAction* validator = nullptr;
     QAction* webSite = nullptr;
     QAction* feedback = nullptr;

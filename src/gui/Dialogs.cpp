@@ -11,6 +11,8 @@ namespace {
 
 QString qt(const std::string& text) { return QString::fromStdString(text); }
 
+constexpr qsizetype kLinesShown = 24;
+
 QFileDialog* panel(QWidget* parent, const std::string& directory) {
     auto* dialog = new QFileDialog(parent, QString(), qt(directory));
     dialog->setWindowModality(Qt::WindowModal);
@@ -24,7 +26,15 @@ void QtDialogs::alert(QWidget* parent, const Alert& alert) {
     auto* box = new QMessageBox(alert.critical ? QMessageBox::Critical : QMessageBox::Warning,
                                 QStringLiteral("Quillary"), qt(alert.title), QMessageBox::NoButton,
                                 parent);
-    box->setInformativeText(qt(alert.message));
+    // EPUBCheck's findings in a large book would make the box taller than
+    // the screen: their start shows, and the whole list scrolls below it.
+    const QStringList lines = qt(alert.message).split('\n');
+    if (lines.size() > kLinesShown) {
+        box->setInformativeText(lines.mid(0, kLinesShown).join('\n') + QStringLiteral("\n\u2026"));
+        box->setDetailedText(qt(alert.message));
+    } else {
+        box->setInformativeText(qt(alert.message));
+    }
     QPushButton* defaultButton = box->addButton(qt(alert.defaultButton), QMessageBox::AcceptRole);
     if (!alert.alternateButton.empty()) box->addButton(qt(alert.alternateButton), QMessageBox::RejectRole);
     box->setDefaultButton(defaultButton);
@@ -61,7 +71,8 @@ void QtDialogs::openPanel(QWidget* parent, const OpenPanelRequest& request, Open
     dialog->setFileMode(QFileDialog::ExistingFile);
     QStringList patterns;
     for (const std::string& type : request.allowedTypes) patterns << "*." + qt(type);
-    dialog->setNameFilter(texts_("Manuscripts (%1)").arg(patterns.join(' ')));
+    const bool books = request.allowedTypes == std::vector<std::string>{"epub"};
+    dialog->setNameFilter((books ? texts_("E-books (%1)") : texts_("Manuscripts (%1)")).arg(patterns.join(' ')));
     QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, ended](int result) {
         const QStringList chosen = dialog->selectedFiles();
         if (result != QDialog::Accepted || chosen.isEmpty()) ended(0, {});

@@ -46,7 +46,7 @@ SplashWindow::SplashWindow(Texts texts, Preferences& preferences) {
     setMinimumWidth(fontMetrics().averageCharWidth() * 64);
     auto* layout = text;
     auto* name = new QLabel(QStringLiteral("<h1>Quillary</h1>"));
-    auto* line = new QLabel(texts("Turns your .rtf or .doc manuscript into an EPUB e-book, "
+    auto* line = new QLabel(texts("Turns your .rtf, .doc, .docx or .odt manuscript into an EPUB e-book, "
                                   "and a Kindle book if you wish."));
     line->setWordWrap(true);
     auto* learn = new QPushButton(texts("&Learn More…"));
@@ -105,6 +105,7 @@ PreferencesDialog::PreferencesDialog(Texts texts, Preferences& preferences, QWid
     form->addRow(preferenceBox(texts("Open the &EPUB book"), preferences, prefs::kReviewPub));
     form->addRow(preferenceBox(texts("Open the &Kindle book"), preferences, prefs::kReviewKindle));
     form->addRow(preferenceBox(texts("Show the book in its &folder"), preferences, prefs::kShowInFinder));
+    form->addRow(preferenceBox(texts("&Check the book with EPUBCheck"), preferences, prefs::kCheckAfterBuild));
     form->addRow(preferenceBox(texts("Show the &welcome window at start"), preferences, prefs::kShowLaunch));
 
     auto* viewer = new QLineEdit(QString::fromStdString(preferences.stringForKey(prefs::kKindleViewer)));

@@ -46,7 +46,7 @@ using SavePanelEnded =
     std::function<void(const std::string& name, const std::string& folder, int returnCode)>;
 
 struct OpenPanelRequest {
-    std::vector<std::string> allowedTypes;  // {"doc", "rtf"}
+    std::vector<std::string> allowedTypes;  // extensions, such as "rtf"
     std::string directory;
 };
 using OpenPanelEnded = std::function<void(int returnCode, const std::string& path)>;

@@ -7,6 +7,7 @@
 //   kindle                        a stand-in Kindle converter keeps what it is given,
 //   received / received-lacks     ... checked like has / lacks
 //   epubcheck-error TEXT          EPUBCheck finds one error holding TEXT
+//   needs PROGRAM                 the build is skipped where PROGRAM is not on PATH
 // Every book must also open as a zip with the mimetype first and stored, hold
 // only well-formed XML documents and pass EPUBCheck unless told otherwise.
 
@@ -16,6 +17,7 @@
 
 #include "build/Text.h"
 #include "epub/WellFormed.h"
+#include "platform/Executables.h"
 #include "platform/Files.h"
 #include "support/EpubInspector.h"
 #include "support/TestFolder.h"
@@ -31,6 +33,7 @@ struct Check {
 
 struct Build {
     std::string arguments;  // the manuscript and its flags, as written
+    std::string needs{};    // a program without which the build cannot be made
     bool kindle = false;
     std::vector<Check> checks{};
     std::vector<std::string> epubCheckErrors{};  // each error line holds one of these
@@ -54,6 +57,7 @@ std::vector<Build> readExpectations(const std::string& text) {
         }
         Build& build = builds.back();
         if (kind == "kindle") build.kindle = true;
+        else if (kind == "needs") build.needs = rest;
         else if (kind == "epubcheck-error") build.epubCheckErrors.push_back(rest);
         else if (kind == "report" || kind == "said") build.checks.push_back({kind, "", rest});
         else if (kind == "has" || kind == "lacks" || kind == "received" || kind == "received-lacks") {
@@ -111,6 +115,7 @@ void expectEpubCheck(const std::string& epub, const std::vector<std::string>& al
 
 void makeAndCheck(const TestFolder& folder, const std::string& book, const Build& build, int number) {
     SCOPED_TRACE(build.arguments);
+    if (!build.needs.empty() && !findExecutableOnPath(build.needs)) GTEST_SKIP() << build.needs << " is not installed";
     if (build.kindle) installKindlegen(folder);
     const std::string epub = folder.file("book" + std::to_string(number) + ".epub");
     std::string report, said;
@@ -152,7 +157,8 @@ TEST_P(BookTest, EveryBuildGivesTheExpectedValidBook) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Books, BookTest,
-                         ::testing::Values("tale", "every-directive", "media", "placements", "problems", "stylesheet"));
+                         ::testing::Values("tale", "every-directive", "media", "placements", "problems", "stylesheet",
+                                           "word-processors"));
 
 TEST(HelpPage, IsWellFormed) {
     const auto page = files::readFile(suiteSetting("QUILLARY_RESOURCES") + "/help/HowToPrepare.html");

@@ -80,8 +80,6 @@ TEST(CommandLine, ManuscriptsAndDestinationsThatCannotWorkAreRefusedBeforeTheCon
         {quoted(folder.file("Folder")), "not a regular file"},
         {quoted(folder.file("pipe")), "not a regular file"},
         {"/dev/null", "not a regular file"},
-        {quoted(folder.write("Novel.docx", "PK")), "Rich Text Format"},
-        {quoted(folder.write("Novel.odt", "PK")), "Save As"},
         {book + " -o " + quoted(folder.file("Absent/Book.epub")), "does not exist"},
         {book + " -o " + quoted(folder.file("Folder/")), "is a folder"},
         {book + " -o .", "is a folder"},

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "app/BookInformation.h"
+#include "app/ManuscriptTypes.h"
 #include "platform/Files.h"
 #include "support/Harness.h"
 
@@ -120,11 +121,14 @@ TEST_F(Manuscript, CoverPreviewPrefersPngThenJpgThenTheIcon) {
 }
 
 TEST_F(Manuscript, OnlyExactLowerCaseExtensionsAreManuscripts) {
-    EXPECT_FALSE(c.openFile(h.folder.write("Novel.DOC", "x")));
-    EXPECT_FALSE(c.openFile(h.folder.write("Novel.docx", "x")));
-    EXPECT_FALSE(c.openFile(h.folder.write("kindlegen.zip", "x")));
-    EXPECT_TRUE(c.theFile.empty());
-    EXPECT_TRUE(c.openFile(h.folder.write("Novel.rtf", "x")));
+    const std::pair<const char*, bool> names[] = {
+        {"Novel.DOC", false}, {"Novel.Docx", false}, {"Novel.ODT", false}, {"kindlegen.zip", false},
+        {"Novel.docx", true}, {"Novel.odt", true},   {"Novel.rtf", true}};
+    for (const auto& [name, accepted] : names) {
+        const std::string path = h.folder.write(name, "x");
+        EXPECT_EQ(c.openFile(path), accepted) << name;
+        EXPECT_EQ(c.theFile == path, accepted) << name;
+    }
 }
 
 TEST_F(Manuscript, OpenPanelRemembersTheFolderAboveTheManuscriptsFolder) {
@@ -132,7 +136,7 @@ TEST_F(Manuscript, OpenPanelRemembersTheFolderAboveTheManuscriptsFolder) {
     c.selectManuscript();
     ASSERT_EQ(h.window.openPanels.size(), 1u);
     EXPECT_EQ(h.window.openPanels[0].directory, h.folder.path() + "/home/Documents");
-    EXPECT_EQ(h.window.openPanels[0].allowedTypes, (std::vector<std::string>{"doc", "rtf"}));
+    EXPECT_EQ(h.window.openPanels[0].allowedTypes, kManuscriptExtensions);
     h.window.pendingOpen(1, manuscript);
     EXPECT_EQ(h.preferences.stringForKey(prefs::kParentDirectory), h.folder.file("Books"));
     EXPECT_EQ(c.theFile, manuscript);
