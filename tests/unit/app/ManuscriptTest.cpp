@@ -103,12 +103,6 @@ TEST_F(Manuscript, FirstManuscriptWithoutInformationKeepsWhatWasTyped) {
     EXPECT_EQ(h.window.languageIndex(), 0);
 }
 
-TEST_F(Manuscript, BadDateShowsToday) {
-    storeInfo("T\nA\nP\nC\n01/03/2013");
-    c.openFile(manuscript);
-    EXPECT_EQ(h.window.pubDate(), today());
-}
-
 TEST_F(Manuscript, CoverPreviewPrefersPngThenJpgThenTheIcon) {
     c.openFile(manuscript);
     EXPECT_EQ(h.window.coverPreview, "");
@@ -140,13 +134,6 @@ TEST_F(Manuscript, OpenPanelRemembersTheFolderAboveTheManuscriptsFolder) {
     h.window.pendingOpen(1, manuscript);
     EXPECT_EQ(h.preferences.stringForKey(prefs::kParentDirectory), h.folder.file("Books"));
     EXPECT_EQ(c.theFile, manuscript);
-}
-
-TEST_F(Manuscript, CancelledOpenPanelChangesNothing) {
-    c.selectManuscript();
-    h.window.pendingOpen(0, manuscript);
-    EXPECT_TRUE(c.theFile.empty());
-    EXPECT_EQ(h.preferences.stringForKey(prefs::kParentDirectory), "~/Documents");
 }
 
 TEST_F(Manuscript, KindlegenIsInstalledExecutableButNotWorldWritable) {

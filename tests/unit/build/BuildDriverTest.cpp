@@ -137,12 +137,6 @@ TEST_F(BuildDriver, StatusLineAndProgressFollowTheStages) {
     EXPECT_EQ(h.window.progressMax, static_cast<double>(c.lines.size()));
 }
 
-TEST_F(BuildDriver, ApplicationDirectoryThatCannotBeMadeIsNone) {
-    // Made on demand is shown by the book information file tests.
-    c.locations.dataHome = h.folder.write("a-file", "x");  // cannot hold a folder
-    EXPECT_FALSE(c.applicationDirectory());
-}
-
 TEST_F(BuildDriver, OutputChoicesAreTakenWhenThePanelIsConfirmed) {
     h.shell.answer("-info", std::string("  Type:  rich text"));
     h.shell.answer("-convert", std::string("<html>\n<body>\n<p>x</p>\n</body>\n</html>\n"));

@@ -18,16 +18,6 @@ TEST(KindlePackageDocument, DropsEveryCoverPageLineAndKeepsTheRestInOrder) {
     EXPECT_EQ(kindle::withoutCoverPage(quillary::testing::kPackageDocument), expected + "\n");
 }
 
-TEST(KindlePackageDocument, MatchesAreExactAndTheLastEmptyLineIsKept) {
-    // Other spellings of the spine entry are not the cover's, and the text
-    // after the final line end is a line of its own.
-    const std::string others = "<itemref idref='cover'/>\n<itemref idref=\"cover\" />\n<itemref idref=\"cover-image\"/>\n";
-    EXPECT_EQ(kindle::withoutCoverPage(others), others + "\n");
-    EXPECT_EQ(kindle::withoutCoverPage("COVER.XHTML\n"), "COVER.XHTML\n\n");
-    EXPECT_EQ(kindle::withoutCoverPage(""), "\n");
-    EXPECT_EQ(kindle::withoutCoverPage("a\r\ncover.xhtml\r\nb"), "a\r\nb\n");
-}
-
 TEST(KindlegenBanner, OnlyVersionTwoPointNineOrAboveIsRecent) {
     const std::pair<const char*, bool> cases[] = {
         {"Amazon kindlegen(Linux) V2.9 build 1028-0897292", true}, {"V2.:", true},

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "epub/MediaMarkup.h"
-#include "support/Harness.h"
 
 using namespace quillary;
 using namespace quillary::media;
@@ -56,19 +55,4 @@ TEST(MediaDirective, TheExtensionDecidesThePlayerItsTypeAndWhetherVideoNeedsAPos
     const std::pair<const char*, const char*> types[] = {{"aac", "audio/aac"}, {"m4a", "audio/mp4"}, {"m4b", "audio/mp4"},
                                                          {"m4v", "video/mp4"}, {"mp4", "video/mp4"}, {"3gp", "video/3gpp"}};
     for (const auto& [extension, type] : types) EXPECT_EQ(mediaType(extension), type) << extension;
-}
-
-TEST(MediaDirective, TheControllerFillsBothListsInManuscriptOrder) {
-    quillary::testing::Harness h;
-    h.preferences.setBool(prefs::kEpub3, false);
-    EpubRun run;
-    run.images = {"cover.png"};
-    for (const char* paragraph : {"video:Harbour.m4v", "rimage:boat.png", "audio:sea.mp3"}) {
-        h.c().line = std::string("<p class=\"p1\">") + paragraph + "</p>";
-        if (std::string(paragraph).find("image") != std::string::npos) h.c().imageDirective(run);
-        else h.c().mediaDirective(run);
-    }
-    EXPECT_EQ(h.c().line, kCentred + "<object data=\"media/sea.mp3\" type=\"audio/mpeg\">sea</object></div>");
-    EXPECT_EQ(run.images, (std::vector<std::string>{"cover.png", "Harbour.png", "boat.png"}));
-    EXPECT_EQ(run.media, (std::vector<std::string>{"Harbour.m4v", "sea.mp3"}));
 }

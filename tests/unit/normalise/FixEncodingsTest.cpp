@@ -5,7 +5,6 @@
 
 #include "build/Normalise.h"
 #include "build/Text.h"
-#include "support/Harness.h"
 
 using namespace quillary;
 
@@ -101,14 +100,4 @@ TEST(FixEncodings, DashesTabsAndBreaksInBothSettings) {
     EXPECT_EQ(manuscript(breaks), "a" + six + "b" + six + "c\td\\te<br />f<br />g&#233;");
     EXPECT_EQ(metadata(breaks), "a<span class=\"Apple-tab-span\"> </span>b<span class=\"Apple-tab-span\"> </span>"
                                 "c d e f<br />g&#233;");
-}
-
-TEST(FixEncodings, ControllerReadsTheEpub3PreferenceAtEachCall) {
-    quillary::testing::Harness h(false);
-    // Table attributes become styles only for EPUB 3; the one-pass test above covers every attribute.
-    const std::string cell = "<td valign=\"top\">x</td>";
-    h.preferences.setBool(prefs::kEpub3, true);
-    EXPECT_EQ(h.c().fixEncodings(cell, false), "<td style=\"vertical-align:top\">x</td>");
-    h.preferences.setBool(prefs::kEpub3, false);
-    EXPECT_EQ(h.c().fixEncodings(cell, false), cell);
 }

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "build/Normalise.h"
-#include "support/Harness.h"
 
 using namespace quillary;
 
@@ -53,12 +52,4 @@ TEST(FixLinks, LinesWithoutTheFieldFormComeBackUnchanged) {
                                    "<p>A HYPERLINK, then HYPERLINK \"http://a.com/HYPERLINK\"x</p>"})
         EXPECT_EQ(fixLinks(line, bad), line);
     EXPECT_TRUE(bad.empty());
-}
-
-TEST(FixLinks, ControllerAppendsToBadLinks) {
-    quillary::testing::Harness h(false);
-    h.c().badLinks = {"earlier"};
-    EXPECT_EQ(h.c().fixLinks("HYPERLINK \"nowhere\"here</p>"), "<a href=\"nowhere\">here</a></p>");
-    EXPECT_EQ(h.c().fixLinks("<p>plain</p>"), "<p>plain</p>");
-    EXPECT_EQ(h.c().badLinks, (Links{"earlier", "here"}));
 }

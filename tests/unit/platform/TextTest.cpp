@@ -24,17 +24,6 @@ TEST(TextSearch, IgnoresAsciiCaseOnlyWhereAsked) {
     EXPECT_EQ(text::findIgnoringCase("abc", "c", 5), std::string::npos);
 }
 
-TEST(TextSplit, KeepsEmptyPieces) {
-    EXPECT_EQ(text::split("a,,b,", ","), (std::vector<std::string>{"a", "", "b", ""}));
-    EXPECT_EQ(text::split("", ","), (std::vector<std::string>{""}));
-}
-
-TEST(TextTrim, TrimsBlanksAndTabsButNotLineEnds) {
-    EXPECT_EQ(text::trimBlanksAndTabs(" \t War \t"), "War");
-    EXPECT_EQ(text::trimBlanksAndTabs("\nx\n"), "\nx\n");
-    EXPECT_EQ(text::trimBlanksAndTabs(" \t "), "");
-}
-
 TEST(TextFormat, FillsPlaceholdersInOrder) {
     EXPECT_EQ(text::format("%@ of %d (%ld) 100%%", {"one", "2", "3"}), "one of 2 (3) 100%");
     EXPECT_EQ(text::format("missing: %@", {}), "missing: ");
