@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "build/Normalise.h"
-#include "build/Stylesheet.h"
-#include "build/Text.h"
+#include "manuscript/Normalise.h"
+#include "manuscript/Stylesheet.h"
+#include "base/Text.h"
 
 using namespace quillary;
 

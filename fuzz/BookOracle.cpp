@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
-#include "build/Conversion.h"
-#include "build/Normalise.h"
-#include "build/VoveZedevir.h"
+#include "manuscript/Conversion.h"
+#include "manuscript/Normalise.h"
+#include "controller/VoveZedevir.h"
 #include "converter/Converter.h"
 #include "epub/BuildFolder.h"
 #include "epub/WellFormed.h"

@@ -6,11 +6,11 @@
 #include <cstdlib>
 #include <memory>
 
-#include "build/ShellQuote.h"
-#include "build/Text.h"
+#include "base/ShellQuote.h"
+#include "base/Text.h"
 #include "platform/Executables.h"
 #include "platform/Files.h"
-#include "platform/Utf8.h"
+#include "base/Utf8.h"
 
 namespace quillary {
 

@@ -3,10 +3,10 @@
 #include <cctype>
 #include <ctime>
 
-#include "build/Text.h"
-#include "build/VoveZedevir.h"
+#include "base/Text.h"
+#include "controller/VoveZedevir.h"
 #include "platform/PosixShell.h"
-#include "platform/Utf8.h"
+#include "base/Utf8.h"
 
 namespace quillary {
 

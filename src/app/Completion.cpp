@@ -1,6 +1,6 @@
 #include "app/ProblemReport.h"
-#include "build/Text.h"
-#include "build/VoveZedevir.h"
+#include "base/Text.h"
+#include "controller/VoveZedevir.h"
 #include "epub/BuildFolder.h"
 
 namespace quillary {

@@ -2,7 +2,7 @@
 // Where things are on this machine, as a program's start-up reads them from
 // its environment.
 
-#include "build/VoveZedevir.h"
+#include "controller/VoveZedevir.h"
 
 namespace quillary {
 

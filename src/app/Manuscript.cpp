@@ -1,6 +1,6 @@
 #include "app/BookInformation.h"
 #include "app/ManuscriptTypes.h"
-#include "build/VoveZedevir.h"
+#include "controller/VoveZedevir.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 

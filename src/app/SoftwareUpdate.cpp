@@ -1,4 +1,4 @@
-#include "build/VoveZedevir.h"
+#include "controller/VoveZedevir.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 

@@ -1,6 +1,6 @@
 #include "app/BookCheck.h"
-#include "build/Text.h"
-#include "build/VoveZedevir.h"
+#include "base/Text.h"
+#include "controller/VoveZedevir.h"
 #include "platform/Paths.h"
 
 namespace quillary {

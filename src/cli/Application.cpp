@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "app/Environment.h"
-#include "build/VoveZedevir.h"
+#include "controller/VoveZedevir.h"
 #include "cli/Arguments.h"
 #include "cli/BlockingQueue.h"
 #include "cli/CliDesktop.h"

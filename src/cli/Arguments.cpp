@@ -5,8 +5,8 @@
 #include <map>
 
 #include "app/BookInformation.h"
-#include "build/Text.h"
-#include "build/VoveZedevir.h"
+#include "base/Text.h"
+#include "controller/VoveZedevir.h"
 
 namespace quillary {
 

@@ -1,6 +1,6 @@
 #include "cli/CliDesktop.h"
 
-#include "build/ShellQuote.h"
+#include "base/ShellQuote.h"
 #include "platform/Executables.h"
 #include "platform/Paths.h"
 

@@ -7,7 +7,7 @@
 #include <climits>
 #include <cstring>
 
-#include "build/Text.h"
+#include "base/Text.h"
 #include "epub/Archive.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"

@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "app/ProblemReport.h"
-#include "build/VoveZedevir.h"
-#include "platform/Utf8.h"
+#include "controller/VoveZedevir.h"
+#include "base/Utf8.h"
 
 namespace quillary {
 

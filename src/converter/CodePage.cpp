@@ -1,6 +1,6 @@
 #include "converter/CodePage.h"
 
-#include "platform/Utf8.h"
+#include "base/Utf8.h"
 
 #include <cctype>
 #include <cerrno>

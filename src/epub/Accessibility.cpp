@@ -1,6 +1,6 @@
 #include "epub/Accessibility.h"
 
-#include "build/Normalise.h"
+#include "manuscript/Normalise.h"
 
 namespace quillary::package {
 

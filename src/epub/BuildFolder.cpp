@@ -7,7 +7,7 @@
 #include <charconv>
 #include <cstdlib>
 
-#include "build/Text.h"
+#include "base/Text.h"
 #include "epub/WellFormed.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"

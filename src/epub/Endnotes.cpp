@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "build/Text.h"
-#include "build/VoveZedevir.h"
+#include "base/Text.h"
+#include "controller/VoveZedevir.h"
 #include "epub/NoteMarkup.h"
 #include "epub/PackageDocuments.h"
 #include "platform/Files.h"

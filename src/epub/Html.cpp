@@ -1,6 +1,6 @@
 #include "epub/Html.h"
 
-#include "build/Text.h"
+#include "base/Text.h"
 
 namespace quillary {
 

@@ -4,8 +4,8 @@
 // stand ahead of the mark it names.
 #include <algorithm>
 
-#include "build/Text.h"
-#include "build/VoveZedevir.h"
+#include "base/Text.h"
+#include "controller/VoveZedevir.h"
 #include "epub/Html.h"
 #include "epub/SectionBoundaries.h"
 

@@ -5,8 +5,8 @@
 #include <unordered_set>
 #include <vector>
 
-#include "build/Text.h"
-#include "build/VoveZedevir.h"
+#include "base/Text.h"
+#include "controller/VoveZedevir.h"
 #include "epub/Media.h"
 #include "epub/MediaMarkup.h"
 #include "platform/Files.h"

@@ -3,11 +3,11 @@
 #include <array>
 #include <cctype>
 
-#include "build/Normalise.h"
-#include "build/Text.h"
+#include "manuscript/Normalise.h"
+#include "base/Text.h"
 #include "epub/Html.h"
 #include "platform/Paths.h"
-#include "platform/Utf8.h"
+#include "base/Utf8.h"
 
 namespace quillary::media {
 

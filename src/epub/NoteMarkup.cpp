@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <map>
 
-#include "build/Text.h"
+#include "base/Text.h"
 #include "epub/Html.h"
 #include "epub/PageNesting.h"
 

@@ -3,8 +3,8 @@
 // after them.
 #include <optional>
 
-#include "build/Text.h"
-#include "build/VoveZedevir.h"
+#include "base/Text.h"
+#include "controller/VoveZedevir.h"
 #include "epub/Archive.h"
 #include "epub/BuildFolder.h"
 #include "epub/Media.h"

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "build/Text.h"
-#include "build/VoveZedevir.h"
+#include "base/Text.h"
+#include "controller/VoveZedevir.h"
 
 namespace quillary::package {
 

@@ -3,8 +3,8 @@
 #include <charconv>
 #include <optional>
 
-#include "build/Text.h"
-#include "build/VoveZedevir.h"
+#include "base/Text.h"
+#include "controller/VoveZedevir.h"
 #include "epub/Accessibility.h"
 #include "epub/Archive.h"
 #include "epub/MediaMarkup.h"

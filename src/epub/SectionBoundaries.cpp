@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "build/Text.h"
+#include "base/Text.h"
 #include "epub/Html.h"
 
 namespace quillary {

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "build/Text.h"
-#include "build/VoveZedevir.h"
+#include "base/Text.h"
+#include "controller/VoveZedevir.h"
 #include "epub/Html.h"
 #include "epub/MediaMarkup.h"
 #include "epub/PackageDocuments.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/Utf8.h"
+#include "base/Utf8.h"
 
 namespace quillary::xml {
 

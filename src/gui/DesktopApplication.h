@@ -6,7 +6,7 @@
 #include <QObject>
 #include <memory>
 
-#include "build/VoveZedevir.h"
+#include "controller/VoveZedevir.h"
 #include "gui/Dialogs.h"
 #include "gui/GuardedApplication.h"
 #include "gui/MainWindow.h"

@@ -17,7 +17,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "build/VoveZedevir.h"
+#include "controller/VoveZedevir.h"
 #include "gui/Icon.h"
 
 namespace quillary::gui {

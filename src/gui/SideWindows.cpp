@@ -13,7 +13,7 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include "build/VoveZedevir.h"
+#include "controller/VoveZedevir.h"
 #include "gui/Icon.h"
 #include "platform/Files.h"
 

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "build/Localizer.h"
+#include "controller/Localizer.h"
 
 namespace quillary::gui {
 

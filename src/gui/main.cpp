@@ -4,7 +4,7 @@
 
 #include "app/Environment.h"
 #include "app/SystemCheck.h"
-#include "build/Text.h"
+#include "base/Text.h"
 #include "gui/DesktopApplication.h"
 #include "gui/Icon.h"
 #include "gui/QtPreferences.h"

@@ -1,7 +1,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "build/VoveZedevir.h"
+#include "controller/VoveZedevir.h"
 #include "epub/Archive.h"
 #include "kindle/KindleConverter.h"
 #include "kindle/KindleVariant.h"

@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "build/Text.h"
-#include "build/VoveZedevir.h"
+#include "base/Text.h"
+#include "controller/VoveZedevir.h"
 #include "kindle/KindleConverter.h"
 #include "kindle/KindleVariant.h"
 #include "platform/Files.h"

@@ -1,6 +1,6 @@
 #include "kindle/KindleConverter.h"
 
-#include "build/VoveZedevir.h"
+#include "controller/VoveZedevir.h"
 #include "kindle/KindleVariant.h"
 #include "platform/Files.h"
 

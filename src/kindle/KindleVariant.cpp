@@ -1,6 +1,6 @@
 #include "kindle/KindleVariant.h"
 
-#include "build/ShellQuote.h"
+#include "base/ShellQuote.h"
 
 #include <algorithm>
 #include <string>

@@ -6,7 +6,7 @@
 #include <climits>
 #include <cstdlib>
 
-#include "build/Text.h"
+#include "base/Text.h"
 
 namespace quillary {
 

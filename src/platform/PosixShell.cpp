@@ -1,6 +1,6 @@
 #include "platform/PosixShell.h"
 
-#include "platform/Utf8.h"
+#include "base/Utf8.h"
 
 #include <fcntl.h>
 #include <poll.h>

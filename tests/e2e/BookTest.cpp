@@ -15,7 +15,7 @@
 
 #include <map>
 
-#include "build/Text.h"
+#include "base/Text.h"
 #include "epub/WellFormed.h"
 #include "platform/Executables.h"
 #include "platform/Files.h"

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "build/VoveZedevir.h"
+#include "controller/VoveZedevir.h"
 #include "fakes/FailingFileWriter.h"
 #include "fakes/FakeDesktop.h"
 #include "fakes/FakeMainQueue.h"

@@ -9,7 +9,7 @@
 #include <cstdio>
 
 #include "../Desktop.h"
-#include "build/Text.h"
+#include "base/Text.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "ConverterTestSupport.h"
 
-#include "build/ShellQuote.h"
-#include "build/Text.h"
+#include "base/ShellQuote.h"
+#include "base/Text.h"
 #include "platform/Files.h"
 #include "platform/PosixShell.h"
 

@@ -3,7 +3,7 @@
 // tests/fixtures/converter/reference by make-reference-texts.sh).
 
 #include "ConverterTestSupport.h"
-#include "build/Text.h"
+#include "base/Text.h"
 #include "converter/CodePage.h"
 #include "converter/WordImport.h"
 

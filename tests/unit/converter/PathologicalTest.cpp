@@ -4,7 +4,7 @@
 
 #include "ConverterTestSupport.h"
 #include "converter/RtfReader.h"
-#include "platform/Utf8.h"
+#include "base/Utf8.h"
 
 #include <gtest/gtest.h>
 

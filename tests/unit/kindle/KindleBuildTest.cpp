@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "build/Text.h"
+#include "base/Text.h"
 #include "kindle/KindleConverter.h"
 #include "kindle/KindleVariant.h"
 #include "KindleFixture.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "build/Normalise.h"
+#include "manuscript/Normalise.h"
 
 using namespace quillary;
 

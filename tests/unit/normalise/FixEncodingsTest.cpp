@@ -3,8 +3,8 @@
 #include <random>
 #include <regex>
 
-#include "build/Normalise.h"
-#include "build/Text.h"
+#include "manuscript/Normalise.h"
+#include "base/Text.h"
 
 using namespace quillary;
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "build/Url.h"
+#include "base/Url.h"
 
 using namespace quillary;
 

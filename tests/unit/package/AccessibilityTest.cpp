@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "build/Text.h"
+#include "base/Text.h"
 #include "epub/Accessibility.h"
 
 using namespace quillary;

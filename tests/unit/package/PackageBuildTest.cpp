@@ -8,7 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "build/Text.h"
+#include "base/Text.h"
 #include "epub/BuildFolder.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <regex>
 
-#include "build/Text.h"
+#include "base/Text.h"
 #include "platform/Files.h"
 #include "support/TestFolder.h"
 

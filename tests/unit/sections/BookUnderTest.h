@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "build/Text.h"
-#include "build/VoveZedevir.h"
+#include "base/Text.h"
+#include "controller/VoveZedevir.h"
 #include "platform/Files.h"
 #include "support/Harness.h"
 

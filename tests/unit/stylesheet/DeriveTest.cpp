@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "build/Stylesheet.h"
+#include "manuscript/Stylesheet.h"
 #include "support/Harness.h"
 
 using namespace quillary;

@@ -2,8 +2,8 @@
 
 #include <random>
 
-#include "build/Stylesheet.h"
-#include "build/Text.h"
+#include "manuscript/Stylesheet.h"
+#include "base/Text.h"
 
 using namespace quillary;
 

@@ -1,9 +1,9 @@
-#include "build/Localizer.h"
+#include "controller/Localizer.h"
 
 #include <cstdint>
 #include <cstdlib>
 
-#include "build/Text.h"
+#include "base/Text.h"
 #include "platform/Files.h"
 
 namespace quillary {

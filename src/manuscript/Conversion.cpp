@@ -1,9 +1,9 @@
-#include "build/Conversion.h"
+#include "manuscript/Conversion.h"
 
-#include "build/RtfInProcess.h"
-#include "build/ShellQuote.h"
-#include "build/Text.h"
-#include "build/VoveZedevir.h"
+#include "manuscript/RtfInProcess.h"
+#include "base/ShellQuote.h"
+#include "base/Text.h"
+#include "controller/VoveZedevir.h"
 #include "platform/Paths.h"
 
 namespace quillary {

@@ -1,9 +1,9 @@
-#include "build/Stylesheet.h"
+#include "manuscript/Stylesheet.h"
 
 #include <syslog.h>
 
-#include "build/Text.h"
-#include "build/VoveZedevir.h"
+#include "base/Text.h"
+#include "controller/VoveZedevir.h"
 
 namespace quillary {
 

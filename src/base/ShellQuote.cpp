@@ -1,4 +1,4 @@
-#include "build/ShellQuote.h"
+#include "base/ShellQuote.h"
 
 namespace quillary {
 

@@ -1,4 +1,4 @@
-#include "build/Normalise.h"
+#include "manuscript/Normalise.h"
 
 #include <algorithm>
 #include <array>
@@ -8,9 +8,9 @@
 #include <cstring>
 #include <optional>
 
-#include "build/Text.h"
-#include "build/Url.h"
-#include "build/VoveZedevir.h"
+#include "base/Text.h"
+#include "base/Url.h"
+#include "controller/VoveZedevir.h"
 
 namespace quillary {
 

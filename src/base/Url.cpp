@@ -1,4 +1,4 @@
-#include "build/Url.h"
+#include "base/Url.h"
 
 #include <cstddef>
 #include <string>

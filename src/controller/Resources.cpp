@@ -1,6 +1,6 @@
-#include "build/Resources.h"
+#include "controller/Resources.h"
 
-#include "build/Text.h"
+#include "base/Text.h"
 #include "platform/Paths.h"
 
 namespace quillary {

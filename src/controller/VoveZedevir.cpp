@@ -1,8 +1,8 @@
-#include "build/VoveZedevir.h"
+#include "controller/VoveZedevir.h"
 
 #include <new>
 
-#include "build/Text.h"
+#include "base/Text.h"
 
 namespace quillary {
 

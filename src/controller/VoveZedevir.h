@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "app/BookCheck.h"
-#include "build/Localizer.h"
-#include "build/Resources.h"
+#include "controller/Localizer.h"
+#include "controller/Resources.h"
 #include "epub/BookInfo.h"
 #include "epub/BuildFolder.h"
 #include "platform/BackgroundRunner.h"

@@ -1,9 +1,9 @@
-#include "build/RtfInProcess.h"
+#include "manuscript/RtfInProcess.h"
 
-#include "build/Text.h"
+#include "base/Text.h"
 #include "converter/Converter.h"
 #include "platform/Paths.h"
-#include "platform/Utf8.h"
+#include "base/Utf8.h"
 
 namespace quillary {
 

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "build/Localizer.h"
-#include "build/Text.h"
+#include "controller/Localizer.h"
+#include "base/Text.h"
 #include "platform/Files.h"
 #include "support/TestFolder.h"
 

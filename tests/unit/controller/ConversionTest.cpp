@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "build/Conversion.h"
+#include "manuscript/Conversion.h"
 #include "platform/Files.h"
 #include "platform/PosixShell.h"
 #include "support/Harness.h"

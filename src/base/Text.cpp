@@ -1,4 +1,4 @@
-#include "build/Text.h"
+#include "base/Text.h"
 
 #include <algorithm>
 #include <array>
@@ -7,7 +7,7 @@
 #include <optional>
 #include <utility>
 
-#include "platform/Utf8.h"
+#include "base/Utf8.h"
 
 namespace quillary::text {
 

@@ -1,8 +1,8 @@
 #include <cstdio>
 
 #include "app/BookInformation.h"
-#include "build/Text.h"
-#include "build/VoveZedevir.h"
+#include "base/Text.h"
+#include "controller/VoveZedevir.h"
 #include "epub/BuildFolder.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
