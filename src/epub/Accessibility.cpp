@@ -32,20 +32,6 @@ void addHazards(const BookContent& content, std::vector<AccessibilityProperty>& 
     properties.push_back({"accessibilityHazard", sounding ? "unknownSoundHazard" : "noSoundHazard"});
 }
 
-std::string escaped(const std::string& value) {
-    std::string out;
-    out.reserve(value.size());
-    for (char c : value) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            default: out.push_back(c);
-        }
-    }
-    return EncodeForHTML(out);
-}
-
 }  // namespace
 
 std::vector<AccessibilityProperty> accessibilityProperties(const BookContent& content) {
@@ -82,7 +68,7 @@ std::string accessibilityMetadata(const BookContent& content, const std::string&
         lines += "    <meta property=\"schema:" + name + "\">" + value + "</meta>\n";
     if (summary.empty()) return lines;
     const std::string language = summaryLanguage.empty() ? "" : " xml:lang=\"" + summaryLanguage + "\"";
-    lines += "    <meta property=\"schema:accessibilitySummary\"" + language + ">" + escaped(summary) + "</meta>\n";
+    lines += "    <meta property=\"schema:accessibilitySummary\"" + language + ">" + asPageText(summary) + "</meta>\n";
     return lines;
 }
 

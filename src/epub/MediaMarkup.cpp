@@ -33,21 +33,6 @@ SplitName splitName(std::string_view html) {
             text::trimBlanksAndTabs(paths::extension(name))};
 }
 
-// A name as text of the page: ASCII with references, as the rest of it.
-std::string pageText(const std::string& value) {
-    std::string escaped;
-    for (char c : value) {
-        switch (c) {
-            case '&': escaped += "&amp;"; break;
-            case '<': escaped += "&lt;"; break;
-            case '>': escaped += "&gt;"; break;
-            case '"': escaped += "&quot;"; break;
-            default: escaped.push_back(c);
-        }
-    }
-    return EncodeForHTML(escaped);
-}
-
 // The image extension that the typed one begins with, as typed: text that
 // followed the name in its paragraph is not part of it. A name without one
 // is taken for a PNG.
@@ -180,7 +165,7 @@ MediaMarkup mediaMarkup(std::string_view line, bool epub3) {
     result.mediaName = name.base + "." + extension;
     if (video) result.poster = name.base + ".png";
 
-    const std::string base = pageText(name.base);
+    const std::string base = asPageText(name.base);
     const std::string source = "media/" + fileReference(result.mediaName);
     const std::string posterSource = "images/" + fileReference(name.base + ".png");
     std::string& out = result.markup;
@@ -224,7 +209,7 @@ ImageMarkup imageMarkup(std::string_view line, const std::optional<std::string>&
         out = "<div style=\"text-align:center\">" + link + "<img style=\"height:100%\" src=\"images/" + source;
     else
         out = "<div style=\"text-align:center\">" + link + "<img src=\"images/" + source;
-    out += "\" alt=\"" + alternative.value_or(pageText(name.base)) + "\"/>" + (link.empty() ? "" : "</a>") + "</div>";
+    out += "\" alt=\"" + alternative.value_or(asPageText(name.base)) + "\"/>" + (link.empty() ? "" : "</a>") + "</div>";
     return result;
 }
 

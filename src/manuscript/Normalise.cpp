@@ -399,6 +399,21 @@ std::string EncodeForHTML(std::string_view text) {
     return out;
 }
 
+std::string asPageText(std::string_view text) {
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+            case '&': escaped += "&amp;"; break;
+            case '<': escaped += "&lt;"; break;
+            case '>': escaped += "&gt;"; break;
+            case '"': escaped += "&quot;"; break;
+            default: escaped.push_back(c);
+        }
+    }
+    return EncodeForHTML(escaped);
+}
+
 std::size_t countString(std::string_view needle, std::string_view haystack) {
     if (needle.empty() || haystack.empty()) return 0;
     std::size_t count = 0;

@@ -21,6 +21,10 @@ namespace quillary {
 // stay as they are), and U+FFFE and U+FFFF. The result is pure ASCII.
 std::string EncodeForHTML(std::string_view text);
 
+// Plain text (a name, a sentence) as it stands in a page or package document:
+// the markup characters &, <, > and " as references, then EncodeForHTML.
+std::string asPageText(std::string_view text);
+
 // Occurrences of `needle` in `haystack`, ignoring ASCII case, counted left
 // to right without overlap; 0 when either text is empty.
 std::size_t countString(std::string_view needle, std::string_view haystack);
