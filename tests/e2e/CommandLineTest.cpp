@@ -160,25 +160,6 @@ TEST(CommandLine, ConverterFailureEndsInTheMakeFailureAlertAndKeepsTheEarlierBoo
     }
 }
 
-TEST(CommandLine, ManuscriptPathWithAwkwardCharactersReachesTheConverter) {
-    TestFolder folder;
-    // The stand-in writes the path it was given back as the book's text.
-    ConverterStandIn converter(folder,
-        "case \"$1\" in -info) echo '  Type:  rich text';;\n"
-        "*) printf '<html>\\n<body>\\n<p>%s</p>\\n</body>\\n</html>\\n' \"$5\";; esac\n");
-    folder.makeFolder("odd $dir `x` \"q\"");
-    folder.write("odd $dir `x` \"q\"/My Book.rtf", "{\\rtf1 x}");
-    std::string out, err;
-    const std::string shellQuoted = "\"" + std::string(folder.path()) + "/odd \\$dir \\`x\\` \\\"q\\\"/My Book.rtf\"";
-    EXPECT_EQ(quillary::testing::runQuillary("build " + shellQuoted + " --title 'Odd' -o " +
-                                   quoted(folder.file("odd.epub")), out, &err), 0) << err;
-    const auto entries = quillary::testing::readArchive(folder.file("odd.epub"));
-    ASSERT_TRUE(entries);
-    bool found = false;
-    for (const auto& entry : *entries) found = found || contains(entry.content, "My Book.rtf");
-    EXPECT_TRUE(found) << "the converter did not receive the whole path";
-}
-
 TEST(CommandLine, ExampleBookIsAValidEpubAndItsInformationIsStored) {
     TestFolder folder;
     const std::string manuscript = copyExample(folder);
