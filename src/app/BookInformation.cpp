@@ -41,23 +41,6 @@ constexpr unsigned short kWindows1252High[32] = {
     0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
 
-bool isLineSeparatorAt(const std::string& text, std::size_t i, std::size_t& length) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    length = 1;
-    if (c == '\n' || c == '\r' || c == '\v' || c == '\f') return true;
-    if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0x85) {
-        length = 2;  // U+0085 NEXT LINE
-        return true;
-    }
-    if (c == 0xE2 && i + 2 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0x80 &&
-        (static_cast<unsigned char>(text[i + 2]) == 0xA8 ||
-         static_cast<unsigned char>(text[i + 2]) == 0xA9)) {
-        length = 3;  // U+2028, U+2029
-        return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 std::string decodeTextFile(const std::string& bytes) {
@@ -74,22 +57,6 @@ std::string decodeTextFile(const std::string& bytes) {
     return out;
 }
 
-std::string withLineBreaksAsBlanks(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        std::size_t length = 0;
-        if (isLineSeparatorAt(text, i, length)) {
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') length = 2;
-            out += ' ';
-            i += length;
-        } else {
-            out += text[i++];
-        }
-    }
-    return out;
-}
-
 void applyBookInformation(const std::string& input, BookInfo& info) {
     const auto entries = info.inFileOrder();
     const std::string text = text::replacedAll(input, "\r\n", "\n");
@@ -101,8 +68,8 @@ void applyBookInformation(const std::string& input, BookInfo& info) {
         ++number;
     };
     for (std::size_t i = 0; i < text.size();) {
-        std::size_t length = 0;
-        if (isLineSeparatorAt(text, i, length)) {
+        const std::size_t length = text::lineSeparatorLength(text, i);
+        if (length > 0) {
             take(i);
             i += length;
             start = i;

@@ -21,9 +21,6 @@ std::string decodeTextFile(const std::string& bytes);
 // lines past the eighth are ignored.
 void applyBookInformation(const std::string& text, BookInfo& info);
 
-// Every line break that the reading above splits at (CR LF counts as one)
-// replaced by a blank: a field's text must stay on its own line of the file.
-std::string withLineBreaksAsBlanks(const std::string& text);
 
 // "yyyy-MM-dd" (one to four year digits, one or two for month and day) as a
 // date, or nullopt when the text is not such a date.

@@ -173,4 +173,29 @@ std::string format(std::string_view pattern, const std::vector<std::string>& arg
     return result;
 }
 
+std::size_t lineSeparatorLength(std::string_view text, std::size_t at) {
+    const auto byte = [&text](std::size_t i) { return i < text.size() ? static_cast<unsigned char>(text[i]) : 0u; };
+    const unsigned c = byte(at);
+    if (c == '\n' || c == '\r' || c == '\v' || c == '\f') return 1;
+    if (c == 0xC2 && byte(at + 1) == 0x85) return 2;  // U+0085 NEXT LINE
+    if (c == 0xE2 && byte(at + 1) == 0x80 && (byte(at + 2) == 0xA8 || byte(at + 2) == 0xA9)) return 3;  // U+2028, U+2029
+    return 0;
+}
+
+std::string withLineBreaksAsBlanks(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t length = lineSeparatorLength(text, i);
+        if (length == 0) {
+            out += text[i++];
+            continue;
+        }
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') length = 2;
+        out += ' ';
+        i += length;
+    }
+    return out;
+}
+
 }  // namespace quillary::text

@@ -26,6 +26,12 @@ bool endsWith(std::string_view text, std::string_view suffix);
 
 // Trims blanks (U+0020) and tabs at both ends.
 std::string trimBlanksAndTabs(std::string_view text);
+
+// The length of the line separator at `at` (LF, CR, VT, FF, U+0085, U+2028,
+// U+2029 in UTF-8), 0 when there is none.
+std::size_t lineSeparatorLength(std::string_view text, std::size_t at);
+// Every line separator above (CR LF counts as one) replaced by a blank.
+std::string withLineBreaksAsBlanks(std::string_view text);
 std::string lowercaseAscii(std::string_view text);
 
 // The text with its character references resolved, as UTF-8: decimal and

@@ -1,6 +1,5 @@
 #include <cstdio>
 
-#include "app/BookInformation.h"
 #include "base/Text.h"
 #include "controller/VoveZedevir.h"
 #include "epub/BuildFolder.h"
@@ -68,7 +67,7 @@ void VoveZedevir::savePanelEndedWithName(const std::string& name, const std::str
     // or pasted into one would move every later field up a line when the
     // file is read back, so it becomes a blank here, for the book too.
     const auto field = [&window](BookField f) {
-        return text::trimBlanksAndTabs(withLineBreaksAsBlanks(window.fieldText(f)));
+        return text::trimBlanksAndTabs(text::withLineBreaksAsBlanks(window.fieldText(f)));
     };
     const std::string isbnTyped = field(BookField::Isbn);
     std::string identifier = isbnTyped;
