@@ -11,7 +11,6 @@ namespace {
 struct Book {
     quillary::testing::Harness h{false};
     VoveZedevir& c = h.c();
-    EpubRun run;
 
     explicit Book(bool epub3) {
         h.preferences.setBool(prefs::kEpub3, epub3);
@@ -19,14 +18,6 @@ struct Book {
         h.folder.makeFolder("epub/OEBPS/images");
         h.folder.makeFolder("epub/OEBPS/media");
         c.bookInfo = {"Sea Book", "", "", "", "", "", "", "0"};
-    }
-    // A whole sections pass over the given body.
-    void pass(const std::vector<std::string>& body) {
-        c.lines = {"<html>", "<body>"};
-        c.lines.insert(c.lines.end(), body.begin(), body.end());
-        c.lines.insert(c.lines.end(), {"</body>", "</html>"});
-        run.endnotesTitle = "EndnotesTitle";
-        c.sectionsPass(run);
     }
     std::string file(const std::string& name) const {
         return files::readFile(c.tempDirectoryPath + "/OEBPS/" + name).value_or("<none>");
@@ -88,34 +79,4 @@ TEST(InsertEpubEndnotes, WritesTheDocumentOnceWithItsItemsAndNavigationPoint) {
     EXPECT_EQ(epub3.c.spine, "    <itemref idref=\"endnotes\" linear=\"no\"/>\n");
     EXPECT_EQ(epub3.c.navmap, "");
     EXPECT_EQ(epub3.c.navPoint, 1);
-}
-
-TEST(EndnotesPlacement, AfterTheLastSectionWithoutAHeadingAndOnlyForMarksAheadOfIt) {
-    Book b(false);
-    b.pass({"<p>A&lt;&lt;one&gt;&gt;</p>", "<p>bookmark: Two</p>", "<p>B&lt;&lt;two&gt;&gt;</p>"});
-    EXPECT_TRUE(b.c.spine.ends_with("section2\"/>\n    <itemref idref=\"endnotes\"/>\n"));
-    EXPECT_TRUE(b.c.navmap.ends_with("<content src=\"endnotes.xhtml\"/>\n    </navPoint>\n"));
-    EXPECT_NE(b.file("endnotes.xhtml").find(notes::entryForm(2, "two", 2, false, false)), std::string::npos);
-
-    // Marks after the heading stay as typed, and a book without a note gets no document.
-    Book early(true);
-    early.pass({"<p>Start.</p>", "<p>pnh: Notes</p>", "<p>B&lt;&lt;two&gt;&gt;</p>"});
-    EXPECT_NE(early.file("endnotes.xhtml").find("<b>Notes</b><br /><br /></p>\n<ol style=\"list-style-type: none; "
-                                                "margin: 0; padding: 0;\">\n</ol>\n</section>\n</body>"),
-              std::string::npos);
-    EXPECT_NE(early.file("section2.xhtml").find("B&lt;&lt;two&gt;&gt;"), std::string::npos);
-
-    Book none(false);
-    none.pass({"<p>Plain &lt;&lt;&lt; text&gt;&gt;.</p>"});
-    EXPECT_EQ(none.file("endnotes.xhtml"), "<none>");
-    EXPECT_EQ(none.c.manifest.find("endnotes"), std::string::npos);
-
-    // A forgotten closing marker no longer takes in the rest of the book.
-    Book open(false);
-    open.pass({"<p>A&lt;&lt;one</p>", "<p>bookmark: Two</p>", "<p>three &lt;&lt;four&gt;&gt;</p>"});
-    EXPECT_NE(open.file("section1.xhtml").find("A&lt;&lt;one"), std::string::npos);
-    EXPECT_NE(open.file("section2.xhtml").find("three <sup>"), std::string::npos);
-    EXPECT_NE(open.file("endnotes.xhtml").find("1. four"), std::string::npos);
-    EXPECT_TRUE(open.c.noEnd);
-    EXPECT_EQ(open.c.unclosedNote, "one");
 }
