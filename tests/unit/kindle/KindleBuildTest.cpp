@@ -32,7 +32,7 @@ TEST(KindleBuild, TheConverterGetsThePackageWithoutItsCoverPageAndItsFileReplace
     for (const ArchiveEntry& entry : *received) names.push_back(entry.name);
     ASSERT_EQ(names, (std::vector<std::string>{"mimetype", "META-INF/container.xml", "OEBPS/content.opf",
                                                "OEBPS/images/cover.jpg", "OEBPS/section1.xhtml"}));
-    EXPECT_EQ((*received)[2].content, kindle::withoutCoverPage(kPackageDocument));
+    EXPECT_EQ((*received)[2].content, kindle::withoutCoverPage(packageDocument()));
     EXPECT_EQ((*received)[4].content, "<html><div class=\"ul1\">\n<p class=\"li1\">&#8226; one</p>\n</div></html>\n");
     EXPECT_EQ(files::readFile(book.kindleFile()), "MOBI one");
     EXPECT_EQ(book.h.c().mobiPath, book.kindleFile());
