@@ -68,10 +68,4 @@ inline std::string wrapped(const std::string& text) {
     return "<p><span class=\"sz\">" + text + "</span></p>\n";
 }
 
-// A contents entry of an EPUB 3 book.
-inline std::string entry3(int point, int section, const std::string& name) {
-    return "<li id=\"navpoint-" + std::to_string(point) + "\"><a href=\"section" + std::to_string(section) +
-           ".xhtml\">" + name + "</a></li>\n";
-}
-
 }  // namespace quillary::testing

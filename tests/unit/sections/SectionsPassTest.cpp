@@ -22,6 +22,7 @@ TEST(InsertNavPointForName, SkipsUnnamedContentsAndEndnotesSections) {
     book.c().sectionNumber = 4;
     book.c().navPoint = 2;
     for (const char* skipped : {"", "contents", "endnotes"}) EXPECT_EQ(book.c().insertNavPointForName(skipped, "x"), "x");
-    EXPECT_EQ(book.c().insertNavPointForName("Endnotes", "x"), "x" + entry3(2, 3, "Endnotes"));
+    EXPECT_EQ(book.c().insertNavPointForName("Endnotes", "x"),
+              "x<li id=\"navpoint-2\"><a href=\"section3.xhtml\">Endnotes</a></li>\n");
     EXPECT_EQ(book.c().navPoint, 3);
 }
