@@ -11,7 +11,6 @@ namespace {
 struct Book {
     quillary::testing::Harness h{false};
     VoveZedevir& c = h.c();
-    EpubRun run;
 
     explicit Book(bool epub3) {
         h.preferences.setBool(prefs::kEpub3, epub3);
@@ -20,14 +19,6 @@ struct Book {
         h.folder.makeFolder("epub/OEBPS/media");
         c.bookInfo = {"Sea Book", "", "", "", "", "", "", "0"};
     }
-    // A whole sections pass over the given body.
-    void pass(const std::vector<std::string>& body) {
-        c.lines = {"<html>", "<body>"};
-        c.lines.insert(c.lines.end(), body.begin(), body.end());
-        c.lines.insert(c.lines.end(), {"</body>", "</html>"});
-        run.endnotesTitle = "EndnotesTitle";
-        c.sectionsPass(run);
-    }
     std::string file(const std::string& name) const {
         return files::readFile(c.tempDirectoryPath + "/OEBPS/" + name).value_or("<none>");
     }
@@ -35,14 +26,11 @@ struct Book {
 
 }  // namespace
 
-TEST(ProcessEndnotes, NumbersNotesAndReadsOnThroughTheLinesANoteTakes) {
+TEST(ProcessEndnotes, ReadsOnThroughTheLinesANoteTakes) {
     Book b(false);
     b.c.sectionNumber = 3;
-    b.c.line = "<p class=\"p1\">Sea&lt;&lt;Salt water.&gt;&gt; level.</p>";
-    b.c.processEndnotesForKindle(false);
-    EXPECT_EQ(b.c.endnotes, notes::entryForm(1, "Salt water.", 3, false, false));
-    EXPECT_EQ(b.c.noteNumber, 2);
-
+    b.c.noteNumber = 2;
+    b.c.endnotes = "<div id=\"ref1\">1. Salt water.</div>\n";
     b.c.lines = {"<p>A&lt;&lt;First.</p>", "<p>Second.</p>", "<p>Third.&gt;&gt; level.</p>", "<p>Next.</p>"};
     b.c.currLine = 1;
     b.c.line = b.c.lines[0];
@@ -50,8 +38,8 @@ TEST(ProcessEndnotes, NumbersNotesAndReadsOnThroughTheLinesANoteTakes) {
     EXPECT_EQ(b.c.currLine.load(), 3);
     EXPECT_EQ(b.h.queue.pending(), 2u);
     EXPECT_EQ(b.c.line, "<p>A" + notes::referenceForm(2, false) + " level.</p>");
-    EXPECT_TRUE(b.c.endnotes.ends_with("<div id=\"ref2\">2. First.<p>Second.</p><p>Third. "
-                                       "<a href=\"section3.xhtml#ref2\">&#8617;</a></p><br /><br /></div>\n"));
+    EXPECT_EQ(b.c.endnotes, "<div id=\"ref1\">1. Salt water.</div>\n<div id=\"ref2\">2. First.<p>Second.</p>"
+                            "<p>Third. <a href=\"section3.xhtml#ref2\">&#8617;</a></p><br /><br /></div>\n");
     EXPECT_EQ(b.c.noteNumber, 3);
 }
 
@@ -88,34 +76,4 @@ TEST(InsertEpubEndnotes, WritesTheDocumentOnceWithItsItemsAndNavigationPoint) {
     EXPECT_EQ(epub3.c.spine, "    <itemref idref=\"endnotes\" linear=\"no\"/>\n");
     EXPECT_EQ(epub3.c.navmap, "");
     EXPECT_EQ(epub3.c.navPoint, 1);
-}
-
-TEST(EndnotesPlacement, AfterTheLastSectionWithoutAHeadingAndOnlyForMarksAheadOfIt) {
-    Book b(false);
-    b.pass({"<p>A&lt;&lt;one&gt;&gt;</p>", "<p>bookmark: Two</p>", "<p>B&lt;&lt;two&gt;&gt;</p>"});
-    EXPECT_TRUE(b.c.spine.ends_with("section2\"/>\n    <itemref idref=\"endnotes\"/>\n"));
-    EXPECT_TRUE(b.c.navmap.ends_with("<content src=\"endnotes.xhtml\"/>\n    </navPoint>\n"));
-    EXPECT_NE(b.file("endnotes.xhtml").find(notes::entryForm(2, "two", 2, false, false)), std::string::npos);
-
-    // Marks after the heading stay as typed, and a book without a note gets no document.
-    Book early(true);
-    early.pass({"<p>Start.</p>", "<p>pnh: Notes</p>", "<p>B&lt;&lt;two&gt;&gt;</p>"});
-    EXPECT_NE(early.file("endnotes.xhtml").find("<b>Notes</b><br /><br /></p>\n<ol style=\"list-style-type: none; "
-                                                "margin: 0; padding: 0;\">\n</ol>\n</section>\n</body>"),
-              std::string::npos);
-    EXPECT_NE(early.file("section2.xhtml").find("B&lt;&lt;two&gt;&gt;"), std::string::npos);
-
-    Book none(false);
-    none.pass({"<p>Plain &lt;&lt;&lt; text&gt;&gt;.</p>"});
-    EXPECT_EQ(none.file("endnotes.xhtml"), "<none>");
-    EXPECT_EQ(none.c.manifest.find("endnotes"), std::string::npos);
-
-    // A forgotten closing marker no longer takes in the rest of the book.
-    Book open(false);
-    open.pass({"<p>A&lt;&lt;one</p>", "<p>bookmark: Two</p>", "<p>three &lt;&lt;four&gt;&gt;</p>"});
-    EXPECT_NE(open.file("section1.xhtml").find("A&lt;&lt;one"), std::string::npos);
-    EXPECT_NE(open.file("section2.xhtml").find("three <sup>"), std::string::npos);
-    EXPECT_NE(open.file("endnotes.xhtml").find("1. four"), std::string::npos);
-    EXPECT_TRUE(open.c.noEnd);
-    EXPECT_EQ(open.c.unclosedNote, "one");
 }

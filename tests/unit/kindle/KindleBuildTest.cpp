@@ -32,7 +32,7 @@ TEST(KindleBuild, TheConverterGetsThePackageWithoutItsCoverPageAndItsFileReplace
     for (const ArchiveEntry& entry : *received) names.push_back(entry.name);
     ASSERT_EQ(names, (std::vector<std::string>{"mimetype", "META-INF/container.xml", "OEBPS/content.opf",
                                                "OEBPS/images/cover.jpg", "OEBPS/section1.xhtml"}));
-    EXPECT_EQ((*received)[2].content, kindle::withoutCoverPage(kPackageDocument));
+    EXPECT_EQ((*received)[2].content, kindle::withoutCoverPage(packageDocument()));
     EXPECT_EQ((*received)[4].content, "<html><div class=\"ul1\">\n<p class=\"li1\">&#8226; one</p>\n</div></html>\n");
     EXPECT_EQ(files::readFile(book.kindleFile()), "MOBI one");
     EXPECT_EQ(book.h.c().mobiPath, book.kindleFile());
@@ -42,65 +42,53 @@ TEST(KindleBuild, TheConverterGetsThePackageWithoutItsCoverPageAndItsFileReplace
     EXPECT_EQ(files::listFolder(book.destination), (std::vector<std::string>{"My Book.epub", "My Book.mobi"}));
 }
 
-TEST(KindleBuild, AFailedConversionKeepsTheEarlierKindleFileAndSaysSo) {
-    // No output, empty output, no package to convert, no converter at all.
-    for (const int failure : {0, 1, 2, 3}) {
-        SCOPED_TRACE(failure);
-        KindleBook book(failure == 2 ? "missing folder/My Book" : "My Book");
+TEST(KindleBuild, AFailedConversionKeepsTheEarlierKindleFileAndTheAuthorIsTold) {
+    using End = ShellResult::End;
+    struct Case {
+        std::string what, titleKey, messageKey;  // texts are their keys here
+        End end = End::Exited;  // how a converter that wrote "half a MOBI" ends
+        int status = 0;
+    };
+    const std::vector<Case> cases = {
+        {"no output", "KindleFailTitle", "KindleFailMsg"},
+        {"empty output", "KindleFailTitle", "KindleFailMsg"},
+        {"no folder to move the output to", "KindleFailTitle", "KindleFailMsg"},
+        {"no converter", "noKindleGenTitle", "noKindleGenMsg"},
+        {"killed", "KindleFailTitle", "KindleFailMsg", End::Killed, 9},
+        {"failed", "KindleFailTitle", "KindleFailMsg", End::Exited, 2},
+        {"timed out", "KindleFailTitle", "KindleTimeLimitMsg", End::TimedOut}};
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        const bool noFolder = test.what == "no folder to move the output to", converter = test.what != "no converter";
+        KindleBook book(noFolder ? "missing folder/My Book" : "My Book");
         book.h.window.setKindleChecked(true);
-        if (failure != 3) book.installKindlegen();
-        if (failure == 1) book.nextMobi("");
-        if (failure == 2) book.nextMobi("MOBI");
-        if (failure != 2) book.h.folder.write("books/My Book.mobi", "earlier build");
+        if (converter) book.installKindlegen();
+        if (test.what == "empty output") book.nextMobi("");
+        if (noFolder) book.nextMobi("MOBI");
+        else book.h.folder.write("books/My Book.mobi", "earlier build");
+        if (test.status != 0 || test.end != End::Exited) {
+            book.nextMobi("half a MOBI");
+            book.h.shell.answerWithResult("kindlegen", [&test](const FakeShell::Call& call) {
+                ShellResult result = PosixShell().run(call.commandLine, call.workingFolder);
+                result.end = test.end;
+                result.status = test.status;
+                return result;
+            });
+        }
 
         book.h.c().buildKindle();
         ASSERT_EQ(book.h.queue.pending(), 2u);
         book.h.queue.runOne();
-        EXPECT_EQ(alertKeys(book.h.window),
-                  std::vector<std::string>{failure == 3 ? "noKindleGenTitle" : "KindleFailTitle"});
-        book.h.queue.runOne();
-        EXPECT_EQ(book.h.notifier.delivered.size(), 1u) << "the build still completes";
-
-        EXPECT_EQ(book.h.shell.countCalls("kindlegen"), failure < 2 ? 1u : 0u);
-        EXPECT_EQ(files::readFile(book.kindleFile()),
-                  failure == 2 ? std::nullopt : std::optional<std::string>("earlier build"));
-        EXPECT_TRUE(book.h.c().mobiPath.empty());
-    }
-}
-
-TEST(KindleBuild, AConverterThatDiesOrHangsLeavesNoKindleFileAndTheAuthorIsTold) {
-    struct Case {
-        ShellResult::End end;
-        int status;
-        std::string messageKey;  // texts are their keys here
-    };
-    const std::vector<Case> cases = {{ShellResult::End::Killed, 9, "KindleFailMsg"},
-                                     {ShellResult::End::Exited, 2, "KindleFailMsg"},
-                                     {ShellResult::End::TimedOut, 0, "KindleTimeLimitMsg"}};
-    for (const Case& test : cases) {
-        SCOPED_TRACE(test.messageKey + std::to_string(test.status));
-        KindleBook book;
-        book.installKindlegen();
-        book.nextMobi("half a MOBI");
-        book.h.folder.write("books/My Book.mobi", "earlier build");
-        // The converter writes its output, then ends as the case says.
-        book.h.shell.answerWithResult("kindlegen", [&test](const FakeShell::Call& call) {
-            ShellResult result = PosixShell().run(call.commandLine, call.workingFolder);
-            result.end = test.end;
-            result.status = test.status;
-            return result;
-        });
-
-        book.h.c().buildKindle();
-        book.h.queue.drain();
-
-        ASSERT_EQ(book.h.shell.calls().size(), 1u);
-        EXPECT_EQ(book.h.shell.calls()[0].timeLimit, kindle::kConversionTimeLimit);
-        EXPECT_EQ(alertKeys(book.h.window), std::vector<std::string>{"KindleFailTitle"});
+        EXPECT_EQ(alertKeys(book.h.window), std::vector<std::string>{test.titleKey});
         EXPECT_EQ(book.h.window.alerts[0].message, test.messageKey);
-        EXPECT_EQ(files::readFile(book.kindleFile()), "earlier build");
-        EXPECT_TRUE(book.h.c().mobiPath.empty());
+        book.h.queue.runOne();
         EXPECT_EQ(book.h.notifier.delivered.size(), 1u) << "the EPUB is made all the same";
+
+        EXPECT_EQ(book.h.shell.countCalls("kindlegen"), converter && !noFolder ? 1u : 0u);
+        for (const auto& call : book.h.shell.calls()) EXPECT_EQ(call.timeLimit, kindle::kConversionTimeLimit);
+        EXPECT_EQ(files::readFile(book.kindleFile()),
+                  noFolder ? std::nullopt : std::optional<std::string>("earlier build"));
+        EXPECT_TRUE(book.h.c().mobiPath.empty());
     }
 }
 

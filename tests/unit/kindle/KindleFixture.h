@@ -11,22 +11,10 @@
 
 namespace quillary::testing {
 
-inline const std::string kPackageDocument =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<package xmlns=\"http://www.idpf.org/2007/opf\" version=\"2.0\" unique-identifier=\"id\">\n"
-    "<manifest>\n"
-    "<item id=\"cover\" href=\"cover.xhtml\" media-type=\"application/xhtml+xml\"/>\n"
-    "<item id=\"cover-image\" href=\"images/cover.jpg\" media-type=\"image/jpeg\"/>\n"
-    "<item id=\"section1\" href=\"section1.xhtml\" media-type=\"application/xhtml+xml\"/>\n"
-    "</manifest>\n"
-    "<spine toc=\"ncx\">\n"
-    "<itemref idref=\"cover\"/>\n"
-    "<itemref idref=\"section1\"/>\n"
-    "</spine>\n"
-    "<guide>\n"
-    "<reference type=\"cover\" title=\"Cover\" href=\"cover.xhtml\"/>\n"
-    "</guide>\n"
-    "</package>\n";
+// A package document with a cover page, as a build writes it.
+inline std::string packageDocument() {
+    return files::readFile(suiteSetting("QUILLARY_FIXTURES") + "/kindle/content.opf").value();
+}
 
 inline std::vector<std::string> alertKeys(const FakeWindow& window) {
     std::vector<std::string> keys;
@@ -43,7 +31,7 @@ struct KindleBook {
     explicit KindleBook(const std::string& name = "My Book") {
         h.folder.write("build/epub/mimetype", "application/epub+zip");
         h.folder.write("build/epub/META-INF/container.xml", "<container/>\n");
-        h.folder.write("build/epub/OEBPS/content.opf", kPackageDocument);
+        h.folder.write("build/epub/OEBPS/content.opf", packageDocument());
         h.folder.write("build/epub/OEBPS/cover.xhtml", "<html>cover</html>\n");
         h.folder.write("build/epub/OEBPS/section1.xhtml", "<html><ul class=\"ul1\">\n<li class=\"li1\">&#8226; one</li>\n</ul></html>\n");
         h.folder.write("build/epub/OEBPS/images/cover.jpg", "JPEG");

@@ -10,12 +10,12 @@ using namespace quillary;
 using quillary::testing::TestFolder;
 
 TEST(KindlePackageDocument, DropsEveryCoverPageLineAndKeepsTheRestInOrder) {
-    std::string expected = quillary::testing::kPackageDocument;
+    std::string expected = quillary::testing::packageDocument();
     for (const std::string line : {"<item id=\"cover\" href=\"cover.xhtml\" media-type=\"application/xhtml+xml\"/>\n",
                                    "<itemref idref=\"cover\"/>\n",
                                    "<reference type=\"cover\" title=\"Cover\" href=\"cover.xhtml\"/>\n"})
         expected.erase(expected.find(line), line.size());
-    EXPECT_EQ(kindle::withoutCoverPage(quillary::testing::kPackageDocument), expected + "\n");
+    EXPECT_EQ(kindle::withoutCoverPage(quillary::testing::packageDocument()), expected + "\n");
 }
 
 TEST(KindlegenBanner, OnlyVersionTwoPointNineOrAboveIsRecent) {

@@ -1,55 +1,37 @@
+// Link fields are checked over the cases written as data in
+// tests/fixtures/normalise/links.txt (its head says how they are written).
+
 #include <gtest/gtest.h>
 
+#include "base/Text.h"
 #include "manuscript/Normalise.h"
+#include "platform/Files.h"
+#include "support/TestFolder.h"
 
 using namespace quillary;
 
-using Links = std::vector<std::string>;
-
 TEST(FixLinks, FieldsBecomeLinksAndTargetsWithoutSchemeOrHostAreReported) {
     struct Case {
-        std::string line, linked;
-        Links bad;
+        std::string line;
+        std::optional<std::string> linked;
+        std::vector<std::string> bad;
     };
-    const Case cases[] = {
-        // The span form keeps the blank and the span around the link.
-        {"<p class=\"p1\">HYPERLINK \"http://www.example.com/\" <span class=\"s1\">Example</span> and on</p>",
-         "<p class=\"p1\"> <span class=\"s1\"><a href=\"http://www.example.com/\">Example</a></span> and on</p>", {}},
-        // The end-tag form takes the text up to the next end tag.
-        {"<p>See HYPERLINK \"https://a.org/x?q=1&amp;r=2\"the site</p>",
-         "<p>See <a href=\"https://a.org/x?q=1&amp;r=2\">the site</a></p>", {}},
-        // Two fields on a line, in order.
-        {"<p>HYPERLINK \"www.first.com\" <span class=\"s1\">first</span> then "
-         "HYPERLINK \"second.html\" <span class=\"s2\">second</span></p>",
-         "<p> <span class=\"s1\"><a href=\"www.first.com\">first</a></span> then "
-         " <span class=\"s2\"><a href=\"second.html\">second</a></span></p>", {"first", "second"}},
-        // An end-tag field does not borrow the next field's span.
-        {"<p>HYPERLINK \"http://a.com\"one</a> and HYPERLINK \"http://b.com\" <span class=\"s1\">two</span></p>",
-         "<p><a href=\"http://a.com\">one</a></a> and  <span class=\"s1\"><a href=\"http://b.com\">two</a></span></p>",
-         {}},
-        // Running text before a real field does not keep the field from its link.
-        {"<p>A HYPERLINK, then HYPERLINK \"http://a.com\"x</p>",
-         "<p>A HYPERLINK, then <a href=\"http://a.com\">x</a></p>", {}},
-        {"HYPERLINK \"example.com\"bare</p>", "<a href=\"example.com\">bare</a></p>", {"bare"}},
-        {"HYPERLINK \"../notes/ch1.html\"relative</p>", "<a href=\"../notes/ch1.html\">relative</a></p>", {"relative"}},
-        {"HYPERLINK \"mailto:me@example.com\"mail</p>", "<a href=\"mailto:me@example.com\">mail</a></p>", {"mail"}},
-        {"HYPERLINK \"file:///tmp/x\"no host</p>", "<a href=\"file:///tmp/x\">no host</a></p>", {"no host"}},
-        {"HYPERLINK \"http://exa mple.com\"blank</p>", "<a href=\"http://exa mple.com\">blank</a></p>", {"blank"}}};
-    for (const auto& [line, linked, expectedBad] : cases) {
-        Links bad;
-        EXPECT_EQ(fixLinks(line, bad), linked);
+    const auto cases = files::readFile(quillary::testing::suiteSetting("QUILLARY_FIXTURES") + "/normalise/links.txt");
+    ASSERT_TRUE(cases);
+    std::vector<Case> read;
+    for (const std::string& line : text::split(*cases, "\n")) {
+        const std::size_t colon = line.find(": ");
+        if (line.starts_with("#") || colon == std::string::npos) continue;
+        const std::string key = line.substr(0, colon), value = line.substr(colon + 2);
+        if (key == "line") read.push_back({value, std::nullopt, {}});
+        else if (key == "linked") read.back().linked = value;
+        else if (key == "bad") read.back().bad.push_back(value);
+        else ADD_FAILURE() << "unknown line " << line;
+    }
+    ASSERT_GE(read.size(), 19u);
+    for (const auto& [line, linked, expectedBad] : read) {
+        std::vector<std::string> bad;
+        EXPECT_EQ(fixLinks(line, bad), linked.value_or(line));
         EXPECT_EQ(bad, expectedBad) << line;
     }
-}
-
-TEST(FixLinks, LinesWithoutTheFieldFormComeBackUnchanged) {
-    Links bad;
-    for (const std::string line : {"<p>No fields at all</p>", "<p>The HYPERLINK word and HYPERLINK again in text</p>",
-                                   "<p>HYPERLINK \"unterminated target</p>",
-                                   "<p>HYPERLINK \"http://a.com\" but no end tag anywhere",
-                                   "<p>HYPERLINK \"http://a.com\" <span class=\"s1\">span never closed</p>",
-                                   "HYPERLINK", "HYPERLINK \"", "HYPERLINKHYPERLINK \"x\"",
-                                   "<p>A HYPERLINK, then HYPERLINK \"http://a.com/HYPERLINK\"x</p>"})
-        EXPECT_EQ(fixLinks(line, bad), line);
-    EXPECT_TRUE(bad.empty());
 }

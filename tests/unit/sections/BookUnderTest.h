@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -69,52 +66,6 @@ struct BookUnderTest {
 // "<p>text</p>" as the sections pass writes it.
 inline std::string wrapped(const std::string& text) {
     return "<p><span class=\"sz\">" + text + "</span></p>\n";
-}
-
-// A contents entry of an EPUB 3 book.
-inline std::string entry3(int point, int section, const std::string& name) {
-    return "<li id=\"navpoint-" + std::to_string(point) + "\"><a href=\"section" + std::to_string(section) +
-           ".xhtml\">" + name + "</a></li>\n";
-}
-
-// A body and what both passes make of it: the paragraphs of every section
-// file written, in order, the contents list, the marks and the names that
-// cross-references asked for in vain. The body is written "a|bookmark: B"
-// for the lines "<p>a</p>" and "<p>bookmark: B</p>"; a piece that begins with
-// "<" is taken as it stands, one line to each "\n".
-struct BookCase {
-    std::string what{};
-    std::string body{};
-    std::vector<std::string> sections{};  // "a|b" for the paragraphs a and b
-    std::optional<std::string> contents{};  // left unchecked when not given
-    std::map<std::string, std::string> marks{};
-    std::vector<std::string> missing{};
-    std::function<void(BookUnderTest&)> more{};  // further checks of the book
-};
-
-// Builds the case's body into `book` and checks it; the caller may look on.
-inline void expectBook(BookUnderTest& book, const BookCase& expected) {
-    SCOPED_TRACE(expected.what);
-    std::vector<std::string> lines;
-    for (const auto& piece : text::split(expected.body, "|")) {
-        if (!piece.starts_with("<")) lines.push_back("<p>" + piece + "</p>");
-        else for (const auto& line : text::split(piece, "\n")) lines.push_back(line);
-    }
-    book.body(lines);
-    book.build();
-    std::vector<std::string> written, sections;
-    for (int n = 1; n <= book.sectionFilesWritten(); ++n) written.push_back(book.section(n));
-    for (const auto& paragraphs : expected.sections) {
-        sections.emplace_back();
-        for (const auto& paragraph : text::split(paragraphs, "|")) sections.back() += wrapped(paragraph);
-    }
-    EXPECT_EQ(written, sections);
-    if (expected.contents) {
-        EXPECT_EQ(book.run.contentsList, *expected.contents);
-    }
-    EXPECT_EQ(book.run.marks, expected.marks);
-    EXPECT_EQ(book.c().missingMarks, expected.missing);
-    if (expected.more) expected.more(book);
 }
 
 }  // namespace quillary::testing
