@@ -94,11 +94,11 @@ int refuse(const std::string& reason) {
 
 // Which file filled the fields, so that an author who wonders where a title
 // came from knows which file to edit.
-void tellBookInformationSource(const VoveZedevir& c, CliWindow& window) {
+void tellBookInformationSource(const VoveZedevir& c, CliWindow& window, bool titleGiven) {
     const auto path = c.bookInformationPath();
     if (!path)
         window.say("No book information for " + paths::lastComponent(c.theFile) +
-                   ": the title defaults to its folder's name.");
+                   (titleGiven ? "." : ": the title defaults to its folder's name."));
     else if (*path == paths::join(c.root, "bookInfo.txt"))
         window.say("Book information from " + *path + ", beside the manuscript.");
     else
@@ -141,7 +141,7 @@ int runBuild(const BuildOptions& options) {
 
     // Nothing was typed into the fields but the flags, and those come after.
     c.takeManuscript(absolute(options.manuscript), VoveZedevir::FieldFilling::Always);
-    tellBookInformationSource(c, session.window);
+    tellBookInformationSource(c, session.window, options.title.has_value());
     applyFlags(options, session.window);
     const std::string destination =
         options.output.empty() ? paths::join(c.root, c.defaultBookName()) : absolute(options.output);

@@ -107,11 +107,13 @@ TEST(CommandLine, TheFieldsOfEveryManuscriptComeFromItsBookInformation) {
     folder.write("MyNovel/Draft.rtf", "{\\rtf1 Hello.\\par}");
     folder.write("Other/Story.rtf", "{\\rtf1 Hello.\\par}");
     folder.write("Other/bookInfo.txt", "Beside\nAnn\n");
+    folder.write("Third/Tale.rtf", "{\\rtf1 Hello.\\par}");
     const struct {
         std::string manuscript, flags, book, title;
         std::vector<std::string> told;
     } builds[] = {
-        {"MyNovel/Draft.rtf", "", "MyNovel/MyNovel.epub", "MyNovel", {"No book information"}},
+        {"MyNovel/Draft.rtf", "", "MyNovel/MyNovel.epub", "MyNovel", {"No book information", "folder's name"}},
+        {"Third/Tale.rtf", "--title Named", "Third/Named.epub", "Named", {"No book information for Tale.rtf.\n"}},
         {"MyNovel/Draft.rtf", "", "MyNovel/MyNovel.epub", "MyNovel", {"stored by an earlier build"}},
         {"MyNovel/Draft.rtf", "--title Flagged", "MyNovel/Flagged.epub", "Flagged", {}},
         {"Other/Story.rtf", "--kindle", "Other/Beside.epub", "Beside", {"beside the manuscript", "EPUB 2"}},
