@@ -84,34 +84,6 @@ std::optional<time_t> sourceDateEpoch() {
 
 std::string zipError(zip_t* archive) { return zip_strerror(archive); }
 
-// A package file's bytes, read in one go; nullopt with the reason when it
-// cannot be read.
-std::optional<std::string> readEntryFile(const std::string& path, std::string& error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat info;
-    if (fd < 0 || ::fstat(fd, &info) != 0) {
-        error = std::strerror(errno);
-        if (fd >= 0) ::close(fd);
-        return std::nullopt;
-    }
-    std::string bytes(static_cast<std::size_t>(info.st_size) + 1, '\0');
-    std::size_t filled = 0;
-    for (;;) {
-        if (filled == bytes.size()) bytes.resize(bytes.size() * 2);
-        const ssize_t n = ::read(fd, bytes.data() + filled, bytes.size() - filled);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            if (n < 0) error = std::strerror(errno);
-            break;
-        }
-        filled += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    if (!error.empty()) return std::nullopt;
-    bytes.resize(filled);
-    return bytes;
-}
-
 time_t modificationTime(const std::string& path) {
     struct stat info;
     return ::stat(path.c_str(), &info) == 0 ? info.st_mtime : time(nullptr);
@@ -254,7 +226,7 @@ Result writeArchive(const std::string& folder, const std::vector<std::string>& n
     std::vector<EntryContent> contents;
     contents.reserve(names.size());
     for (const std::string& name : names) {
-        std::optional<std::string> content = readEntryFile(paths::join(folder, name), error);
+        std::optional<std::string> content = files::readFile(paths::join(folder, name), &error);
         if (!content) return discard(failure("cannot pack", name + ": " + error));
         contents.push_back({std::move(*content), name == kMimetype});
     }

@@ -9,8 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "platform/FileWriter.h"
 #include "platform/Paths.h"
@@ -29,14 +27,37 @@ bool isDirectory(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::optional<std::string> readFile(const std::string& path) {
-    if (isDirectory(path)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) return std::nullopt;
-    return std::move(buffer).str();
+std::optional<std::string> readFile(const std::string& path, std::string* reason) {
+    const auto failed = [reason](int error) -> std::optional<std::string> {
+        if (reason) *reason = std::strerror(error);
+        return std::nullopt;
+    };
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return failed(errno);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return failed(error);
+    }
+    // One byte past the size it says, so a file that grows is seen to grow.
+    std::string bytes(static_cast<std::size_t>(info.st_size) + 1, '\0');
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == bytes.size()) bytes.resize(bytes.size() * 2);
+        const ssize_t n = ::read(fd, bytes.data() + filled, bytes.size() - filled);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const int error = errno;  // EISDIR for a folder
+            ::close(fd);
+            return failed(error);
+        }
+        if (n == 0) break;
+        filled += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    bytes.resize(filled);
+    return bytes;
 }
 
 bool writeAll(int fd, std::string_view content) {

@@ -12,8 +12,9 @@ namespace quillary::files {
 bool exists(const std::string& path);
 bool isDirectory(const std::string& path);
 
-// The whole file as bytes, or nullopt when it cannot be read.
-std::optional<std::string> readFile(const std::string& path);
+// The whole file as bytes, or nullopt when it cannot be read (a folder
+// cannot); then `reason`, when given, says why.
+std::optional<std::string> readFile(const std::string& path, std::string* reason = nullptr);
 
 // Writes all of `content` to the open file `fd`, going on after interrupted
 // and partial writes; false with errno set when a write fails.
