@@ -1,16 +1,14 @@
 #include "app/BookCheck.h"
 
-#include <zip.h>
-
 #include <cctype>
 #include <cstdlib>
-#include <memory>
+#include <cstdint>
 
 #include "base/ShellQuote.h"
 #include "base/Text.h"
+#include "epub/Archive.h"
 #include "platform/Executables.h"
 #include "platform/Files.h"
-#include "base/Utf8.h"
 
 namespace quillary {
 
@@ -20,31 +18,13 @@ namespace {
 // is the same jar, which runs only where the kernel is set up to start jars.
 constexpr const char* kDebianJar = "/usr/share/java/epubcheck.jar";
 // A page larger than this is no page of ours; its first words are not needed.
-constexpr zip_uint64_t kPageSizeLimit = 64u * 1024 * 1024;
+constexpr std::uint64_t kPageSizeLimit = 64u * 1024 * 1024;
 
 std::string commandFor(const std::string& program) {
     if (!text::endsWith(program, ".jar")) return "\"" + shellQuoteDouble(program) + "\"";
     const auto java = findExecutableOnPath("java");
     if (!java) return {};
     return "\"" + shellQuoteDouble(*java) + "\" -jar \"" + shellQuoteDouble(program) + "\"";
-}
-
-std::optional<std::string> readEntry(const std::string& epubPath, const std::string& name) {
-    int error = 0;
-    std::unique_ptr<zip_t, decltype(&zip_discard)> archive(zip_open(epubPath.c_str(), ZIP_RDONLY, &error),
-                                                           &zip_discard);
-    if (!archive) return std::nullopt;
-    zip_stat_t stat;
-    if (zip_stat(archive.get(), name.c_str(), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE) ||
-        stat.size > kPageSizeLimit)
-        return std::nullopt;
-    std::unique_ptr<zip_file_t, decltype(&zip_fclose)> file(zip_fopen(archive.get(), name.c_str(), 0), &zip_fclose);
-    if (!file) return std::nullopt;
-    std::string content(static_cast<std::size_t>(stat.size), '\0');
-    const zip_int64_t read = zip_fread(file.get(), content.data(), stat.size);
-    if (read < 0) return std::nullopt;
-    content.resize(static_cast<std::size_t>(read));
-    return content;
 }
 
 bool isPage(const std::string& entry) {
@@ -95,46 +75,24 @@ std::optional<CheckMessage> parseLine(const std::string& line, const std::string
     return splitPlace(rest, message);
 }
 
-std::string decodeEntity(const std::string& entity) {
-    if (entity == "amp") return "&";
-    if (entity == "lt") return "<";
-    if (entity == "gt") return ">";
-    if (entity == "quot") return "\"";
-    if (entity == "apos") return "'";
-    if (entity == "nbsp") return " ";
-    if (entity.size() < 2 || entity[0] != '#') return {};
-    const bool hex = entity[1] == 'x' || entity[1] == 'X';
-    const unsigned long value = std::strtoul(entity.c_str() + (hex ? 2 : 1), nullptr, hex ? 16 : 10);
-    if (value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return {};
-    if (value == 0xA0) return " ";
-    std::string out;
-    utf8::append(out, static_cast<char32_t>(value));
-    return out;
-}
-
-// The text of the body: tags dropped (each a word break), references decoded.
+// The text of the body: tags dropped (each a word break), references
+// decoded, no-break spaces as blanks.
 std::string bodyText(const std::string& xhtml) {
     const std::size_t body = xhtml.find("<body");
     std::string out;
     for (std::size_t i = body == std::string::npos ? 0 : body; i < xhtml.size();) {
-        if (xhtml[i] == '<') {
-            const std::size_t end = xhtml.find('>', i);
-            if (end == std::string::npos) break;
-            out += ' ';
-            i = end + 1;
-        } else if (xhtml[i] == '&') {
-            const std::size_t end = xhtml.find(';', i);
-            if (end == std::string::npos || end - i > 10) {
-                out += '&';
-                ++i;
-                continue;
-            }
-            out += decodeEntity(xhtml.substr(i + 1, end - i - 1));
-            i = end + 1;
-        } else {
+        if (xhtml[i] != '<') {
             out += xhtml[i++];
+            continue;
         }
+        const std::size_t end = xhtml.find('>', i);
+        if (end == std::string::npos) break;
+        out += ' ';
+        i = end + 1;
     }
+    text::replaceAll(out, "&nbsp;", " ");
+    out = text::decodeCharacterReferences(out);
+    text::replaceAll(out, "\xC2\xA0", " ");
     return out;
 }
 
@@ -202,10 +160,17 @@ BookCheck checkBook(Shell& shell, const std::string& command, const std::string&
         shell.run(command + " -q \"" + shellQuoteDouble(epubPath) + "\"", {}, kEpubCheckTimeLimit);
     const std::string output = result.output.value_or("");
     check.pages = parseEpubCheckOutput(output, epubPath);
-    for (PageFindings& page : check.pages) {
+    std::vector<std::string> pageNames;
+    for (const PageFindings& page : check.pages) {
         for (const CheckMessage& message : page.messages) count(message, check);
+        if (isPage(page.page)) pageNames.push_back(page.page);
+    }
+    const auto pages = archive::entryTexts(epubPath, pageNames, kPageSizeLimit);
+    auto xhtml = pages.begin();
+    for (PageFindings& page : check.pages) {
         if (!isPage(page.page)) continue;
-        if (const auto xhtml = readEntry(epubPath, page.page)) page.firstWords = firstWordsOfPage(*xhtml);
+        if (*xhtml) page.firstWords = firstWordsOfPage(**xhtml);
+        ++xhtml;
     }
     // EPUBCheck exits with 1 when it found errors; anything else but a clean
     // exit means it could not finish its check.

@@ -2,6 +2,7 @@
 // The EPUB container as a zip archive, written in process.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,5 +37,11 @@ Result writePackage(const std::string& packageFolder, const std::string& archive
 // not resolved); nullopt when the file is not a zip, or has no container,
 // package document or identifier. Any thread.
 std::optional<std::string> packageIdentifier(const std::string& archivePath);
+
+// The entries named, in that order, from the EPUB at `archivePath`, the
+// archive opened once; nullopt for an entry that is missing, unreadable or
+// larger than `largest` bytes (and for all when the file is not a zip).
+std::vector<std::optional<std::string>> entryTexts(const std::string& archivePath,
+                                                   const std::vector<std::string>& names, std::uint64_t largest);
 
 }  // namespace quillary::archive

@@ -1,18 +1,22 @@
-// Reading an EPUB that is already there: which book it says it is.
+// Reading an EPUB that is already there: which book it says it is, and
+// what its pages hold.
 #include "epub/Archive.h"
 
 #include <zip.h>
+
+#include <memory>
 
 namespace quillary::archive {
 
 namespace {
 
-std::optional<std::string> entryText(zip_t* archive, const std::string& name) {
+// A package document is small; anything claiming more is not ours.
+constexpr zip_uint64_t kLargestDocument = 16u << 20;
+
+std::optional<std::string> entryText(zip_t* archive, const std::string& name, zip_uint64_t largest) {
     zip_stat_t info;
     if (zip_stat(archive, name.c_str(), 0, &info) != 0 || !(info.valid & ZIP_STAT_SIZE)) return std::nullopt;
-    // A package document is small; anything claiming more is not ours.
-    constexpr zip_uint64_t kLargestDocument = 16u << 20;
-    if (info.size > kLargestDocument) return std::nullopt;
+    if (info.size > largest) return std::nullopt;
     zip_file_t* file = zip_fopen(archive, name.c_str(), 0);
     if (!file) return std::nullopt;
     std::string text(static_cast<std::size_t>(info.size), '\0');
@@ -41,9 +45,9 @@ std::optional<std::string> packageIdentifier(const std::string& archivePath) {
     zip_t* archive = zip_open(archivePath.c_str(), ZIP_RDONLY, &code);
     if (!archive) return std::nullopt;
     std::optional<std::string> identifier;
-    const auto container = entryText(archive, "META-INF/container.xml");
+    const auto container = entryText(archive, "META-INF/container.xml", kLargestDocument);
     const auto packagePath = container ? attributeValue(*container, "full-path") : std::nullopt;
-    const auto document = packagePath ? entryText(archive, *packagePath) : std::nullopt;
+    const auto document = packagePath ? entryText(archive, *packagePath, kLargestDocument) : std::nullopt;
     const std::size_t packageTag = document ? document->find("<package") : std::string::npos;
     const auto id = packageTag != std::string::npos ? attributeValue(*document, "unique-identifier", packageTag)
                                                     : std::nullopt;
@@ -53,6 +57,18 @@ std::optional<std::string> packageIdentifier(const std::string& archivePath) {
     if (end != std::string::npos) identifier = document->substr(start + 1, end - start - 1);
     zip_discard(archive);
     return identifier;
+}
+
+std::vector<std::optional<std::string>> entryTexts(const std::string& archivePath,
+                                                   const std::vector<std::string>& names, std::uint64_t largest) {
+    std::vector<std::optional<std::string>> texts(names.size());
+    if (names.empty()) return texts;
+    int code = 0;
+    const std::unique_ptr<zip_t, decltype(&zip_discard)> archive(zip_open(archivePath.c_str(), ZIP_RDONLY, &code),
+                                                                 &zip_discard);
+    if (!archive) return texts;
+    for (std::size_t i = 0; i < names.size(); ++i) texts[i] = entryText(archive.get(), names[i], largest);
+    return texts;
 }
 
 }  // namespace quillary::archive
