@@ -141,9 +141,6 @@ void writeFinishedSection(VoveZedevir& c, EpubRun& run, PassState& state) {
     run.pendingName.clear();
 }
 
-// A directive line: the section being filled ends, and a heading names the
-// next one. Of several headings without text between them only the last
-// keeps its name, since the name waits for a section that gets written.
 void appendToPage(VoveZedevir& c, PassState& state) {
     state.nesting.add(c.line);
     c.pageText += c.line;
@@ -162,6 +159,9 @@ void placePendingImage(VoveZedevir& c, EpubRun& run, PassState& state,
     c.line = std::move(next);
 }
 
+// A directive line: the section being filled ends, and a heading names the
+// next one. Of several headings without text between them only the last
+// keeps its name, since the name waits for a section that gets written.
 void endSection(VoveZedevir& c, EpubRun& run, PassState& state) {
     placePendingImage(c, run, state, std::nullopt);
     const std::string& line = c.line;
