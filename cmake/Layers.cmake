@@ -1,12 +1,20 @@
 cmake_minimum_required(VERSION 3.25)
-# Fails when the ground floor of src/ reaches upwards: base/ includes nothing
-# of ours but itself, and platform/ and converter/, on which everything else
-# stands, include only the ground floor and themselves.
+# Fails when a folder of src/ reaches upwards. The folders stand on each
+# other in this order, and each may include only itself and those below it:
+# the ground floor (base/) and the ports (platform/), the converter, the
+# values a build carries (book/), then the stages in the order a manuscript
+# goes through them, the controller that conducts them, and the programs.
 set(allowed_base base)
 set(allowed_platform base platform)
 set(allowed_converter base converter)
+set(allowed_book base platform book)
+set(allowed_manuscript base platform converter book manuscript)
+set(allowed_epub base platform book manuscript epub)
+set(allowed_kindle base platform book epub kindle)
+set(allowed_controller base platform book manuscript epub kindle controller)
+set(allowed_app base platform book epub controller app)
 set(offenders)
-foreach(layer base platform converter)
+foreach(layer base platform converter book manuscript epub kindle controller app)
   file(GLOB_RECURSE sources ${SOURCE_DIR}/${layer}/*.h ${SOURCE_DIR}/${layer}/*.cpp)
   foreach(source ${sources})
     file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[a-z]+/")

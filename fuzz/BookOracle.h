@@ -12,8 +12,8 @@ namespace quillary::fuzzing {
 
 // Builds the book of the RTF `manuscript` in EPUB 3 and in EPUB 2 (the
 // book's language picked from the input's length, so right-to-left books
-// get built too), with the templates of `resourcesFolder`, in a private
-// folder under `workFolder` that is removed again. Returns the first
+// get built too), with the templates of `resourcesFolder`, the manuscript's
+// folder being `workFolder`. Returns the first
 // document that is not well-formed, as "EPUB 3 section2.xhtml: line 4: ...",
 // or nullopt. A book that could not be made at all counts as a finding.
 std::optional<std::string> illFormedDocument(std::string_view manuscript, const std::string& resourcesFolder,

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "epub/BookInfo.h"
+#include "book/BookInfo.h"
 #include "platform/Window.h"
 
 namespace quillary {

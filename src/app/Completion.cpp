@@ -1,7 +1,6 @@
 #include "app/ProblemReport.h"
 #include "base/Text.h"
 #include "controller/VoveZedevir.h"
-#include "epub/BuildFolder.h"
 
 namespace quillary {
 
@@ -18,24 +17,24 @@ namespace {
 
 // The ones that stop media from showing come first.
 constexpr ProblemKind kProblemKinds[] = {
-    {"invalidMediaFilenames", "badFilenameTitle", "badFilenameMsg", &VoveZedevir::invalidMediaFilenames},
-    {"missingFiles", "missingFilesTitle", "missingFilesMsg", nullptr, &VoveZedevir::missingFiles},
-    {"noEnd", "noEndTitle", "noEndsMsg", &VoveZedevir::noEnd, nullptr, &VoveZedevir::unclosedNote},
-    {"duplicateMarks", "dupeMarksTitle", "dupeMarksMsg", &VoveZedevir::duplicateMarks},
-    {"badLinks", "badLinksTitle", "badLinksMsg", nullptr, &VoveZedevir::badLinks},
-    {"missingMarks", "missingMarksTitle", "missingMarksMsg", nullptr, &VoveZedevir::missingMarks},
-    {"badFormatting", "negMarginsTitle", "negMarginsMsg", &VoveZedevir::badFormatting},
+    {"invalidMediaFilenames", "badFilenameTitle", "badFilenameMsg", &Problems::invalidMediaFilenames},
+    {"missingFiles", "missingFilesTitle", "missingFilesMsg", nullptr, &Problems::missingFiles},
+    {"noEnd", "noEndTitle", "noEndsMsg", &Problems::noEnd, nullptr, &Problems::unclosedNote},
+    {"duplicateMarks", "dupeMarksTitle", "dupeMarksMsg", &Problems::duplicateMarks},
+    {"badLinks", "badLinksTitle", "badLinksMsg", nullptr, &Problems::badLinks},
+    {"missingMarks", "missingMarksTitle", "missingMarksMsg", nullptr, &Problems::missingMarks},
+    {"badFormatting", "negMarginsTitle", "negMarginsMsg", &Problems::badFormatting},
     // Last: the book reads well for most, and the author may add the
     // descriptions once everything else is right.
     {"imagesWithoutAlternative", "noAltTextTitle", "noAltTextMsg", nullptr,
-     &VoveZedevir::imagesWithoutAlternative},
+     &Problems::imagesWithoutAlternative},
 };
 
 }  // namespace
 
 std::span<const ProblemKind> problemKinds() { return kProblemKinds; }
 
-std::optional<ProblemAlert> firstProblem(const VoveZedevir& build) {
+std::optional<ProblemAlert> firstProblem(const Problems& build) {
     // Only the first problem is reported: the author fixes one kind of
     // problem at a time.
     for (const ProblemKind& kind : kProblemKinds) {
@@ -54,27 +53,26 @@ void VoveZedevir::booksComplete() {
     // Fixed texts: the notification is the application speaking, not a
     // translated message.
     ports.notifier.deliver("A Quillary is Made",
-                           text::format("Your book \"%@\" is ready for review.", {saveName}));
-    package::removeBuildFolder(tempDirectoryPath);
+                           text::format("Your book \"%@\" is ready for review.", {request->bookName}));
 
     hideBuildProgress();
 
-    const std::string book = saveRoot + "/" + saveName;
-    if (ports.preferences.integerForKey(prefs::kReviewPub) != 0) ports.workspace.openFile(book + ".epub");
+    if (ports.preferences.integerForKey(prefs::kReviewPub) != 0) ports.workspace.openFile(request->epubPath());
     if (ports.preferences.integerForKey(prefs::kReviewKindle) != 0) {
         // No viewer installed: nothing to open with, and nothing to say;
         // the Kindle checks warn about that when the option is chosen.
-        if (const auto viewer = kindleViewer()) ports.workspace.openFileWithApplication(book + ".mobi", *viewer);
+        if (const auto viewer = kindleViewer()) ports.workspace.openFileWithApplication(request->kindlePath(), *viewer);
     }
-    if (ports.preferences.integerForKey(prefs::kShowInFinder) != 0) ports.workspace.showInFolder(book + ".epub");
+    if (ports.preferences.integerForKey(prefs::kShowInFinder) != 0) ports.workspace.showInFolder(request->epubPath());
 
-    problemAlert.reset();
-    if (const auto problem = firstProblem(*this)) {
+    result.problemAlert.reset();
+    if (const auto problem = firstProblem(result.problems)) {
         showSimpleAlert(problem->titleKey, problem->messageKey, {}, problem->messageArguments);
-        problemAlert = alertsShown.back();
+        result.problemAlert = alertsShown.back();
     }
     endBuild();
-    if (!epubPath.empty() && ports.preferences.boolForKey(prefs::kCheckAfterBuild)) checkBook(epubPath);
+    if (!result.epubPath.empty() && ports.preferences.boolForKey(prefs::kCheckAfterBuild))
+        checkBook(result.epubPath);
 }
 
 }  // namespace quillary

@@ -79,7 +79,7 @@ std::optional<std::string> VoveZedevir::readBookInformation() const {
 
 void VoveZedevir::loadManuscript(FieldFilling filling) {
     root = paths::deletingLastComponent(theFile);
-    bookInfo = {.title = paths::lastComponent(root)};
+    BookInfo bookInfo{.title = paths::lastComponent(root)};
     const auto stored = readBookInformation();
     if (stored) applyBookInformation(*stored, bookInfo);
 

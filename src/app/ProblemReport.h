@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace quillary {
+#include "book/Problems.h"
 
-class VoveZedevir;
+namespace quillary {
 
 struct ProblemAlert {
     std::string titleKey;
@@ -20,12 +20,12 @@ struct ProblemAlert {
 // One kind of problem a build can find: a flag, or a list of where it was
 // found; a flag problem may name what it concerns.
 struct ProblemKind {
-    const char* field;  // the build state's name for it, as reports name it
+    const char* field;  // its name in Problems, as reports name it
     const char* titleKey;
     const char* messageKey;
-    bool VoveZedevir::*flag = nullptr;
-    std::vector<std::string> VoveZedevir::*list = nullptr;
-    std::string VoveZedevir::*where = nullptr;
+    bool Problems::*flag = nullptr;
+    std::vector<std::string> Problems::*list = nullptr;
+    std::string Problems::*where = nullptr;
 };
 
 // Every kind, in the order the author is told about them.
@@ -34,8 +34,8 @@ std::span<const ProblemKind> problemKinds();
 // "a.jpg, b.png, c.gif"; one entry stands alone; an empty list gives "".
 std::string joinedList(const std::vector<std::string>& entries);
 
-// The first problem of the build's flags, in the order the author is told
-// about them; nullopt when the build found none.
-std::optional<ProblemAlert> firstProblem(const VoveZedevir& build);
+// The first of the problems, in the order the author is told about them;
+// nullopt when the build found none.
+std::optional<ProblemAlert> firstProblem(const Problems& problems);
 
 }  // namespace quillary

@@ -1,4 +1,4 @@
-#include "app/BookCheck.h"
+#include "epub/BookCheck.h"
 #include "base/Text.h"
 #include "controller/VoveZedevir.h"
 #include "platform/Paths.h"
@@ -7,8 +7,8 @@ namespace quillary {
 
 void VoveZedevir::selectBookToCheck() {
     // Where the last book went, else where manuscripts are chosen from.
-    const std::string folder =
-        saveRoot.empty() ? paths::expandTilde(ports.preferences.stringForKey(prefs::kParentDirectory)) : saveRoot;
+    const std::string folder = request ? request->destinationFolder
+                                       : paths::expandTilde(ports.preferences.stringForKey(prefs::kParentDirectory));
     ports.window.beginOpenPanel({{"epub"}, folder}, [this](int returnCode, const std::string& path) {
         if (returnCode == 1) checkBook(path);
     });

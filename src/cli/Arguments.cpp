@@ -68,7 +68,7 @@ std::optional<int> parseLanguageOption(const std::string& value) {
 
 namespace {
 
-ParseResult failure(std::string message) { return {std::nullopt, std::move(message)}; }
+ParseResult refused(std::string message) { return {std::nullopt, std::move(message)}; }
 
 std::string unknownLanguage(const std::string& value) {
     std::string codes;
@@ -94,7 +94,7 @@ ParseResult parseBuild(const std::vector<std::string>& args) {
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            if (!options.manuscript.empty()) return failure("more than one manuscript given: " + arg);
+            if (!options.manuscript.empty()) return refused("more than one manuscript given: " + arg);
             options.manuscript = arg;
             continue;
         }
@@ -112,48 +112,48 @@ ParseResult parseBuild(const std::vector<std::string>& args) {
         else if (arg == "--open") options.open = true;
         else if (arg == "--check") options.check = true;
         else if (auto it = textOptions.find(arg); it != textOptions.end()) {
-            if (!value(v)) return failure(arg + " needs a value");
+            if (!value(v)) return refused(arg + " needs a value");
             *it->second = v;
         } else if (arg == "-o" || arg == "--output") {
-            if (!value(options.output) || options.output.empty()) return failure(arg + " needs a file name");
+            if (!value(options.output) || options.output.empty()) return refused(arg + " needs a file name");
         } else if (arg == "--date") {
-            if (!value(v)) return failure("--date needs a value");
+            if (!value(v)) return refused("--date needs a value");
             options.date = parsePublicationDate(v);
-            if (!options.date) return failure(badDate(v));
+            if (!options.date) return refused(badDate(v));
         } else if (arg == "--language") {
-            if (!value(v)) return failure("--language needs a value");
+            if (!value(v)) return refused("--language needs a value");
             options.language = parseLanguageOption(v);
-            if (!options.language) return failure(unknownLanguage(v));
+            if (!options.language) return refused(unknownLanguage(v));
         } else if (arg == "--report") {
-            if (!value(v) || v != "json") return failure("--report takes the value json");
+            if (!value(v) || v != "json") return refused("--report takes the value json");
             options.jsonReport = true;
         } else {
-            return failure("unknown option " + arg);
+            return refused("unknown option " + arg);
         }
     }
-    if (options.manuscript.empty()) return failure("build needs a MANUSCRIPT");
+    if (options.manuscript.empty()) return refused("build needs a MANUSCRIPT");
     if (options.kindle && options.epub3 == true)
-        return failure("--kindle makes an EPUB 2 book; it cannot go with --epub3");
+        return refused("--kindle makes an EPUB 2 book; it cannot go with --epub3");
     return {command, {}};
 }
 
 }  // namespace
 
 ParseResult parseArguments(const std::vector<std::string>& args) {
-    if (args.empty()) return failure("no command given");
+    if (args.empty()) return refused("no command given");
     const std::string& verb = args[0];
     if (verb == "--help" || verb == "-h" || verb == "help") return {Command{CommandKind::Help, {}, {}}, {}};
     if (verb == "--version") return {Command{CommandKind::Version, {}, {}}, {}};
     if (verb == "build") return parseBuild(args);
     if (verb == "check") {
-        if (args.size() != 2) return failure("check needs exactly one BOOK.epub");
+        if (args.size() != 2) return refused("check needs exactly one BOOK.epub");
         return {Command{CommandKind::Check, {}, args[1]}, {}};
     }
     if (verb == "install-kindlegen") {
-        if (args.size() != 2) return failure("install-kindlegen needs exactly one FILE");
+        if (args.size() != 2) return refused("install-kindlegen needs exactly one FILE");
         return {Command{CommandKind::InstallKindlegen, {}, args[1]}, {}};
     }
-    return failure("unknown command " + verb);
+    return refused("unknown command " + verb);
 }
 
 }  // namespace quillary

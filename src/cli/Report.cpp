@@ -69,7 +69,7 @@ std::string listJson(const std::vector<std::string>& items) {
 std::string flag(bool value) { return value ? "true" : "false"; }
 
 // Every kind of problem by its field name: a flag as a boolean, a list as it stands.
-std::string problemsJson(const VoveZedevir& c) {
+std::string problemsJson(const Problems& c) {
     std::string out = "{";
     for (const ProblemKind& kind : problemKinds()) {
         if (out.size() > 1) out += ", ";
@@ -80,10 +80,11 @@ std::string problemsJson(const VoveZedevir& c) {
 
 }  // namespace
 
-std::vector<std::string> problemLines(const VoveZedevir& c) {
+std::vector<std::string> problemLines(const VoveZedevir& controller) {
+    const Problems& c = controller.result.problems;
     std::vector<std::string> lines;
     for (const ProblemKind& kind : problemKinds()) {
-        const std::string what = c.localized(kind.titleKey);
+        const std::string what = controller.localized(kind.titleKey);
         if (kind.flag && c.*kind.flag)
             lines.push_back(kind.where && !(c.*kind.where).empty() ? what + ": " + c.*kind.where : what);
         if (kind.list)
@@ -118,15 +119,15 @@ std::string bookCheckJson(const BookCheck& check) {
 std::string buildReportJson(const VoveZedevir& c, bool buildFailed) {
     // The alert that matters: the completion report's problem alert, or the
     // alert that ended a failed build (the last one shown).
-    const Alert* alert = c.problemAlert ? &*c.problemAlert : nullptr;
+    const Alert* alert = c.result.problemAlert ? &*c.result.problemAlert : nullptr;
     if (!alert && buildFailed && !c.alertsShown.empty()) alert = &c.alertsShown.back();
     std::string alerts = "[";
     for (std::size_t i = 0; i < c.alertsShown.size(); ++i)
         alerts += (i ? ", " : "") + alertJson(c.alertsShown[i]);
     alerts += "]";
-    return "{\"epub\": " + pathOrNull(c.epubPath) + ", \"mobi\": " + pathOrNull(c.mobiPath) +
+    return "{\"epub\": " + pathOrNull(c.result.epubPath) + ", \"mobi\": " + pathOrNull(c.result.kindlePath) +
            ", \"alert\": " + (alert ? alertJson(*alert) : "null") + ", \"alerts\": " + alerts +
-           ", \"problems\": " + problemsJson(c) +
+           ", \"problems\": " + problemsJson(c.result.problems) +
            (c.validation ? ", \"validation\": " + bookCheckJson(*c.validation) : "") + "}\n";
 }
 

@@ -2,7 +2,7 @@
 
 #include "base/Text.h"
 #include "controller/VoveZedevir.h"
-#include "epub/BuildFolder.h"
+#include "manuscript/Normalise.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
@@ -48,113 +48,102 @@ void VoveZedevir::makeQuillary() {
     });
 }
 
-void VoveZedevir::savePanelEndedWithName(const std::string& name, const std::string& folder,
-                                         int returnCode) {
-    if (returnCode != 1 || building) return;
-    building = true;
-    choices = OutputChoices{ports.preferences.boolForKey(prefs::kEpub3),
-                            ports.preferences.integerForKey(prefs::kBuildKindle) != 0};
-    ports.window.setMakeEnabled(false);
-    saveName = paths::deletingExtension(name);
-    saveRoot = folder;
-    epubPath.clear();
-    epubError.clear();
-    mobiPath.clear();
-    problemAlert.reset();
+namespace {
 
-    Window& window = ports.window;
-    // Each field is one line of the book-information file: a line break typed
-    // or pasted into one would move every later field up a line when the
-    // file is read back, so it becomes a blank here, for the book too.
+// Each field is one line of the book-information file: a line break typed
+// or pasted into one would move every later field up a line when the file
+// is read back, so it becomes a blank here, for the book too.
+BookInfo typedBookInfo(Window& window) {
     const auto field = [&window](BookField f) {
         return text::trimBlanksAndTabs(text::withLineBreaksAsBlanks(window.fieldText(f)));
     };
-    const std::string isbnTyped = field(BookField::Isbn);
-    std::string identifier = isbnTyped;
+    return {.title = field(BookField::Title),
+            .author = field(BookField::Author),
+            .publisher = field(BookField::Publisher),
+            .copyright = field(BookField::Copyright),
+            .date = formatDate(window.pubDate()),
+            .isbn = field(BookField::Isbn),
+            .genre = field(BookField::Genre),
+            .language = std::to_string(window.languageIndex())};
+}
+
+// The book information as the book states it: stand-ins for what the
+// author left empty, and the ISBN without its separators.
+BookInfo bookInfoForTheBook(const BookInfo& typed) {
+    std::string identifier = typed.isbn;
     for (const char* separator : {"-", "/", ":"}) identifier = removingAll(identifier, separator);
-    identifier = text::trimBlanksAndTabs(identifier);
-
-    bookInfo = {.title = orDefault(field(BookField::Title), "No Title!"),
-                .author = orDefault(field(BookField::Author), "No Author"),
-                .publisher = orDefault(field(BookField::Publisher), "No Publisher"),
-                .copyright = orDefault(field(BookField::Copyright), "No Copyright"),
-                .date = formatDate(window.pubDate()),
-                .isbn = identifier,
-                .genre = orDefault(field(BookField::Genre), "No Genre"),
-                .language = std::to_string(window.languageIndex())};
-    writeBookInformationFile(isbnTyped);
-
-    for (std::string* entry : bookInfo.inFileOrder())
-        if (entry != &bookInfo.language) *entry = publicationForm(*entry);
-    if (bookInfo.isbn.empty()) bookInfo.isbn = "urn:uuid:12345";
-
-    window.setProgressIndeterminate(true);
-    window.setProgressHidden(false);
-    window.setStatusHidden(false);
-    startInBackground(&VoveZedevir::extractHTML);
+    return {.title = orDefault(typed.title, "No Title!"),
+            .author = orDefault(typed.author, "No Author"),
+            .publisher = orDefault(typed.publisher, "No Publisher"),
+            .copyright = orDefault(typed.copyright, "No Copyright"),
+            .date = typed.date,
+            .isbn = text::trimBlanksAndTabs(identifier),
+            .genre = orDefault(typed.genre, "No Genre"),
+            .language = typed.language};
 }
 
-std::string VoveZedevir::publicationForm(const std::string& entry) const {
-    // Normalising must see the "<br>" the author typed, so the other angle
-    // brackets are escaped only after it: a "<" left in the title would open
-    // a tag in every page that shows it, and reading systems reject the book.
-    // The references that normalising writes hold neither bracket.
-    std::string form = fixEncodings(text::replacedAll(entry, "&", "&amp;"), true);
-    text::replaceAll(form, "<", "&lt;");
-    text::replaceAll(form, ">", "&gt;");
-    return form;
-}
-
-void VoveZedevir::writeBookInformationFile(const std::string& isbnTyped) const {
-    const auto folder = applicationDirectory();
+void writeBookInformationFile(const std::optional<std::string>& folder, const std::string& manuscript,
+                              const BookInfo& stored) {
     if (!folder) return;
-    BookInfo stored = bookInfo;
-    stored.isbn = isbnTyped;
     std::string content;
     for (const std::string* line : stored.inFileOrder()) {
         if (line != &stored.title) content += "\n";
         content += *line;
     }
-    const std::string name = paths::deletingExtension(paths::lastComponent(theFile));
+    const std::string name = paths::deletingExtension(paths::lastComponent(manuscript));
     files::writeFileAtomically(*folder + "/" + name + "Info.txt", content);
 }
 
-void VoveZedevir::extractComplete() {
-    badFormatting = false;
-    styleText = buildStyle();
-    noEnd = false;
-    invalidMediaFilenames = false;
-    duplicateMarks = false;
-    ports.window.setProgressRange(0, static_cast<double>(lines.size()));
-    ports.window.setProgressValue(0);
-    ports.window.setProgressIndeterminate(false);
-    ports.window.setStatusText(localized("ePubGenMsg"));
-    startInBackground(&VoveZedevir::buildePub);
-}
+}  // namespace
 
-void VoveZedevir::lineComplete() {
-    ports.window.setProgressValue(static_cast<double>(currLine.load()));
-}
+void VoveZedevir::savePanelEndedWithName(const std::string& name, const std::string& folder,
+                                         int returnCode) {
+    if (returnCode != 1 || building) return;
+    building = true;
+    ports.window.setMakeEnabled(false);
+    result = BuildResult{};
 
-void VoveZedevir::ePubComplete() {
-    if (epubPath.empty()) {
-        archiveFailed();
-        return;
-    }
-    if (!kindleChosen()) {
-        booksComplete();
-        return;
-    }
+    BuildRequest order{.manuscript = theFile,
+                       .manuscriptFolder = root,
+                       .destinationFolder = folder,
+                       .bookName = paths::deletingExtension(name),
+                       .bookInfo = {},
+                       .epub3 = ports.preferences.boolForKey(prefs::kEpub3),
+                       .kindle = ports.preferences.integerForKey(prefs::kBuildKindle) != 0};
+    BookInfo typed = typedBookInfo(ports.window);
+    // The file keeps the book information as typed, but for the stand-ins.
+    BookInfo stored = bookInfoForTheBook(typed);
+    stored.isbn = typed.isbn;
+    writeBookInformationFile(applicationDirectory(), theFile, stored);
+
+    order.bookInfo = bookInfoForTheBook(typed);
+    for (std::string* entry : order.bookInfo.inFileOrder())
+        if (entry != &order.bookInfo.language) *entry = publicationForm(*entry, order.epub3);
+    if (order.bookInfo.isbn.empty()) order.bookInfo.isbn = "urn:uuid:12345";
+    request = std::move(order);
+
     ports.window.setProgressIndeterminate(true);
-    ports.window.setStatusText(localized("KindleGenMsg"));
-    startInBackground(&VoveZedevir::buildKindle);
+    ports.window.setProgressHidden(false);
+    ports.window.setStatusHidden(false);
+    startInBackground([this] { extractHTML(); });
+}
+
+std::string VoveZedevir::publicationForm(const std::string& entry, bool epub3) const {
+    // Normalising must see the "<br>" the author typed, so the other angle
+    // brackets are escaped only after it: a "<" left in the title would open
+    // a tag in every page that shows it, and reading systems reject the book.
+    // The references that normalising writes hold neither bracket.
+    std::string form = fixEncodings(text::replacedAll(entry, "&", "&amp;"), true, epub3);
+    text::replaceAll(form, "<", "&lt;");
+    text::replaceAll(form, ">", "&gt;");
+    return form;
 }
 
 void VoveZedevir::archiveFailed() {
-    if (!tempDirectoryPath.empty()) package::removeBuildFolder(tempDirectoryPath);
     hideBuildProgress();
+    const std::string& reason = result.epubError;
     if (texts.has("MakeFailTitle") && texts.has("ArchiveFailMsg")) {
-        showSimpleAlert("MakeFailTitle", "ArchiveFailMsg", {}, {epubError});
+        showSimpleAlert("MakeFailTitle", "ArchiveFailMsg", {}, {reason});
     } else {
         // A resources folder without its catalogues would leave the author
         // with the bare keys and no reason; the reason matters more than
@@ -162,7 +151,7 @@ void VoveZedevir::archiveFailed() {
         Alert alert;
         alert.titleKey = "MakeFailTitle";
         alert.title = "The book could not be made";
-        alert.message = "The EPUB file could not be written: " + epubError + ".";
+        alert.message = "The EPUB file could not be written: " + reason + ".";
         alert.defaultButton = localized("OK");
         alert.critical = true;
         showAlert(std::move(alert));

@@ -6,15 +6,6 @@
 
 namespace quillary {
 
-const char* const languages[kLanguageCount] = {
-    "en", "ar", "zh", "da", "nl", "fi", "fr", "de", "el", "he",
-    "it", "ja", "ko", "no", "pl", "pt", "ru", "es", "sv", "tr"};
-
-const char* const langNames[kLanguageCount] = {
-    "English", "Arabic",  "Chinese",   "Danish",  "Dutch",  "Finnish", "French",
-    "German",  "Greek",   "Hebrew",    "Italian", "Japanese", "Korean", "Norwegian",
-    "Polish",  "Portuguese", "Russian", "Spanish", "Swedish", "Turkish"};
-
 std::map<std::string, std::string> prefs::registeredDefaults() {
     return {
         {kBuildKindle, "0"},   {kEpub3, "1"},        {kParentDirectory, "~/Documents"},
@@ -48,27 +39,26 @@ void VoveZedevir::showSimpleAlert(const std::string& titleKey, const std::string
     showAlert(std::move(alert));
 }
 
-void VoveZedevir::postToMain(void (VoveZedevir::*step)()) {
-    ports.mainQueue.post([this, step] { (this->*step)(); });
-}
+void VoveZedevir::postToMain(std::function<void()> step) { ports.mainQueue.post(std::move(step)); }
 
-void VoveZedevir::startInBackground(void (VoveZedevir::*step)()) {
-    ports.background.start([this, step] {
+void VoveZedevir::startInBackground(std::function<void()> step) {
+    ports.background.start([this, step = std::move(step)] {
         // Nothing else is thrown; a manuscript too big for the memory must
         // still end its build, with the make-failure alert.
         try {
-            (this->*step)();
+            step();
         } catch (const std::bad_alloc&) {
-            epubPath.clear();
-            epubError = "there is not enough memory";
-            postToMain(&VoveZedevir::archiveFailed);
+            postToMain([this] {
+                result.epubPath.clear();
+                result.epubError = "there is not enough memory";
+                archiveFailed();
+            });
         }
     });
 }
 
 void VoveZedevir::endBuild() {
     building = false;
-    choices.reset();
     ports.window.setMakeEnabled(!theFile.empty());
     if (manuscriptChosenDuringBuild) {
         theFile = *manuscriptChosenDuringBuild;

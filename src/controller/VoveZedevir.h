@@ -1,26 +1,32 @@
 #pragma once
-// The controller: one object that holds the build state and carries a build
-// from step to step. Its operations are defined in the folder of their
-// subsystem, one file per area (build/, epub/, kindle/, app/).
+// The controller: the conductor of a build. It takes the author's request
+// when the build starts and carries it, with what each step makes of it,
+// from step to step over the ports; the steps themselves are functions of
+// values (manuscript/, epub/, kindle/). Its other operations are defined one
+// file per area (controller/, app/).
 //
 // Threads: every operation runs on the main thread unless it says
 // "background". The background steps (extractHTML, buildePub, buildKindle)
-// run one at a time through the BackgroundRunner and end by posting the next
-// step to the MainQueue; the build state is therefore not locked.
+// run one at a time through the BackgroundRunner, each with the values the
+// one before handed it, and end by posting the next step to the MainQueue.
 
-#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "app/BookCheck.h"
-#include "controller/Localizer.h"
-#include "controller/Resources.h"
-#include "epub/BookInfo.h"
-#include "epub/BuildFolder.h"
+#include "book/BookInfo.h"
+#include "book/BuildRequest.h"
+#include "book/BuildResult.h"
+#include "book/Languages.h"
+#include "epub/BookCheck.h"
+#include "epub/PackageModel.h"
+#include "epub/PackageWriters.h"
+#include "platform/Localizer.h"
+#include "platform/Resources.h"
 #include "platform/BackgroundRunner.h"
 #include "platform/FileWriter.h"
 #include "platform/Lifeline.h"
@@ -46,7 +52,7 @@ struct Ports {
     Window& window;
     Workspace& workspace;
     Notifier& notifier;
-    FileWriter& fileWriter;  // the package's files in the build folder
+    FileWriter& fileWriter;  // the Kindle package, in the folder its converter works in
     SoftwareUpdater& softwareUpdater;
 };
 
@@ -63,7 +69,7 @@ struct Locations {
     std::string epubcheckCommand;  // EPUBCheck's command line without the book; "" when not installed
 };
 
-// Preference keys and the language table.
+// Preference keys.
 namespace prefs {
 inline constexpr const char* kBuildKindle = "buildKindle";
 inline constexpr const char* kEpub3 = "epub3";
@@ -78,28 +84,12 @@ inline constexpr const char* kCheckAfterBuild = "checkAfterBuild";
 std::map<std::string, std::string> registeredDefaults();
 }  // namespace prefs
 
-inline constexpr int kLanguageCount = 20;
-extern const char* const languages[kLanguageCount];  // codes: "en", "ar", ...
-extern const char* const langNames[kLanguageCount];  // English titles
-
-// The working values of one run of buildePub, handed between its passes.
-struct EpubRun {
-    std::map<std::string, std::string> marks;  // mark name -> "sectionN.xhtml"
-    bool rightToLeftMarksSeen = false;
-    std::string sectionTemplate;
-    std::string pendingName;
-    std::string contentsList;
-    std::string contentsTitle;
-    std::string endnotesTitle;
-    bool contentsPlaced = false;
-    bool startPlaced = false;
-    std::vector<std::string> images;  // first entry: the cover
-    std::vector<std::string> media;
-    int imagesShown = 0;              // image directives
-    int headingEntries = 0;           // contents entries of the manuscript's named headings
-    std::string coverExtension;       // "jpg" or "png"
-    std::string ncxTemplate;          // filled at set-up but for $navmap
-    std::string opfTemplate;          // filled at set-up but for $spine, $manifest, $guide
+// What the EPUB step hands on to the Kindle step and the report.
+struct MadeEpub {
+    BuildResult result;  // the EPUB's part of it
+    package::PackageModel model;
+    package::Templates templates;
+    package::Rendering rendering;
 };
 
 class VoveZedevir : public SoftwareUpdaterDelegate {
@@ -109,61 +99,32 @@ public:
     VoveZedevir& operator=(const VoveZedevir&) = delete;
     ~VoveZedevir() override;
 
-    // ---- Build driver (build/BuildDriver.cpp) --------------------------------
+    // ---- The build's steps (controller/BuildDriver.cpp, BuildSteps.cpp; app/Completion.cpp)
     void makeQuillary();
     void savePanelEndedWithName(const std::string& name, const std::string& folder, int returnCode);
-    void extractComplete();
-    void lineComplete();
-    void ePubComplete();
+    void extractHTML();  // background: the manuscript converted
+    void extractComplete(std::string html, StageTimes::Span converting);
+    void extractFailed();
+    void formattingError();
+    void buildePub(std::string html, StageTimes::Span converting);  // background: the EPUB made
+    void lineComplete(std::int64_t linesRead);
+    void ePubComplete(std::shared_ptr<const MadeEpub> made);
+    // The make-failure alert for an EPUB that could not be written.
+    void archiveFailed();
+    void buildKindle(std::shared_ptr<const MadeEpub> made);  // background: the Kindle file made
+    void booksComplete();
+
     // The application data folder ($XDG_DATA_HOME/Quillary), made on demand.
     std::optional<std::string> applicationDirectory() const;
     std::string defaultBookName() const;
     bool isBuilding() const { return building; }
-    // The make-failure alert for an EPUB that could not be written.
-    void archiveFailed();
     // Status line and progress bar back to idle.
     void hideBuildProgress();
-    void writeBookInformationFile(const std::string& isbnTyped) const;
     // A window field as the package documents take it: markup characters
     // escaped, then normalised with the book-information setting.
-    std::string publicationForm(const std::string& entry) const;
+    std::string publicationForm(const std::string& entry, bool epub3) const;
 
-    // ---- Conversion (build/Conversion.cpp) -----------------------------------
-    void extractHTML();  // background
-    void extractFailed();
-    void formattingError();
-    ShellResult executeShellCommandSynchronously(
-        const std::string& commandLine, const std::string& workingFolder = {},
-        std::optional<std::chrono::milliseconds> timeLimit = std::nullopt);
-
-    // ---- Normalisation and stylesheet (build/Normalise.cpp, build/Stylesheet.cpp)
-    std::string fixEncodings(const std::string& text, bool forBookInfo) const;
-    std::string fixLinks(const std::string& line);  // appends to badLinks
-    std::string buildStyle();
-
-    // ---- EPUB assembly (epub/) -----------------------------------------------
-    void buildePub();  // background
-    std::string newSection() const;
-    std::string writeSection(const std::string& sectionTemplate);
-    std::string insertNavPointForName(const std::string& name, const std::string& toc);
-    void marksPass(EpubRun& run);
-    void sectionsPass(EpubRun& run);
-    void resolveCrossReferences(const EpubRun& run);  // rewrites `line`
-    void setUpPackage(EpubRun& run);
-    void finishPackage(EpubRun& run);
-    // Images, audio and video (epub/Media.cpp): rewrite `line`, add to the lists.
-    void mediaDirective(EpubRun& run);
-    // `alternative`: the text alternative from the paragraph after the image.
-    void imageDirective(EpubRun& run, const std::optional<std::string>& alternative = std::nullopt);
-    std::string coverImageTypeIn(const std::string& imagesFolder);
-    void insertImages(const std::vector<std::string>& images, const std::string& imagesFolder,
-                      const std::vector<std::string>& media, const std::string& mediaFolder);
-    // Endnotes (epub/Endnotes.cpp).
-    void processEndnotesForKindle(bool forKindle);
-    void insertEpubEndnotes(const std::string& title);
-
-    // ---- Kindle (kindle/) ----------------------------------------------------
-    void buildKindle();  // background
+    // ---- Kindle checks (controller/KindleChecks.cpp) -------------------------
     // Applies the check box's rules at once; an old kindlegen is alerted
     // when its version check, run through the checks runner, reports.
     void noKindleGen();
@@ -174,9 +135,6 @@ public:
     // The e-book viewer that stands for the Kindle reading application: the
     // "kindleViewer" preference, else the first of ebook-viewer, foliate found.
     std::optional<std::string> kindleViewer() const;
-
-    // ---- Completion (app/Completion.cpp) -------------------------------------
-    void booksComplete();
 
     // ---- Start-up and software update (app/SoftwareUpdate.cpp) ---------------
     // Becomes the updater's delegate, then checks a Kindle choice kept from
@@ -213,49 +171,15 @@ public:
     // The file readBookInformation reads; nullopt when neither has a text.
     std::optional<std::string> bookInformationPath() const;
 
-    // ---- Build state ---------------------------------------------------------
-    // Manuscript.
+    // ---- The loaded manuscript -----------------------------------------------
     std::string theFile;
-    std::string root;
-    // Destination.
-    std::string saveName;
-    std::string saveRoot;
-    // Book information in publication form (see savePanelEndedWithName).
-    BookInfo bookInfo;
-    // Working data.
-    std::vector<std::string> lines;
-    std::atomic<std::int64_t> currLine{0};
-    std::string line;
-    std::string styleText;
-    std::string tempDirectoryPath;
-    package::BuildWrites buildWrites;  // every file written into tempDirectoryPath
-    // EPUB accumulators.
-    std::string pageText;
-    std::int32_t sectionNumber = 1;
-    std::int32_t navPoint = 1;
-    std::string manifest;
-    std::string spine;
-    std::string navmap;
-    std::string guide;
-    std::string endnotes;
-    std::int32_t noteNumber = 1;
-    // Problem flags.
-    bool badFormatting = false;
-    bool noEnd = false;
-    std::string unclosedNote;  // the first words of the first note that never closed
-    bool invalidMediaFilenames = false;
-    bool duplicateMarks = false;
-    std::vector<std::string> badLinks;
-    std::vector<std::string> missingFiles;
-    std::vector<std::string> missingMarks;
-    std::vector<std::string> imagesWithoutAlternative;
+    std::string root;  // its folder
 
-    // ---- Results of the last build, for reports ------------------------------
-    std::string epubPath;   // the EPUB at the destination; empty when not made
-    std::string epubError;  // why the EPUB was not made, for the make-failure alert
-    std::string mobiPath;   // the Kindle file at the destination; empty when not made
+    // ---- The running build, and the last one -----------------------------------
+    // Taken when the build starts; empty before the first build.
+    std::optional<BuildRequest> request;
+    BuildResult result;  // the last build's, for reports
     std::vector<Alert> alertsShown;  // every alert shown, in order, for the command line's report
-    std::optional<Alert> problemAlert;  // the completion report's alert, if any
     std::optional<BookCheck> validation;  // the last check's verdict, when one has ended
 
     // ---- Ports and services --------------------------------------------------
@@ -272,30 +196,17 @@ public:
     void showSimpleAlert(const std::string& titleKey, const std::string& messageKey,
                          const std::vector<std::string>& titleArguments = {},
                          const std::vector<std::string>& messageArguments = {});
-    // During a build, the choices taken when the save panel was confirmed:
-    // the check boxes may change meanwhile without changing the book.
-    bool epub3() const { return choices ? choices->epub3 : ports.preferences.boolForKey(prefs::kEpub3); }
-    bool kindleChosen() const {
-        return choices ? choices->kindle : ports.preferences.integerForKey(prefs::kBuildKindle) != 0;
-    }
-
     // Ends the running build: the make command comes back and a manuscript
     // chosen meanwhile is loaded now. Called by every step that ends a build.
     void endBuild();
 
     // Queue a step on the main thread without waiting / start one in the
     // background (one at a time).
-    void postToMain(void (VoveZedevir::*step)());
-    void startInBackground(void (VoveZedevir::*step)());
+    void postToMain(std::function<void()> step);
+    void startInBackground(std::function<void()> step);
 
 private:
-    struct OutputChoices {
-        bool epub3 = true;
-        bool kindle = false;
-    };
-
     bool building = false;
-    std::optional<OutputChoices> choices;
     std::optional<std::string> manuscriptChosenDuringBuild;
     // The converter set aside while an update installs.
     std::optional<std::string> keptConverter;

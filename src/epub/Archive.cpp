@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <filesystem>
 #include <optional>
 
 #include "epub/DeflatedEntry.h"
@@ -22,8 +21,6 @@ namespace quillary::archive {
 
 namespace {
 
-namespace fs = std::filesystem;
-
 // Reading systems detect an EPUB by the bytes at offset 30 of the file, so
 // "mimetype" must be the first entry and must not be compressed.
 constexpr const char* kMimetype = "mimetype";
@@ -31,43 +28,16 @@ constexpr const char* kMimetype = "mimetype";
 // umask was, so the same package always gives the same bytes.
 constexpr zip_uint32_t kEntryAttributes = (S_IFREG | 0644u) << 16;
 
-Result failure(const std::string& what, const std::string& detail) {
-    return {false, detail.empty() ? what : what + ": " + detail};
+Failure<std::string> failed(const std::string& what, const std::string& detail) {
+    return failure(detail.empty() ? what : what + ": " + detail);
 }
 
-// Every regular file under `folder`, as a path relative to it with "/"
-// separators, in byte order; "mimetype" first. Folders give no entries of
-// their own: their names live in the file paths. Symbolic links are not
-// followed, so nothing outside the package can be packed by accident.
-std::optional<std::vector<std::string>> packageFiles(const std::string& folder,
-                                                     const std::vector<std::string>& leaveOut,
-                                                     std::string& error) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    fs::recursive_directory_iterator it(folder, ec), end;
-    if (ec) {
-        error = ec.message();
-        return std::nullopt;
-    }
-    for (; it != end; it.increment(ec)) {
-        if (ec) {
-            error = ec.message();
-            return std::nullopt;
-        }
-        if (!it->is_regular_file(ec) || it->is_symlink(ec)) continue;
-        std::string relative = it->path().lexically_relative(folder).generic_string();
-        if (std::find(leaveOut.begin(), leaveOut.end(), relative) != leaveOut.end()) continue;
-        names.push_back(std::move(relative));
-    }
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        if (a == kMimetype || b == kMimetype) return a == kMimetype && b != kMimetype;
-        return a < b;
+// "mimetype" first, the others in byte order of their names.
+void sortForTheArchive(std::vector<package::PackageFile>& files) {
+    std::sort(files.begin(), files.end(), [](const package::PackageFile& a, const package::PackageFile& b) {
+        if (a.name == kMimetype || b.name == kMimetype) return a.name == kMimetype && b.name != kMimetype;
+        return a.name < b.name;
     });
-    if (names.empty() || names.front() != kMimetype) {
-        error = "the package has no mimetype file";
-        return std::nullopt;
-    }
-    return names;
 }
 
 // SOURCE_DATE_EPOCH as the reproducible-builds convention defines it: a
@@ -84,13 +54,7 @@ std::optional<time_t> sourceDateEpoch() {
 
 std::string zipError(zip_t* archive) { return zip_strerror(archive); }
 
-time_t modificationTime(const std::string& path) {
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0 ? info.st_mtime : time(nullptr);
-}
-
-bool addEntry(zip_t* archive, const std::string& folder, const std::string& name, zip_source_t* source,
-              std::optional<time_t> fixedTime, std::string& error) {
+bool addEntry(zip_t* archive, const std::string& name, zip_source_t* source, time_t time, std::string& error) {
     if (!source) {
         error = name + ": " + zipError(archive);
         return false;
@@ -103,7 +67,6 @@ bool addEntry(zip_t* archive, const std::string& folder, const std::string& name
     }
     const auto entry = static_cast<zip_uint64_t>(index);
     const bool stored = name == kMimetype;
-    const time_t time = fixedTime ? *fixedTime : modificationTime(paths::join(folder, name));
     const bool ok = (!stored || zip_set_file_compression(archive, entry, ZIP_CM_STORE, 0) == 0) &&
                     zip_file_set_external_attributes(archive, entry, 0, ZIP_OPSYS_UNIX, kEntryAttributes) == 0 &&
                     zip_file_set_mtime(archive, entry, time, 0) == 0;
@@ -143,26 +106,26 @@ std::optional<std::string> fillAndClose(int fd, const std::string& bytes, mode_t
 // whole, so a build killed while writing leaves nothing in the author's
 // folder. The name it gets first is a temporary one beside the destination:
 // linkat cannot replace a file, rename can.
-std::optional<Result> publishUnnamed(const std::string& bytes, const std::string& destination) {
+std::optional<Outcome> publishUnnamed(const std::string& bytes, const std::string& destination) {
     const int fd = ::open(folderOf(destination).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0) return std::nullopt;  // a file system without unnamed files
     if (const auto error = fillAndClose(::dup(fd), bytes, modeFor(destination))) {
         ::close(fd);
-        return failure("cannot write the archive", *error);
+        return failed("cannot write the archive", *error);
     }
     const std::string procPath = "/proc/self/fd/" + std::to_string(fd);
     const std::string base = paths::join(folderOf(destination), "." + paths::lastComponent(destination) + "." +
                                                                     std::to_string(::getpid()) + ".");
-    std::optional<Result> result;
+    std::optional<Outcome> result;
     for (int attempt = 0; attempt < 100 && !result; ++attempt) {
         const std::string temporary = base + std::to_string(attempt);
         if (::linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) != 0) {
             if (errno == EEXIST) continue;
             break;  // without /proc, say: the named way below
         }
-        result = Result{true, {}};
+        result = Outcome{};
         if (::rename(temporary.c_str(), destination.c_str()) != 0) {
-            result = failure("cannot replace " + destination, std::strerror(errno));
+            result = failed("cannot replace " + destination, std::strerror(errno));
             ::unlink(temporary.c_str());
         }
     }
@@ -172,20 +135,20 @@ std::optional<Result> publishUnnamed(const std::string& bytes, const std::string
 
 // Today's way where unnamed files are refused: a named temporary file beside
 // the destination, renamed over it when whole.
-Result publishNamed(const std::string& bytes, const std::string& destination) {
+Outcome publishNamed(const std::string& bytes, const std::string& destination) {
     std::string temporary = paths::join(folderOf(destination), "." + paths::lastComponent(destination) + ".XXXXXX");
     const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) return failure("cannot write into " + folderOf(destination), std::strerror(errno));
+    if (fd < 0) return failed("cannot write into " + folderOf(destination), std::strerror(errno));
     if (const auto error = fillAndClose(fd, bytes, modeFor(destination))) {
         ::unlink(temporary.c_str());
-        return failure("cannot write the archive", *error);
+        return failed("cannot write the archive", *error);
     }
     if (::rename(temporary.c_str(), destination.c_str()) != 0) {
-        const Result result = failure("cannot replace " + destination, std::strerror(errno));
+        const int error = errno;
         ::unlink(temporary.c_str());
-        return result;
+        return failed("cannot replace " + destination, std::strerror(error));
     }
-    return {true, {}};
+    return {};
 }
 
 // The bytes of an in-memory archive once it is closed.
@@ -200,65 +163,53 @@ std::optional<std::string> bufferBytes(zip_source_t* buffer) {
     return bytes;
 }
 
-// The whole archive, made in memory: nothing reaches the destination's
-// folder before it is complete.
-Result writeArchive(const std::string& folder, const std::vector<std::string>& names, std::string& bytes) {
+}  // namespace
+
+Result<std::string> archiveBytes(std::vector<package::PackageFile> files) {
+    sortForTheArchive(files);
+    if (files.empty() || files.front().name != kMimetype) return failure("the package has no mimetype file");
     zip_error_t openError;
     zip_error_init(&openError);
     zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &openError);
     zip_t* archive = buffer ? zip_open_from_source(buffer, ZIP_TRUNCATE, &openError) : nullptr;
     if (!archive) {
-        Result result = failure("cannot create the archive", zip_error_strerror(&openError));
+        const std::string reason = zip_error_strerror(&openError);
         if (buffer) zip_source_free(buffer);
         zip_error_fini(&openError);
-        return result;
+        return failed("cannot create the archive", reason);
     }
     zip_error_fini(&openError);
     // The buffer must outlive the archive: its bytes are read afterwards.
     zip_source_keep(buffer);
-    const auto discard = [&](Result result) {
+    const auto discard = [&](Failure<std::string> failure) {
         zip_discard(archive);
         zip_source_free(buffer);
-        return result;
+        return failure;
     };
-    const std::optional<time_t> fixedTime = sourceDateEpoch();
-    std::string error;
+    const time_t time = sourceDateEpoch().value_or(::time(nullptr));
     std::vector<EntryContent> contents;
-    contents.reserve(names.size());
-    for (const std::string& name : names) {
-        std::optional<std::string> content = files::readFile(paths::join(folder, name), &error);
-        if (!content) return discard(failure("cannot pack", name + ": " + error));
-        contents.push_back({std::move(*content), name == kMimetype});
-    }
+    contents.reserve(files.size());
+    for (package::PackageFile& file : files) contents.push_back({std::move(file.bytes), file.name == kMimetype});
     std::optional<std::vector<DeflatedEntry>> entries = deflateEntries(std::move(contents));
-    if (!entries) return discard(failure("cannot pack", std::strerror(ENOMEM)));
-    for (std::size_t i = 0; i < names.size(); ++i) {
+    if (!entries) return discard(failed("cannot pack", std::strerror(ENOMEM)));
+    std::string error;
+    for (std::size_t i = 0; i < files.size(); ++i) {
         zip_source_t* source = deflatedSource(archive, std::move((*entries)[i]));
-        if (!addEntry(archive, folder, names[i], source, fixedTime, error))
-            return discard(failure("cannot pack", error));
+        if (!addEntry(archive, files[i].name, source, time, error)) return discard(failed("cannot pack", error));
     }
-    if (zip_close(archive) != 0) return discard(failure("cannot write the archive", zipError(archive)));
+    if (zip_close(archive) != 0) return discard(failed("cannot write the archive", zipError(archive)));
     auto made = bufferBytes(buffer);
     zip_source_free(buffer);
-    if (!made) return failure("cannot write the archive", "its bytes could not be read back");
-    bytes = std::move(*made);
-    return {true, {}};
+    if (!made) return failed("cannot write the archive", "its bytes could not be read back");
+    return std::move(*made);
 }
 
-}  // namespace
-
-Result writePackage(const std::string& packageFolder, const std::string& archivePath,
-                    const std::vector<std::string>& leaveOut) {
-    std::string error;
-    const auto names = packageFiles(packageFolder, leaveOut, error);
-    if (!names) return failure("cannot read the package folder", error);
-
-    std::string bytes;
-    const Result made = writeArchive(packageFolder, *names, bytes);
-    if (!made.ok) return made;
-    const std::optional<Result> unnamed = publishUnnamed(bytes, archivePath);
-    const Result result = unnamed ? *unnamed : publishNamed(bytes, archivePath);
-    if (result.ok) syncFolderOf(archivePath);
+Outcome writeArchive(std::vector<package::PackageFile> files, const std::string& archivePath) {
+    const Result<std::string> bytes = archiveBytes(std::move(files));
+    if (!bytes) return failure(bytes.reason());
+    const std::optional<Outcome> unnamed = publishUnnamed(*bytes, archivePath);
+    const Outcome result = unnamed ? *unnamed : publishNamed(*bytes, archivePath);
+    if (result) syncFolderOf(archivePath);
     return result;
 }
 

@@ -7,12 +7,10 @@
 #include <string>
 #include <vector>
 
-namespace quillary::archive {
+#include "base/Result.h"
+#include "epub/PackageFile.h"
 
-struct Result {
-    bool ok = false;
-    std::string error;  // why not, for the author; empty when ok
-};
+namespace quillary::archive {
 
 // At most this many bytes are added to the destination's file name for the
 // temporary names the archive passes through beside it ("." NAME "." pid "."
@@ -20,17 +18,17 @@ struct Result {
 // less these cannot be written.
 inline constexpr std::size_t kTemporaryNameExtra = 15;
 
-// Zips the package tree under `packageFolder` into `archivePath`: the entry
-// "mimetype" first and stored, every other file deflated at level 9, in a
-// fixed (sorted) order, without directory entries or extra fields; entry
-// times from SOURCE_DATE_EPOCH when it is set, so a build can be
-// reproduced byte for byte. Files named in `leaveOut` (paths relative to the
-// folder) are not packed. The archive is made in memory and reaches
-// `archivePath` only when complete, by a rename in its folder: a failure
-// never replaces a good archive, and a process killed meanwhile leaves no
-// file behind. Any thread.
-Result writePackage(const std::string& packageFolder, const std::string& archivePath,
-                    const std::vector<std::string>& leaveOut = {});
+// The package's files as a zip archive, made in memory: the entry
+// "mimetype" first and stored, every other file deflated, in a fixed
+// (sorted) order, without directory entries or extra fields; entry times
+// from SOURCE_DATE_EPOCH when it is set, so a build can be reproduced byte
+// for byte. Any thread.
+Result<std::string> archiveBytes(std::vector<package::PackageFile> files);
+
+// The archive of `files` at `archivePath`. It reaches `archivePath` only
+// when complete, by a rename in its folder: a failure never replaces a good
+// archive, and a process killed meanwhile leaves no file behind. Any thread.
+Outcome writeArchive(std::vector<package::PackageFile> files, const std::string& archivePath);
 
 // The unique identifier that the package document of the EPUB at
 // `archivePath` states, as it is written there (character references are

@@ -8,7 +8,6 @@
 #include <cstdlib>
 
 #include "base/Text.h"
-#include "epub/WellFormed.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
@@ -53,10 +52,6 @@ std::optional<std::string> makePrivateFolder(const std::string& base) {
     return pattern;
 }
 
-bool isXmlDocument(const std::string& path) {
-    const std::string extension = paths::extension(path);
-    return extension == "xhtml" || extension == "opf" || extension == "ncx";
-}
 
 }  // namespace
 
@@ -79,38 +74,6 @@ bool removeBuildFolder(const std::string& epubFolder) {
     const std::string folder = paths::deletingLastComponent(epubFolder);
     if (!text::startsWith(paths::lastComponent(folder), kPrefix)) return false;
     return files::removeAll(folder);
-}
-
-std::string BuildWrites::nameInFolder(const std::string& path) const {
-    const std::string prefix = folder_ + "/";
-    return text::startsWith(path, prefix) ? path.substr(prefix.size()) : path;
-}
-
-void BuildWrites::fail(std::string reason) {
-    if (!failure_) failure_ = std::move(reason);
-}
-
-void BuildWrites::write(const std::string& path, std::string_view content) {
-    PosixFileWriter plain;
-    FileWriter& writer = writer_ ? *writer_ : plain;
-    if (const auto error = writer.write(path, content))
-        return fail(nameInFolder(path) + " could not be written (" + *error + ")");
-    if (!isXmlDocument(path)) return;
-    if (const auto error = xml::wellFormednessError(content))
-        fail(nameInFolder(path) + " is not well-formed XML (" + *error + ")");
-}
-
-bool BuildWrites::copy(const std::string& from, const std::string& path) {
-    const auto content = files::readFile(from);
-    if (!content) return false;
-    write(path, *content);
-    return true;
-}
-
-std::optional<std::string> BuildWrites::resource(const std::string& resourcesFolder, const std::string& name) {
-    auto content = files::readFile(paths::join(resourcesFolder, name));
-    if (!content) fail("the program's file " + name + " is missing from " + resourcesFolder);
-    return content;
 }
 
 }  // namespace quillary::package

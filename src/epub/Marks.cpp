@@ -5,11 +5,11 @@
 #include <algorithm>
 
 #include "base/Text.h"
-#include "controller/VoveZedevir.h"
+#include "epub/AssemblyState.h"
 #include "epub/Html.h"
 #include "epub/SectionBoundaries.h"
 
-namespace quillary {
+namespace quillary::package {
 
 namespace {
 
@@ -21,9 +21,9 @@ std::string sectionFile(std::int32_t section) { return "section" + std::to_strin
 
 }  // namespace
 
-void VoveZedevir::marksPass(EpubRun& run) {
-    std::atomic<std::int64_t> position{0};
-    BodyReader reader(lines, position);
+void Assembly::marksPass() {
+    std::atomic<std::int64_t> from{0};
+    BodyReader reader(input.lines, from);
     reader.findBody();
     SectionTracker tracker;
     std::map<std::string, std::int32_t> sections;
@@ -41,7 +41,7 @@ void VoveZedevir::marksPass(EpubRun& run) {
             previousWasMark = false;
             continue;
         }
-        if (isRightToLeft(current)) run.rightToLeftMarksSeen = true;
+        if (isRightToLeft(current)) rightToLeftMarksSeen = true;
         std::string name = headingName(current);
         // A heading without a name is named after its text in the contents,
         // but gives nothing a cross-reference could ask for.
@@ -52,7 +52,7 @@ void VoveZedevir::marksPass(EpubRun& run) {
         // Two marks on adjacent lines give one section named by the second;
         // the first has no place of its own and is left out.
         if (previousWasMark) sections.erase(lastName);
-        if (sections.count(name) != 0) duplicateMarks = true;
+        if (sections.count(name) != 0) problems.duplicateMarks = true;
         sections[name] = tracker.sectionToWrite();
         previousWasMark = true;
         lastName = std::move(name);
@@ -61,14 +61,13 @@ void VoveZedevir::marksPass(EpubRun& run) {
     // section; it stands at the end of the last one written, and a link to
     // a section that does not exist would break the book.
     const std::int32_t lastWritten = tracker.sectionToWrite() - (tracker.hasText() ? 0 : 1);
-    run.marks.clear();
     for (const auto& [name, section] : sections) {
-        if (lastWritten >= 1) run.marks[name] = sectionFile(std::min(section, lastWritten));
+        if (lastWritten >= 1) marks[name] = sectionFile(std::min(section, lastWritten));
     }
 }
 
-void VoveZedevir::resolveCrossReferences(const EpubRun& run) {
-    if (run.marks.empty() || !text::contains(line, "{{")) return;
+void Assembly::resolveCrossReferences() {
+    if (marks.empty() || !text::contains(line, "{{")) return;
     // A reference whose name has no mark still becomes a link, to the
     // section that holds the reference itself: an existing file, so the
     // book stays valid while the name is reported.
@@ -84,12 +83,12 @@ void VoveZedevir::resolveCrossReferences(const EpubRun& run) {
         const std::size_t close = line.find("}}", open + 2);
         const std::size_t nameEnd = close == std::string::npos ? line.size() : close;
         std::string name = extractTagName(std::string_view(line).substr(open + 2, nameEnd - open - 2));
-        auto mark = run.marks.find(name);
-        if (mark == run.marks.end()) missingMarks.push_back(name);
+        auto mark = marks.find(name);
+        if (mark == marks.end()) problems.missingMarks.push_back(name);
         if (close == std::string::npos) break;
         resolved.append(line, from, open - from);
         resolved += "<a href=\"";
-        resolved += mark == run.marks.end() ? ownSection : mark->second;
+        resolved += mark == marks.end() ? ownSection : mark->second;
         resolved += "\">";
         resolved += name;
         resolved += "</a>";
@@ -99,4 +98,4 @@ void VoveZedevir::resolveCrossReferences(const EpubRun& run) {
     line = std::move(resolved);
 }
 
-}  // namespace quillary
+}  // namespace quillary::package

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/Text.h"
-#include "controller/VoveZedevir.h"
+#include "epub/AssemblyState.h"
 #include "epub/Media.h"
 #include "epub/MediaMarkup.h"
 #include "platform/Files.h"
@@ -17,11 +17,6 @@ namespace quillary {
 namespace {
 
 using NameSet = std::unordered_set<std::string>;
-
-void appendItem(std::string& manifest, const std::string& id, const std::string& href,
-                const std::string& type) {
-    manifest += "    <item id=\"" + id + "\" href=\"" + href + "\" media-type=\"" + type + "\"/>\n";
-}
 
 }  // namespace
 
@@ -36,28 +31,40 @@ std::optional<std::string> media::coverFileIn(const std::string& folder) {
     return std::nullopt;
 }
 
-void VoveZedevir::mediaDirective(EpubRun& run) {
-    media::MediaMarkup result = media::mediaMarkup(line, epub3());
-    run.media.push_back(std::move(result.mediaName));
-    if (result.poster) run.images.push_back(std::move(*result.poster));
+namespace package {
+
+void Assembly::mediaDirective() {
+    media::MediaMarkup result = media::mediaMarkup(line, epub3);
+    mediaNames.push_back(std::move(result.mediaName));
+    if (result.poster) imageNames.push_back(std::move(*result.poster));
     line = std::move(result.markup);
 }
 
-void VoveZedevir::imageDirective(EpubRun& run, const std::optional<std::string>& alternative) {
+void Assembly::imageDirective(const std::optional<std::string>& alternative) {
     media::ImageMarkup result = media::imageMarkup(line, alternative);
-    ++run.imagesShown;
-    if (!alternative) imagesWithoutAlternative.push_back(result.imageName);
-    run.images.push_back(std::move(result.imageName));
+    ++model.content.images;
+    if (!alternative) problems.imagesWithoutAlternative.push_back(result.imageName);
+    imageNames.push_back(std::move(result.imageName));
     line = std::move(result.markup);
 }
 
-void VoveZedevir::insertImages(const std::vector<std::string>& images, const std::string& imagesFolder,
-                               const std::vector<std::string>& media, const std::string& mediaFolder) {
+// What arrives in the book is what counts: a file that could not be read is
+// reported like a file the author never provided.
+void Assembly::insertImages() {
+    const std::string& root = input.request.manuscriptFolder;
     // One listing, sorted by name, serves every step so that two builds of
     // the same manuscript give the same package.
     const std::vector<std::string> entries = files::listFolder(root);
-    const NameSet usedImages(images.begin(), images.end());
-    const NameSet usedMedia(media.begin(), media.end());
+    const NameSet usedImages(imageNames.begin(), imageNames.end());
+    const NameSet usedMedia(mediaNames.begin(), mediaNames.end());
+    NameSet present;
+    const auto pack = [&](const std::string& name, const std::string& stored, const std::string& folder) {
+        std::optional<std::string> bytes = files::readFile(paths::join(root, name));
+        if (!bytes) return false;
+        model.media.push_back({"OEBPS/" + folder + "/" + stored, std::move(*bytes)});
+        present.insert(stored);
+        return true;
+    };
 
     // Only the cover the package names is packed, under the name it names.
     const std::optional<std::string> cover = media::coverFileIn(root);
@@ -66,18 +73,17 @@ void VoveZedevir::insertImages(const std::vector<std::string>& images, const std
         const std::string extension = paths::extension(name);
         if (!media::isImageExtension(extension)) continue;
         if (name == cover) {
-            buildWrites.copy(paths::join(root, name), imagesFolder + "cover." + extension);
+            pack(name, "cover." + extension, "images");
             continue;
         }
         // A name the container forbids would make the whole book invalid:
         // such a file is reported and left out, also when the book uses it.
         const std::string stored = media::blankFreeName(name);
         const bool forbidden = media::hasForbiddenCharacter(stored);
-        if (forbidden) invalidMediaFilenames = true;
-        if (forbidden || !usedImages.count(stored)) continue;
-        buildWrites.copy(paths::join(root, name), imagesFolder + stored);
-        appendItem(manifest, "image" + std::to_string(imageNumber++), "images/" + media::fileReference(stored),
-                   media::imageType(extension));
+        if (forbidden) problems.invalidMediaFilenames = true;
+        if (forbidden || !usedImages.count(stored) || !pack(name, stored, "images")) continue;
+        model.manifest.push_back({"image" + std::to_string(imageNumber++), "images/" + media::fileReference(stored),
+                                  media::imageType(extension), ""});
     }
 
     int mediaNumber = 1;
@@ -86,22 +92,18 @@ void VoveZedevir::insertImages(const std::vector<std::string>& images, const std
         if (!media::isMediaExtension(extension)) continue;
         const std::string stored = media::blankFreeName(name);
         const bool forbidden = media::hasForbiddenCharacter(stored);
-        if (forbidden) invalidMediaFilenames = true;
-        if (forbidden || !usedMedia.count(stored)) continue;
-        buildWrites.copy(paths::join(root, name), mediaFolder + stored);
-        appendItem(manifest, "media" + std::to_string(mediaNumber++), "media/" + media::fileReference(stored),
-                   media::mediaType(extension));
+        if (forbidden) problems.invalidMediaFilenames = true;
+        if (forbidden || !usedMedia.count(stored) || !pack(name, stored, "media")) continue;
+        model.manifest.push_back({"media" + std::to_string(mediaNumber++), "media/" + media::fileReference(stored),
+                                  media::mediaType(extension), ""});
     }
 
-    // What arrived is what counts: a copy that failed is reported like a
-    // file the author never provided.
-    NameSet present;
-    for (const auto& name : files::listFolder(imagesFolder)) present.insert(name);
-    for (const auto& name : files::listFolder(mediaFolder)) present.insert(name);
-    for (const auto& name : images)
-        if (!present.count(name)) missingFiles.push_back(name);
-    for (const auto& name : media)
-        if (!present.count(name)) missingFiles.push_back(name);
+    for (const auto& name : imageNames)
+        if (!present.count(name)) problems.missingFiles.push_back(name);
+    for (const auto& name : mediaNames)
+        if (!present.count(name)) problems.missingFiles.push_back(name);
 }
+
+}  // namespace package
 
 }  // namespace quillary

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "base/Text.h"
-#include "controller/VoveZedevir.h"
+#include "book/Languages.h"
 
 namespace quillary::package {
 

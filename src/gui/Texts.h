@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "controller/Localizer.h"
+#include "platform/Localizer.h"
 
 namespace quillary::gui {
 

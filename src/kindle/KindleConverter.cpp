@@ -1,17 +1,15 @@
 #include "kindle/KindleConverter.h"
 
-#include "controller/VoveZedevir.h"
 #include "kindle/KindleVariant.h"
 #include "platform/Files.h"
 
 namespace quillary::kindle {
 
-std::optional<Converter> findConverter(const VoveZedevir& controller) {
-    const std::string kindlegen = controller.kindlegenPath();
-    if (files::exists(kindlegen)) return Converter{ConverterKind::kindlegen, kindlegen};
+std::optional<Converter> findConverter(const std::string& kindlegenPath, Workspace& workspace) {
+    if (files::exists(kindlegenPath)) return Converter{ConverterKind::kindlegen, kindlegenPath};
     // Authors on Linux rarely have kindlegen, which is no longer offered on
     // its own; calibre is the converter they are likely to have.
-    if (auto ebookConvert = controller.ports.workspace.findApplication("ebook-convert"))
+    if (auto ebookConvert = workspace.findApplication("ebook-convert"))
         return Converter{ConverterKind::ebookConvert, *ebookConvert};
     return std::nullopt;
 }

@@ -7,10 +7,7 @@
 #include <string_view>
 
 #include "platform/Shell.h"
-
-namespace quillary {
-class VoveZedevir;
-}
+#include "platform/Workspace.h"
 
 namespace quillary::kindle {
 
@@ -21,11 +18,11 @@ struct Converter {
     std::string path;  // the program to run
 };
 
-// `kindlegen` at the controller's converter location when a file is there;
-// else calibre's `ebook-convert` when the workspace finds it; else nullopt.
-// Asks the workspace port from the calling thread (the Kindle step's
-// background thread included).
-std::optional<Converter> findConverter(const VoveZedevir& controller);
+// `kindlegen` at `kindlegenPath` when a file is there; else calibre's
+// `ebook-convert` when the workspace finds it; else nullopt. Asks the
+// workspace port from the calling thread (the Kindle step's background
+// thread included).
+std::optional<Converter> findConverter(const std::string& kindlegenPath, Workspace& workspace);
 
 // The command line that converts "NAMEKindle.epub" into "NAMEKindle.mobi",
 // to run in the temporary folder.

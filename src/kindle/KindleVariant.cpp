@@ -9,11 +9,6 @@ namespace quillary::kindle {
 
 namespace {
 
-bool namesCoverPage(std::string_view line) {
-    return line.find("cover.xhtml") != std::string_view::npos ||
-           line.find("<itemref idref=\"cover\"/>") != std::string_view::npos;
-}
-
 // The converter's path sits between single quotes, as it always has; the
 // single quote itself is the one character that could end them early.
 std::string singleQuoted(std::string_view path) {
@@ -105,23 +100,6 @@ std::string withListRulesAsParagraphRules(std::string_view stylesheet) {
     return out;
 }
 
-std::string withoutCoverPage(std::string_view packageDocument) {
-    std::string kept;
-    kept.reserve(packageDocument.size() + 1);
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t end = packageDocument.find('\n', start);
-        const std::string_view line = packageDocument.substr(
-            start, end == std::string_view::npos ? std::string_view::npos : end - start);
-        if (!namesCoverPage(line)) {
-            kept.append(line);
-            kept += '\n';
-        }
-        if (end == std::string_view::npos) break;
-        start = end + 1;
-    }
-    return kept;
-}
 
 bool isRecentKindlegenBanner(std::string_view banner) {
     const std::size_t at = banner.find("V2.");

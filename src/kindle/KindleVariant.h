@@ -1,19 +1,11 @@
 #pragma once
-// Text work of the Kindle step that needs no controller: the package
-// document without the cover page, the converter's version banner, and the
-// converter command lines.
+// Text work of the Kindle step: the converter's version banner, the
+// manuscript's lists as paragraphs, and the converter command lines.
 
 #include <string>
 #include <string_view>
 
 namespace quillary::kindle {
-
-// The package document with every line that names "cover.xhtml" or holds the
-// cover's spine entry `<itemref idref="cover"/>` left out; the other lines
-// keep their order, each followed by "\n". A text that ends in "\n" therefore
-// comes back with one more "\n" at its end (the empty last line is kept).
-// Linear in the text.
-std::string withoutCoverPage(std::string_view packageDocument);
 
 // True when the converter's banner announces version 2.9 or later: its first
 // "V2." is followed by a character above "8". No "V2.", or "V2." at the very

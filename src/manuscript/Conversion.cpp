@@ -3,8 +3,6 @@
 #include "manuscript/RtfInProcess.h"
 #include "base/ShellQuote.h"
 #include "base/Text.h"
-#include "controller/VoveZedevir.h"
-#include "platform/Paths.h"
 
 namespace quillary {
 
@@ -47,46 +45,23 @@ ConversionVerdict judgeConversion(const ShellResult& html) {
     return ConversionVerdict::Convert;
 }
 
-ShellResult VoveZedevir::executeShellCommandSynchronously(const std::string& commandLine,
-                                                          const std::string& workingFolder,
-                                                          std::optional<std::chrono::milliseconds> timeLimit) {
-    return ports.shell.run(commandLine, workingFolder, timeLimit);
-}
-
-void VoveZedevir::extractHTML() {
-    const auto converted = [this](const ShellResult& html) {
-        if (judgeConversion(html) == ConversionVerdict::Failed) {
-            postToMain(&VoveZedevir::extractFailed);
-            return;
-        }
-        lines = splitConvertedLines(fixEncodings(*html.output, false));
-        postToMain(&VoveZedevir::extractComplete);
+Result<std::string, ConversionFailure> convertManuscript(const std::string& manuscript,
+                                                       const ConversionRoute& route) {
+    const auto converted = [](const ShellResult& html) -> Result<std::string, ConversionFailure> {
+        if (judgeConversion(html) == ConversionVerdict::Failed) return failure(ConversionFailure::Failed);
+        return std::move(*html.output);
     };
-    if (locations.readRtfInProcess) {
-        if (const std::optional<ShellResult> html = convertRtfInProcess(theFile)) return converted(*html);
+    if (route.readRtfInProcess) {
+        if (const std::optional<ShellResult> html = convertRtfInProcess(manuscript)) return converted(*html);
     }
-    const std::string& converter = locations.textutilPath;
-    const auto info = executeShellCommandSynchronously(converterCommand(converter, "-info", theFile));
-    const ConversionVerdict type = judgeDocumentType(info);
-    if (type != ConversionVerdict::Convert) {
-        postToMain(type == ConversionVerdict::FormattingError ? &VoveZedevir::formattingError
-                                                              : &VoveZedevir::extractFailed);
-        return;
+    const ShellResult info = route.shell.run(converterCommand(route.textutilPath, "-info", manuscript), {}, {});
+    switch (judgeDocumentType(info)) {
+        case ConversionVerdict::FormattingError: return failure(ConversionFailure::FormattingError);
+        case ConversionVerdict::Failed: return failure(ConversionFailure::Failed);
+        case ConversionVerdict::Convert: break;
     }
-    converted(executeShellCommandSynchronously(converterCommand(converter, "-convert html -stdout -strip", theFile)));
-}
-
-void VoveZedevir::extractFailed() {
-    hideBuildProgress();
-    showSimpleAlert("MakeFailTitle", "MakeFailMsg", {}, {paths::lastComponent(theFile)});
-    endBuild();
-}
-
-void VoveZedevir::formattingError() {
-    hideBuildProgress();
-    const std::string name = paths::lastComponent(theFile);
-    showSimpleAlert("FormattingErrTitle", "FormattingErrMsg", {name}, {name});
-    endBuild();
+    return converted(route.shell.run(converterCommand(route.textutilPath, "-convert html -stdout -strip", manuscript),
+                                     {}, {}));
 }
 
 }  // namespace quillary

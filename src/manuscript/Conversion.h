@@ -1,10 +1,12 @@
 #pragma once
-// The conversion step's decisions, as pure functions of the converter's output.
+// The conversion of the manuscript into HTML, and its decisions as pure
+// functions of the converter's output.
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "base/Result.h"
 #include "platform/Shell.h"
 
 namespace quillary {
@@ -24,6 +26,21 @@ ConversionVerdict judgeDocumentType(const ShellResult& info);
 // converter, output that is not UTF-8, or a converter that did not exit
 // cleanly (its output may stop anywhere) is a failed conversion.
 ConversionVerdict judgeConversion(const ShellResult& html);
+
+enum class ConversionFailure { FormattingError, Failed };
+
+// How a manuscript is converted: by the RTF reader in this process where it
+// can, else by the converter program through the shell.
+struct ConversionRoute {
+    Shell& shell;
+    std::string textutilPath;
+    bool readRtfInProcess = false;
+};
+
+// The manuscript as HTML, or why there is none: a manuscript that is not a
+// document (a formatting error, the author's to mend), or a conversion that
+// failed. Any thread.
+Result<std::string, ConversionFailure> convertManuscript(const std::string& manuscript, const ConversionRoute& route);
 
 // Every LF, CR, VT and FF ends a line, each on its own, so "a\r\nb" gives
 // "a", "", "b".

@@ -1,5 +1,7 @@
 #include "manuscript/Normalise.h"
 
+#include <syslog.h>
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -10,7 +12,8 @@
 
 #include "base/Text.h"
 #include "base/Url.h"
-#include "controller/VoveZedevir.h"
+#include "manuscript/Conversion.h"
+#include "manuscript/Stylesheet.h"
 
 namespace quillary {
 
@@ -457,12 +460,17 @@ std::string fixLinks(std::string_view line, std::vector<std::string>& badLinks) 
     return out;
 }
 
-std::string VoveZedevir::fixEncodings(const std::string& text, bool forBookInfo) const {
-    return quillary::fixEncodings(text, forBookInfo, epub3());
-}
-
-std::string VoveZedevir::fixLinks(const std::string& line) {
-    return quillary::fixLinks(line, badLinks);
+NormalisedManuscript normaliseManuscript(std::string_view html, bool epub3) {
+    NormalisedManuscript manuscript;
+    manuscript.lines = splitConvertedLines(fixEncodings(html, false, epub3));
+    DerivedStylesheet derived = deriveStylesheet(manuscript.lines, false);
+    manuscript.stylesheet = std::move(derived.text);
+    manuscript.bodySearchFrom = derived.nextLine;
+    if (derived.negativeRule) {
+        manuscript.negativeMargins = true;
+        syslog(LOG_WARNING, "%s", derived.negativeRule->c_str());
+    }
+    return manuscript;
 }
 
 }  // namespace quillary

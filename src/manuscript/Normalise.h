@@ -53,4 +53,14 @@ std::string fixEncodings(std::string_view text, bool forBookInfo, bool epub3);
 // next "HYPERLINK".
 std::string fixLinks(std::string_view line, std::vector<std::string>& badLinks);
 
+// The converted manuscript made ready for the assembly: its lines
+// normalised, and the stylesheet derived from its style block.
+struct NormalisedManuscript {
+    std::vector<std::string> lines;
+    std::string stylesheet;
+    std::size_t bodySearchFrom = 0;  // the first line behind the style block
+    bool negativeMargins = false;    // a rule with a negative margin was found, and logged
+};
+NormalisedManuscript normaliseManuscript(std::string_view html, bool epub3);
+
 }  // namespace quillary

@@ -1,9 +1,7 @@
 #include "manuscript/Stylesheet.h"
 
-#include <syslog.h>
 
 #include "base/Text.h"
-#include "controller/VoveZedevir.h"
 
 namespace quillary {
 
@@ -197,17 +195,6 @@ DerivedStylesheet deriveStylesheet(const std::vector<std::string>& lines,
     derived.nextLine = closing + 1;
     derived.lastLineRead = lines[closing];
     return derived;
-}
-
-std::string VoveZedevir::buildStyle() {
-    DerivedStylesheet derived = deriveStylesheet(lines, badFormatting);
-    currLine = static_cast<std::int64_t>(derived.nextLine);
-    line = std::move(derived.lastLineRead);
-    if (derived.negativeRule) {
-        badFormatting = true;
-        syslog(LOG_WARNING, "%s", derived.negativeRule->c_str());
-    }
-    return std::move(derived.text);
 }
 
 }  // namespace quillary

@@ -78,7 +78,7 @@ TEST_F(Manuscript, LineBreaksTypedIntoAFieldDoNotShiftTheStoredLines) {
     h.window.setFieldText(BookField::Genre, "\nSF\n");
     h.window.setPubDate({2013, 3, 1});
     c.savePanelEndedWithName("Novel.epub", h.folder.file("Books/Novel"), 1);
-    EXPECT_EQ(c.bookInfo.title, "Part one Part two and three four");
+    EXPECT_EQ(c.request->bookInfo.title, "Part one Part two and three four");
     EXPECT_EQ(files::readFile(h.folder.file("xdg-data/Quillary/NovelInfo.txt")),
               std::optional<std::string>("Part one Part two and three four\nAnn\nNo Publisher\nNo Copyright\n"
                                          "2013-03-01\n\nSF\n0"));

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "epub/BuildFolder.h"
 #include "platform/Files.h"
 #include "support/Harness.h"
 
@@ -23,16 +22,14 @@ TEST(CheckAfterBuild, RunsOnlyWhenTurnedOnAndTellsTheVerdictByPage) {
         Harness h;
         VoveZedevir& c = h.c();
         c.locations.epubcheckCommand = "epubcheck-stand-in";
-        c.saveName = "Tale";
-        c.saveRoot = h.folder.makeFolder("Books");
-        c.epubPath = h.folder.write("Books/Tale.epub", "");
-        c.tempDirectoryPath = package::makeBuildFolder(h.folder.tempFolder()).value_or("");
+        c.request = BuildRequest{.destinationFolder = h.folder.makeFolder("Books"), .bookName = "Tale"};
+        c.result.epubPath = h.folder.write("Books/Tale.epub", "");
         for (const char* key : {prefs::kReviewPub, prefs::kReviewKindle, prefs::kShowInFinder})
             h.preferences.setBool(key, false);
         if (storeIt) h.preferences.setBool(prefs::kCheckAfterBuild, turnedOn);
         h.shell.answerWithResult("epubcheck-stand-in", [&](const FakeShell::Call& call) {
             std::string output = finding;
-            output.replace(output.find("BOOK"), 4, c.epubPath);
+            output.replace(output.find("BOOK"), 4, c.result.epubPath);
             EXPECT_TRUE(call.timeLimit);
             return ShellResult{output, ShellResult::End::Exited, 1};
         });

@@ -2,7 +2,6 @@
 
 #include <functional>
 
-#include "epub/BuildFolder.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "support/Harness.h"
@@ -10,17 +9,19 @@
 namespace quillary::testing {
 namespace {
 
+// A build of Tale.rtf into Books, ended but for its completion.
+void ended(Harness& h) {
+    h.c().theFile = h.folder.file("Tale.rtf");
+    h.c().request = BuildRequest{.manuscript = h.c().theFile, .destinationFolder = h.folder.makeFolder("Books"),
+                                 .bookName = "Tale"};
+}
+
 class CompletionTest : public ::testing::Test {
 protected:
     Harness h{false};
 
     void SetUp() override {
-        VoveZedevir& c = h.c();
-        c.theFile = h.folder.file("Tale.rtf");
-        c.saveName = "Tale";
-        c.saveRoot = h.folder.makeFolder("Books");
-        c.tempDirectoryPath = package::makeBuildFolder(h.folder.tempFolder()).value_or("");
-        files::writeFileAtomically(c.tempDirectoryPath + "/mimetype", "application/epub+zip");
+        ended(h);
         h.window.statusHidden = false;
         h.window.progressHidden = false;
         for (const char* key : {prefs::kReviewPub, prefs::kReviewKindle, prefs::kShowInFinder})
@@ -28,40 +29,30 @@ protected:
     }
 };
 
-TEST_F(CompletionTest, NotifiesRemovesOnlyABuildFolderAndReturnsTheWindowToIdle) {
-    const std::string buildFolder = paths::deletingLastComponent(h.c().tempDirectoryPath);
+TEST_F(CompletionTest, NotifiesAndReturnsTheWindowToIdle) {
     h.c().booksComplete();
     ASSERT_EQ(h.notifier.delivered.size(), 1u);
     EXPECT_EQ(h.notifier.delivered[0].title, "A Quillary is Made");
     EXPECT_EQ(h.notifier.delivered[0].message, "Your book \"Tale\" is ready for review.");
-    EXPECT_FALSE(files::exists(buildFolder));
     EXPECT_TRUE(h.window.statusHidden);
     EXPECT_EQ(h.window.statusText, "LoadingMsg");
     EXPECT_TRUE(h.window.progressHidden);
     EXPECT_TRUE(h.window.makeEnabled) << "the build ended: the make command is back";
     EXPECT_TRUE(h.workspace.opened.empty());
     EXPECT_TRUE(h.window.alerts.empty());
-    EXPECT_FALSE(h.c().problemAlert);
-
-    // A folder that is not a build folder is never removed.
-    const std::string authors = h.folder.makeFolder("Books/epub");
-    files::writeFileAtomically(authors + "/mine.txt", "mine");
-    h.c().tempDirectoryPath = authors;
-    h.c().booksComplete();
-    EXPECT_TRUE(files::exists(authors + "/mine.txt"));
-    EXPECT_EQ(h.notifier.delivered.size(), 2u);
+    EXPECT_FALSE(h.c().result.problemAlert);
 }
 
 TEST_F(CompletionTest, OpensTheBookTheKindleFileAndShowsTheBookInItsFolderSkippingAMissingViewer) {
     for (const char* key : {prefs::kReviewPub, prefs::kReviewKindle, prefs::kShowInFinder})
         h.preferences.setBool(key, true);
-    const std::string books = h.c().saveRoot;
+    const std::string books = h.c().request->destinationFolder;
     using Opened = std::vector<std::pair<std::string, std::string>>;  // what, with which application
     for (const bool viewer : {true, false}) {
         h.workspace.opened.clear();
         if (viewer) h.workspace.installedApplications = {"ebook-viewer"};
         else h.workspace.installedApplications.clear();
-        h.c().missingMarks = {"Nowhere"};
+        h.c().result.problems.missingMarks = {"Nowhere"};
         h.c().booksComplete();
         Opened opened;
         for (const auto& item : h.workspace.opened) opened.emplace_back(item.what, item.application);
@@ -75,34 +66,36 @@ TEST_F(CompletionTest, OpensTheBookTheKindleFileAndShowsTheBookInItsFolderSkippi
 
 TEST_F(CompletionTest, OnlyTheFirstProblemInTheTablesOrderIsShown) {
     struct Case {
-        std::function<void(VoveZedevir&)> set;
+        std::function<void(Problems&)> set;
         std::string expected;
     };
     const std::vector<Case> cases = {
-        {[](VoveZedevir& c) { c.invalidMediaFilenames = true; c.missingFiles = {"a.png"}; }, "badFilenameTitle"},
-        {[](VoveZedevir& c) { c.missingFiles = {"a.png"}; c.noEnd = true; }, "missingFilesTitle"},
-        {[](VoveZedevir& c) { c.noEnd = true; c.duplicateMarks = true; }, "noEndTitle"},
-        {[](VoveZedevir& c) { c.duplicateMarks = true; c.badLinks = {"x"}; }, "dupeMarksTitle"},
-        {[](VoveZedevir& c) { c.badLinks = {"x"}; c.missingMarks = {"y"}; }, "badLinksTitle"},
-        {[](VoveZedevir& c) { c.missingMarks = {"y"}; c.badFormatting = true; }, "missingMarksTitle"},
-        {[](VoveZedevir& c) { c.badFormatting = true; c.imagesWithoutAlternative = {"a.png"}; }, "negMarginsTitle"},
-        {[](VoveZedevir& c) { c.imagesWithoutAlternative = {"a.png"}; }, "noAltTextTitle"},
+        {[](Problems& c) { c.invalidMediaFilenames = true; c.missingFiles = {"a.png"}; }, "badFilenameTitle"},
+        {[](Problems& c) { c.missingFiles = {"a.png"}; c.noEnd = true; }, "missingFilesTitle"},
+        {[](Problems& c) { c.noEnd = true; c.duplicateMarks = true; }, "noEndTitle"},
+        {[](Problems& c) { c.duplicateMarks = true; c.badLinks = {"x"}; }, "dupeMarksTitle"},
+        {[](Problems& c) { c.badLinks = {"x"}; c.missingMarks = {"y"}; }, "badLinksTitle"},
+        {[](Problems& c) { c.missingMarks = {"y"}; c.badFormatting = true; }, "missingMarksTitle"},
+        {[](Problems& c) { c.badFormatting = true; c.imagesWithoutAlternative = {"a.png"}; }, "negMarginsTitle"},
+        {[](Problems& c) { c.imagesWithoutAlternative = {"a.png"}; }, "noAltTextTitle"},
     };
     for (const Case& test : cases) {
         Harness fresh(false);
-        test.set(fresh.c());
+        ended(fresh);
+        test.set(fresh.c().result.problems);
         fresh.c().booksComplete();
         ASSERT_EQ(fresh.window.alerts.size(), 1u) << test.expected;
         EXPECT_EQ(fresh.window.alerts[0].titleKey, test.expected);
-        ASSERT_TRUE(fresh.c().problemAlert);
-        EXPECT_EQ(fresh.c().problemAlert->titleKey, test.expected);
+        ASSERT_TRUE(fresh.c().result.problemAlert);
+        EXPECT_EQ(fresh.c().result.problemAlert->titleKey, test.expected);
         EXPECT_EQ(fresh.c().alertsShown.size(), 1u);
     }
 }
 
 TEST(CompletionMessages, ListsAreJoinedWithACommaAndOneBlankAndReachTheAuthorInTheLocalisedMessage) {
     Harness english;
-    english.c().badLinks = {"www.example.com", "ftp:/x"};
+    ended(english);
+    english.c().result.problems.badLinks = {"www.example.com", "ftp:/x"};
     english.c().booksComplete();
     ASSERT_EQ(english.window.alerts.size(), 1u);
     EXPECT_NE(english.window.alerts[0].message.find("www.example.com, ftp:/x"), std::string::npos)

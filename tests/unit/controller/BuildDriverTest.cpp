@@ -63,22 +63,20 @@ TEST_F(BuildDriver, BookInformationIsStoredAsTypedAndUsedInPublicationForm) {
     confirm();
     EXPECT_EQ(infoFile(), "Caf\xC3\xA9 \xE2\x80\x94\tend\nNo Author\nSmith & Sons\n\xC2\xA9 Me<br>All rights\n"
                           "2013-03-01\n97-8/1:X\n<b>Bold</b> claims\n3");
-    EXPECT_EQ(c.bookInfo, (BookInfo{"Caf&#233; &#8212; end", "No Author", "Smith &amp; Sons", "&#169; Me All rights",
+    EXPECT_EQ(c.request->bookInfo, (BookInfo{"Caf&#233; &#8212; end", "No Author", "Smith &amp; Sons", "&#169; Me All rights",
                                     "2013-03-01", "9781X", "&lt;b&gt;Bold&lt;/b&gt; claims", "3"}));
 }
 
 TEST_F(BuildDriver, BlankFieldsTakeTheirDefaults) {
     confirm();
-    EXPECT_EQ(c.bookInfo, (BookInfo{"No Title!", "No Author", "No Publisher", "No Copyright",
+    EXPECT_EQ(c.request->bookInfo, (BookInfo{"No Title!", "No Author", "No Publisher", "No Copyright",
                                                     "2024-05-17", "urn:uuid:12345", "No Genre", "0"}));
     EXPECT_EQ(infoFile(), "No Title!\nNo Author\nNo Publisher\nNo Copyright\n2024-05-17\n\nNo Genre\n0");
 }
 
 TEST_F(BuildDriver, CancelledSavePanelChangesNothing) {
-    c.saveName = "before";
     c.savePanelEndedWithName("Book.epub", h.folder.file("out"), 0);
-    EXPECT_EQ(c.saveName, "before");
-    EXPECT_EQ(c.bookInfo, BookInfo{});
+    EXPECT_FALSE(c.request);
     EXPECT_EQ(infoFile(), "<none>");
     EXPECT_EQ(h.runner.started, 0);
     EXPECT_FALSE(c.isBuilding());
@@ -93,7 +91,7 @@ TEST_F(BuildDriver, OnlyOneBuildRunsAtATime) {
     c.makeQuillary();
     EXPECT_TRUE(h.window.savePanels.empty());
     c.savePanelEndedWithName("Other.epub", h.folder.file("out"), 1);
-    EXPECT_EQ(c.saveName, "Book");
+    EXPECT_EQ(c.request->bookName, "Book");
     EXPECT_EQ(h.runner.started, 1);
 }
 
@@ -119,7 +117,7 @@ TEST_F(BuildDriver, StatusLineAndProgressFollowTheStages) {
     ASSERT_TRUE(h.queue.runOne());  // extractComplete
     EXPECT_EQ(h.window.statusText, "ePubGenMsg");
     EXPECT_FALSE(h.window.progressIndeterminate);
-    EXPECT_EQ(h.window.progressMax, static_cast<double>(c.lines.size()));
+    EXPECT_EQ(h.window.progressMax, 6.0);  // the converted manuscript's lines
 }
 
 TEST_F(BuildDriver, OutputChoicesAreTakenWhenThePanelIsConfirmed) {
@@ -130,9 +128,45 @@ TEST_F(BuildDriver, OutputChoicesAreTakenWhenThePanelIsConfirmed) {
     // The author turns Kindle on, and so EPUB 3 off, while the book is made.
     h.preferences.setBool(prefs::kBuildKindle, true);
     h.preferences.setBool(prefs::kEpub3, false);
-    EXPECT_TRUE(c.epub3());
     h.queue.drain();
-    EXPECT_FALSE(c.epubPath.empty());
+    EXPECT_TRUE(c.request->epub3);
+    EXPECT_FALSE(c.result.epubPath.empty());
     EXPECT_EQ(h.runner.started, 2);  // the conversion and the EPUB, no Kindle step
-    EXPECT_FALSE(c.epub3());         // between builds the store decides again
+}
+
+TEST_F(BuildDriver, OnlyAnEpubOfThisIsbnGoesAndOnlyOnceTheBookIsMade) {
+    files::makeFolders(h.folder.file("out"));
+    bool unreadable = false;
+    h.shell.answerWith("-info", [&unreadable](const FakeShell::Call&) {
+        return std::optional<std::string>(unreadable ? "Error reading My.Novel.rtf" : "  Type:  rich text");
+    });
+    h.shell.answer("-convert", std::string("<html>\n<body>\n<p>x</p>\n</body>\n</html>\n"));
+    const auto make = [&](const std::string& name, const std::string& isbn) {
+        type(BookField::Isbn, isbn);
+        c.savePanelEndedWithName(name, h.folder.file("out"), 1);
+        h.queue.drain();
+        return c.result.epubPath;
+    };
+    // The earlier build, named after the ISBN.
+    const std::string earlier = make("9781234567897.epub", "9781234567897");
+    ASSERT_EQ(earlier, h.folder.file("out/9781234567897.epub"));
+    files::copyFile(earlier, h.folder.file("out/OtherBook.epub"));
+    h.folder.write("out/Notes.epub", "the author's notes");
+    h.folder.write("secret.epub", "not in the destination");
+    h.folder.makeFolder("out/Folder.epub");
+    unreadable = true;
+    EXPECT_EQ(make("Tale.epub", "9781234567897"), "");
+    EXPECT_TRUE(files::exists(earlier)) << "not before the new book exists";
+    unreadable = false;
+    ASSERT_FALSE(make("Tale.epub", "9781234567897").empty());
+    EXPECT_FALSE(files::exists(earlier));
+
+    // Another book's EPUB, a file that is no EPUB, names outside the folder
+    // or of the book itself, and folders all stay.
+    for (const char* isbn : {"OtherBook", "Notes", "Tale", "../secret", "Folder"}) {
+        EXPECT_FALSE(make("Tale.epub", isbn).empty()) << isbn;
+        EXPECT_EQ(files::listFolder(h.folder.file("out")),
+                  (std::vector<std::string>{"Folder.epub", "Notes.epub", "OtherBook.epub", "Tale.epub"}));
+        EXPECT_TRUE(files::exists(h.folder.file("secret.epub"))) << isbn;
+    }
 }

@@ -34,19 +34,24 @@ TEST(ConversionLines, EveryLineEndSeparatesOnItsOwn) {
 }
 
 namespace {
-struct Conversion : ::testing::Test {
-    Harness h{false};
-    VoveZedevir& c = h.c();
-    void SetUp() override { c.theFile = "/books/Notes.txt"; }
-};
+// The manuscript converted through `shell`, as a build converts it.
+Result<std::string, ConversionFailure> convert(Shell& shell, const std::string& manuscript, bool inProcess = false,
+                                               const std::string& converter = suiteSetting("QUILLARY_TEXTUTIL")) {
+    return convertManuscript(manuscript, {shell, converter, inProcess});
+}
+
+// A build of `manuscript` whose conversion ends as the shell answers.
+void buildOf(Harness& h, const std::string& manuscript) {
+    h.c().request = BuildRequest{.manuscript = manuscript};
+    h.c().extractHTML();
+    h.queue.drain();
+}
 }  // namespace
 
-TEST_F(Conversion, PlainTextIsRefusedWithoutConvertingAndNamedInTheAlert) {
+TEST(Conversion, PlainTextIsRefusedWithoutConvertingAndNamedInTheAlert) {
     Harness english;  // the real English texts hold the "%@"
-    english.c().theFile = "/books/Notes.txt";
     english.shell.answer("-info", std::string("File: Notes.txt\n  Type:  plain text\n"));
-    english.c().extractHTML();
-    english.queue.drain();
+    buildOf(english, "/books/Notes.txt");
     EXPECT_EQ(english.shell.countCalls("-convert"), 0u);
     ASSERT_EQ(english.window.alerts.size(), 1u);
     EXPECT_EQ(english.window.alerts[0].titleKey, "FormattingErrTitle");
@@ -56,37 +61,38 @@ TEST_F(Conversion, PlainTextIsRefusedWithoutConvertingAndNamedInTheAlert) {
     EXPECT_TRUE(english.window.progressHidden);
 }
 
-TEST_F(Conversion, ConverterErrorsEndInTheMakeFailureAlert) {
+TEST(Conversion, ConverterErrorsEndInTheMakeFailureAlert) {
     const std::string partial = "<html>\n<body>\n<p>The first half of the bo";
     for (const ShellResult& result :
          {ShellResult{"Error converting the file"}, ShellResult{"/bin/sh: nope"}, ShellResult{std::nullopt},
           ShellResult{partial, ShellResult::End::Exited, 1}, ShellResult{partial, ShellResult::End::Killed, 9}}) {
-        Harness fresh{false};
-        fresh.c().theFile = "/books/Novel.rtf";
-        fresh.shell.answerWithResult("-convert", [result](const FakeShell::Call&) { return result; });
-        fresh.c().extractHTML();
-        fresh.queue.drain();
-        ASSERT_EQ(fresh.window.alerts.size(), 1u);
-        EXPECT_EQ(fresh.window.alerts[0].titleKey, "MakeFailTitle");
-        EXPECT_TRUE(fresh.c().lines.empty()) << "lines are kept from before a failure";
+        FakeShell shell;
+        shell.answerWithResult("-convert", [result](const FakeShell::Call&) { return result; });
+        const auto html = convert(shell, "/books/Novel.rtf");
+        ASSERT_FALSE(html);
+        EXPECT_EQ(html.reason(), ConversionFailure::Failed);
     }
+    Harness h{false};
+    h.shell.answer("-convert", std::string("Error converting the file"));
+    buildOf(h, "/books/Novel.rtf");
+    ASSERT_EQ(h.window.alerts.size(), 1u);
+    EXPECT_EQ(h.window.alerts[0].titleKey, "MakeFailTitle");
 }
 
 TEST(ConversionPaths, AnyPathReachesTheConverterWhole) {
-    Harness h{false};
+    TestFolder folder;
+    FakeShell shell;
     PosixShell real;
-    h.shell.answerWith("", [&real](const FakeShell::Call& call) { return real.run(call.commandLine).output; });
+    shell.answerWith("", [&real](const FakeShell::Call& call) { return real.run(call.commandLine).output; });
     // A converter that reports the argument it was given, byte for byte.
-    const std::string converter = h.folder.write("bin/conv $`\"\\.sh",
+    const std::string converter = folder.write("bin/conv $`\"\\.sh",
         "#!/bin/sh\nif [ \"$1\" = -info ]; then echo '  Type:  rich text'; exit 0; fi\n"
         "printf '<body>\\n%s\\n</body>' \"$5\"\n");
     files::setPermissions(converter, 0755);
-    h.c().locations.textutilPath = converter;
-    const std::string awkward = h.folder.file("my \"odd\" $HOME `x` back\\slash\nline.rtf");
-    h.c().theFile = awkward;
-    h.c().extractHTML();
-    ASSERT_EQ(h.c().lines.size(), 4u) << (h.c().lines.empty() ? "" : h.c().lines[0]);
-    EXPECT_EQ(h.c().lines[1] + "\n" + h.c().lines[2], awkward);
+    const std::string awkward = folder.file("my \"odd\" $HOME `x` back\\slash\nline.rtf");
+    const auto html = convert(shell, awkward, false, converter);
+    ASSERT_TRUE(html);
+    EXPECT_EQ(*html, "<body>\n" + awkward + "\n</body>");
 }
 
 TEST(ConversionInProcess, RichTextIsReadInProcessIntoTheProgramsLinesAndAllElseGoesToTheProgram) {
@@ -97,29 +103,28 @@ TEST(ConversionInProcess, RichTextIsReadInProcessIntoTheProgramsLinesAndAllElseG
         std::size_t programRuns;
     };
     const Case cases[] = {
-        {"Story.rtf", rtf, false, 2},    // the program's lines, for comparison
+        {"Story.rtf", rtf, false, 2},    // the program's output, for comparison
         {"Story.rtf", rtf, true, 0},
         {"Story.RTF", rtf, true, 0},
         {"Story.doc", rtf, true, 2},     // .doc files take the program's road
         {"Notes.rtf", "plain words\n", true, 1},  // refused by the program's report
     };
-    std::vector<std::string> programLines;
+    std::string programOutput;
     PosixShell real;
+    TestFolder folder;
     for (const Case& test : cases) {
-        Harness h{false};
-        h.shell.answerWithResult("", [&real](const FakeShell::Call& call) { return real.run(call.commandLine); });
-        h.c().locations.readRtfInProcess = test.inProcess;
-        h.c().theFile = h.folder.write(test.name, test.content);
-        h.c().extractHTML();
-        h.queue.drain();
-        EXPECT_EQ(h.shell.calls().size(), test.programRuns) << test.name << " " << test.inProcess;
+        FakeShell shell;
+        shell.answerWithResult("", [&real](const FakeShell::Call& call) { return real.run(call.commandLine); });
+        const auto html = convert(shell, folder.write(test.name, test.content), test.inProcess);
+        EXPECT_EQ(shell.calls().size(), test.programRuns) << test.name << " " << test.inProcess;
         if (test.content != rtf) {
-            ASSERT_EQ(h.window.alerts.size(), 1u);
-            EXPECT_EQ(h.window.alerts[0].titleKey, "FormattingErrTitle");
+            ASSERT_FALSE(html);
+            EXPECT_EQ(html.reason(), ConversionFailure::FormattingError);
             continue;
         }
-        if (programLines.empty()) programLines = h.c().lines;
-        EXPECT_EQ(h.c().lines, programLines) << test.name << " " << test.inProcess;
+        ASSERT_TRUE(html) << test.name;
+        if (programOutput.empty()) programOutput = *html;
+        EXPECT_EQ(*html, programOutput) << test.name << " " << test.inProcess;
     }
-    EXPECT_GT(programLines.size(), 3u);
+    EXPECT_NE(programOutput.find("Caf\xC3\xA9"), std::string::npos);
 }

@@ -5,7 +5,6 @@
 
 #include "base/Text.h"
 #include "kindle/KindleConverter.h"
-#include "kindle/KindleVariant.h"
 #include "KindleFixture.h"
 
 using namespace quillary;
@@ -15,30 +14,36 @@ TEST(KindleBuild, TheConverterGetsThePackageWithoutItsCoverPageAndItsFileReplace
     KindleBook book;
     book.installKindlegen();
     book.nextMobi("MOBI one");
-    const std::string epub = book.h.folder.write("books/My Book.epub", "the EPUB");
     book.h.folder.write("books/My Book.mobi", "the earlier build");
     const auto before = std::filesystem::current_path();
 
-    book.h.c().buildKindle();
-    book.h.queue.drain();
+    book.build();
 
-    const auto calls = book.h.shell.calls();
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].workingFolder, book.packageFolder);
+    ASSERT_EQ(book.h.shell.countCalls("kindlegen"), 1u);
+    const FakeShell::Call call = book.h.shell.calls().back();
+    EXPECT_FALSE(std::filesystem::exists(call.workingFolder)) << "its folder goes when it is done";
     EXPECT_EQ(std::filesystem::current_path(), before);
+    const auto epub = readArchive(book.destination + "/My Book.epub");
     const auto received = readArchive(book.receivedPackage);
-    ASSERT_TRUE(received) << "the converter was given no package";
-    std::vector<std::string> names;
+    ASSERT_TRUE(epub && received) << "the converter was given no package";
+    std::vector<std::string> names, epubNames;
     for (const ArchiveEntry& entry : *received) names.push_back(entry.name);
-    ASSERT_EQ(names, (std::vector<std::string>{"mimetype", "META-INF/container.xml", "OEBPS/content.opf",
-                                               "OEBPS/images/cover.jpg", "OEBPS/section1.xhtml"}));
-    EXPECT_EQ((*received)[2].content, kindle::withoutCoverPage(packageDocument()));
-    EXPECT_EQ((*received)[4].content, "<html><div class=\"ul1\">\n<p class=\"li1\">&#8226; one</p>\n</div></html>\n");
+    for (const ArchiveEntry& entry : *epub) epubNames.push_back(entry.name);
+    // An EPUB 2 book without a contents heading has no contents page; the Kindle book always has one.
+    EXPECT_EQ(names, (std::vector<std::string>{"mimetype", "META-INF/container.xml", "OEBPS/content.opf",
+                                               "OEBPS/images/cover.jpg", "OEBPS/section1.xhtml",
+                                               "OEBPS/stylesheet.css", "OEBPS/toc.ncx", "OEBPS/toc.xhtml"}));
+    EXPECT_TRUE(std::count(epubNames.begin(), epubNames.end(), "OEBPS/cover.xhtml"));
+    EXPECT_FALSE(std::count(epubNames.begin(), epubNames.end(), "OEBPS/toc.xhtml"));
+    const std::string opf = (*received)[2].content;
+    EXPECT_FALSE(text::contains(opf, "cover.xhtml")) << opf;
+    EXPECT_TRUE(text::contains(opf, "<item id=\"toc\" href=\"toc.xhtml\""));
+    EXPECT_TRUE(text::contains(opf, "<reference href=\"toc.xhtml\" type=\"toc\""));
+    EXPECT_TRUE(text::contains((*received)[4].content,
+                               "<div class=\"ul1\">\n<p class=\"li1\"><span class=\"sz\">&#8226; one</span></p>\n</div>"));
     EXPECT_EQ(files::readFile(book.kindleFile()), "MOBI one");
-    EXPECT_EQ(book.h.c().mobiPath, book.kindleFile());
-    EXPECT_EQ(files::readFile(epub), "the EPUB");
+    EXPECT_EQ(book.h.c().result.kindlePath, book.kindleFile());
     EXPECT_TRUE(book.h.window.alerts.empty());
-    EXPECT_FALSE(files::exists(paths::join(book.packageFolder, "My BookKindle.epub")));
     EXPECT_EQ(files::listFolder(book.destination), (std::vector<std::string>{"My Book.epub", "My Book.mobi"}));
 }
 
@@ -52,20 +57,27 @@ TEST(KindleBuild, AFailedConversionKeepsTheEarlierKindleFileAndTheAuthorIsTold) 
     const std::vector<Case> cases = {
         {"no output", "KindleFailTitle", "KindleFailMsg"},
         {"empty output", "KindleFailTitle", "KindleFailMsg"},
-        {"no folder to move the output to", "KindleFailTitle", "KindleFailMsg"},
+        {"a folder where the Kindle file goes", "KindleFailTitle", "KindleFailMsg"},
         {"no converter", "noKindleGenTitle", "noKindleGenMsg"},
+        {"the package cannot be written whole", "KindleFailTitle", "KindleFailMsg"},
         {"killed", "KindleFailTitle", "KindleFailMsg", End::Killed, 9},
         {"failed", "KindleFailTitle", "KindleFailMsg", End::Exited, 2},
         {"timed out", "KindleFailTitle", "KindleTimeLimitMsg", End::TimedOut}};
     for (const Case& test : cases) {
         SCOPED_TRACE(test.what);
-        const bool noFolder = test.what == "no folder to move the output to", converter = test.what != "no converter";
-        KindleBook book(noFolder ? "missing folder/My Book" : "My Book");
+        const bool folderInTheWay = test.what == "a folder where the Kindle file goes";
+        const bool converter = test.what != "no converter", unwritten = test.what == "the package cannot be written whole";
+        KindleBook book;
         book.h.window.setKindleChecked(true);
         if (converter) book.installKindlegen();
         if (test.what == "empty output") book.nextMobi("");
-        if (noFolder) book.nextMobi("MOBI");
-        else book.h.folder.write("books/My Book.mobi", "earlier build");
+        if (folderInTheWay) {
+            book.nextMobi("MOBI");
+            book.h.folder.write("books/My Book.mobi/kept", "the author's");
+        } else {
+            book.h.folder.write("books/My Book.mobi", "earlier build");
+        }
+        if (unwritten) book.h.fileWriter.failWrite(1);
         if (test.status != 0 || test.end != End::Exited) {
             book.nextMobi("half a MOBI");
             book.h.shell.answerWithResult("kindlegen", [&test](const FakeShell::Call& call) {
@@ -76,19 +88,20 @@ TEST(KindleBuild, AFailedConversionKeepsTheEarlierKindleFileAndTheAuthorIsTold) 
             });
         }
 
-        book.h.c().buildKindle();
-        ASSERT_EQ(book.h.queue.pending(), 2u);
-        book.h.queue.runOne();
+        book.build();
         EXPECT_EQ(alertKeys(book.h.window), std::vector<std::string>{test.titleKey});
         EXPECT_EQ(book.h.window.alerts[0].message, test.messageKey);
-        book.h.queue.runOne();
         EXPECT_EQ(book.h.notifier.delivered.size(), 1u) << "the EPUB is made all the same";
 
-        EXPECT_EQ(book.h.shell.countCalls("kindlegen"), converter && !noFolder ? 1u : 0u);
-        for (const auto& call : book.h.shell.calls()) EXPECT_EQ(call.timeLimit, kindle::kConversionTimeLimit);
+        EXPECT_EQ(book.h.shell.countCalls("kindlegen"), converter && !unwritten ? 1u : 0u);
+        for (const auto& call : book.h.shell.calls()) {
+            if (text::contains(call.commandLine, "kindlegen")) {
+                EXPECT_EQ(call.timeLimit, kindle::kConversionTimeLimit);
+            }
+        }
         EXPECT_EQ(files::readFile(book.kindleFile()),
-                  noFolder ? std::nullopt : std::optional<std::string>("earlier build"));
-        EXPECT_TRUE(book.h.c().mobiPath.empty());
+                  folderInTheWay ? std::nullopt : std::optional<std::string>("earlier build"));
+        EXPECT_TRUE(book.h.c().result.kindlePath.empty());
     }
 }
 
@@ -107,8 +120,7 @@ TEST(KindleBuild, CalibreConvertsWhenKindlegenIsAbsentAndKindlegenIsPreferred) {
         if (withKindlegen) book.installKindlegen();
         book.nextMobi(withKindlegen ? "from kindlegen" : "from calibre");
 
-        book.h.c().buildKindle();
-        book.h.queue.drain();
+        book.build();
 
         EXPECT_EQ(book.h.shell.countCalls("ebook-convert"), withKindlegen ? 0u : 1u);
         EXPECT_EQ(book.h.shell.countCalls("kindlegen"), withKindlegen ? 1u : 0u);

@@ -1,6 +1,5 @@
 #pragma once
-// A finished EPUB package laid out by hand in the temporary folder, and
-// converter scripts of the test's own making, for the Kindle step.
+// Books made with a Kindle file, by converter scripts of the test's own making.
 
 #include <string>
 
@@ -22,28 +21,32 @@ inline std::vector<std::string> alertKeys(const FakeWindow& window) {
     return keys;
 }
 
+// A manuscript with a list, made into an EPUB 2 and a Kindle file by a
+// converter of the test's own making.
 struct KindleBook {
     Harness h{false};
-    std::string packageFolder = h.folder.makeFolder("build/epub");
+    std::string name;
     std::string destination = h.folder.makeFolder("books");
     std::string receivedPackage = h.folder.file("received.epub");  // the fake converter's copy of its input
 
-    explicit KindleBook(const std::string& name = "My Book") {
-        h.folder.write("build/epub/mimetype", "application/epub+zip");
-        h.folder.write("build/epub/META-INF/container.xml", "<container/>\n");
-        h.folder.write("build/epub/OEBPS/content.opf", packageDocument());
-        h.folder.write("build/epub/OEBPS/cover.xhtml", "<html>cover</html>\n");
-        h.folder.write("build/epub/OEBPS/section1.xhtml", "<html><ul class=\"ul1\">\n<li class=\"li1\">&#8226; one</li>\n</ul></html>\n");
-        h.folder.write("build/epub/OEBPS/images/cover.jpg", "JPEG");
+    explicit KindleBook(std::string bookName = "My Book") : name(std::move(bookName)) {
+        h.c().root = h.folder.makeFolder("manuscript");
+        h.c().theFile = h.c().root + "/Tale.rtf";
+        h.folder.write("manuscript/cover.jpg", "JPEG");
+        h.shell.answer("-info", std::string("  Type:  rich text\n"));
+        h.shell.answer("-convert html", std::string("<html>\n<body>\n<ul class=\"ul1\">\n"
+                                               "<li class=\"li1\">&#8226; one</li>\n</ul>\n</body>\n</html>\n"));
         h.shell.passThrough = true;
         h.preferences.setBool(prefs::kBuildKindle, true);
         h.preferences.setBool(prefs::kEpub3, false);
-        h.c().tempDirectoryPath = packageFolder;
-        h.c().saveName = name;
-        h.c().saveRoot = destination;
     }
 
-    std::string kindleFile() const { return paths::join(destination, h.controller->saveName + ".mobi"); }
+    // Makes the books and runs every step that follows.
+    void build() {
+        h.c().savePanelEndedWithName(name + ".epub", destination, 1);
+        h.queue.drain();
+    }
+    std::string kindleFile() const { return paths::join(destination, name + ".mobi"); }
     // What the next conversion writes; without it the converter fails.
     void nextMobi(const std::string& content) { h.folder.write("next.mobi", content); }
 

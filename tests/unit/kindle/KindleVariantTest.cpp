@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "epub/PackageWriters.h"
 #include "kindle/KindleVariant.h"
 #include "platform/Files.h"
 #include "platform/PosixShell.h"
@@ -15,7 +16,7 @@ TEST(KindlePackageDocument, DropsEveryCoverPageLineAndKeepsTheRestInOrder) {
                                    "<itemref idref=\"cover\"/>\n",
                                    "<reference type=\"cover\" title=\"Cover\" href=\"cover.xhtml\"/>\n"})
         expected.erase(expected.find(line), line.size());
-    EXPECT_EQ(kindle::withoutCoverPage(quillary::testing::packageDocument()), expected + "\n");
+    EXPECT_EQ(package::withoutCoverPage(quillary::testing::packageDocument()), expected + "\n");
 }
 
 TEST(KindlegenBanner, OnlyVersionTwoPointNineOrAboveIsRecent) {

@@ -12,13 +12,13 @@ TEST(CrossReferences, UnclosedReferencesAndNamesHoldingBraces) {
         // A name holding braces is read once.
         {"<p>{{x{{A}} {{A}}</p>", "<p><a href=\"section7.xhtml\">x{{A</a> <a href=\"section2.xhtml\">A</a></p>", "x{{A"}};
     for (const auto& [line, resolved, missing] : cases) {
-        Harness h(false);
-        h.c().sectionNumber = 7;
-        EpubRun run;
-        run.marks = {{"A", "section2.xhtml"}};
-        h.c().line = line;
-        h.c().resolveCrossReferences(run);
-        EXPECT_EQ(h.c().line, resolved);
-        EXPECT_EQ(h.c().missingMarks, std::vector<std::string>{missing});
+        BookUnderTest book;
+        package::Assembly& assembly = book.prepare();
+        assembly.sectionNumber = 7;
+        assembly.marks = {{"A", "section2.xhtml"}};
+        assembly.line = line;
+        assembly.resolveCrossReferences();
+        EXPECT_EQ(assembly.line, resolved);
+        EXPECT_EQ(book.problems.missingMarks, std::vector<std::string>{missing});
     }
 }

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "platform/Files.h"
-#include "support/Harness.h"
+#include <algorithm>
+
+#include "../sections/BookUnderTest.h"
 
 using namespace quillary;
 using Names = std::vector<std::string>;
@@ -9,19 +10,35 @@ using Names = std::vector<std::string>;
 namespace {
 
 // A manuscript folder with the given files (each holding its own name, so a
-// copy can be told from another file) and an empty package tree.
+// copy can be told from another file), and the assembly's files once the
+// pages have used the images and media named.
 struct Package {
-    quillary::testing::Harness h;
-    std::string images = h.folder.makeFolder("epub/images") + "/";
-    std::string media = h.folder.makeFolder("epub/media") + "/";
+    quillary::testing::BookUnderTest book;
 
     Package(const Names& files, const Names& usedImages, const Names& usedMedia = {}) {
-        h.c().root = h.folder.makeFolder("manuscript");
-        for (const auto& name : files) h.folder.write("manuscript/" + name, name);
-        h.c().insertImages(usedImages, images, usedMedia, media);
+        for (const auto& name : files) book.folder.write("manuscript/" + name, name);
+        package::Assembly& assembly = book.prepare();
+        assembly.imageNames = usedImages;
+        assembly.mediaNames = usedMedia;
+        book.problems = {};  // only what packing finds counts here
+        assembly.insertImages();
     }
-    const std::string& manifest() { return h.c().manifest; }
-    const Names& missing() { return h.c().missingFiles; }
+    // The names packed into the folder, "images" or "media", sorted.
+    Names packed(const std::string& folder) const {
+        Names names;
+        for (const auto& file : book.assembly->model.media)
+            if (file.name.starts_with("OEBPS/" + folder + "/")) names.push_back(file.name.substr(folder.size() + 7));
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    std::string content(const std::string& name) const {
+        for (const auto& file : book.assembly->model.media)
+            if (file.name == "OEBPS/" + name) return file.bytes;
+        return "<none>";
+    }
+    std::string manifest() const { return package::manifestLines(book.assembly->model.manifest); }
+    const Names& missing() const { return book.problems.missingFiles; }
+    bool invalidNames() const { return book.problems.invalidMediaFilenames; }
 };
 
 std::string item(const std::string& id, const std::string& href, const std::string& type) {
@@ -36,29 +53,29 @@ TEST(InsertImages, UsedImagesArriveUnderTheirRealNamesAndOnlyTheChosenCoverIsPac
                "plan.svg", umlaut, "50% #1.png"},
               {"cover.jpg", "boat.png", "PhotoOne.png", "Map.JPG", "photo.jpeg", "logo.gif", "plan.svg", umlaut, "50%#1.png",
                "Photo.png", "boat.png"});
-    EXPECT_EQ(files::listFolder(p.images), (Names{"50%#1.png", "Map.JPG", "PhotoOne.png", "boat.png", "cover.jpg", "logo.gif",
+    EXPECT_EQ(p.packed("images"), (Names{"50%#1.png", "Map.JPG", "PhotoOne.png", "boat.png", "cover.jpg", "logo.gif",
                                                   "photo.jpeg", "plan.svg", umlaut}));
-    EXPECT_EQ(files::readFile(p.images + "cover.jpg"), "COVER.jpg");
-    EXPECT_EQ(files::readFile(p.images + "PhotoOne.png"), "Photo One.png");
+    EXPECT_EQ(p.content("images/cover.jpg"), "COVER.jpg");
+    EXPECT_EQ(p.content("images/PhotoOne.png"), "Photo One.png");
     EXPECT_EQ(p.manifest(), item("image1", "images/50%25%231.png", "image/png") + item("image2", "images/Map.JPG", "image/jpeg") +
                                 item("image3", "images/PhotoOne.png", "image/png") + item("image4", "images/boat.png", "image/png") +
                                 item("image5", "images/logo.gif", "image/gif") + item("image6", "images/photo.jpeg", "image/jpeg") +
                                 item("image7", "images/plan.svg", "image/svg+xml") +
                                 item("image8", "images/%C3%9Cmlaut.png", "image/png"));
     EXPECT_EQ(p.missing(), (Names{"Photo.png"}));
-    EXPECT_FALSE(p.h.c().invalidMediaFilenames);
+    EXPECT_FALSE(p.invalidNames());
 }
 
 TEST(InsertImages, OnlyWhatIsUsedArrivesAndWhatIsMissingIsReportedEachTime) {
     Package p({"cover.png", "holiday.png", "song.mp3", "art/boat.png"}, {"cover.png"});
-    EXPECT_EQ(files::listFolder(p.images), (Names{"cover.png"}));
-    EXPECT_TRUE(files::listFolder(p.media).empty());
+    EXPECT_EQ(p.packed("images"), (Names{"cover.png"}));
+    EXPECT_TRUE(p.packed("media").empty());
     EXPECT_EQ(p.manifest(), "");
     EXPECT_TRUE(p.missing().empty());
 
     // Missing names are reported each time they are used, images first.
     Package q({"talk.mov"}, {"cover.png", "boat.png", "talk.png", "boat.png", "boat.png"}, {"song.mp3", "talk.mov"});
-    EXPECT_EQ(files::listFolder(q.media), (Names{"talk.mov"}));
+    EXPECT_EQ(q.packed("media"), (Names{"talk.mov"}));
     EXPECT_EQ(q.missing(), (Names{"cover.png", "boat.png", "talk.png", "boat.png", "boat.png", "song.mp3"}));
 }
 
@@ -67,10 +84,10 @@ TEST(InsertImages, NamesTheContainerForbidsAreFlaggedEvenUnusedAndNeverPacked) {
         {"cover.?.png", false}, {"a&b.png", false}, {"why?.mp3", true}, {"a:b.png", true}, {"a|b.gif", true},
         {"a\"b.jpg", true},      {"tab\t.png", true}, {"\xEE\x80\x80.png", true}, {"\xFF.png", true}};
     for (const auto& [name, flagged] : names)
-        EXPECT_EQ(Package({name}, {"cover.png"}).h.c().invalidMediaFilenames, flagged) << name;
+        EXPECT_EQ(Package({name}, {"cover.png"}).invalidNames(), flagged) << name;
     Package used({"a?b.png", "c?d.mp3"}, {"cover.png", "a?b.png"}, {"c?d.mp3"});
-    EXPECT_EQ(files::listFolder(used.images), Names{});
-    EXPECT_EQ(files::listFolder(used.media), Names{});
+    EXPECT_EQ(used.packed("images"), Names{});
+    EXPECT_EQ(used.packed("media"), Names{});
     EXPECT_EQ(used.manifest(), "");
     EXPECT_EQ(used.missing(), (Names{"cover.png", "a?b.png", "c?d.mp3"}));
     EXPECT_EQ(Package({"a&b.png"}, {"a&b.png"}).manifest(), item("image1", "images/a%26b.png", "image/png"));

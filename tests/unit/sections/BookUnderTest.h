@@ -1,64 +1,82 @@
 #pragma once
-// A controller ready for the marks and sections passes: a section template
-// of our own in the test folder, a package folder, and a body to read.
+// The assembly over a body of our own: a section template of our own, a
+// manuscript folder in the test folder, and its working values to look at
+// once it has run.
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "base/Text.h"
-#include "controller/VoveZedevir.h"
+#include "epub/AssemblyState.h"
 #include "platform/Files.h"
-#include "support/Harness.h"
+#include "support/TestFolder.h"
 
 namespace quillary::testing {
 
 struct BookUnderTest {
-    Harness h{false};
-    EpubRun run;
+    TestFolder folder;
+    BuildRequest request;
+    package::Templates templates;
+    std::vector<std::string> lines;
+    std::vector<std::int64_t> progress;  // what the assembly told, in order
+    Problems problems;
+    std::unique_ptr<package::AssemblyInput> input;
+    std::unique_ptr<package::Assembly> assembly;
+    package::PackageModel model;
 
     explicit BookUnderTest(bool epub3 = true) {
-        h.preferences.setBool(prefs::kEpub3, epub3);
-        for (const char* name : {"res/section-2.html", "res/section-3.html"}) {
-            h.folder.write(name, "<title>$book_name</title>\n<body>\n$content\n</body>\n");
-        }
-        h.c().locations.resources.folder = h.folder.file("res");
-        h.c().tempDirectoryPath = h.folder.file("epub");
-        h.folder.makeFolder("epub/OEBPS");
-        h.c().bookInfo = {"The Book", "", "", "", "2020-01-01", "", "", "0"};
-        run.contentsTitle = "ContentsTitle";
-        run.endnotesTitle = "EndnotesTitle";
+        request.manuscriptFolder = folder.makeFolder("manuscript");
+        request.bookInfo = {"The Book", "", "", "", "2020-01-01", "", "", "0"};
+        request.epub3 = epub3;
+        templates.section = "<title>$book_name</title>\n<body>\n$content\n</body>\n";
     }
-
-    VoveZedevir& c() { return h.c(); }
 
     // Puts the body lines between a head and the body's end.
     void body(const std::vector<std::string>& bodyLines) {
-        c().lines = {"<html>", "<head><title>x</title></head>", "<body>"};
-        c().lines.insert(c().lines.end(), bodyLines.begin(), bodyLines.end());
-        c().lines.push_back("</body>");
-        c().lines.push_back("</html>");
+        lines = {"<html>", "<head><title>x</title></head>", "<body>"};
+        lines.insert(lines.end(), bodyLines.begin(), bodyLines.end());
+        lines.push_back("</body>");
+        lines.push_back("</html>");
     }
 
-    void build() {
-        c().marksPass(run);
-        c().sectionsPass(run);
+    // The assembly, set up for its passes.
+    package::Assembly& prepare() {
+        input = std::make_unique<package::AssemblyInput>(package::AssemblyInput{
+            .lines = lines,
+            .bodySearchFrom = 0,
+            .request = request,
+            .templates = templates,
+            .texts = {"ContentsTitle", "EndnotesTitle", "Cover"},
+            .stylesheet = "",
+            .progress = [this](std::int64_t read) { progress.push_back(read); }});
+        assembly = std::make_unique<package::Assembly>(*input, problems);
+        return *assembly;
+    }
+
+    void build() { model = prepare().run(); }
+
+    const package::PackageFile* page(const std::string& name) const {
+        for (const package::PackageFile& file : model.pages)
+            if (file.name == "OEBPS/" + name) return &file;
+        return nullptr;
     }
 
     // What section N holds between the template's body tags; "<none>" when
-    // the file was not written.
+    // it was not written.
     std::string section(int n) const {
-        auto page = files::readFile(h.folder.file("epub/OEBPS/section" + std::to_string(n) + ".xhtml"));
-        if (!page) return "<none>";
+        const package::PackageFile* file = page("section" + std::to_string(n) + ".xhtml");
+        if (!file) return "<none>";
         const std::string open = "<body>\n";
-        const std::size_t from = page->find(open) + open.size();
-        return page->substr(from, page->rfind("</body>") - from);
+        const std::size_t from = file->bytes.find(open) + open.size();
+        return file->bytes.substr(from, file->bytes.rfind("</body>") - from);
     }
 
     int sectionFilesWritten() const {
         int count = 0;
-        while (files::exists(h.folder.file("epub/OEBPS/section" + std::to_string(count + 1) + ".xhtml"))) ++count;
+        while (page("section" + std::to_string(count + 1) + ".xhtml")) ++count;
         return count;
     }
 };

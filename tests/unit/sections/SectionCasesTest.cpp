@@ -1,4 +1,4 @@
-// The marks and sections passes run over the cases written as data in
+// The assembly runs over the cases written as data in
 // tests/fixtures/sections/cases.txt (its head says how they are written).
 
 #include <gtest/gtest.h>
@@ -11,7 +11,6 @@ namespace {
 struct Case {
     std::string what{}, body{};
     bool epub3 = true;
-    std::string guideBefore{};
     std::vector<std::string> pages{};  // every section file written, between its body tags
     std::optional<std::string> contents{};  // left unchecked when not given
     std::map<std::string, std::string> marks{};
@@ -39,7 +38,6 @@ void addContentsEntry(std::string& list, const std::string& value) {
 void addLine(Case& test, const std::string& key, const std::string& value) {
     if (key == "body") test.body = value;
     else if (key == "epub") test.epub3 = value != "2";
-    else if (key == "guide-before") test.guideBefore += value + "\n";
     else if (key == "page") test.pages.push_back(value);
     else if (key == "section") {
         test.pages.emplace_back();
@@ -67,9 +65,9 @@ std::string spineOf(const std::string& items) {
 
 void checkFlags(BookUnderTest& book, const Case& test) {
     const std::map<std::string, bool> now = {
-        {"rtl-seen", book.run.rightToLeftMarksSeen}, {"duplicate-marks", book.c().duplicateMarks},
-        {"contents-placed", book.run.contentsPlaced}, {"start-placed", book.run.startPlaced},
-        {"note-left-open", book.c().noEnd}};
+        {"rtl-seen", book.assembly->rightToLeftMarksSeen}, {"duplicate-marks", book.problems.duplicateMarks},
+        {"contents-placed", book.model.contentsPlaced}, {"start-placed", book.model.start.has_value()},
+        {"note-left-open", book.problems.noEnd}};
     for (const std::string& flag : test.flags) {
         const bool wanted = !flag.starts_with("no-");
         const auto found = now.find(wanted ? flag : flag.substr(3));
@@ -79,30 +77,35 @@ void checkFlags(BookUnderTest& book, const Case& test) {
 }
 
 void checkValues(BookUnderTest& book, const Case& test) {
-    VoveZedevir& c = book.c();
+    const package::PackageModel& model = book.model;
+    const std::string spine = package::spineLines(model.spine), navmap = package::navMap(model);
     const std::map<std::string, std::string> now = {
-        {"spine", c.spine}, {"guide", c.guide}, {"manifest", c.manifest}, {"navmap", c.navmap},
-        {"contents-title", book.run.contentsTitle}, {"endnotes-title", book.run.endnotesTitle},
-        {"nav-point", std::to_string(c.navPoint)}, {"section-number", std::to_string(c.sectionNumber)},
-        {"unclosed-note", c.unclosedNote}};
+        {"spine", spine},
+        {"guide", package::startOfReadingEntry(model)},
+        {"manifest", package::manifestLines(model.manifest)},
+        {"navmap", navmap},
+        {"contents-title", model.contentsTitle},
+        {"endnotes-title", book.assembly->endnotesTitle},
+        {"nav-point", std::to_string(book.assembly->navPoint)},
+        {"section-number", std::to_string(book.assembly->sectionNumber)},
+        {"unclosed-note", book.problems.unclosedNote}};
     for (const auto& [key, value] : test.values) {
-        if (key == "spine") EXPECT_EQ(c.spine, spineOf(value));
-        else if (key == "navmap-once") EXPECT_EQ(text::split(c.navmap, value).size(), 2u) << c.navmap;
+        if (key == "spine") EXPECT_EQ(spine, spineOf(value));
+        else if (key == "navmap-once") EXPECT_EQ(text::split(navmap, value).size(), 2u) << navmap;
         else if (key == "empty") for (const std::string& part : text::split(value, " ")) EXPECT_EQ(now.at(part), "");
         else if (now.contains(key)) EXPECT_EQ(now.at(key), value) << key;
         else ADD_FAILURE() << "unknown check " << key;
     }
     for (const auto& [name, holds] : test.files) {
-        const auto page = files::readFile(book.h.folder.file("epub/OEBPS/" + name));
+        const package::PackageFile* page = book.page(name);
         if (holds.empty()) EXPECT_FALSE(page) << name << " was written";
-        else EXPECT_NE(page.value_or("").find(holds), std::string::npos) << name << " lacks " << holds;
+        else EXPECT_NE(page ? page->bytes.find(holds) : std::string::npos, std::string::npos) << name << " lacks " << holds;
     }
 }
 
 void expectBook(const Case& test) {
     SCOPED_TRACE(test.what);
     BookUnderTest book(test.epub3);
-    book.c().guide = test.guideBefore;
     std::vector<std::string> lines;
     for (const auto& piece : text::split(test.body, "|")) {
         if (!piece.starts_with("<")) lines.push_back("<p>" + piece + "</p>");
@@ -113,9 +116,10 @@ void expectBook(const Case& test) {
     std::vector<std::string> written;
     for (int n = 1; n <= book.sectionFilesWritten(); ++n) written.push_back(book.section(n));
     EXPECT_EQ(written, test.pages);
-    EXPECT_EQ(book.run.contentsList, test.contents.value_or(book.run.contentsList));
-    EXPECT_EQ(book.run.marks, test.marks);
-    EXPECT_EQ(book.c().missingMarks, test.missing);
+    const std::string contents = package::contentsList(book.model);
+    EXPECT_EQ(contents, test.contents.value_or(contents));
+    EXPECT_EQ(book.assembly->marks, test.marks);
+    EXPECT_EQ(book.problems.missingMarks, test.missing);
     checkFlags(book, test);
     checkValues(book, test);
 }

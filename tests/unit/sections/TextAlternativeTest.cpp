@@ -30,6 +30,6 @@ TEST(TextAlternative, AnAltParagraphDirectlyAfterAnImageDescribesItAndIsNotCopie
         book.body(test.body);
         book.build();
         EXPECT_EQ(book.section(1), test.section) << test.what;
-        EXPECT_EQ(book.c().imagesWithoutAlternative, test.withoutAlternative) << test.what;
+        EXPECT_EQ(book.problems.imagesWithoutAlternative, test.withoutAlternative) << test.what;
     }
 }

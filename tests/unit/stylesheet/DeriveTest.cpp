@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "manuscript/Stylesheet.h"
-#include "support/Harness.h"
+#include "manuscript/Normalise.h"
 
 using namespace quillary;
 
@@ -44,20 +44,18 @@ TEST(DeriveStylesheet, MissingOrEmptyBlocksGiveTheBaseAlone) {
     }
 }
 
-TEST(BuildStyle, SetsTheReadingPositionAndTheFormattingFlag) {
-    quillary::testing::Harness h(false);
-    auto& c = h.c();
-    c.lines = document({"p.p1 {margin: 0.0px; text-indent: -18.0px; font: 18.0px Times}"});
-    c.currLine = 3;
-    c.buildStyle();
-    EXPECT_TRUE(c.badFormatting);
-    EXPECT_EQ(c.currLine, 6);
-    EXPECT_EQ(c.line, "</style>");
-
-    c.badFormatting = false;
-    c.lines = document({"p.p1 {margin: 0.0px; font: 19.0px Times}"});
-    c.buildStyle();
-    EXPECT_FALSE(c.badFormatting);
+TEST(NormaliseManuscript, TheBodyIsSoughtBehindTheStyleBlockAndNegativeMarginsAreFound) {
+    const auto joined = [](const Lines& lines) {
+        std::string html;
+        for (const std::string& line : lines) html += line + "\n";
+        return html;
+    };
+    const auto negative = normaliseManuscript(joined(document({"p.p1 {margin: 0.0px; text-indent: -18.0px}"})), true);
+    EXPECT_TRUE(negative.negativeMargins);
+    EXPECT_EQ(negative.bodySearchFrom, 6u);
+    EXPECT_EQ(negative.lines[5], "</style>");
+    EXPECT_FALSE(normaliseManuscript(joined(document({"p.p1 {margin: 0.0px; font: 19.0px Times}"})), true)
+                     .negativeMargins);
 }
 
 // The build's own markup (heading spans, contents page, hidden landmarks)

@@ -1,4 +1,4 @@
-#include "controller/Resources.h"
+#include "platform/Resources.h"
 
 #include "base/Text.h"
 #include "platform/Paths.h"

@@ -1,4 +1,4 @@
-#include "controller/Localizer.h"
+#include "platform/Localizer.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "controller/Localizer.h"
+#include "platform/Localizer.h"
 #include "platform/Shell.h"
 
 namespace quillary {

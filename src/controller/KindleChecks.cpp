@@ -7,6 +7,7 @@
 #include "kindle/KindleConverter.h"
 #include "kindle/KindleVariant.h"
 #include "platform/Files.h"
+#include "platform/Paths.h"
 
 namespace quillary {
 
@@ -39,6 +40,12 @@ bool isExecutableFile(const std::string& path) {
 
 }  // namespace
 
+std::string VoveZedevir::kindlegenPath() const {
+    const std::string dataFolder =
+        applicationDirectory().value_or(paths::join(locations.dataHome, "Quillary"));
+    return paths::join(dataFolder, "kindlegen");
+}
+
 void VoveZedevir::noKindleGen() {
     Window& window = ports.window;
     if (window.kindleChecked()) {
@@ -48,7 +55,7 @@ void VoveZedevir::noKindleGen() {
     if (!window.kindleChecked() || ports.preferences.integerForKey(prefs::kBuildKindle) == 0)
         return;
 
-    const std::optional<kindle::Converter> converter = kindle::findConverter(*this);
+    const std::optional<kindle::Converter> converter = kindle::findConverter(kindlegenPath(), ports.workspace);
     if (!converter) {
         Alert alert = twoButtonAlert(*this, "noKindleGenTitle", "noKindleGenMsg", "GetKindleGen");
         alert.onEnd = [this](int code) { kindleGenAlertEnded(code); };

@@ -1,4 +1,4 @@
-#include "app/BookCheck.h"
+#include "epub/BookCheck.h"
 
 #include <cctype>
 #include <cstdlib>

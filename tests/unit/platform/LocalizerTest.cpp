@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "controller/Localizer.h"
+#include "platform/Localizer.h"
 #include "base/Text.h"
 #include "platform/Files.h"
 #include "support/TestFolder.h"

@@ -1,0 +1,25 @@
+#pragma once
+// What the author asked for when the build started: taken once, from the
+// window and the choices of that moment, and read by every step after it.
+
+#include <string>
+
+#include "book/BookInfo.h"
+#include "platform/Paths.h"
+
+namespace quillary {
+
+struct BuildRequest {
+    std::string manuscript{};         // the manuscript's file
+    std::string manuscriptFolder{};   // where its cover, images and media are
+    std::string destinationFolder{};  // where the books go
+    std::string bookName{};           // the books' file name, without extension
+    BookInfo bookInfo{};              // in publication form: markup characters escaped
+    bool epub3 = true;
+    bool kindle = false;
+
+    std::string epubPath() const { return paths::join(destinationFolder, bookName + ".epub"); }
+    std::string kindlePath() const { return paths::join(destinationFolder, bookName + ".mobi"); }
+};
+
+}  // namespace quillary

@@ -1,0 +1,64 @@
+#include "kindle/KindleBook.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "epub/Archive.h"
+#include "epub/BuildFolder.h"
+#include "kindle/KindleVariant.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+
+namespace quillary::kindle {
+
+namespace {
+
+// A converter that failed may leave nothing or an empty file behind; only a
+// file with content counts as a Kindle book.
+bool holdsAFile(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) > 0 && !ec;
+}
+
+KindleOutcome convertIn(const std::string& folder, const KindleJob& job, Shell& shell, FileWriter& writer) {
+    const std::string& name = job.request.bookName;
+    // The package must be whole, or the converter would make a book of what
+    // a full disk let through.
+    const Result<std::string> package = archive::archiveBytes(kindlePackageFiles(job));
+    if (!package || writer.write(paths::join(folder, packageName(name)), *package)) return KindleOutcome::Failed;
+    const ShellResult run = shell.run(conversionCommand(job.converter, name), folder, kConversionTimeLimit);
+    if (run.end == ShellResult::End::TimedOut) return KindleOutcome::TimedOut;
+    // A converter that was stopped or failed may have left half a file; the
+    // earlier build's Kindle file goes only when a new one takes its place:
+    // the move renames over it in one step.
+    const std::string output = paths::join(folder, outputName(name));
+    if (conversionSucceeded(job.converter.kind, run) && holdsAFile(output) &&
+        files::moveFile(output, job.request.kindlePath()))
+        return KindleOutcome::Made;
+    return KindleOutcome::Failed;
+}
+
+}  // namespace
+
+std::vector<package::PackageFile> kindlePackageFiles(const KindleJob& job) {
+    package::Rendering rendering = job.epubRendering;
+    rendering.coverPage = false;
+    // The Kindle book always needs a contents page, even when the EPUB has none.
+    rendering.contentsPage = true;
+    std::vector<package::PackageFile> files = package::packageFiles(job.model, job.templates, rendering);
+    for (package::PackageFile& file : files) {
+        if (file.name.ends_with(".xhtml")) file.bytes = withListsAsParagraphs(file.bytes);
+        else if (file.name.ends_with(".css")) file.bytes = withListRulesAsParagraphRules(file.bytes);
+    }
+    return files;
+}
+
+KindleOutcome makeKindleBook(const KindleJob& job, Shell& shell, FileWriter& writer, const std::string& tempParent) {
+    const std::optional<std::string> folder = package::makeBuildFolder(tempParent);
+    if (!folder) return KindleOutcome::Failed;
+    const KindleOutcome outcome = convertIn(*folder, job, shell, writer);
+    package::removeBuildFolder(*folder);
+    return outcome;
+}
+
+}  // namespace quillary::kindle
