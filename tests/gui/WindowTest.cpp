@@ -95,6 +95,23 @@ TEST(DesktopMenus, PrintIsEnabledOnlyWhileTheHelpWindowShows) {
     EXPECT_FALSE(commands.print->isEnabled());
 }
 
+// Checking a book with EPUBCheck: after every build only once the author
+// asks for it, and at any time from the Help menu.
+TEST(DesktopMenus, CheckAfterEveryBuildIsOffUntilTurnedOnAndHelpOffersACheck) {
+    Desktop desktop;
+    desktop.app->commands().preferences->trigger();
+    auto* box = desktop.window().findChild<QCheckBox*>(prefs::kCheckAfterBuild);
+    ASSERT_TRUE(box);
+    EXPECT_FALSE(box->isChecked());
+    EXPECT_FALSE(desktop.preferences->boolForKey(prefs::kCheckAfterBuild));
+    box->click();
+    EXPECT_TRUE(desktop.preferences->boolForKey(prefs::kCheckAfterBuild));
+
+    desktop.app->commands().checkBook->trigger();
+    ASSERT_EQ(desktop.dialogs.openPanels.size(), 1u);
+    EXPECT_EQ(desktop.dialogs.openPanels[0].allowedTypes, std::vector<std::string>{"epub"});
+}
+
 TEST(DesktopWindow, Epub3AndKindleStayExclusiveInTheStore) {
     Desktop desktop;
     QCheckBox* epub3 = desktop.child<QCheckBox>("epub3");

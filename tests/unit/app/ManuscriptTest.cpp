@@ -10,20 +10,17 @@
 using namespace quillary;
 using namespace quillary::testing;
 
-TEST(BookInformationReading, LinesFillTheirEntriesByNumber) {
-    BookInfo e{.title = "Folder"};
-    applyBookInformation("Title\r\n  \t\r\nPublisher \t\rCopyright\n2013-03-01\n\nGenre\n3\nninth\n", e);
-    EXPECT_EQ(e, (BookInfo{"Title", "", "Publisher", "Copyright", "2013-03-01", "", "Genre", "3"}));
-
-    BookInfo three{.title = "Folder"};
-    applyBookInformation("\nAuthor\nPublisher", three);
-    EXPECT_EQ(three, (BookInfo{"Folder", "Author", "Publisher", "", "", "", "", "0"}));
-}
-
-TEST(BookInformationReading, EveryLineSeparatorEndsALine) {
-    BookInfo e;
-    applyBookInformation("a\xE2\x80\xA8" "b\xC2\x85" "c\fd", e);
-    EXPECT_EQ(e, (BookInfo{"a", "b", "c", "d", "", "", "", "0"}));
+TEST(BookInformationReading, LinesFillTheirEntriesByNumberWhateverSeparatorEndsThem) {
+    const std::pair<const char*, BookInfo> cases[] = {
+        {"Title\r\n  \t\r\nPublisher \t\rCopyright\n2013-03-01\n\nGenre\n3\nninth\n",
+         {"Title", "", "Publisher", "Copyright", "2013-03-01", "", "Genre", "3"}},
+        {"\nAuthor\nPublisher", {"Folder", "Author", "Publisher", "", "", "", "", "0"}},
+        {"a\xE2\x80\xA8" "b\xC2\x85" "c\fd", {"a", "b", "c", "d", "", "", "", "0"}}};
+    for (const auto& [text, expected] : cases) {
+        BookInfo info{.title = "Folder"};
+        applyBookInformation(text, info);
+        EXPECT_EQ(info, expected) << text;
+    }
 }
 
 TEST(BookInformationReading, DatesParseOnlyInTheirOwnPatternAndLanguagesNeverPastTheTable) {

@@ -2,6 +2,7 @@
 
 #include "base/ShellQuote.h"
 #include "base/Text.h"
+#include "base/Utf8.h"
 #include "platform/Files.h"
 #include "platform/PosixShell.h"
 
@@ -16,6 +17,18 @@ Lines linesBetween(const std::string& html, std::string_view first, std::string_
     std::size_t end = html.find(last, start);
     if (end == std::string::npos || end == start) return {};
     return quillary::text::split(std::string_view(html).substr(start, end - start - 1), "\n");
+}
+
+std::string withCharacters(std::string value) {
+    for (std::size_t at = value.find("<U+"); at != std::string::npos; at = value.find("<U+", at)) {
+        const std::size_t end = value.find('>', at);
+        std::string character;
+        const unsigned long code = std::stoul(value.substr(at + 3, end - at - 3), nullptr, 16);
+        quillary::utf8::append(character, static_cast<char32_t>(code));
+        value.replace(at, end + 1 - at, character);
+        at += character.size();
+    }
+    return value;
 }
 
 }  // namespace
@@ -56,6 +69,13 @@ std::string visibleText(const std::string& html, std::string_view noteMark) {
     return body;
 }
 
+std::string oneParagraphText(const std::string& html) {
+    std::string text = visibleText(html);
+    text.erase(0, text.find_first_not_of('\n'));
+    text.erase(text.find_last_not_of('\n') + 1);
+    return text;
+}
+
 std::string ruleOf(const std::string& html, std::string_view selector) {
     for (const std::string& line : linesBetween(html, "<style", "</style>")) {
         if (line.starts_with(std::string(selector) + " {") && line.ends_with("}"))
@@ -71,6 +91,26 @@ std::string setting(const std::string& name) {
     if (!value.empty()) return value;
     if (name == "QUILLARY_FIXTURES") return root + "/tests/fixtures";
     return name == "QUILLARY_CORPUS" ? root + "/../shared/corpus" : "";
+}
+
+std::vector<Case> readCases(const std::string& name) {
+    std::vector<Case> cases;
+    bool inCase = false;
+    std::size_t number = 0;
+    for (const std::string& line : quillary::text::split(readFile(setting("QUILLARY_FIXTURES") + "/" + name), "\n")) {
+        ++number;
+        if (line.starts_with("#")) continue;
+        if (line.empty()) {
+            inCase = false;
+            continue;
+        }
+        if (!inCase) cases.push_back({name + ":" + std::to_string(number), {}});
+        inCase = true;
+        const std::size_t colon = line.find(": ");
+        if (colon == std::string::npos) cases.back().entries.emplace_back("", line);
+        else cases.back().entries.emplace_back(line.substr(0, colon), withCharacters(line.substr(colon + 2)));
+    }
+    return cases;
 }
 
 ProgramResult runTextutil(const Lines& arguments, const char* path) {

@@ -25,6 +25,9 @@ std::string onlyLine(const std::string& rtf);
 // where it stood.
 std::string visibleText(const std::string& html, std::string_view noteMark = {});
 
+// The visible text of a one-paragraph document, without the line ends around it.
+std::string oneParagraphText(const std::string& html);
+
 // The rule of a class, e.g. ruleOf(html, "p.p1") gives "margin: ...".
 std::string ruleOf(const std::string& html, std::string_view selector);
 
@@ -32,6 +35,15 @@ std::string ruleOf(const std::string& html, std::string_view selector);
 // QUILLARY_CORPUS). The fixtures and the corpus fall back to the source tree,
 // so that listing the tests at build time finds the golden cases too.
 std::string setting(const std::string& name);
+
+// A case of a data file under tests/fixtures: a run of "key: value" lines
+// between blank lines, "<U+XXXX>" standing for that character; lines that
+// begin with "#" are comments, and a line that is neither counts under the key "".
+struct Case {
+    std::string where;  // the file and the line the case begins on
+    std::vector<std::pair<std::string, std::string>> entries;
+};
+std::vector<Case> readCases(const std::string& name);
 
 struct ProgramResult {
     int status = -1;

@@ -14,44 +14,27 @@ const std::string kColors = "{\\colortbl;\\red0\\green0\\blue0;\\red31\\green31\
 
 std::string rtf(const std::string& body) { return "{\\rtf1\\ansi\\deff0" + kFonts + kColors + body + "}"; }
 
-TEST(HtmlForm, BodyLinesOfEachConstruct) {
-    const std::pair<std::string, Lines> cases[] = {
-        // A line break is <br> then a line end; \u10 and \'0d must not put a line end inside a paragraph.
-        {"\\pard one\\line two\\u8232?three\\par", {"<p class=\"p1\">one<br>", "two<br>", "three</p>"}},
-        {"\\pard a\\u10?b\\'0dc\\'0bd\\par", {"<p class=\"p1\">abc<br>", "d</p>"}},
-        // Other fields, and links to a place inside the document, keep only their result.
-        {"\\pard Page {\\field{\\*\\fldinst PAGE}{\\fldrslt 7}}\\par", {"<p class=\"p1\">Page 7</p>"}},
-        {"\\pard {\\field{\\*\\fldinst HYPERLINK \\\\l \"_Toc1\"}{\\fldrslt Chapter}}\\par",
-         {"<p class=\"p1\">Chapter</p>"}},
-        // LibreOffice writes the contents entries of a Word document as links to "#" anchors.
-        {"\\pard Aims {\\field{\\*\\fldinst HYPERLINK \"#__RefHeading___Toc34542813\" }{\\fldrslt {3}}}\\par",
-         {"<p class=\"p1\">Aims 3</p>"}},
-        // A footnote comes out at its place as an endnote mark, its paragraphs joined.
-        {"\\pard Text.{\\super\\chftn}{\\footnote\\pard\\plain{\\super\\chftn} The note.\\par Second line.} More.\\par",
-         {"<p class=\"p1\">Text.&lt;&lt;The note. Second line.&gt;&gt; More.</p>"}}};
-    for (const auto& [body, lines] : cases) EXPECT_EQ(bodyLines(rtfToHtml(rtf(body))), lines) << body;
-}
-
-TEST(HtmlForm, RulesCarryTheManuscriptsValues) {
-    const std::string justified = "\\pard\\qj\\sl480\\slmult0\\cbpat3\\expndtw40\\f1 J\\par\\pard\\qr Right\\par";
-    const std::string mostly = "\\pard\\f0\\fs24 {\\fs36 Big} and a much longer plain tail\\par";
-    const char* const cases[][3] = {
-        // Margins are before, right, after, left, in twentieths of a pixel.
-        {"\\pard\\sb30\\ri50\\sa70\\li90\\f1\\fs21 x\\par", "p.p1",
-         "margin: 1.5px 2.5px 3.5px 4.5px; font: 10.5px Helvetica; color: #000000"},
-        {justified.c_str(), "p.p1", "margin: 0.0px 0.0px 0.0px 0.0px; text-align: justify; line-height: 24.0px; "
-         "font: 12.0px Helvetica; letter-spacing: 2.0px; color: #000000; background-color: #ff0000"},
-        {justified.c_str(), "p.p2", "margin: 0.0px 0.0px 0.0px 0.0px; text-align: right; font: 12.0px Helvetica; "
-         "letter-spacing: 2.0px; color: #000000"},
-        // The paragraph takes the formatting of most of its text.
-        {mostly.c_str(), "p.p1", "margin: 0.0px 0.0px 0.0px 0.0px; font: 12.0px 'Times New Roman'; color: #000000"},
-        {mostly.c_str(), "span.s1", "font: 18.0px 'Times New Roman'"},
-        // Cell borders side by side: a row's or a paragraph's border is no cell's.
-        {"\\trowd\\trbrdrl\\brdrs\\brdrw10\\clbrdrt\\brdrdb\\brdrw30\\brdrcf3\\clbrdrb\\brdrdot\\cellx2000"
-         "\\pard\\intbl\\brdrl\\brdrs x\\cell\\row", "td.td1",
-         "width: 100.0px; border-style: double none dotted none; border-width: 1.5px 0.0px 1.0px 0.0px; "
-         "border-color: #ff0000 #000000 #000000 #000000; padding: 0.0px 5.0px 0.0px 5.0px"}};
-    for (const auto& [body, selector, rule] : cases) EXPECT_EQ(ruleOf(rtfToHtml(rtf(body)), selector), rule) << body;
+// The small documents of tests/fixtures/converter/small-documents.txt; its head says how they are written.
+TEST(HtmlForm, SmallDocumentsGiveTheTextLinesAndRulesTheirCasesSay) {
+    const std::vector<Case> cases = readCases("converter/small-documents.txt");
+    ASSERT_GE(cases.size(), 50u) << "the file is missing or cut short";
+    for (const auto& [where, entries] : cases) {
+        std::string html;
+        Lines lines;
+        for (const auto& [key, value] : entries) {
+            const std::size_t brace = value.find(" {");
+            if (key == "rtf" || key == "body") html = rtfToHtml(key == "rtf" ? value : rtf(value));
+            else if (key == "text") EXPECT_EQ(oneParagraphText(html), value) << where;
+            else if (key == "line") lines.push_back(value);
+            else if (key == "rule" && brace != std::string::npos && value.ends_with("}"))
+                EXPECT_EQ(ruleOf(html, value.substr(0, brace)), value.substr(brace + 2, value.size() - brace - 3))
+                    << where;
+            else ADD_FAILURE() << where << ": cannot read \"" << key << ": " << value << "\"";
+        }
+        if (!lines.empty()) {
+            EXPECT_EQ(bodyLines(html), lines) << where;
+        }
+    }
 }
 
 TEST(HtmlForm, BoldAndItalicAreTagsOtherFormattingIsASpanClass) {
@@ -88,13 +71,6 @@ TEST(HtmlForm, LinkTargetIsAValidUriAndLinkTextHoldsNoNestedSpan) {
     std::size_t open = line.find('>', line.find("\" <span"));
     ASSERT_NE(line.find("\" <span"), std::string::npos) << line;
     EXPECT_EQ(line.substr(open + 1, line.find("</span>") - open - 1), "one two <b>three</b>");
-}
-
-// Headers, footers, pictures, bookmarks and the document information:
-// word-novel-page drops them.
-TEST(HtmlForm, DroppedPartsLeaveNoText) {
-    std::string body = "\\pard Body{\\object{\\*\\objdata 0102}}{\\*\\annotation reviewer}{\\v hidden} text\\par";
-    EXPECT_EQ(visibleText(rtfToHtml(rtf(body))), "\nBody text\n");
 }
 
 }  // namespace

@@ -1,19 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "base/Text.h"
 
 using namespace quillary;
 
 TEST(TextReplaceAll, GoesOnBehindInsertedTextAndCountsMatches) {
-    std::string s = "a--b--c";
-    EXPECT_EQ(text::replaceAll(s, "-", "--"), 4u);
-    EXPECT_EQ(s, "a----b----c");
-    std::string t = "aaaa";
-    text::replaceAll(t, "aa", "a");
-    EXPECT_EQ(t, "aa");
-    std::string u = "unchanged";
-    EXPECT_EQ(text::replaceAll(u, "", "x"), 0u);
-    EXPECT_EQ(u, "unchanged");
+    const std::tuple<std::string, const char*, const char*, const char*, std::size_t> cases[] = {
+        {"a--b--c", "-", "--", "a----b----c", 4}, {"aaaa", "aa", "a", "aa", 2}, {"unchanged", "", "x", "unchanged", 0}};
+    for (auto [text, from, to, replaced, count] : cases) {
+        EXPECT_EQ(text::replaceAll(text, from, to), count) << from;
+        EXPECT_EQ(text, replaced);
+    }
 }
 
 TEST(TextSearch, IgnoresAsciiCaseOnlyWhereAsked) {
