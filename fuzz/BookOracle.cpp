@@ -28,13 +28,12 @@ std::optional<std::string> buildOnce(const std::string& html, bool epub3, const 
          .request = request,
          .templates = *templates,
          .texts = {"Contents", "Endnotes", "Cover"},
-         .stylesheet = manuscript.stylesheet,
-         .progress = {}},
+         .stylesheet = manuscript.stylesheet},
         problems);
     const package::Rendering rendering = package::epubRendering(model, "");
-    const std::vector<package::PackageFile> files = package::packageFiles(model, *templates, rendering);
-    if (auto problem = package::firstMalformedDocument(files)) return version + " " + *problem;
-    const Result<std::string> archive = archive::archiveBytes(files);
+    const package::BookFiles book = package::packageFiles(model, *templates, rendering);
+    if (auto problem = package::firstMalformedDocument(book.files)) return version + " " + *problem;
+    const Result<std::string> archive = archive::archiveBytes(book.files);
     if (!archive) return version + ": no book made: " + archive.reason();
     return std::nullopt;
 }

@@ -9,6 +9,7 @@
 #include "epub/Accessibility.h"
 #include "epub/Archive.h"
 #include "epub/Assembly.h"
+#include "epub/DeflatedEntry.h"
 #include "kindle/KindleBook.h"
 #include "kindle/KindleConverter.h"
 #include "manuscript/Conversion.h"
@@ -107,12 +108,6 @@ void VoveZedevir::buildePub(std::string html, StageTimes::Span converting) {
     BuildResult& outcome = made->result;
     outcome.times.convert = converting;
 
-    Clock::time_point start = Clock::now();
-    const NormalisedManuscript manuscript = normaliseManuscript(html, order.epub3);
-    html = std::string();
-    outcome.problems.badFormatting = manuscript.negativeMargins;
-    outcome.times.normalise = since(start);
-
     Result<package::Templates> templates = package::loadTemplates(locations.resources.folder, order.epub3);
     if (!templates) {
         // Without the program's own files there is nothing to make a book of.
@@ -121,33 +116,41 @@ void VoveZedevir::buildePub(std::string html, StageTimes::Span converting) {
         return;
     }
     made->templates = std::move(*templates);
+    archive::EarlyDeflater deflater;
+    {
+        // The manuscript's lines go once the model holds the book.
+        Clock::time_point start = Clock::now();
+        const NormalisedManuscript manuscript = normaliseManuscript(std::move(html), order.epub3);
+        outcome.problems.badFormatting = manuscript.negativeMargins;
+        outcome.times.normalise = since(start);
 
-    start = Clock::now();
-    const package::AssemblyInput input{
-        .lines = manuscript.lines,
-        .bodySearchFrom = manuscript.bodySearchFrom,
-        .request = order,
-        .templates = made->templates,
-        .texts = {localized("ContentsTitle"), localized("EndnotesTitle"), localized("CoverTitle")},
-        .stylesheet = manuscript.stylesheet,
-        .progress = [this](std::int64_t linesRead) { postToMain([this, linesRead] { lineComplete(linesRead); }); }};
-    made->model = package::assemblePackage(input, outcome.problems);
-    outcome.times.assemble = since(start);
+        start = Clock::now();
+        made->model = package::assemblePackage(
+            {.lines = manuscript.lines,
+             .bodySearchFrom = manuscript.bodySearchFrom,
+             .request = order,
+             .templates = made->templates,
+             .texts = {localized("ContentsTitle"), localized("EndnotesTitle"), localized("CoverTitle")},
+             .stylesheet = manuscript.stylesheet,
+             .progress = [this](std::int64_t read) { postToMain([this, read] { lineComplete(read); }); },
+             .fileMade = [&deflater](const package::PackageFile& file) { deflater.add(file.name, file.bytes); }},
+            outcome.problems);
+        outcome.times.assemble = since(start);
+    }
 
-    start = Clock::now();
+    Clock::time_point start = Clock::now();
     const std::string catalogues = locations.resources.folder + "/locale";
     made->rendering = package::epubRendering(
-        made->model, order.epub3 ? accessibilityIn(made->model.content, made->model.facts.language, catalogues)
-                                 : "");
-    std::vector<package::PackageFile> files = package::packageFiles(made->model, made->templates, made->rendering);
+        made->model, order.epub3 ? accessibilityIn(made->model.content, made->model.facts.language, catalogues) : "");
+    const package::BookFiles book = package::packageFiles(made->model, made->templates, made->rendering);
     // A package with a document that is not well-formed never reaches the
     // destination: the earlier book there stays.
-    const std::optional<std::string> malformed = package::firstMalformedDocument(files);
+    const std::optional<std::string> malformed = package::firstMalformedDocument(book.files);
     outcome.times.documents = since(start);
 
     start = Clock::now();
     const Outcome written = malformed ? Outcome(failure(*malformed))
-                                      : archive::writeArchive(std::move(files), order.epubPath());
+                                      : archive::writeArchive(book.files, order.epubPath(), deflater.finish());
     outcome.times.archive = since(start);
     if (written) {
         outcome.epubPath = order.epubPath();

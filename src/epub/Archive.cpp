@@ -1,5 +1,6 @@
 #include "epub/Archive.h"
 
+#include <libdeflate.h>
 #include <zip.h>
 
 #include <fcntl.h>
@@ -33,11 +34,37 @@ Failure<std::string> failed(const std::string& what, const std::string& detail) 
 }
 
 // "mimetype" first, the others in byte order of their names.
-void sortForTheArchive(std::vector<package::PackageFile>& files) {
-    std::sort(files.begin(), files.end(), [](const package::PackageFile& a, const package::PackageFile& b) {
-        if (a.name == kMimetype || b.name == kMimetype) return a.name == kMimetype && b.name != kMimetype;
-        return a.name < b.name;
+void sortForTheArchive(FileList& files) {
+    std::sort(files.begin(), files.end(), [](const package::PackageFile* a, const package::PackageFile* b) {
+        if (a->name == kMimetype || b->name == kMimetype) return a->name == kMimetype && b->name != kMimetype;
+        return a->name < b->name;
     });
+}
+
+// The early entry of `file`, when there is one that holds its bytes.
+const DeflatedEntry* earlyEntryOf(const package::PackageFile& file, const EarlyEntries& early) {
+    const auto found = early.find(file.name);
+    if (found == early.end() || found->second.stored || found->second.size != file.bytes.size()) return nullptr;
+    const std::uint32_t crc = libdeflate_crc32(0, file.bytes.data(), file.bytes.size());
+    return crc == found->second.crc ? &found->second : nullptr;
+}
+
+// Every file's entry: taken from the early ones where it can be, the rest
+// deflated now.
+std::optional<std::vector<DeflatedEntry>> entriesOf(const FileList& files, const EarlyEntries& early) {
+    std::vector<EntryContent> rest;
+    std::vector<const DeflatedEntry*> taken;
+    for (const package::PackageFile* file : files) {
+        taken.push_back(file->name == kMimetype ? nullptr : earlyEntryOf(*file, early));
+        if (!taken.back()) rest.push_back({file->bytes, file->name == kMimetype});
+    }
+    std::optional<std::vector<DeflatedEntry>> deflated = deflateEntries(rest);
+    if (!deflated) return std::nullopt;
+    std::vector<DeflatedEntry> entries;
+    entries.reserve(files.size());
+    std::size_t next = 0;
+    for (const DeflatedEntry* entry : taken) entries.push_back(entry ? *entry : std::move((*deflated)[next++]));
+    return entries;
 }
 
 // SOURCE_DATE_EPOCH as the reproducible-builds convention defines it: a
@@ -165,9 +192,17 @@ std::optional<std::string> bufferBytes(zip_source_t* buffer) {
 
 }  // namespace
 
-Result<std::string> archiveBytes(std::vector<package::PackageFile> files) {
+FileList listOf(const std::vector<package::PackageFile>& owned) {
+    FileList files;
+    files.reserve(owned.size());
+    for (const package::PackageFile& file : owned) files.push_back(&file);
+    return files;
+}
+
+Result<std::string> archiveBytes(const FileList& unsorted, const EarlyEntries& early) {
+    FileList files = unsorted;
     sortForTheArchive(files);
-    if (files.empty() || files.front().name != kMimetype) return failure("the package has no mimetype file");
+    if (files.empty() || files.front()->name != kMimetype) return failure("the package has no mimetype file");
     zip_error_t openError;
     zip_error_init(&openError);
     zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &openError);
@@ -187,15 +222,12 @@ Result<std::string> archiveBytes(std::vector<package::PackageFile> files) {
         return failure;
     };
     const time_t time = sourceDateEpoch().value_or(::time(nullptr));
-    std::vector<EntryContent> contents;
-    contents.reserve(files.size());
-    for (package::PackageFile& file : files) contents.push_back({std::move(file.bytes), file.name == kMimetype});
-    std::optional<std::vector<DeflatedEntry>> entries = deflateEntries(std::move(contents));
+    std::optional<std::vector<DeflatedEntry>> entries = entriesOf(files, early);
     if (!entries) return discard(failed("cannot pack", std::strerror(ENOMEM)));
     std::string error;
     for (std::size_t i = 0; i < files.size(); ++i) {
         zip_source_t* source = deflatedSource(archive, std::move((*entries)[i]));
-        if (!addEntry(archive, files[i].name, source, time, error)) return discard(failed("cannot pack", error));
+        if (!addEntry(archive, files[i]->name, source, time, error)) return discard(failed("cannot pack", error));
     }
     if (zip_close(archive) != 0) return discard(failed("cannot write the archive", zipError(archive)));
     auto made = bufferBytes(buffer);
@@ -204,8 +236,8 @@ Result<std::string> archiveBytes(std::vector<package::PackageFile> files) {
     return std::move(*made);
 }
 
-Outcome writeArchive(std::vector<package::PackageFile> files, const std::string& archivePath) {
-    const Result<std::string> bytes = archiveBytes(std::move(files));
+Outcome writeArchive(const FileList& files, const std::string& archivePath, const EarlyEntries& early) {
+    const Result<std::string> bytes = archiveBytes(files, early);
     if (!bytes) return failure(bytes.reason());
     const std::optional<Outcome> unnamed = publishUnnamed(*bytes, archivePath);
     const Outcome result = unnamed ? *unnamed : publishNamed(*bytes, archivePath);

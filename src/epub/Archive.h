@@ -8,9 +8,13 @@
 #include <vector>
 
 #include "base/Result.h"
+#include "epub/DeflatedEntry.h"
 #include "epub/PackageFile.h"
 
 namespace quillary::archive {
+
+// The files of a book, owned elsewhere.
+using FileList = std::vector<const package::PackageFile*>;
 
 // At most this many bytes are added to the destination's file name for the
 // temporary names the archive passes through beside it ("." NAME "." pid "."
@@ -23,12 +27,18 @@ inline constexpr std::size_t kTemporaryNameExtra = 15;
 // (sorted) order, without directory entries or extra fields; entry times
 // from SOURCE_DATE_EPOCH when it is set, so a build can be reproduced byte
 // for byte. Any thread.
-Result<std::string> archiveBytes(std::vector<package::PackageFile> files);
+//
+// `early` holds entries deflated ahead of time; one is taken for a file of
+// its name only when its size and checksum say it holds that file's bytes.
+Result<std::string> archiveBytes(const FileList& files, const EarlyEntries& early = {});
 
 // The archive of `files` at `archivePath`. It reaches `archivePath` only
 // when complete, by a rename in its folder: a failure never replaces a good
 // archive, and a process killed meanwhile leaves no file behind. Any thread.
-Outcome writeArchive(std::vector<package::PackageFile> files, const std::string& archivePath);
+Outcome writeArchive(const FileList& files, const std::string& archivePath, const EarlyEntries& early = {});
+
+// The list of the files `owned` holds, which must outlive it.
+FileList listOf(const std::vector<package::PackageFile>& owned);
 
 // The unique identifier that the package document of the EPUB at
 // `archivePath` states, as it is written there (character references are

@@ -104,7 +104,7 @@ void Assembly::setUp() {
     model.facts.coverName = input.texts.coverTitle;
     model.facts.coverExtension = coverExtension;
     model.facts.hasCover = cover.has_value();
-    model.pages.push_back({"OEBPS/cover.xhtml", coverPage(input.templates.cover, model.facts)});
+    add(model.pages, {"OEBPS/cover.xhtml", coverPage(input.templates.cover, model.facts)});
 
     std::string page = input.templates.section;
     text::replaceAll(page, "$book_name", model.facts.title);
@@ -113,10 +113,15 @@ void Assembly::setUp() {
     model.sectionTemplate = epub3 ? withLanguage(std::move(page), model.facts.language, true) : std::move(page);
 }
 
+void Assembly::add(std::vector<PackageFile>& into, PackageFile file) {
+    if (input.fileMade) input.fileMade(file);
+    into.push_back(std::move(file));
+}
+
 void Assembly::writeSection() {
     if (pageText.empty()) return;
     const std::string n = std::to_string(sectionNumber);
-    model.pages.push_back({"OEBPS/section" + n + ".xhtml", pageWith(model.sectionTemplate, pageText)});
+    add(model.pages, {"OEBPS/section" + n + ".xhtml", pageWith(model.sectionTemplate, pageText)});
     model.manifest.push_back({"section" + n, "section" + n + ".xhtml", "application/xhtml+xml", ""});
     model.spine.push_back({"section" + n});
     pageText.clear();

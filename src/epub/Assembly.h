@@ -29,7 +29,9 @@ struct AssemblyInput {
     AssemblyTexts texts;
     std::string stylesheet;
     // Told how many lines have been read, about a hundred times per book.
-    std::function<void(std::int64_t linesRead)> progress;
+    std::function<void(std::int64_t linesRead)> progress{};
+    // Handed every page and file of the book as soon as it is made (may be empty).
+    std::function<void(const PackageFile& file)> fileMade{};
 };
 
 // The book's model; what the manuscript does wrong goes into `problems`.

@@ -56,6 +56,8 @@ public:
     void insertEpubEndnotes(const std::string& title);
     // Writes the section being filled into the model.
     void writeSection();
+    // Puts a page or file into the model.
+    void add(std::vector<PackageFile>& into, PackageFile file);
 
 private:
     void setUp();

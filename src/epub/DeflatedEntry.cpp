@@ -63,25 +63,28 @@ zip_int64_t answer(void* userData, void* data, zip_uint64_t length, zip_source_c
     return -1;
 }
 
-DeflatedEntry deflateOne(libdeflate_compressor* compressor, EntryContent content) {
+// `scratch` is the compressor's output buffer, reused from entry to entry:
+// an entry keeps only the bytes it needs, not the room its worst case would.
+DeflatedEntry deflateOne(libdeflate_compressor* compressor, const EntryContent& content, std::string& scratch) {
     DeflatedEntry entry;
     entry.size = content.bytes.size();
     entry.crc = libdeflate_crc32(0, content.bytes.data(), content.bytes.size());
     entry.stored = content.store;
     if (content.store) {
-        entry.bytes = std::move(content.bytes);
+        entry.bytes = std::string(content.bytes);
         return entry;
     }
-    entry.bytes.resize(libdeflate_deflate_compress_bound(compressor, content.bytes.size()));
+    scratch.resize(std::max(scratch.size(), libdeflate_deflate_compress_bound(compressor, content.bytes.size())));
     // The bound is what incompressible data needs, so nothing can be cut off.
-    entry.bytes.resize(libdeflate_deflate_compress(compressor, content.bytes.data(), content.bytes.size(),
-                                                   entry.bytes.data(), entry.bytes.size()));
+    const std::size_t size = libdeflate_deflate_compress(compressor, content.bytes.data(), content.bytes.size(),
+                                                         scratch.data(), scratch.size());
+    entry.bytes.assign(scratch.data(), size);
     return entry;
 }
 
 }  // namespace
 
-std::optional<std::vector<DeflatedEntry>> deflateEntries(std::vector<EntryContent> contents) {
+std::optional<std::vector<DeflatedEntry>> deflateEntries(const std::vector<EntryContent>& contents) {
     std::vector<DeflatedEntry> entries(contents.size());
     const unsigned wanted = std::max(1u, std::min(kMaxThreads, std::thread::hardware_concurrency()));
     const auto count = static_cast<unsigned>(std::min<std::size_t>(wanted, std::max<std::size_t>(1, contents.size())));
@@ -89,8 +92,9 @@ std::optional<std::vector<DeflatedEntry>> deflateEntries(std::vector<EntryConten
     const auto share = [&](unsigned first) {
         libdeflate_compressor* compressor = libdeflate_alloc_compressor(kLevel);
         failed[first] = compressor == nullptr;
+        std::string scratch;
         for (std::size_t i = first; compressor && i < contents.size(); i += count)
-            entries[i] = deflateOne(compressor, std::move(contents[i]));
+            entries[i] = deflateOne(compressor, contents[i], scratch);
         libdeflate_free_compressor(compressor);
     };
     std::vector<std::thread> workers;
@@ -99,6 +103,47 @@ std::optional<std::vector<DeflatedEntry>> deflateEntries(std::vector<EntryConten
     for (std::thread& worker : workers) worker.join();
     if (std::find(failed.begin(), failed.end(), true) != failed.end()) return std::nullopt;
     return entries;
+}
+
+EarlyDeflater::EarlyDeflater() : thread_([this] { work(); }) {}
+
+EarlyDeflater::~EarlyDeflater() { finish(); }
+
+void EarlyDeflater::add(std::string name, std::string bytes) {
+    {
+        const std::lock_guard lock(mutex_);
+        if (stopping_) return;
+        waiting_.emplace_back(std::move(name), std::move(bytes));
+    }
+    wake_.notify_one();
+}
+
+EarlyEntries EarlyDeflater::finish() {
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+        waiting_.clear();
+    }
+    wake_.notify_one();
+    if (thread_.joinable()) thread_.join();
+    return std::move(done_);
+}
+
+void EarlyDeflater::work() {
+    libdeflate_compressor* compressor = libdeflate_alloc_compressor(kLevel);
+    std::string scratch;
+    std::unique_lock lock(mutex_);
+    while (compressor) {
+        wake_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
+        if (stopping_) break;
+        std::pair<std::string, std::string> next = std::move(waiting_.front());
+        waiting_.pop_front();
+        lock.unlock();
+        DeflatedEntry entry = deflateOne(compressor, {next.second, false}, scratch);
+        lock.lock();
+        done_[std::move(next.first)] = std::move(entry);
+    }
+    libdeflate_free_compressor(compressor);
 }
 
 zip_source_t* deflatedSource(zip_t* archive, DeflatedEntry entry) {

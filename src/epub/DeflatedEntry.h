@@ -3,9 +3,16 @@
 
 #include <zip.h>
 
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <thread>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace quillary::archive {
@@ -19,14 +26,43 @@ struct DeflatedEntry {
 
 // What goes into one entry: its content, and whether it is stored as it is.
 struct EntryContent {
-    std::string bytes;
+    std::string_view bytes;
     bool store = false;
 };
 
 // Every entry deflated at the level the archive uses, or kept as it is,
 // in order; the entries are shared among a few threads. nullopt when no
 // compressor could be made (each needs a few hundred KiB). Any thread.
-std::optional<std::vector<DeflatedEntry>> deflateEntries(std::vector<EntryContent> contents);
+std::optional<std::vector<DeflatedEntry>> deflateEntries(const std::vector<EntryContent>& contents);
+
+// Entries deflated ahead of the archive, by name.
+using EarlyEntries = std::unordered_map<std::string, DeflatedEntry>;
+
+// Deflates entries on a thread of its own as they are handed to it, while
+// the rest of the book is still being made: on a machine with a core to
+// spare the archive then has less left to do.
+class EarlyDeflater {
+public:
+    EarlyDeflater();
+    EarlyDeflater(const EarlyDeflater&) = delete;
+    EarlyDeflater& operator=(const EarlyDeflater&) = delete;
+    ~EarlyDeflater();
+
+    void add(std::string name, std::string bytes);
+    // Stops after the entry in hand; what was deflated by then. Entries
+    // still waiting are left to the archive.
+    EarlyEntries finish();
+
+private:
+    void work();
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::pair<std::string, std::string>> waiting_;
+    EarlyEntries done_;
+    bool stopping_ = false;
+    std::thread thread_;
+};
 
 // A source that hands `entry` to `archive` as it is: libzip writes the
 // bytes, the method, the sizes and the CRC without inflating or deflating

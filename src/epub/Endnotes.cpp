@@ -50,7 +50,7 @@ void Assembly::insertEpubEndnotes(const std::string& title) {
         content += endnotes;
     }
     const std::string page = withDirection(model.sectionTemplate, model.facts.language);
-    model.pages.push_back({"OEBPS/endnotes.xhtml", pageWith(page, content)});
+    add(model.pages, {"OEBPS/endnotes.xhtml", pageWith(page, content)});
 
     model.manifest.push_back({"endnotes", "endnotes.xhtml", "application/xhtml+xml", ""});
     if (epub3) {

@@ -61,7 +61,7 @@ void Assembly::insertImages() {
     const auto pack = [&](const std::string& name, const std::string& stored, const std::string& folder) {
         std::optional<std::string> bytes = files::readFile(paths::join(root, name));
         if (!bytes) return false;
-        model.media.push_back({"OEBPS/" + folder + "/" + stored, std::move(*bytes)});
+        add(model.media, {"OEBPS/" + folder + "/" + stored, std::move(*bytes)});
         present.insert(stored);
         return true;
     };

@@ -148,21 +148,23 @@ std::string contentsDocument(const PackageModel& model) {
     return withDirection(withLanguage(document, language, model.epub3), language);
 }
 
-std::vector<PackageFile> packageFiles(const PackageModel& model, const Templates& templates,
-                                      const Rendering& rendering) {
-    std::vector<PackageFile> files;
-    files.reserve(model.pages.size() + model.media.size() + 8);
-    files.push_back({"mimetype", templates.mimetype});
-    files.push_back({"META-INF/container.xml", templates.container});
+BookFiles packageFiles(const PackageModel& model, const Templates& templates, const Rendering& rendering) {
+    BookFiles book;
+    const auto write = [&book](std::string name, std::string bytes) {
+        book.files.push_back(&book.written.emplace_back(PackageFile{std::move(name), std::move(bytes)}));
+    };
+    book.files.reserve(model.pages.size() + model.media.size() + 8);
+    write("mimetype", templates.mimetype);
+    write("META-INF/container.xml", templates.container);
     for (const PackageFile& page : model.pages) {
-        if (rendering.coverPage || page.name != "OEBPS/cover.xhtml") files.push_back(page);
+        if (rendering.coverPage || page.name != "OEBPS/cover.xhtml") book.files.push_back(&page);
     }
-    files.insert(files.end(), model.media.begin(), model.media.end());
-    files.push_back({"OEBPS/stylesheet.css", model.stylesheet});
-    if (rendering.contentsPage) files.push_back({"OEBPS/toc.xhtml", contentsDocument(model)});
-    if (!model.epub3) files.push_back({"OEBPS/toc.ncx", ncxDocument(model, templates)});
-    files.push_back({"OEBPS/content.opf", packageDocument(model, templates, rendering)});
-    return files;
+    for (const PackageFile& file : model.media) book.files.push_back(&file);
+    write("OEBPS/stylesheet.css", model.stylesheet);
+    if (rendering.contentsPage) write("OEBPS/toc.xhtml", contentsDocument(model));
+    if (!model.epub3) write("OEBPS/toc.ncx", ncxDocument(model, templates));
+    write("OEBPS/content.opf", packageDocument(model, templates, rendering));
+    return book;
 }
 
 std::string withoutCoverPage(std::string_view packageDocument) {
@@ -183,11 +185,11 @@ std::string withoutCoverPage(std::string_view packageDocument) {
     return kept;
 }
 
-std::optional<std::string> firstMalformedDocument(const std::vector<PackageFile>& files) {
-    for (const PackageFile& file : files) {
-        if (!isXmlDocument(file.name)) continue;
-        if (const auto error = xml::wellFormednessError(file.bytes))
-            return file.name + " is not well-formed XML (" + *error + ")";
+std::optional<std::string> firstMalformedDocument(const std::vector<const PackageFile*>& files) {
+    for (const PackageFile* file : files) {
+        if (!isXmlDocument(file->name)) continue;
+        if (const auto error = xml::wellFormednessError(file->bytes))
+            return file->name + " is not well-formed XML (" + *error + ")";
     }
     return std::nullopt;
 }

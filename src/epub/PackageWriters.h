@@ -3,6 +3,7 @@
 // NCX and the contents page, one writer each, and the list of every file
 // the book holds. Markup of entries is written here and nowhere else.
 
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,13 +52,24 @@ std::string startOfReadingEntry(const PackageModel& model);  // "" when there is
 // A page made from the section template with `content` in it.
 std::string pageWith(std::string_view sectionTemplate, std::string_view content);
 
+// Every file of a book: the model's pages and the author's files by
+// reference, the documents written for this rendering held here.
+struct BookFiles {
+    std::deque<PackageFile> written;  // a deque: the list points into it
+    std::vector<const PackageFile*> files;
+
+    BookFiles() = default;
+    BookFiles(const BookFiles&) = delete;
+    BookFiles& operator=(const BookFiles&) = delete;
+    BookFiles(BookFiles&&) = default;
+};
+
 // Every file of the book, "mimetype" first; the XML documents are not yet
-// checked.
-std::vector<PackageFile> packageFiles(const PackageModel& model, const Templates& templates,
-                                      const Rendering& rendering);
+// checked. The model must outlive the list.
+BookFiles packageFiles(const PackageModel& model, const Templates& templates, const Rendering& rendering);
 
 // The first document among `files` that is not well-formed XML, as the
 // reason the book cannot be made; nullopt when all are.
-std::optional<std::string> firstMalformedDocument(const std::vector<PackageFile>& files);
+std::optional<std::string> firstMalformedDocument(const std::vector<const PackageFile*>& files);
 
 }  // namespace quillary::package

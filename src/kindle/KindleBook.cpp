@@ -24,7 +24,8 @@ KindleOutcome convertIn(const std::string& folder, const KindleJob& job, Shell& 
     const std::string& name = job.request.bookName;
     // The package must be whole, or the converter would make a book of what
     // a full disk let through.
-    const Result<std::string> package = archive::archiveBytes(kindlePackageFiles(job));
+    const std::vector<package::PackageFile> files = kindlePackageFiles(job);
+    const Result<std::string> package = archive::archiveBytes(archive::listOf(files));
     if (!package || writer.write(paths::join(folder, packageName(name)), *package)) return KindleOutcome::Failed;
     const ShellResult run = shell.run(conversionCommand(job.converter, name), folder, kConversionTimeLimit);
     if (run.end == ShellResult::End::TimedOut) return KindleOutcome::TimedOut;
@@ -45,7 +46,9 @@ std::vector<package::PackageFile> kindlePackageFiles(const KindleJob& job) {
     rendering.coverPage = false;
     // The Kindle book always needs a contents page, even when the EPUB has none.
     rendering.contentsPage = true;
-    std::vector<package::PackageFile> files = package::packageFiles(job.model, job.templates, rendering);
+    std::vector<package::PackageFile> files;
+    for (const package::PackageFile* file : package::packageFiles(job.model, job.templates, rendering).files)
+        files.push_back(*file);
     for (package::PackageFile& file : files) {
         if (file.name.ends_with(".xhtml")) file.bytes = withListsAsParagraphs(file.bytes);
         else if (file.name.ends_with(".css")) file.bytes = withListRulesAsParagraphRules(file.bytes);

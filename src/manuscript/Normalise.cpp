@@ -460,9 +460,11 @@ std::string fixLinks(std::string_view line, std::vector<std::string>& badLinks) 
     return out;
 }
 
-NormalisedManuscript normaliseManuscript(std::string_view html, bool epub3) {
+NormalisedManuscript normaliseManuscript(std::string html, bool epub3) {
     NormalisedManuscript manuscript;
-    manuscript.lines = splitConvertedLines(fixEncodings(html, false, epub3));
+    std::string encoded = fixEncodings(html, false, epub3);
+    html = std::string();
+    manuscript.lines = splitConvertedLines(encoded);
     DerivedStylesheet derived = deriveStylesheet(manuscript.lines, false);
     manuscript.stylesheet = std::move(derived.text);
     manuscript.bodySearchFrom = derived.nextLine;

@@ -61,6 +61,8 @@ struct NormalisedManuscript {
     std::size_t bodySearchFrom = 0;  // the first line behind the style block
     bool negativeMargins = false;    // a rule with a negative margin was found, and logged
 };
-NormalisedManuscript normaliseManuscript(std::string_view html, bool epub3);
+// `html` is let go of as soon as it is read: a long book need not be held
+// three times over.
+NormalisedManuscript normaliseManuscript(std::string html, bool epub3);
 
 }  // namespace quillary

@@ -86,7 +86,7 @@ TEST_F(ArchiveTest, MimetypeComesFirstStoredAndTheRestSortedAndDeflated) {
         expected.push_back(name);
     }
     expected.push_back("OEBPS/section1.xhtml");
-    ASSERT_TRUE(archive::writeArchive(files, destination));
+    ASSERT_TRUE(archive::writeArchive(archive::listOf(files), destination));
     const auto headers = localHeaders(archiveBytes());
     std::vector<std::string> names;
     for (const auto& header : headers) names.push_back(header.name);
@@ -108,12 +108,12 @@ TEST_F(ArchiveTest, MimetypeComesFirstStoredAndTheRestSortedAndDeflated) {
 
 TEST_F(ArchiveTest, SourceDateEpochMakesTwoBuildsByteIdentical) {
     ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
-    ASSERT_TRUE(archive::writeArchive(files, destination));
+    ASSERT_TRUE(archive::writeArchive(archive::listOf(files), destination));
     const std::string first = archiveBytes();
-    ASSERT_TRUE(archive::writeArchive(files, destination));
+    ASSERT_TRUE(archive::writeArchive(archive::listOf(files), destination));
     EXPECT_EQ(first, archiveBytes());
     ::setenv("SOURCE_DATE_EPOCH", "1800000000", 1);
-    ASSERT_TRUE(archive::writeArchive(files, destination));
+    ASSERT_TRUE(archive::writeArchive(archive::listOf(files), destination));
     EXPECT_NE(first, archiveBytes()) << "the entries carry the time it gives";
 }
 
@@ -122,7 +122,7 @@ TEST_F(ArchiveTest, AFailedWriteKeepsTheOldArchiveAndLeavesNoTemporaryFile) {
     // A package without its mimetype is refused.
     std::vector<package::PackageFile> withoutMimetype = files;
     withoutMimetype.erase(withoutMimetype.begin() + 1);
-    const Outcome refused = archive::writeArchive(withoutMimetype, destination);
+    const Outcome refused = archive::writeArchive(archive::listOf(withoutMimetype), destination);
     EXPECT_FALSE(refused);
     EXPECT_FALSE(refused.reason().empty());
     EXPECT_EQ(archiveBytes(), "the good old book");
@@ -136,7 +136,7 @@ TEST_F(ArchiveTest, AFailedWriteKeepsTheOldArchiveAndLeavesNoTemporaryFile) {
         ::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{65536, 65536};
         ::setrlimit(RLIMIT_FSIZE, &limit);
-        const Outcome result = archive::writeArchive(files, destination);
+        const Outcome result = archive::writeArchive(archive::listOf(files), destination);
         ::_exit(result ? 0 : (result.reason().empty() ? 2 : 1));
     }
     int status = 0;
@@ -152,7 +152,7 @@ TEST_F(ArchiveTest, AFailedWriteKeepsTheOldArchiveAndLeavesNoTemporaryFile) {
     if (killed == 0) {
         const rlimit limit{65536, 65536};
         ::setrlimit(RLIMIT_FSIZE, &limit);
-        (void)archive::writeArchive(files, destination);
+        (void)archive::writeArchive(archive::listOf(files), destination);
         ::_exit(0);
     }
     ::waitpid(killed, &status, 0);
@@ -162,12 +162,12 @@ TEST_F(ArchiveTest, AFailedWriteKeepsTheOldArchiveAndLeavesNoTemporaryFile) {
 }
 
 TEST_F(ArchiveTest, ANewArchiveIsReadableByOthersAndAReplacedOneKeepsItsMode) {
-    ASSERT_TRUE(archive::writeArchive(files, destination));
+    ASSERT_TRUE(archive::writeArchive(archive::listOf(files), destination));
     struct stat info;
     ASSERT_EQ(::stat(destination.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0644u);
     ::chmod(destination.c_str(), 0640);
-    ASSERT_TRUE(archive::writeArchive(files, destination));
+    ASSERT_TRUE(archive::writeArchive(archive::listOf(files), destination));
     ASSERT_EQ(::stat(destination.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
 }
