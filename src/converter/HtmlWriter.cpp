@@ -373,26 +373,24 @@ std::string writeHtml(const Document& document) {
             for (const Inline& item : paragraph->inlines) textSize += item.text.size();
         }
     }
-    std::string body;
-    body.reserve(textSize * 5 / 4 + 4096);
-    BodyWriter writer(document, body);
-    writer.writeBlocks();
-
-    std::string rules;
-    writer.classes().writeRules(rules);
-
     std::string html;
-    html.reserve(body.size() + rules.size() + 512);
-    html += "<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.01//EN\" \"http://www.w3.org/TR/html4/strict.dtd\">\n"
-            "<html>\n<head>\n"
-            "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">\n"
-            "<meta http-equiv=\"Content-Style-Type\" content=\"text/css\">\n"
-            "<title></title>\n"
-            "<style type=\"text/css\">\n";
-    html += rules;
-    html += "</style>\n</head>\n<body>\n";
-    html += body;
+    html.reserve(textSize * 5 / 4 + 4096);
+    BodyWriter writer(document, html);
+    writer.writeBlocks();
     html += "</body>\n</html>\n";
+
+    // The head holds the rules the body's classes need, so it is written
+    // last and put in front: a long book is not copied for it.
+    std::string head =
+        "<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.01//EN\" \"http://www.w3.org/TR/html4/strict.dtd\">\n"
+        "<html>\n<head>\n"
+        "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">\n"
+        "<meta http-equiv=\"Content-Style-Type\" content=\"text/css\">\n"
+        "<title></title>\n"
+        "<style type=\"text/css\">\n";
+    writer.classes().writeRules(head);
+    head += "</style>\n</head>\n<body>\n";
+    html.insert(0, head);
     return html;
 }
 

@@ -109,11 +109,12 @@ EarlyDeflater::EarlyDeflater() : thread_([this] { work(); }) {}
 
 EarlyDeflater::~EarlyDeflater() { finish(); }
 
-void EarlyDeflater::add(std::string name, std::string bytes) {
+void EarlyDeflater::add(std::string_view name, std::string_view bytes) {
     {
         const std::lock_guard lock(mutex_);
-        if (stopping_) return;
-        waiting_.emplace_back(std::move(name), std::move(bytes));
+        if (stopping_ || waitingBytes_ + bytes.size() > kMostWaiting) return;
+        waiting_.emplace_back(name, bytes);
+        waitingBytes_ += bytes.size();
     }
     wake_.notify_one();
 }
@@ -123,6 +124,7 @@ EarlyEntries EarlyDeflater::finish() {
         const std::lock_guard lock(mutex_);
         stopping_ = true;
         waiting_.clear();
+        waitingBytes_ = 0;
     }
     wake_.notify_one();
     if (thread_.joinable()) thread_.join();
@@ -141,6 +143,7 @@ void EarlyDeflater::work() {
         lock.unlock();
         DeflatedEntry entry = deflateOne(compressor, {next.second, false}, scratch);
         lock.lock();
+        if (!stopping_) waitingBytes_ -= next.second.size();
         done_[std::move(next.first)] = std::move(entry);
     }
     libdeflate_free_compressor(compressor);

@@ -48,7 +48,11 @@ public:
     EarlyDeflater& operator=(const EarlyDeflater&) = delete;
     ~EarlyDeflater();
 
-    void add(std::string name, std::string bytes);
+    // Takes a copy of the entry, unless the ones waiting already hold
+    // kMostWaiting bytes: a long book need not be held twice over, and
+    // what is left out is deflated by the archive.
+    void add(std::string_view name, std::string_view bytes);
+    static constexpr std::size_t kMostWaiting = 1 << 20;
     // Stops after the entry in hand; what was deflated by then. Entries
     // still waiting are left to the archive.
     EarlyEntries finish();
@@ -59,6 +63,7 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<std::pair<std::string, std::string>> waiting_;
+    std::size_t waitingBytes_ = 0;
     EarlyEntries done_;
     bool stopping_ = false;
     std::thread thread_;

@@ -134,8 +134,21 @@ std::string ncxDocument(const PackageModel& model, const Templates& templates) {
 }
 
 std::string pageWith(std::string_view sectionTemplate, std::string_view content) {
-    std::string page(sectionTemplate);
-    text::replaceAll(page, "$content\n", content);
+    // Made to measure: a book keeps every page in memory until it is packed.
+    constexpr std::string_view placeholder = "$content\n";
+    std::size_t places = 0;
+    for (std::size_t at = sectionTemplate.find(placeholder); at != std::string_view::npos;
+         at = sectionTemplate.find(placeholder, at + placeholder.size()))
+        ++places;
+    std::string page;
+    page.reserve(sectionTemplate.size() + places * content.size());
+    std::size_t from = 0;
+    for (std::size_t at = sectionTemplate.find(placeholder); at != std::string_view::npos;
+         at = sectionTemplate.find(placeholder, from)) {
+        page.append(sectionTemplate, from, at - from).append(content);
+        from = at + placeholder.size();
+    }
+    page.append(sectionTemplate, from);
     return page;
 }
 

@@ -2,6 +2,8 @@
 
 #include "base/Text.h"
 #include "converter/Converter.h"
+#include "converter/HtmlWriter.h"
+#include "converter/RtfReader.h"
 #include "platform/Paths.h"
 #include "base/Utf8.h"
 
@@ -13,7 +15,10 @@ std::optional<ShellResult> convertRtfInProcess(const std::string& manuscript) {
     if (!text::equalsIgnoringCase(paths::extension(manuscript), "rtf")) return std::nullopt;
     conv::LoadedFile loaded = conv::loadFile(manuscript);
     if (!loaded.error.empty() || loaded.kind != conv::FileKind::Rtf) return std::nullopt;
-    std::string html = conv::rtfToHtml(loaded.content);
+    const conv::Document document = conv::readRtf(loaded.content);
+    // A long manuscript is held once at a time: its bytes go once they are read.
+    loaded.content = std::string();
+    std::string html = conv::writeHtml(document);
     ShellResult converted;
     if (utf8::isValid(html)) converted.output = std::move(html);
     return converted;
