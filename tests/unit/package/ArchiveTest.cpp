@@ -117,6 +117,22 @@ TEST_F(ArchiveTest, SourceDateEpochMakesTwoBuildsByteIdentical) {
     EXPECT_NE(first, archiveBytes()) << "the entries carry the time it gives";
 }
 
+TEST_F(ArchiveTest, AnEarlyEntryIsTakenOnlyForTheBytesItHolds) {
+    ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
+    const auto early = [](const std::string& bytes) {
+        return std::move(archive::deflateEntries({{bytes, false}}).value()[0]);
+    };
+    const std::string plain = *archive::archiveBytes(archive::listOf(files));
+    // The right bytes change nothing; a stale entry of the same name, or of
+    // the same size, is not taken.
+    const archive::EarlyEntries right = {{"OEBPS/content.opf", early("<package/>")}};
+    const archive::EarlyEntries stale = {{"OEBPS/content.opf", early("<packages/>")},
+                                         {"OEBPS/section1.xhtml", early(std::string(5000, 'b'))},
+                                         {"mimetype", early("application/epub+zip")}};
+    EXPECT_EQ(*archive::archiveBytes(archive::listOf(files), right), plain);
+    EXPECT_EQ(*archive::archiveBytes(archive::listOf(files), stale), plain);
+}
+
 TEST_F(ArchiveTest, AFailedWriteKeepsTheOldArchiveAndLeavesNoTemporaryFile) {
     files::writeFileAtomically(destination, "the good old book");
     // A package without its mimetype is refused.
