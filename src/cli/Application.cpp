@@ -214,18 +214,18 @@ int installKindlegen(const std::string& file) {
 }  // namespace
 
 int runCommandLine(const std::vector<std::string>& arguments) {
-    const ParseResult parsed = parseArguments(arguments);
-    if (!parsed.command) {
-        std::fprintf(stderr, "quillary: %s\n\n%s", parsed.error.c_str(), kUsage);
+    const Result<Command> parsed = parseArguments(arguments);
+    if (!parsed) {
+        std::fprintf(stderr, "quillary: %s\n\n%s", parsed.reason().c_str(), kUsage);
         return 2;
     }
-    switch (parsed.command->kind) {
+    switch (parsed->kind) {
         case CommandKind::Help: std::fputs(kUsage, stdout); return 0;
         case CommandKind::BuildHelp: std::fputs(kBuildHelp, stdout); return 0;
         case CommandKind::Version: std::printf("quillary %s\n", QUILLARY_VERSION); return 0;
-        case CommandKind::InstallKindlegen: return installKindlegen(parsed.command->file);
-        case CommandKind::Check: return checkBookFile(parsed.command->file);
-        case CommandKind::Build: return runBuild(parsed.command->build);
+        case CommandKind::InstallKindlegen: return installKindlegen(parsed->file);
+        case CommandKind::Check: return checkBookFile(parsed->file);
+        case CommandKind::Build: return runBuild(parsed->build);
     }
     return 2;
 }

@@ -68,7 +68,7 @@ std::optional<int> parseLanguageOption(const std::string& value) {
 
 namespace {
 
-ParseResult refused(std::string message) { return {std::nullopt, std::move(message)}; }
+Failure<std::string> refused(std::string message) { return failure(std::move(message)); }
 
 std::string unknownLanguage(const std::string& value) {
     std::string codes;
@@ -82,7 +82,7 @@ std::string badDate(const std::string& value) {
     return "--date wants YYYY-MM-DD, not \"" + value + "\"";
 }
 
-ParseResult parseBuild(const std::vector<std::string>& args) {
+Result<Command> parseBuild(const std::vector<std::string>& args) {
     Command command;
     command.kind = CommandKind::Build;
     BuildOptions& options = command.build;
@@ -105,7 +105,7 @@ ParseResult parseBuild(const std::vector<std::string>& args) {
         };
         std::string v;
         if (arg == "--") optionsEnded = true;
-        else if (arg == "--help" || arg == "-h") return {Command{CommandKind::BuildHelp, {}, {}}, {}};
+        else if (arg == "--help" || arg == "-h") return Command{CommandKind::BuildHelp, {}, {}};
         else if (arg == "--epub2") options.epub3 = false;
         else if (arg == "--epub3") options.epub3 = true;
         else if (arg == "--kindle") options.kindle = true;
@@ -134,24 +134,24 @@ ParseResult parseBuild(const std::vector<std::string>& args) {
     if (options.manuscript.empty()) return refused("build needs a MANUSCRIPT");
     if (options.kindle && options.epub3 == true)
         return refused("--kindle makes an EPUB 2 book; it cannot go with --epub3");
-    return {command, {}};
+    return command;
 }
 
 }  // namespace
 
-ParseResult parseArguments(const std::vector<std::string>& args) {
+Result<Command> parseArguments(const std::vector<std::string>& args) {
     if (args.empty()) return refused("no command given");
     const std::string& verb = args[0];
-    if (verb == "--help" || verb == "-h" || verb == "help") return {Command{CommandKind::Help, {}, {}}, {}};
-    if (verb == "--version") return {Command{CommandKind::Version, {}, {}}, {}};
+    if (verb == "--help" || verb == "-h" || verb == "help") return Command{CommandKind::Help, {}, {}};
+    if (verb == "--version") return Command{CommandKind::Version, {}, {}};
     if (verb == "build") return parseBuild(args);
     if (verb == "check") {
         if (args.size() != 2) return refused("check needs exactly one BOOK.epub");
-        return {Command{CommandKind::Check, {}, args[1]}, {}};
+        return Command{CommandKind::Check, {}, args[1]};
     }
     if (verb == "install-kindlegen") {
         if (args.size() != 2) return refused("install-kindlegen needs exactly one FILE");
-        return {Command{CommandKind::InstallKindlegen, {}, args[1]}, {}};
+        return Command{CommandKind::InstallKindlegen, {}, args[1]};
     }
     return refused("unknown command " + verb);
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Result.h"
 #include "platform/Window.h"
 
 namespace quillary {
@@ -30,12 +31,8 @@ struct Command {
     std::string file;  // install-kindlegen FILE, check BOOK
 };
 
-struct ParseResult {
-    std::optional<Command> command;
-    std::string error;  // set when command is empty
-};
-
-ParseResult parseArguments(const std::vector<std::string>& arguments);
+// The command, or why the arguments make none.
+Result<Command> parseArguments(const std::vector<std::string>& arguments);
 
 // A language given as a code ("de") or an index ("7"); nullopt when neither.
 std::optional<int> parseLanguageOption(const std::string& value);

@@ -139,26 +139,27 @@ std::string plainTextToHtml(std::string_view text) { return writeHtml(plainTextD
 
 Outcome describeFile(const std::string& path) {
     LoadedFile loaded = loadFile(path);
-    if (!loaded.error.empty()) return {false, readingError(path, loaded.error)};
+    if (!loaded.error.empty()) return quillary::failure(readingError(path, loaded.error));
     std::string report = "File:  " + printable(path) + "\n";
     report += "  Type:  " + std::string(describeFileKind(loaded.kind)) + "\n";
     report += "  Size:  " + std::to_string(loaded.content.size()) + " bytes\n";
     if (std::optional<std::size_t> length = lengthOf(loaded))
         report += "  Length:  " + std::to_string(*length) + " characters\n";
-    return {true, report};
+    return report;
 }
 
 Outcome convertFileToHtml(const std::string& path) {
     LoadedFile loaded = loadFile(path);
-    if (!loaded.error.empty()) return {false, readingError(path, loaded.error)};
-    if (loaded.kind == FileKind::PlainText) return {true, plainTextToHtml(loaded.content)};
+    if (!loaded.error.empty()) return quillary::failure(readingError(path, loaded.error));
+    if (loaded.kind == FileKind::PlainText) return plainTextToHtml(loaded.content);
     if (needsLibreOffice(loaded.kind)) {
-        WordImport imported = importWordDocument(path, userLibreOffice(), libreOfficeExtension(loaded.kind));
-        if (!imported.ok)
-            return {false, "Error converting \"" + printable(path) + "\": " + printable(imported.error)};
-        loaded.content = std::move(imported.rtf);
+        quillary::Result<std::string> imported =
+            importWordDocument(path, userLibreOffice(), libreOfficeExtension(loaded.kind));
+        if (!imported)
+            return quillary::failure("Error converting \"" + printable(path) + "\": " + printable(imported.reason()));
+        loaded.content = std::move(*imported);
     }
-    return {true, rtfToHtml(loaded.content)};
+    return rtfToHtml(loaded.content);
 }
 
 }  // namespace conv

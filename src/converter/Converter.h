@@ -1,6 +1,7 @@
 #pragma once
 // The converter's two services, as the quillary-textutil program offers them.
 
+#include "base/Result.h"
 #include "converter/Document.h"
 #include "converter/FileKind.h"
 
@@ -9,12 +10,9 @@
 
 namespace conv {
 
-struct Outcome {
-    bool ok = false;
-    // The report or the HTML when ok; otherwise a message that starts with
-    // "Error " and names the cause.
-    std::string text;
-};
+// The report or the HTML; otherwise a message that starts with "Error "
+// and names the cause.
+using Outcome = quillary::Result<std::string>;
 
 // A file read whole and judged by its content, not converted. `error`, when
 // not empty, says why nothing can be made of it (missing, unreadable, too

@@ -169,28 +169,21 @@ LibreOffice userLibreOffice() {
     return office;
 }
 
-WordImport importWordDocument(const std::string& path, const LibreOffice& office, std::string_view extension) {
-    WordImport result;
+quillary::Result<std::string> importWordDocument(const std::string& path, const LibreOffice& office,
+                                                 std::string_view extension) {
     if (office.program.empty()) {
-        result.error = "LibreOffice is needed for ." + std::string(extension) +
-                       " files; install it (the package \"libreoffice-writer\") or save the manuscript as RTF.";
-        return result;
+        return quillary::failure("LibreOffice is needed for ." + std::string(extension) +
+                                 " files; install it (the package \"libreoffice-writer\") or save the manuscript as RTF.");
     }
     TemporaryFolder folder;
-    if (folder.path().empty()) {
-        result.error = "No temporary folder could be made for the conversion.";
-        return result;
-    }
+    if (folder.path().empty()) return quillary::failure("No temporary folder could be made for the conversion.");
     // LibreOffice names its output after its input; a link with a plain name
     // keeps odd characters of the author's file name out of its way.
     std::error_code error;
     fs::path input = folder.path() / ("manuscript." + std::string(extension));
     fs::create_symlink(fs::absolute(path, error), input, error);
     if (error) fs::copy_file(path, input, error);
-    if (error) {
-        result.error = "The file could not be read.";
-        return result;
-    }
+    if (error) return quillary::failure("The file could not be read.");
     Run run{office, office.profile.empty() ? folder.path() / "profile" : fs::path(office.profile), input,
             folder.path() / "out", folder.path() / "libreoffice.log"};
     ProfileLock lock(run.profile);
@@ -199,14 +192,9 @@ WordImport importWordDocument(const std::string& path, const LibreOffice& office
     // hang would only hang again.
     bool retried = failure && !failure->timedOut;
     if (retried) failure = convertOnce(run);
-    if (failure) {
-        result.error = failureMessage(*failure, retried, run.log);
-        return result;
-    }
+    if (failure) return quillary::failure(failureMessage(*failure, retried, run.log));
     std::ifstream rtf(run.output / "manuscript.rtf", std::ios::binary);
-    result.rtf.assign(std::istreambuf_iterator<char>(rtf), std::istreambuf_iterator<char>());
-    result.ok = true;
-    return result;
+    return std::string(std::istreambuf_iterator<char>(rtf), std::istreambuf_iterator<char>());
 }
 
 }  // namespace conv

@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <string>
+
+#include "base/Result.h"
 #include <string_view>
 
 namespace conv {
@@ -13,12 +15,6 @@ namespace conv {
 // minutes is far past any real conversion, yet stops a LibreOffice that hangs
 // on a file before the author gives up on the build.
 inline constexpr std::chrono::seconds kLibreOfficeTimeLimit{180};
-
-struct WordImport {
-    bool ok = false;
-    std::string rtf;     // the document as RTF when ok
-    std::string error;   // why not, as a sentence, when not ok
-};
 
 // How to run LibreOffice.
 struct LibreOffice {
@@ -45,7 +41,8 @@ LibreOffice userLibreOffice();
 // own before the first conversion, because LibreOffice's first start in a
 // fresh profile may end before it converts anything. A start that fails
 // before its time limit is tried once more. Blocks until LibreOffice ends.
-WordImport importWordDocument(const std::string& path, const LibreOffice& office,
-                              std::string_view extension = "doc");
+// The document as RTF, or why not as a sentence.
+quillary::Result<std::string> importWordDocument(const std::string& path, const LibreOffice& office,
+                                                 std::string_view extension = "doc");
 
 }  // namespace conv

@@ -48,15 +48,15 @@ int main(int argc, char** argv) {
 
     if (info) {
         conv::Outcome outcome = conv::describeFile(file);
-        return outcome.ok ? writeOut(outcome.text) : fail(outcome.text);
+        return outcome ? writeOut(*outcome) : fail(outcome.reason());
     }
     if (format != "html") return fail("Error converting: only html output is supported."), 2;
     conv::Outcome outcome = conv::convertFileToHtml(file);
-    if (!outcome.ok) return fail(outcome.text);
-    if (toStdout) return writeOut(outcome.text);
+    if (!outcome) return fail(outcome.reason());
+    if (toStdout) return writeOut(*outcome);
 
     std::string target = file.substr(0, file.rfind('.')) + ".html";
     std::ofstream out(target, std::ios::binary | std::ios::trunc);
-    out << outcome.text;
+    out << *outcome;
     return out ? 0 : fail("Error writing \"" + target + "\".");
 }

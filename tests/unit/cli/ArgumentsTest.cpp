@@ -13,15 +13,15 @@ TEST(CommandLine, LanguagesByNameOrIndexTheDateAndEpub2) {
     EXPECT_EQ(parseLanguageOption("19"), std::optional<int>(19));
     EXPECT_FALSE(parseLanguageOption("20"));
     const auto parsed = parseArguments({"build", "novel.rtf", "--date", "2013-03-01", "--epub2"});
-    ASSERT_TRUE(parsed.command) << parsed.error;
-    EXPECT_EQ(parsed.command->build.date, (std::optional<CivilDate>(CivilDate{2013, 3, 1})));
-    EXPECT_EQ(parsed.command->build.epub3, std::optional<bool>(false));
+    ASSERT_TRUE(parsed) << parsed.reason();
+    EXPECT_EQ(parsed->build.date, (std::optional<CivilDate>(CivilDate{2013, 3, 1})));
+    EXPECT_EQ(parsed->build.epub3, std::optional<bool>(false));
 }
 
 TEST(CommandLine, DoubleDashEndsTheOptions) {
     const auto dashed = parseArguments({"build", "--", "-draft.rtf"});
-    ASSERT_TRUE(dashed.command) << dashed.error;
-    EXPECT_EQ(dashed.command->build.manuscript, "-draft.rtf");
+    ASSERT_TRUE(dashed) << dashed.reason();
+    EXPECT_EQ(dashed->build.manuscript, "-draft.rtf");
 }
 
 TEST(CommandLine, MistakesAreUsageErrorsWithAReason) {
@@ -44,8 +44,8 @@ TEST(CommandLine, MistakesAreUsageErrorsWithAReason) {
     };
     for (const auto& [words, reason] : cases) {
         const auto parsed = parseArguments(words);
-        EXPECT_FALSE(parsed.command) << reason;
-        EXPECT_NE(parsed.error.find(reason), std::string::npos) << parsed.error;
+        ASSERT_FALSE(parsed) << reason;
+        EXPECT_NE(parsed.reason().find(reason), std::string::npos) << parsed.reason();
     }
 }
 

@@ -220,15 +220,15 @@ void checkCorpus(const std::string& folder, auto&& convert) {
         auto [outcome, rtf] = convert(entry.path().string());
         std::string reference = readFile(references + name + ".txt");
         ++files;
-        if (!outcome.ok) {
+        if (!outcome) {
             // Only a file that LibreOffice cannot read either may fail.
-            EXPECT_TRUE(reference.empty()) << name << ": " << outcome.text;
-            EXPECT_TRUE(outcome.text.starts_with("Error ")) << name;
+            EXPECT_TRUE(reference.empty()) << name << ": " << outcome.reason();
+            EXPECT_TRUE(outcome.reason().starts_with("Error ")) << name;
             continue;
         }
-        ASSERT_NE(outcome.text.find("</body>"), std::string::npos) << name;
+        ASSERT_NE(outcome->find("</body>"), std::string::npos) << name;
         if (reference.empty()) continue;
-        Tally tally = compare(outcome.text, reference, rtf);
+        Tally tally = compare(*outcome, reference, rtf);
         whole.add(tally);
         if (std::getenv("QUILLARY_CORPUS_REPORT"))
             std::printf("%6zu of %6zu found, %6zu of %6zu agreed  %s\n", tally.found, tally.theirs, tally.agreed,
@@ -249,7 +249,7 @@ void checkCorpus(const std::string& folder, auto&& convert) {
 TEST(Corpus, EveryRtfFileConvertsAndReadsLikeLibreOffice) {
     checkCorpus("rtf", [](const std::string& path) {
         std::string rtf = readFile(path);
-        return Converted{Outcome{true, rtfToHtml(rtf)}, rtf};
+        return Converted{rtfToHtml(rtf), rtf};
     });
 }
 
@@ -262,11 +262,11 @@ TEST(Corpus, EveryWordFileConvertsThroughLibreOffice) {
         // As in a build: the type check, which reads the container alone and
         // must take every file that LibreOffice reads for Word, then LibreOffice.
         Outcome type = describeFile(path);
-        if (!type.ok) return Converted{type, ""};
-        EXPECT_NE(type.text.find("  Type:  Word format\n"), std::string::npos) << path;
-        WordImport imported = importWordDocument(path, userLibreOffice());
-        if (!imported.ok) return Converted{Outcome{false, "Error converting: " + imported.error}, ""};
-        return Converted{Outcome{true, rtfToHtml(imported.rtf)}, imported.rtf};
+        if (!type) return Converted{type, ""};
+        EXPECT_NE(type->find("  Type:  Word format\n"), std::string::npos) << path;
+        quillary::Result<std::string> imported = importWordDocument(path, userLibreOffice());
+        if (!imported) return Converted{quillary::failure("Error converting: " + imported.reason()), ""};
+        return Converted{rtfToHtml(*imported), *imported};
     });
 }
 

@@ -141,9 +141,9 @@ TEST_F(Program, LibreOfficeGetsAProfileFirstAndOneMoreTryAndItsFailuresAreReport
 TEST_F(Program, AHungLibreOfficeIsStoppedAtItsTimeLimitAndNotTriedAgain) {
     standInPath(folder, "echo 'loading the document'; exec sleep 60");
     LibreOffice office{folder.file("stand-in/soffice"), std::chrono::milliseconds(300), folder.file("profile")};
-    WordImport imported = importWordDocument(wordFile, office);
-    EXPECT_FALSE(imported.ok);
-    EXPECT_EQ(imported.error, "LibreOffice did not finish within 0.3 seconds and was stopped (timed out); "
+    const quillary::Result<std::string> imported = importWordDocument(wordFile, office);
+    ASSERT_FALSE(imported);
+    EXPECT_EQ(imported.reason(), "LibreOffice did not finish within 0.3 seconds and was stopped (timed out); "
                               "its last output: loading the document");
     EXPECT_EQ(readFile(folder.file("calls")), "init\nconvert\n");
 }
