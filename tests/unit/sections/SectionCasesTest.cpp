@@ -14,7 +14,7 @@ struct Case {
     std::vector<std::string> pages{};  // every section file written, between its body tags
     std::optional<std::string> contents{};  // left unchecked when not given
     std::map<std::string, std::string> marks{};
-    std::vector<std::string> missing{}, flags{};
+    std::vector<std::string> missing{}, unnamedImages{}, flags{};
     std::map<std::string, std::string> values{};
     std::vector<std::pair<std::string, std::string>> files{};  // page, text it holds
 };
@@ -43,6 +43,7 @@ void addLine(Case& test, const std::string& key, const std::string& value) {
         test.pages.emplace_back();
         for (const std::string& paragraph : text::split(value, "|")) test.pages.back() += wrapped(paragraph);
     } else if (key == "missing") test.missing.push_back(value);
+    else if (key == "unnamed-image") test.unnamedImages.push_back(value);
     else if (key == "mark") {
         const std::size_t arrow = value.rfind(" -> ");
         test.marks[value.substr(0, arrow)] = value.substr(arrow + 4);
@@ -120,6 +121,7 @@ void expectBook(const Case& test) {
     EXPECT_EQ(contents, test.contents.value_or(contents));
     EXPECT_EQ(book.assembly->marks, test.marks);
     EXPECT_EQ(book.problems.missingMarks, test.missing);
+    EXPECT_EQ(book.problems.imagesWithoutAlternative, test.unnamedImages);
     checkFlags(book, test);
     checkValues(book, test);
 }
