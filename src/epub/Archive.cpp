@@ -25,7 +25,7 @@ namespace {
 // Reading systems detect an EPUB by the bytes at offset 30 of the file, so
 // "mimetype" must be the first entry and must not be compressed.
 constexpr const char* kMimetype = "mimetype";
-// Entries carry plain rw-r--r-- Unix attributes whatever the build folder's
+// Entries carry plain rw-r--r-- Unix attributes whatever the process's
 // umask was, so the same package always gives the same bytes.
 constexpr zip_uint32_t kEntryAttributes = (S_IFREG | 0644u) << 16;
 

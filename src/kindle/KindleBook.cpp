@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "epub/Archive.h"
-#include "epub/BuildFolder.h"
+#include "kindle/BuildFolder.h"
 #include "kindle/KindleVariant.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
@@ -57,10 +57,10 @@ std::vector<package::PackageFile> kindlePackageFiles(const KindleJob& job) {
 }
 
 KindleOutcome makeKindleBook(const KindleJob& job, Shell& shell, FileWriter& writer, const std::string& tempParent) {
-    const std::optional<std::string> folder = package::makeBuildFolder(tempParent);
+    const std::optional<std::string> folder = kindle::makeBuildFolder(tempParent);
     if (!folder) return KindleOutcome::Failed;
     const KindleOutcome outcome = convertIn(*folder, job, shell, writer);
-    package::removeBuildFolder(*folder);
+    kindle::removeBuildFolder(*folder);
     return outcome;
 }
 

@@ -113,14 +113,5 @@ TEST(ContentsPage, TheSectionTemplatesRootElementGetsTheLanguage) {
     EXPECT_EQ(withLanguage("no root", "fr", false), "no root");
 }
 
-TEST(ContentsPage, Epub3HoldsTheListThenTheLandmarks) {
-    const std::string landmarks = landmarksHeader() + landmarksClose(true, "Inhalt");
-    const std::string page = epub3ContentsPage("Inhalt", "<li>one</li>\n", landmarks);
-    EXPECT_TRUE(text::startsWith(page, "<p epub:type=\"frontmatter toc\">\n<b>Inhalt</b>\n"));
-    EXPECT_TRUE(text::contains(page, "<nav xmlns:epub=\"http://www.idpf.org/2007/ops\" epub:type=\"toc\" "
-                                     "id=\"toc\">\n<ol>\n<li>one</li>\n\n</ol>\n</nav>\n<nav"));
-    EXPECT_TRUE(text::endsWith(page, landmarks));
-}
-
 }  // namespace
 }  // namespace quillary::package

@@ -1,4 +1,4 @@
-#include "epub/BuildFolder.h"
+#include "kindle/BuildFolder.h"
 
 #include <signal.h>
 #include <unistd.h>
@@ -11,7 +11,7 @@
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
-namespace quillary::package {
+namespace quillary::kindle {
 
 namespace {
 
@@ -76,4 +76,4 @@ bool removeBuildFolder(const std::string& epubFolder) {
     return files::removeAll(folder);
 }
 
-}  // namespace quillary::package
+}  // namespace quillary::kindle

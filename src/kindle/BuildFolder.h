@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-namespace quillary::package {
+namespace quillary::kindle {
 
 // Makes a new private folder (mode 0700, unique name) under `tempParent`,
 // or under $TMPDIR (else /tmp) when that is empty, with the folder "epub"
@@ -20,4 +20,4 @@ std::optional<std::string> makeBuildFolder(const std::string& tempParent);
 // Returns true when nothing of the folder remains.
 bool removeBuildFolder(const std::string& epubFolder);
 
-}  // namespace quillary::package
+}  // namespace quillary::kindle

@@ -1,18 +1,8 @@
-// The package documents written from a model, and the private folder the
-// Kindle step works in.
+// The cover image the set-up finds, and the package document written from a model.
 #include <gtest/gtest.h>
-
-#include <algorithm>
-
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "../sections/BookUnderTest.h"
 #include "base/Text.h"
-#include "epub/BuildFolder.h"
-#include "platform/Files.h"
-#include "platform/Paths.h"
 
 namespace quillary::testing {
 namespace {
@@ -60,38 +50,6 @@ TEST(PackageDocument, Epub2OrderOfManifestSpineAndGuideWithAContentsPage) {
     package::Rendering kindle = package::epubRendering(book.model, "");
     kindle.coverPage = false;
     EXPECT_FALSE(text::contains(package::packageDocument(book.model, book.templates, kindle), "cover.xhtml"));
-}
-
-TEST(BuildFolder, PrivateToTheUserAndFoldersOfKilledBuildsGoButThoseOfRunningOnesStay) {
-    TestFolder folder;
-    const pid_t gone = ::fork();
-    ASSERT_GE(gone, 0);
-    if (gone == 0) ::_exit(0);
-    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
-    const std::string temp = folder.tempFolder();
-    folder.write("tmp/quillary-build-killed/owner", std::to_string(gone));
-    folder.write("tmp/quillary-build-killed/epub/mimetype", "application/epub+zip");
-    folder.write("tmp/quillary-build-running/owner", std::to_string(::getppid()));
-    folder.write("tmp/quillary-build-starting/epub/mimetype", "no owner yet");
-    folder.write("tmp/other-program/owner", std::to_string(gone));
-    const std::optional<std::string> made = package::makeBuildFolder(temp);
-    ASSERT_TRUE(made);
-    const std::string mine = paths::deletingLastComponent(*made);
-    struct stat info;
-    ASSERT_EQ(::stat(mine.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
-    std::vector<std::string> expected{"other-program", paths::lastComponent(mine), "quillary-build-running",
-                                      "quillary-build-starting"};
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(files::listFolder(temp), expected);
-
-    // Only a folder of ours is ever removed.
-    const std::string authors = folder.makeFolder("Books/epub");
-    folder.write("Books/epub/chapter.txt", "mine");
-    EXPECT_FALSE(package::removeBuildFolder(authors));
-    EXPECT_TRUE(files::exists(authors + "/chapter.txt"));
-    EXPECT_TRUE(package::removeBuildFolder(*made));
-    EXPECT_FALSE(files::exists(mine));
 }
 
 }  // namespace
