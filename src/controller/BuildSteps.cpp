@@ -42,7 +42,7 @@ std::string summaryIn(const Localizer& texts, const std::vector<std::string>& ke
 // sentences. Books in any other language get the English sentences, marked
 // as English, rather than none: stores ask for a summary.
 std::string accessibilityIn(const package::BookContent& content, const std::string& language,
-                                  const std::string& catalogues) {
+                            const std::string& catalogues) {
     const std::vector<std::string> keys = package::accessibilitySummaryKeys(content);
     const std::string english = summaryIn(Localizer::load(catalogues, {}), keys);
     const std::string inLanguage = summaryIn(Localizer::load(catalogues, {language}), keys);

@@ -9,8 +9,6 @@ namespace quillary::package {
 
 namespace {
 
-
-
 std::string sectionFile(int section) { return "section" + std::to_string(section) + ".xhtml"; }
 
 // The start entry as a guide reference (EPUB 2) or a landmark (EPUB 3).
@@ -32,7 +30,6 @@ std::string guide(const PackageModel& model, bool contentsPage) {
     else if (contentsPage) lines += contentsGuideLine();
     return lines;
 }
-
 
 std::optional<std::string> readResource(const std::string& folder, const std::string& name,
                                         std::string& missing) {
