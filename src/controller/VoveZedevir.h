@@ -65,7 +65,7 @@ struct Locations {
     // No converter named by $QUILLARY_TEXTUTIL: the build reads rich text
     // itself, and runs the program above for anything else.
     bool readRtfInProcess = false;
-    std::string tempParent;      // where private build folders are made; empty: $TMPDIR or /tmp
+    std::string tempParent;      // where the Kindle converter's private folders are made; empty: $TMPDIR or /tmp
     std::string epubcheckCommand;  // EPUBCheck's command line without the book; "" when not installed
 };
 

@@ -24,9 +24,8 @@ bool writeAll(int fd, std::string_view content);
 // `path`: a reader sees the old file or the whole new one, never a part.
 bool writeFileAtomically(const std::string& path, const std::string& content);
 
-// Writes the file without syncing it to disk: for the private build folder,
-// whose files live only until they are zipped, a sync per file would cost
-// more than the whole build.
+// Writes the file without syncing it to disk: for files of a private folder
+// that live only as long as one step, which a sync would only slow down.
 bool writeScratchFile(const std::string& path, const std::string& content);
 
 // Creates the folder and any missing parents; an existing folder is success.
