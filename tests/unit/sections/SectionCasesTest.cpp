@@ -57,9 +57,12 @@ void addLine(Case& test, const std::string& key, const std::string& value) {
 
 std::string spineOf(const std::string& items) {
     std::string spine;
-    for (const std::string& item : text::split(items, " ")) {
+    for (std::string item : text::split(items, " ")) {
         const bool number = item.find_first_not_of("0123456789") == std::string::npos;
-        spine += "    <itemref idref=\"" + (number ? "section" + item : item) + "\"/>\n";
+        const bool linear = !item.ends_with(":no");
+        if (!linear) item.resize(item.size() - 3);
+        spine += "    <itemref idref=\"" + (number ? "section" + item : item) + "\"" + (linear ? "" : " linear=\"no\"") +
+                 "/>\n";
     }
     return spine;
 }
