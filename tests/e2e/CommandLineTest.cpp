@@ -13,6 +13,7 @@
 
 using namespace quillary;
 using quillary::testing::TestFolder;
+using quillary::testing::runQuillary;
 using quillary::testing::suiteSetting;
 
 namespace {
@@ -49,13 +50,13 @@ bool contains(const std::string& text, const std::string& part) { return text.fi
 
 TEST(CommandLine, HelpVersionAndUsageErrors) {
     std::string out, err;
-    EXPECT_EQ(quillary::testing::runQuillary("--help", out), 0);
+    EXPECT_EQ(runQuillary("--help", out), 0);
     EXPECT_TRUE(contains(out, "quillary build MANUSCRIPT"));
-    EXPECT_EQ(quillary::testing::runQuillary("build a.rtf --help", out), 0);
+    EXPECT_EQ(runQuillary("build a.rtf --help", out), 0);
     EXPECT_TRUE(contains(out, "-o, --output FILE")) << out;
-    EXPECT_EQ(quillary::testing::runQuillary("--version", out), 0);
+    EXPECT_EQ(runQuillary("--version", out), 0);
     EXPECT_TRUE(contains(out, "quillary "));
-    EXPECT_EQ(quillary::testing::runQuillary("build", out, &err), 2);
+    EXPECT_EQ(runQuillary("build", out, &err), 2);
     EXPECT_TRUE(contains(err, "MANUSCRIPT"));
 }
 
@@ -86,14 +87,13 @@ TEST(CommandLine, ManuscriptsAndDestinationsThatCannotWorkAreRefusedBeforeTheCon
     };
     for (const auto& [arguments, reason] : cases) {
         std::string out, err;
-        EXPECT_EQ(quillary::testing::runQuillary("build " + arguments, out, &err), 2) << arguments;
+        EXPECT_EQ(runQuillary("build " + arguments, out, &err), 2) << arguments;
         EXPECT_TRUE(contains(err, reason)) << arguments << "\n" << err;
         EXPECT_FALSE(files::exists(converted)) << arguments;
     }
     // The longest name that fits is written.
     std::string out, err;
-    EXPECT_EQ(quillary::testing::runQuillary("build " + book + " -o " + quoted(folder.file(fitting + ".epub")), out,
-                                             &err), 0) << err;
+    EXPECT_EQ(runQuillary("build " + book + " -o " + quoted(folder.file(fitting + ".epub")), out, &err), 0) << err;
     EXPECT_TRUE(files::exists(folder.file(fitting + ".epub")));
 }
 
@@ -118,8 +118,7 @@ TEST(CommandLine, TheFieldsOfEveryManuscriptComeFromItsBookInformation) {
     };
     for (const auto& [manuscript, flags, book, title, told] : builds) {
         std::string out, err;
-        EXPECT_EQ(quillary::testing::runQuillary("build " + quoted(folder.file(manuscript)) + " " + flags, out, &err),
-                  0) << err;
+        EXPECT_EQ(runQuillary("build " + quoted(folder.file(manuscript)) + " " + flags, out, &err), 0) << err;
         const auto entries = quillary::testing::readArchive(folder.file(book));
         ASSERT_TRUE(entries) << book << " was not made:\n" << err;
         std::string opf;
@@ -142,7 +141,7 @@ TEST(CommandLine, ConverterFailureEndsInTheMakeFailureAlertAndKeepsTheEarlierBoo
         const std::string manuscript = folder.write("Book.rtf", "{\\rtf1 x}");
         folder.write("Book.epub", "the earlier book");
         std::string out, err;
-        EXPECT_EQ(quillary::testing::runQuillary("build " + quoted(manuscript) + " --report json", out, &err), 1);
+        EXPECT_EQ(runQuillary("build " + quoted(manuscript) + " --report json", out, &err), 1);
         EXPECT_TRUE(contains(out, "\"key\": \"MakeFailTitle\"")) << out;
         EXPECT_TRUE(contains(err, "Book.rtf")) << err;
         EXPECT_EQ(files::readFile(folder.file("Book.epub")), "the earlier book");
@@ -153,7 +152,7 @@ TEST(CommandLine, ExampleBookIsAValidEpubNamedAfterItsTitle) {
     TestFolder folder;
     const std::string manuscript = copyExample(folder);
     std::string out, err;
-    ASSERT_EQ(quillary::testing::runQuillary("build " + quoted(manuscript) + " --report json", out, &err), 0) << err;
+    ASSERT_EQ(runQuillary("build " + quoted(manuscript) + " --report json", out, &err), 0) << err;
     // No -o: the proposed name (the title) in the manuscript's folder.
     const std::string epub = folder.file("Lighthouse/The Keeper of Gull Rock.epub");
     EXPECT_TRUE(contains(out, "\"epub\": \"" + epub + "\"")) << out;
@@ -167,7 +166,7 @@ TEST(CommandLine, InstallKindlegenInstallsTheGivenFileOrFails) {
     TestFolder folder;
     const std::string converter = folder.write("kindlegen", "#!/bin/sh\necho V2.9\n");
     std::string out, err;
-    ASSERT_EQ(quillary::testing::runQuillary("install-kindlegen " + quoted(converter), out, &err), 0) << err;
+    ASSERT_EQ(runQuillary("install-kindlegen " + quoted(converter), out, &err), 0) << err;
     EXPECT_TRUE(files::exists(folder.dataHome() + "/Quillary/kindlegen"));
-    EXPECT_EQ(quillary::testing::runQuillary("install-kindlegen " + quoted(folder.file("absent")), out, &err), 1);
+    EXPECT_EQ(runQuillary("install-kindlegen " + quoted(folder.file("absent")), out, &err), 1);
 }
