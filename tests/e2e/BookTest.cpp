@@ -7,6 +7,7 @@
 //   kindle                        a stand-in Kindle converter keeps what it is given,
 //   received / received-lacks     ... checked like has / lacks
 //   epubcheck-error TEXT          EPUBCheck finds one error holding TEXT
+//   checked STATUS | TEXT         `quillary check` of the book exits STATUS and tells TEXT
 //   needs PROGRAM                 the build is skipped where PROGRAM is not on PATH
 // Every book must also open as a zip with the mimetype first and stored, hold
 // only well-formed XML documents and pass EPUBCheck unless told otherwise.
@@ -60,7 +61,8 @@ std::vector<Build> readExpectations(const std::string& text) {
         else if (kind == "needs") build.needs = rest;
         else if (kind == "epubcheck-error") build.epubCheckErrors.push_back(rest);
         else if (kind == "report" || kind == "said") build.checks.push_back({kind, "", rest});
-        else if (kind == "has" || kind == "lacks" || kind == "received" || kind == "received-lacks") {
+        else if (kind == "has" || kind == "lacks" || kind == "received" || kind == "received-lacks" ||
+                 kind == "checked") {
             const std::size_t bar = rest.find(" | ");
             build.checks.push_back({kind, rest.substr(0, bar), bar == std::string::npos ? "" : rest.substr(bar + 3)});
         } else {
@@ -134,6 +136,10 @@ void makeAndCheck(const TestFolder& folder, const std::string& book, const Build
         const std::string& output = check.kind == "report" ? report : said;
         if (check.kind == "report" || check.kind == "said") {
             EXPECT_TRUE(text::contains(output, check.text)) << check.text << "\n" << output;
+        } else if (check.kind == "checked") {
+            std::string out, err;
+            EXPECT_EQ(runQuillary("check '" + epub + "'", out, &err), std::stoi(check.file)) << out << err;
+            EXPECT_TRUE(text::contains(out + err, check.text)) << check.text << "\n" << out << err;
         } else {
             expectPresence(check.kind.starts_with("received") ? received : entries, check,
                            check.kind == "has" || check.kind == "received");

@@ -15,7 +15,6 @@ public:
         writesSeen = 0;
         failingWrite = n;
     }
-    std::atomic<int> writesSeen{0};
 
     std::optional<std::string> write(const std::string& path, std::string_view content) override {
         if (++writesSeen != failingWrite) return real_.write(path, content);
@@ -24,6 +23,7 @@ public:
     }
 
 private:
+    std::atomic<int> writesSeen{0};
     std::atomic<int> failingWrite{0};
     PosixFileWriter real_;
 };

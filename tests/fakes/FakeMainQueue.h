@@ -37,13 +37,9 @@ public:
         step();
         return true;
     }
-    std::size_t pending() const {
-        std::lock_guard lock(mutex_);
-        return steps_.size();
-    }
 
 private:
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     std::deque<std::function<void()>> steps_;
 };
 

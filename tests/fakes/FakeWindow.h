@@ -26,7 +26,6 @@ public:
     std::vector<SavePanelRequest> savePanels;
     std::vector<OpenPanelRequest> openPanels;
     OpenPanelEnded pendingOpen;
-    std::vector<double> progressValues;       // every value set
     bool statusHidden = true;
     std::string statusText;
     bool progressHidden = true;
@@ -55,7 +54,7 @@ public:
     void setProgressHidden(bool hidden) override { progressHidden = hidden; }
     void setProgressIndeterminate(bool on) override { progressIndeterminate = on; }
     void setProgressRange(double, double maximum) override { progressMax = maximum; }
-    void setProgressValue(double value) override { progressValues.push_back(value); }
+    void setProgressValue(double) override {}
     void showAlert(const Alert& alert) override;
     void beginSavePanel(const SavePanelRequest& request, SavePanelEnded) override { savePanels.push_back(request); }
     void beginOpenPanel(const OpenPanelRequest& request, OpenPanelEnded ended) override {

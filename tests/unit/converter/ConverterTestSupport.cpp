@@ -35,11 +35,6 @@ std::string withCharacters(std::string value) {
 
 Lines bodyLines(const std::string& html) { return linesBetween(html, "<body>", "</body>"); }
 
-std::string onlyLine(const std::string& rtf) {
-    Lines lines = bodyLines(rtfToHtml(rtf));
-    return lines.size() == 1 ? lines[0] : "(" + std::to_string(lines.size()) + " lines)";
-}
-
 std::string visibleText(const std::string& html, std::string_view noteMark) {
     std::size_t start = html.find("<body>");
     std::string_view rest = start == std::string::npos ? std::string_view(html) : std::string_view(html).substr(start);

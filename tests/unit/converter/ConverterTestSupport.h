@@ -16,9 +16,6 @@ using Lines = std::vector<std::string>;
 // The lines between "<body>" and "</body>".
 Lines bodyLines(const std::string& html);
 
-// The body of a one-paragraph document: its single line.
-std::string onlyLine(const std::string& rtf);
-
 // Text a reader would see: tags removed, entities decoded, hyperlink targets
 // (with the blank the form puts after them) and the "<<note>>" texts left
 // out (LibreOffice's text export has neither), each note leaving noteMark
