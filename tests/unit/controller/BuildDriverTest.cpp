@@ -120,20 +120,6 @@ TEST_F(BuildDriver, StatusLineAndProgressFollowTheStages) {
     EXPECT_EQ(h.window.progressMax, 6.0);  // the converted manuscript's lines
 }
 
-TEST_F(BuildDriver, OutputChoicesAreTakenWhenThePanelIsConfirmed) {
-    h.shell.answer("-info", std::string("  Type:  rich text"));
-    h.shell.answer("-convert", std::string("<html>\n<body>\n<p>x</p>\n</body>\n</html>\n"));
-    files::makeFolders(h.folder.file("out"));
-    c.savePanelEndedWithName("Book.epub", h.folder.file("out"), 1);
-    // The author turns Kindle on, and so EPUB 3 off, while the book is made.
-    h.preferences.setBool(prefs::kBuildKindle, true);
-    h.preferences.setBool(prefs::kEpub3, false);
-    h.queue.drain();
-    EXPECT_TRUE(c.request->epub3);
-    EXPECT_FALSE(c.result.epubPath.empty());
-    EXPECT_EQ(h.runner.started, 2);  // the conversion and the EPUB, no Kindle step
-}
-
 TEST_F(BuildDriver, OnlyAnEpubOfThisIsbnGoesAndOnlyOnceTheBookIsMade) {
     files::makeFolders(h.folder.file("out"));
     bool unreadable = false;

@@ -10,11 +10,6 @@
 
 namespace quillary::testing {
 
-// A package document with a cover page, as a build writes it.
-inline std::string packageDocument() {
-    return files::readFile(suiteSetting("QUILLARY_FIXTURES") + "/kindle/content.opf").value();
-}
-
 inline std::vector<std::string> alertKeys(const FakeWindow& window) {
     std::vector<std::string> keys;
     for (const Alert& alert : window.alerts) keys.push_back(alert.titleKey);

@@ -1,23 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "epub/PackageWriters.h"
 #include "kindle/KindleVariant.h"
 #include "platform/Files.h"
 #include "platform/PosixShell.h"
 #include "support/TestFolder.h"
-#include "KindleFixture.h"
 
 using namespace quillary;
 using quillary::testing::TestFolder;
-
-TEST(KindlePackageDocument, DropsEveryCoverPageLineAndKeepsTheRestInOrder) {
-    std::string expected = quillary::testing::packageDocument();
-    for (const std::string line : {"<item id=\"cover\" href=\"cover.xhtml\" media-type=\"application/xhtml+xml\"/>\n",
-                                   "<itemref idref=\"cover\"/>\n",
-                                   "<reference type=\"cover\" title=\"Cover\" href=\"cover.xhtml\"/>\n"})
-        expected.erase(expected.find(line), line.size());
-    EXPECT_EQ(package::withoutCoverPage(quillary::testing::packageDocument()), expected + "\n");
-}
 
 TEST(KindlegenBanner, OnlyVersionTwoPointNineOrAboveIsRecent) {
     const std::pair<const char*, bool> cases[] = {
