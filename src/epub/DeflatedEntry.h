@@ -35,6 +35,9 @@ struct EntryContent {
 // compressor could be made (each needs a few hundred KiB). Any thread.
 std::optional<std::vector<DeflatedEntry>> deflateEntries(const std::vector<EntryContent>& contents);
 
+// Entries shorter than this are deflated harder: they cost little either way.
+inline constexpr std::size_t kSmallEntry = 4096;
+
 // Entries deflated ahead of the archive, by name.
 using EarlyEntries = std::unordered_map<std::string, DeflatedEntry>;
 
@@ -49,8 +52,8 @@ public:
     ~EarlyDeflater();
 
     // Takes a copy of the entry, unless the ones waiting already hold
-    // kMostWaiting bytes: a long book need not be held twice over, and
-    // what is left out is deflated by the archive.
+    // kMostWaiting bytes (a long book need not be held twice over) or it is
+    // a small one; what is left out is deflated by the archive.
     void add(std::string_view name, std::string_view bytes);
     static constexpr std::size_t kMostWaiting = 1 << 20;
     // Stops after the entry in hand; what was deflated by then. Entries
