@@ -162,6 +162,18 @@ bool parseAuthority(std::string_view authority, UrlParts& parts) {
     return true;
 }
 
+// Moves what follows `mark` in `rest` into `tail`; false when it holds a
+// character a query or fragment may not.
+bool cutOffTail(std::string_view& rest, char mark, std::optional<std::string>& tail) {
+    const std::size_t at = rest.find(mark);
+    if (at == std::string_view::npos) return true;
+    const std::string_view text = rest.substr(at + 1);
+    if (!consistsOf(text, isQueryChar)) return false;
+    tail = std::string(text);
+    rest = rest.substr(0, at);
+    return true;
+}
+
 }  // namespace
 
 bool isIPv6Address(std::string_view text) {
@@ -176,20 +188,7 @@ std::optional<UrlParts> parseUrl(std::string_view text) {
     UrlParts parts;
     std::string_view rest = text;
 
-    const std::size_t hash = rest.find('#');
-    if (hash != std::string_view::npos) {
-        const std::string_view fragment = rest.substr(hash + 1);
-        if (!consistsOf(fragment, isQueryChar)) return std::nullopt;
-        parts.fragment = std::string(fragment);
-        rest = rest.substr(0, hash);
-    }
-    const std::size_t question = rest.find('?');
-    if (question != std::string_view::npos) {
-        const std::string_view query = rest.substr(question + 1);
-        if (!consistsOf(query, isQueryChar)) return std::nullopt;
-        parts.query = std::string(query);
-        rest = rest.substr(0, question);
-    }
+    if (!cutOffTail(rest, '#', parts.fragment) || !cutOffTail(rest, '?', parts.query)) return std::nullopt;
 
     // A colon before any "/" ends the scheme; a reference without one is
     // relative and may not hold a colon in its first segment.
