@@ -153,7 +153,7 @@ std::string contentsDocument(const PackageModel& model) {
     const std::string list = contentsList(model);
     const std::string page = model.epub3 ? epub3ContentsPage(model.contentsTitle, list, guide(model, true))
                                          : epub2ContentsPage(model.contentsTitle, list);
-    const std::string document = fillPlaceholders(model.sectionTemplate, {{"$content\n", page}});
+    const std::string document = pageWith(model.sectionTemplate, page);
     const std::string& language = model.facts.language;
     return withDirection(withLanguage(document, language, model.epub3), language);
 }
