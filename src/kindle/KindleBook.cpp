@@ -24,8 +24,7 @@ KindleOutcome convertIn(const std::string& folder, const KindleJob& job, Shell& 
     const std::string& name = job.request.bookName;
     // The package must be whole, or the converter would make a book of what
     // a full disk let through.
-    const std::vector<package::PackageFile> files = kindlePackageFiles(job);
-    const Result<std::string> package = archive::archiveBytes(archive::listOf(files));
+    const Result<std::string> package = archive::archiveBytes(kindlePackageFiles(job).files);
     if (!package || writer.write(paths::join(folder, packageName(name)), *package)) return KindleOutcome::Failed;
     const ShellResult run = shell.run(conversionCommand(job.converter, name), folder, kConversionTimeLimit);
     if (run.end == ShellResult::End::TimedOut) return KindleOutcome::TimedOut;
@@ -41,19 +40,23 @@ KindleOutcome convertIn(const std::string& folder, const KindleJob& job, Shell& 
 
 }  // namespace
 
-std::vector<package::PackageFile> kindlePackageFiles(const KindleJob& job) {
+package::BookFiles kindlePackageFiles(const KindleJob& job) {
     package::Rendering rendering = job.epubRendering;
     rendering.coverPage = false;
     // The Kindle book always needs a contents page, even when the EPUB has none.
     rendering.contentsPage = true;
-    std::vector<package::PackageFile> files;
-    for (const package::PackageFile* file : package::packageFiles(job.model, job.templates, rendering).files)
-        files.push_back(*file);
-    for (package::PackageFile& file : files) {
-        if (file.name.ends_with(".xhtml")) file.bytes = withListsAsParagraphs(file.bytes);
-        else if (file.name.ends_with(".css")) file.bytes = withListRulesAsParagraphRules(file.bytes);
+    package::BookFiles book = package::packageFiles(job.model, job.templates, rendering);
+    // Only the pages and the stylesheet change; everything else is packed
+    // where it lies.
+    for (const package::PackageFile*& file : book.files) {
+        std::string rewritten;
+        if (file->name.ends_with(".xhtml")) rewritten = withListsAsParagraphs(file->bytes);
+        else if (file->name.ends_with(".css")) rewritten = withListRulesAsParagraphRules(file->bytes);
+        else continue;
+        if (rewritten != file->bytes)
+            file = &book.written.emplace_back(package::PackageFile{file->name, std::move(rewritten)});
     }
-    return files;
+    return book;
 }
 
 KindleOutcome makeKindleBook(const KindleJob& job, Shell& shell, FileWriter& writer, const std::string& tempParent) {

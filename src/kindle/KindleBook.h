@@ -26,7 +26,7 @@ struct KindleJob {
 };
 
 // Every file of the Kindle package.
-std::vector<package::PackageFile> kindlePackageFiles(const KindleJob& job);
+package::BookFiles kindlePackageFiles(const KindleJob& job);
 
 // Makes the Kindle file at request.kindlePath(). The earlier book there is
 // replaced only by a whole new one. Any thread.
