@@ -1,8 +1,9 @@
 #pragma once
-// The plain document model between the RTF reader and the HTML writer:
-// paragraphs with their properties, runs of text with character formatting,
-// hyperlink fields as markers, and tables of cells that hold paragraphs and
-// carry their borders.
+// The plain document model between the readers (RTF, WordprocessingML) and
+// the HTML writer: paragraphs with their properties, runs of text with
+// character formatting, hyperlink fields as markers, pictures, and tables of
+// cells that hold paragraphs and carry their borders; the document's own
+// properties beside them.
 // All text is UTF-8.
 
 #include <array>
@@ -33,8 +34,12 @@ struct CharFormat {
     Rgb color = kAutoColor;
     Rgb background = kAutoColor;
     int spacingTwips = 0;   // character spacing (\expnd, \expndtw)
+    int language = -1;      // index into Document::languages; -1: the document's own
     bool operator==(const CharFormat&) const = default;
 };
+
+// What a paragraph is to the document beyond its looks, as its style says.
+enum class ParaRole : std::uint8_t { Body, Title, Subtitle, Caption, Preformatted };
 
 // Lengths are in twips (1/20 pt), as RTF writes them.
 struct ParaFormat {
@@ -49,14 +54,29 @@ struct ParaFormat {
     bool rightToLeft = false;
     bool inTable = false;
     Rgb background = kAutoColor;
+    int headingLevel = 0;   // 1 to 6 for a heading (style or outline level), 0 otherwise
+    ParaRole role = ParaRole::Body;
+    bool pageBreakBefore = false;  // a page or new-page section break stands before it
     bool operator==(const ParaFormat&) const = default;
 };
 
 struct Inline {
-    enum class Kind : std::uint8_t { Text, Tab, LineBreak, LinkStart, LinkEnd };
+    enum class Kind : std::uint8_t { Text, Tab, LineBreak, LinkStart, LinkEnd, Picture };
     Kind kind = Kind::Text;
     CharFormat format;
     std::string text;  // the characters of a Text run; the target of a LinkStart
+    int picture = -1;  // a Picture's index into Document::pictures
+};
+
+// A picture of the document, as its bytes came. `format` names them: "png",
+// "jpeg", "gif", "emf", "wmf", "pict", "dib", "bmp", "tiff", "svg", or "" when
+// unknown. Sizes are as the document shows it (0 when it does not say).
+struct Picture {
+    std::string format;
+    std::string bytes;
+    std::string description;  // the author's text alternative, "" when none
+    int widthTwips = 0;
+    int heightTwips = 0;
 };
 
 struct Paragraph {
@@ -77,14 +97,21 @@ struct Border {
 // A cell's sides in the order CSS lists them.
 enum BorderSide : std::uint8_t { kTopSide, kRightSide, kBottomSide, kLeftSide, kSideCount };
 
+// A cell's place in a vertical merge: the first of the merged cells, or
+// one covered by the cell above it.
+enum class VerticalMerge : std::uint8_t { None, First, Continue };
+
 struct Cell {
     std::vector<Paragraph> paragraphs;
     int widthTwips = 0;
     std::array<Border, kSideCount> borders;
+    int columnSpan = 1;
+    VerticalMerge verticalMerge = VerticalMerge::None;
 };
 
 struct Row {
     std::vector<Cell> cells;
+    bool header = false;  // repeated at the top of each page: the table's head
 };
 
 struct Table {
@@ -93,8 +120,17 @@ struct Table {
 
 using Block = std::variant<Paragraph, Table>;
 
+// The document's own properties; "" where it does not state one.
+struct DocumentInfo {
+    std::string title, author, subject, keywords, publisher;
+    std::string language;  // BCP 47, the language most of the text is in
+};
+
 struct Document {
-    std::vector<std::string> fonts;  // font names, referred to by CharFormat::font
+    std::vector<std::string> fonts;      // font names, referred to by CharFormat::font
+    std::vector<std::string> languages;  // BCP 47 tags, referred to by CharFormat::language
+    std::vector<Picture> pictures;       // referred to by Inline::picture
+    DocumentInfo info;
     std::vector<Block> blocks;
 };
 

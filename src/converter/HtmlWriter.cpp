@@ -308,6 +308,9 @@ void BodyWriter::writeInlines(const Paragraph& paragraph, const CharFormat& base
             if (inLink) out_ += "</span>";
             inLink = false;
             break;
+        case Inline::Kind::Picture:
+            // No reader makes pictures yet.
+            break;
         }
     }
     if (inLink) out_ += "</span>";
