@@ -14,6 +14,7 @@
 #include "base/Text.h"
 
 using namespace quillary;
+using namespace quillary::manuscript;
 
 namespace {
 

@@ -3,8 +3,6 @@
 // EPUB 3 and EPUB 2. A finding is a crash, a sanitizer report, a hang, or a
 // page, package document or NCX of the book that is not well-formed XML.
 
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -12,32 +10,31 @@
 #include <string>
 
 #include "BookOracle.h"
+#include "app/BuildResources.h"
 
 namespace {
 
-// One private work folder per fuzzing process, made at the first input.
-const std::string& workFolder() {
-    static const std::string folder = [] {
-        std::string pattern = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
-                              "/book_fuzzer.XXXXXX";
-        if (!mkdtemp(pattern.data())) std::abort();
-        return pattern;
-    }();
-    return folder;
-}
-
-// The templates of the source tree, unless QUILLARY_RESOURCES names others.
-std::string resourcesFolder() {
-    if (const char* set = std::getenv("QUILLARY_RESOURCES")) return set;
-    return QUILLARY_TEMPLATES;
+// The templates of the source tree, unless QUILLARY_RESOURCES names others;
+// read once, before the first input.
+const quillary::epub::Templates& templates(bool epub3) {
+    static const auto load = [](bool version3) {
+        const char* set = std::getenv("QUILLARY_RESOURCES");
+        auto loaded = quillary::app::loadTemplates(set ? set : QUILLARY_TEMPLATES, version3);
+        if (!loaded) {
+            std::fprintf(stderr, "%s\n", loaded.reason().c_str());
+            std::abort();
+        }
+        return *loaded;
+    };
+    static const quillary::epub::Templates epub2 = load(false), epub3Templates = load(true);
+    return epub3 ? epub3Templates : epub2;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string resources = resourcesFolder();
     const std::string_view manuscript(reinterpret_cast<const char*>(data), size);
-    if (const auto problem = quillary::fuzzing::illFormedDocument(manuscript, resources, workFolder())) {
+    if (const auto problem = quillary::fuzzing::illFormedDocument(manuscript, templates(false), templates(true))) {
         std::fprintf(stderr, "ill-formed book: %s\n", problem->c_str());
         std::abort();
     }

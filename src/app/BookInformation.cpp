@@ -1,14 +1,19 @@
 #include "app/BookInformation.h"
 
 #include <cctype>
+#include <cstdio>
 #include <ctime>
 
 #include "base/Text.h"
-#include "controller/VoveZedevir.h"
-#include "platform/PosixShell.h"
 #include "base/Utf8.h"
+#include "base/Xml.h"
+#include "book/Languages.h"
+#include "manuscript/Normalise.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+#include "platform/PosixShell.h"
 
-namespace quillary {
+namespace quillary::app {
 
 namespace {
 
@@ -143,4 +148,125 @@ CivilDate today() {
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
-}  // namespace quillary
+std::string formatDate(const CivilDate& date) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", date.year, date.month, date.day);
+    return buffer;
+}
+
+namespace {
+
+std::string nameOf(const std::string& manuscript) {
+    return paths::deletingExtension(paths::lastComponent(manuscript));
+}
+
+}  // namespace
+
+std::optional<StoredBookInformation> findBookInformation(const std::string& dataFolder,
+                                                         const std::string& manuscript) {
+    std::vector<std::string> candidates;
+    if (!dataFolder.empty()) candidates.push_back(dataFolder + "/" + nameOf(manuscript) + "Info.txt");
+    candidates.push_back(paths::deletingLastComponent(manuscript) + "/bookInfo.txt");
+    for (const std::string& path : candidates) {
+        const Result<std::string> bytes = files::readFile(path);
+        if (bytes && !bytes->empty()) return StoredBookInformation{path, decodeTextFile(*bytes)};
+    }
+    return std::nullopt;
+}
+
+BookInfo fieldsFromStored(const std::string& manuscript, const std::optional<std::string>& storedText) {
+    BookInfo fields{.title = paths::lastComponent(paths::deletingLastComponent(manuscript))};
+    if (storedText) applyBookInformation(*storedText, fields);
+    // An unreadable date shows today's, as a blank one does.
+    const std::optional<CivilDate> date = fields.date.empty() ? std::nullopt : parsePublicationDate(fields.date);
+    fields.date = formatDate(date.value_or(today()));
+    fields.language = std::to_string(parseLanguageIndex(fields.language));
+    return fields;
+}
+
+namespace {
+
+std::string orDefault(const std::string& value, const char* fallback) {
+    return value.empty() ? fallback : value;
+}
+
+std::string removingAll(std::string text, std::string_view what) {
+    text::replaceAll(text, what, "");
+    return text;
+}
+
+// Each field is one line of the book-information file: a line break typed
+// or pasted into one would move every later field up a line when the file
+// is read back, so it becomes a blank here, for the book too.
+BookInfo typed(const BookInfo& fields) {
+    BookInfo info = fields;
+    for (std::string* entry : info.inFileOrder())
+        if (entry != &info.date && entry != &info.language)
+            *entry = text::trimBlanksAndTabs(text::withLineBreaksAsBlanks(*entry));
+    return info;
+}
+
+// The book information as the book states it: stand-ins for what the
+// author left empty, and the ISBN without its separators.
+BookInfo forTheBook(const BookInfo& typed) {
+    std::string identifier = typed.isbn;
+    for (const char* separator : {"-", "/", ":"}) identifier = removingAll(identifier, separator);
+    return {.title = orDefault(typed.title, "No Title!"),
+            .author = orDefault(typed.author, "No Author"),
+            .publisher = orDefault(typed.publisher, "No Publisher"),
+            .copyright = orDefault(typed.copyright, "No Copyright"),
+            .date = typed.date,
+            .isbn = text::trimBlanksAndTabs(identifier),
+            .genre = orDefault(typed.genre, "No Genre"),
+            .language = typed.language};
+}
+
+}  // namespace
+
+std::string defaultBookName(const BookInfo& fields) {
+    std::string name = removingAll(fields.isbn, "-");
+    if (name.empty()) name = text::trimBlanksAndTabs(removingAll(text::replacedAll(fields.title, ":", "-"), "\""));
+    if (name.empty()) name = "No Title";
+    // A slash would put the book into another folder than the one chosen.
+    text::replaceAll(name, "/", "-");
+    return name + ".epub";
+}
+
+std::string publicationForm(const std::string& entry, bool epub3) {
+    // Normalising must see the "<br>" the author typed, so the other angle
+    // brackets are escaped only after it: a "<" left in the title would open
+    // a tag in every page that shows it, and reading systems reject the book.
+    // The references that normalising writes hold neither bracket.
+    return xml::escaped(manuscript::fixEncodings(xml::escaped(entry, "&"), true, epub3), "<>");
+}
+
+BuildRequest makeBuildRequest(const std::string& manuscript, const BookInfo& fields, const BuildChoices& choices) {
+    BuildRequest request{.manuscript = manuscript,
+                         .manuscriptFolder = paths::deletingLastComponent(manuscript),
+                         .destinationFolder = choices.destinationFolder,
+                         .bookName = choices.bookName,
+                         .bookInfo = forTheBook(typed(fields)),
+                         .epub3 = choices.epub3,
+                         .kindle = choices.kindle,
+                         .entryTime = choices.entryTime};
+    BookInfo& info = request.bookInfo;
+    for (std::string* entry : info.inFileOrder())
+        if (entry != &info.language) *entry = publicationForm(*entry, choices.epub3);
+    if (info.isbn.empty()) info.isbn = "urn:uuid:12345";
+    return request;
+}
+
+Outcome storeBookInformation(const std::string& dataFolder, const std::string& manuscript, const BookInfo& fields) {
+    // The file keeps the book information as typed, but for the stand-ins.
+    const BookInfo typedFields = typed(fields);
+    BookInfo stored = forTheBook(typedFields);
+    stored.isbn = typedFields.isbn;
+    std::string content;
+    for (const std::string* line : stored.inFileOrder()) {
+        if (line != &stored.title) content += "\n";
+        content += *line;
+    }
+    return files::writeFileAtomically(dataFolder + "/" + nameOf(manuscript) + "Info.txt", content);
+}
+
+}  // namespace quillary::app

@@ -1,78 +1,88 @@
+#include "app/Completion.h"
+
+#include "app/PreferenceKeys.h"
 #include "app/ProblemReport.h"
 #include "base/Text.h"
-#include "controller/VoveZedevir.h"
+#include "kindle/KindleConverter.h"
+#include "platform/Paths.h"
 
-namespace quillary {
-
-std::string joinedList(const std::vector<std::string>& entries) {
-    std::string joined;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (i > 0) joined += ", ";
-        joined += entries[i];
-    }
-    return joined;
-}
+namespace quillary::app {
 
 namespace {
 
-// The ones that stop media from showing come first.
-constexpr ProblemKind kProblemKinds[] = {
-    {"invalidMediaFilenames", "badFilenameTitle", "badFilenameMsg", &Problems::invalidMediaFilenames},
-    {"missingFiles", "missingFilesTitle", "missingFilesMsg", nullptr, &Problems::missingFiles},
-    {"noEnd", "noEndTitle", "noEndsMsg", &Problems::noEnd, nullptr, &Problems::unclosedNote},
-    {"duplicateMarks", "dupeMarksTitle", "dupeMarksMsg", &Problems::duplicateMarks},
-    {"badLinks", "badLinksTitle", "badLinksMsg", nullptr, &Problems::badLinks},
-    {"missingMarks", "missingMarksTitle", "missingMarksMsg", nullptr, &Problems::missingMarks},
-    {"badFormatting", "negMarginsTitle", "negMarginsMsg", &Problems::badFormatting},
-    // Last: the book reads well for most, and the author may add the
-    // descriptions once everything else is right.
-    {"imagesWithoutAlternative", "noAltTextTitle", "noAltTextMsg", nullptr,
-     &Problems::imagesWithoutAlternative},
-};
+// A resources folder without its catalogues would leave the author with the
+// bare keys and no reason; the reason matters more than the language.
+Alert notWrittenAlert(const std::string& reason, const Localizer& texts) {
+    if (texts.has("MakeFailTitle") && texts.has("ArchiveFailMsg"))
+        return simpleAlert(texts, "MakeFailTitle", "ArchiveFailMsg", {}, {reason});
+    Alert alert;
+    alert.titleKey = "MakeFailTitle";
+    alert.title = "The book could not be made";
+    alert.message = "The EPUB file could not be written: " + reason + ".";
+    alert.defaultButton = texts.text("OK");
+    alert.critical = true;
+    return alert;
+}
 
 }  // namespace
 
-std::span<const ProblemKind> problemKinds() { return kProblemKinds; }
+Alert simpleAlert(const Localizer& texts, const std::string& titleKey, const std::string& messageKey,
+                  const std::vector<std::string>& titleArguments, const std::vector<std::string>& messageArguments) {
+    Alert alert;
+    alert.titleKey = titleKey;
+    alert.title = text::format(texts.text(titleKey), titleArguments);
+    alert.message = text::format(texts.text(messageKey), messageArguments);
+    alert.defaultButton = texts.text("OK");
+    alert.critical = true;
+    return alert;
+}
 
-std::optional<ProblemAlert> firstProblem(const Problems& build) {
-    // Only the first problem is reported: the author fixes one kind of
-    // problem at a time.
-    for (const ProblemKind& kind : kProblemKinds) {
-        if (kind.flag && build.*kind.flag) {
-            std::vector<std::string> arguments;
-            if (kind.where) arguments.push_back(build.*kind.where);
-            return ProblemAlert{kind.titleKey, kind.messageKey, std::move(arguments)};
-        }
-        if (kind.list && !(build.*kind.list).empty())
-            return ProblemAlert{kind.titleKey, kind.messageKey, {joinedList(build.*kind.list)}};
+std::optional<Alert> epubFailureAlert(const EpubFailure& failure, const BuildRequest& request, const Localizer& texts) {
+    const std::string name = paths::lastComponent(request.manuscript);
+    switch (failure.kind) {
+        case EpubFailure::Kind::FormattingError:
+            return simpleAlert(texts, "FormattingErrTitle", "FormattingErrMsg", {name}, {name});
+        case EpubFailure::Kind::ConversionFailed: return simpleAlert(texts, "MakeFailTitle", "MakeFailMsg", {}, {name});
+        case EpubFailure::Kind::NotWritten: return notWrittenAlert(failure.reason, texts);
+        case EpubFailure::Kind::Cancelled: break;
     }
     return std::nullopt;
 }
 
-void VoveZedevir::booksComplete() {
-    // Fixed texts: the notification is the application speaking, not a
-    // translated message.
-    ports.notifier.deliver("A Quillary is Made",
-                           text::format("Your book \"%@\" is ready for review.", {request->bookName}));
-
-    hideBuildProgress();
-
-    if (ports.preferences.integerForKey(prefs::kReviewPub) != 0) ports.workspace.openFile(request->epubPath());
-    if (ports.preferences.integerForKey(prefs::kReviewKindle) != 0) {
-        // No viewer installed: nothing to open with, and nothing to say;
-        // the Kindle checks warn about that when the option is chosen.
-        if (const auto viewer = kindleViewer()) ports.workspace.openFileWithApplication(request->kindlePath(), *viewer);
+std::optional<Alert> kindleFailureAlert(KindleFailure failure, const BuildRequest& request, const Localizer& texts) {
+    switch (failure) {
+        case KindleFailure::NoConverter: break;
+        case KindleFailure::ConversionFailed:
+            return simpleAlert(texts, "KindleFailTitle", "KindleFailMsg", {}, {request.bookName});
+        case KindleFailure::TimedOut: {
+            const std::string minutes = std::to_string(kindle::kConversionTimeLimit.count());
+            return simpleAlert(texts, "KindleFailTitle", "KindleTimeLimitMsg", {}, {minutes, request.bookName});
+        }
     }
-    if (ports.preferences.integerForKey(prefs::kShowInFinder) != 0) ports.workspace.showInFolder(request->epubPath());
-
-    result.problemAlert.reset();
-    if (const auto problem = firstProblem(result.problems)) {
-        showSimpleAlert(problem->titleKey, problem->messageKey, {}, problem->messageArguments);
-        result.problemAlert = alertsShown.back();
-    }
-    endBuild();
-    if (!result.epubPath.empty() && ports.preferences.boolForKey(prefs::kCheckAfterBuild))
-        checkBook(result.epubPath);
+    return std::nullopt;
 }
 
-}  // namespace quillary
+std::optional<Alert> problemAlert(const Problems& problems, const Localizer& texts) {
+    const std::optional<ProblemAlert> first = firstProblem(problems);
+    if (!first) return std::nullopt;
+    return simpleAlert(texts, first->titleKey, first->messageKey, {}, first->messageArguments);
+}
+
+Notification readyNotification(const BuildRequest& request) {
+    // Fixed texts: the notification is the application speaking, not a
+    // translated message.
+    return {"A Quillary is Made", text::format("Your book \"%@\" is ready for review.", {request.bookName})};
+}
+
+void openResults(const BuildRequest& request, const Preferences& preferences, Workspace& workspace,
+                 const std::function<std::optional<std::string>()>& findViewer) {
+    if (preferences.integerForKey(prefs::kReviewPub) != 0) workspace.openFile(request.epubPath());
+    // No viewer installed: nothing to open with, and nothing to say; the
+    // Kindle checks warn about that when the option is chosen.
+    if (preferences.integerForKey(prefs::kReviewKindle) != 0)
+        if (const std::optional<std::string> viewer = findViewer())
+            workspace.openFileWithApplication(request.kindlePath(), *viewer);
+    if (preferences.integerForKey(prefs::kShowInFolder) != 0) workspace.showInFolder(request.epubPath());
+}
+
+}  // namespace quillary::app

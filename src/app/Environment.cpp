@@ -1,11 +1,13 @@
-#include "app/Environment.h"
-
+#include <cerrno>
 #include <cstdlib>
 
+#include "app/Locations.h"
+#include "epub/BookCheck.h"
 #include "platform/Executables.h"
+#include "platform/Files.h"
 #include "platform/Paths.h"
 
-namespace quillary {
+namespace quillary::app {
 
 namespace {
 
@@ -29,8 +31,27 @@ Locations locationsFromEnvironment() {
     if (where.readRtfInProcess)
         where.textutilPath = paths::join(paths::deletingLastComponent(executable), "quillary-textutil");
     const char* epubcheck = std::getenv("QUILLARY_EPUBCHECK");
-    where.epubcheckCommand = epubCheckCommand(epubcheck ? std::optional<std::string>(epubcheck) : std::nullopt);
+    where.epubcheckCommand =
+        epub::epubCheckCommand(epubcheck ? std::optional<std::string>(epubcheck) : std::nullopt);
     return where;
 }
 
-}  // namespace quillary
+std::time_t entryTimeFromEnvironment() {
+    const std::string value = environment("SOURCE_DATE_EPOCH");
+    if (!value.empty()) {
+        char* end = nullptr;
+        errno = 0;
+        const long long seconds = std::strtoll(value.c_str(), &end, 10);
+        if (errno == 0 && *end == '\0' && seconds >= 0) return static_cast<std::time_t>(seconds);
+    }
+    return std::time(nullptr);
+}
+
+Result<std::string> applicationDirectory(const Locations& locations) {
+    if (locations.dataHome.empty()) return failure("there is no home folder to keep data in");
+    const std::string folder = locations.dataHome + "/Quillary";
+    if (const Outcome made = files::makeFolders(folder); !made) return failure(made.reason());
+    return folder;
+}
+
+}  // namespace quillary::app

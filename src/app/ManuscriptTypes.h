@@ -9,7 +9,7 @@
 
 #include "platform/Paths.h"
 
-namespace quillary {
+namespace quillary::app {
 
 inline const std::vector<std::string> kManuscriptExtensions = {"doc", "docx", "odt", "rtf"};
 
@@ -20,4 +20,4 @@ inline bool hasManuscriptExtension(const std::string& path) {
     return false;
 }
 
-}  // namespace quillary
+}  // namespace quillary::app

@@ -9,7 +9,7 @@
 
 #include "book/Problems.h"
 
-namespace quillary {
+namespace quillary::app {
 
 struct ProblemAlert {
     std::string titleKey;
@@ -38,4 +38,4 @@ std::string joinedList(const std::vector<std::string>& entries);
 // nullopt when the build found none.
 std::optional<ProblemAlert> firstProblem(const Problems& problems);
 
-}  // namespace quillary
+}  // namespace quillary::app

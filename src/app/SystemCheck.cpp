@@ -5,7 +5,7 @@
 #include <charconv>
 #include <string>
 
-namespace quillary {
+namespace quillary::app {
 
 namespace {
 
@@ -36,4 +36,4 @@ std::string_view runningKernelRelease() {
     return release;
 }
 
-}  // namespace quillary
+}  // namespace quillary::app

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-namespace quillary {
+namespace quillary::app {
 
 // The oldest kernel we support: the first with everything the build relies on
 // (posix_spawn's working-folder extension aside, which glibc provides).
@@ -18,4 +18,4 @@ bool kernelIsSupported(std::string_view release);
 // The running kernel's release text.
 std::string_view runningKernelRelease();
 
-}  // namespace quillary
+}  // namespace quillary::app

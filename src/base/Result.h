@@ -37,6 +37,9 @@ public:
     T& operator*() { return value(); }
     const T& operator*() const { return value(); }
     const E& reason() const { return std::get<1>(state_); }
+    // The value, or `fallback` when there is none.
+    T value_or(T fallback) const& { return ok() ? value() : std::move(fallback); }
+    T value_or(T fallback) && { return ok() ? std::move(value()) : std::move(fallback); }
 
 private:
     std::variant<T, E> state_;

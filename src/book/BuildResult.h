@@ -1,13 +1,14 @@
 #pragma once
-// What a build made and found: the books, or why there is none, and the
-// problems of the manuscript.
+// What a build made and found: the books, or why there are none, the
+// problems of the manuscript, and how long each stage took. The front end
+// makes its alerts, report or results view from it.
 
 #include <chrono>
 #include <optional>
 #include <string>
 
+#include "base/Result.h"
 #include "book/Problems.h"
-#include "platform/Window.h"
 
 namespace quillary {
 
@@ -17,12 +18,32 @@ struct StageTimes {
     Span convert{}, normalise{}, assemble{}, documents{}, archive{};
 };
 
+// Why a build made no EPUB.
+struct EpubFailure {
+    enum class Kind {
+        FormattingError,   // the manuscript is not a document: the author's to mend
+        ConversionFailed,  // the converter could not convert it
+        NotWritten,        // the book could not be made or written; `reason` says why
+        Cancelled,         // the build was asked to stop
+    };
+    Kind kind = Kind::NotWritten;
+    std::string reason;
+};
+
+// Why a Kindle file asked for was not made.
+enum class KindleFailure {
+    NoConverter,       // neither kindlegen nor calibre's ebook-convert is installed
+    ConversionFailed,  // the converter failed, or its package could not be written
+    TimedOut,          // the converter outlived its time limit
+};
+
 struct BuildResult {
-    std::string epubPath;    // the EPUB at the destination; empty when not made
-    std::string epubError;   // why the EPUB was not made, for the make-failure alert
-    std::string kindlePath;  // the Kindle file at the destination; empty when not made
+    // The EPUB at the destination, or why there is none.
+    Result<std::string, EpubFailure> epub = failure(EpubFailure{});
+    // The Kindle file at the destination, or why there is none; nullopt when
+    // none was asked for, or there is no EPUB to make it from.
+    std::optional<Result<std::string, KindleFailure>> kindle;
     Problems problems;
-    std::optional<Alert> problemAlert;  // the completion report's alert, if any
     StageTimes times;
 };
 

@@ -1,27 +1,39 @@
 #include "cli/Application.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
+#include <thread>
 
-#include "app/Environment.h"
-#include "controller/VoveZedevir.h"
+#include "app/BookChecker.h"
+#include "app/BookInformation.h"
+#include "app/BuildResources.h"
+#include "app/Completion.h"
+#include "app/KindleTools.h"
+#include "app/PostedProgress.h"
+#include "app/PreferenceKeys.h"
+#include "base/Text.h"
 #include "cli/Arguments.h"
 #include "cli/BlockingQueue.h"
 #include "cli/CliDesktop.h"
-#include "cli/CliWindow.h"
 #include "cli/Preflight.h"
 #include "cli/Report.h"
-#include "platform/Executables.h"
+#include "cli/Terminal.h"
+#include "controller/BuildBook.h"
+#include "platform/AuthorFiles.h"
 #include "platform/Files.h"
 #include "platform/MemoryPreferences.h"
 #include "platform/Paths.h"
 #include "platform/PosixShell.h"
-#include "platform/ThreadRunner.h"
 
-namespace quillary {
+namespace quillary::cli {
 
 namespace {
+
+namespace prefs = app::prefs;
+using controller::BuildStage;
 
 // For the benchmark: how long each stage of the EPUB took, on standard error.
 void tellStageTimes(const StageTimes& times) {
@@ -36,17 +48,17 @@ void tellStageTimes(const StageTimes& times) {
         std::fprintf(stderr, "quillary-timing: %s %lld\n", stage, static_cast<long long>(took.count()));
 }
 
-std::string environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
 std::string absolute(const std::string& path) {
     if (!path.empty() && path[0] == '/') return path;
-    const std::string cwd = environment("PWD");
+    const char* pwd = std::getenv("PWD");
     char buffer[4096];
-    const std::string here = ::getcwd(buffer, sizeof buffer) ? buffer : cwd;
+    const std::string here = ::getcwd(buffer, sizeof buffer) ? buffer : (pwd ? pwd : "");
     return paths::join(here, path);
+}
+
+int refuse(const std::string& reason) {
+    std::fprintf(stderr, "quillary: %s\n", reason.c_str());
+    return 2;
 }
 
 // The command line has no window to keep responsive: a check runs at once.
@@ -56,142 +68,205 @@ public:
     void waitIdle() override {}
 };
 
-// Everything one run of the command needs, wired as the window would be.
-struct Session {
-    explicit Session(bool openResults)
-        : workspace(shell, openResults),
-          notifier(window),
-          controller(Ports{shell, preferences, queue, runner, checks, window, workspace, notifier, fileWriter, updates},
-                     locationsFromEnvironment(),
-                     Localizer::load(locationsFromEnvironment().resources.folder + "/locale",
-                                     Localizer::languagesFromEnvironment())) {
-        preferences.registerDefaults(prefs::registeredDefaults());
-        if (!openResults) {
-            for (const char* key : {prefs::kReviewPub, prefs::kReviewKindle, prefs::kShowInFinder})
-                preferences.setBool(key, false);
-        }
-    }
-    // Runs main-thread steps until the build has ended.
-    void runUntilBuildEnds() {
-        while (controller.isBuilding()) queue.runOne([this] { window.tick(); });
-        runner.waitIdle();
-    }
-
-    PosixShell shell;
-    MemoryPreferences preferences;
-    BlockingQueue queue;
-    ThreadRunner runner;
-    RunAtOnce checks;
-    CliWindow window;
-    CliWorkspace workspace;
-    CliNotifier notifier;
-    PosixFileWriter fileWriter;
-    PackageManagerUpdates updates;
-    VoveZedevir controller;
-};
-
-void applyFlags(const BuildOptions& options, Window& window) {
-    const std::pair<const std::optional<std::string>*, BookField> fields[] = {
-        {&options.title, BookField::Title},         {&options.author, BookField::Author},
-        {&options.publisher, BookField::Publisher}, {&options.copyright, BookField::Copyright},
-        {&options.isbn, BookField::Isbn},           {&options.genre, BookField::Genre}};
-    for (const auto& [value, field] : fields)
-        if (*value) window.setFieldText(field, **value);
-    if (options.date) window.setPubDate(*options.date);
-    if (options.language) window.setLanguageIndex(*options.language);
-}
-
-int refuse(const std::string& reason) {
-    std::fprintf(stderr, "quillary: %s\n", reason.c_str());
-    return 2;
+void applyFlags(const BuildOptions& options, BookInfo& fields) {
+    const std::pair<const std::optional<std::string>*, std::string*> given[] = {
+        {&options.title, &fields.title},         {&options.author, &fields.author},
+        {&options.publisher, &fields.publisher}, {&options.copyright, &fields.copyright},
+        {&options.isbn, &fields.isbn},           {&options.genre, &fields.genre}};
+    for (const auto& [value, field] : given)
+        if (*value) *field = **value;
+    if (options.date) fields.date = app::formatDate(*options.date);
+    if (options.language) fields.language = std::to_string(*options.language);
 }
 
 // Which file filled the fields, so that an author who wonders where a title
 // came from knows which file to edit.
-void tellBookInformationSource(const VoveZedevir& c, CliWindow& window, bool titleGiven) {
-    const auto path = c.bookInformationPath();
-    if (!path)
-        window.say("No book information for " + paths::lastComponent(c.theFile) +
-                   (titleGiven ? "." : ": the title defaults to its folder's name."));
-    else if (*path == paths::join(c.root, "bookInfo.txt"))
-        window.say("Book information from " + *path + ", beside the manuscript.");
+void tellBookInformationSource(const std::optional<app::StoredBookInformation>& stored, const std::string& manuscript,
+                               Terminal& terminal, bool titleGiven) {
+    if (!stored)
+        terminal.say("No book information for " + paths::lastComponent(manuscript) +
+                     (titleGiven ? "." : ": the title defaults to its folder's name."));
+    else if (stored->path == paths::join(paths::deletingLastComponent(manuscript), "bookInfo.txt"))
+        terminal.say("Book information from " + stored->path + ", beside the manuscript.");
     else
-        window.say("Book information from " + *path + ", stored by an earlier build.");
+        terminal.say("Book information from " + stored->path + ", stored by an earlier build.");
 }
 
-// As the check box does: Kindle on turns EPUB 3 off, and the converter is
-// checked before the build.
-void chooseKindle(Session& session) {
-    const bool wasEpub3 = session.preferences.boolForKey(prefs::kEpub3);
-    session.preferences.setBool(prefs::kBuildKindle, true);
-    session.window.setKindleChecked(true);
-    session.controller.noKindleGen();
-    session.queue.runQueued();  // the check's verdict
-    if (wasEpub3 && !session.preferences.boolForKey(prefs::kEpub3))
-        session.window.say("--kindle: the book is made as EPUB 2, the version Kindle files are made from.");
+void tellProblems(const Problems& problems, const Localizer& texts, Terminal& terminal) {
+    const std::vector<std::string> lines = problemLines(problems, texts);
+    if (lines.empty()) return;
+    terminal.say("The build found " + std::to_string(lines.size()) + " problem" + (lines.size() == 1 ? ":" : "s:"));
+    for (const std::string& line : lines) terminal.say("  " + line);
 }
 
-void tellProblems(const VoveZedevir& c, CliWindow& window) {
-    const std::vector<std::string> problems = problemLines(c);
-    if (problems.empty()) return;
-    window.say("The build found " + std::to_string(problems.size()) + " problem" +
-               (problems.size() == 1 ? ":" : "s:"));
-    for (const std::string& problem : problems) window.say("  " + problem);
-}
+}  // namespace
+
+namespace {
+
+// One run of `quillary build`: the arguments make the request, buildBook
+// makes the book on a thread of its own while this one shows how far it
+// is, and the result is told as the window would tell it.
+class BuildCommand {
+public:
+    explicit BuildCommand(const BuildOptions& options)
+        : options_(options),
+          texts_(Localizer::load(locations_.resources.folder + "/locale", Localizer::languagesFromEnvironment())),
+          workspace_(shell_, options.open),
+          notifier_(terminal_),
+          kindle_({shell_, workspace_, preferences_, terminal_, checks_, queue_}, locations_.dataHome, texts_) {
+        preferences_.registerDefaults(prefs::registeredDefaults());
+        if (!options.open)
+            for (const char* key : {prefs::kReviewPub, prefs::kReviewKindle, prefs::kShowInFolder})
+                preferences_.setBool(key, false);
+        terminal_.leaveUnprinted(problemTitleKeys());
+    }
+
+    int run() {
+        if (options_.epub3) preferences_.setBool(prefs::kEpub3, *options_.epub3);
+        const std::string manuscript = absolute(options_.manuscript);
+        const Result<std::string> dataFolder = app::applicationDirectory(locations_);
+        const auto stored = app::findBookInformation(dataFolder.value_or(""), manuscript);
+        tellBookInformationSource(stored, manuscript, terminal_, options_.title.has_value());
+        BookInfo fields = app::fieldsFromStored(manuscript, stored ? std::optional(stored->text) : std::nullopt);
+        applyFlags(options_, fields);
+        const std::string destination =
+            options_.output.empty() ? paths::join(paths::deletingLastComponent(manuscript), app::defaultBookName(fields))
+                                    : absolute(options_.output);
+        if (const Outcome writable = checkDestination(destination); !writable)
+            return refuse(writable.reason() + (options_.output.empty() ? " (name the book's file with -o)" : ""));
+        if (options_.kindle) chooseKindle();
+
+        const BuildRequest request = app::makeBuildRequest(
+            manuscript, fields,
+            {.destinationFolder = paths::deletingLastComponent(destination),
+             .bookName = paths::deletingExtension(paths::lastComponent(destination)),
+             .epub3 = preferences_.boolForKey(prefs::kEpub3),
+             .kindle = preferences_.integerForKey(prefs::kBuildKindle) != 0,
+             .entryTime = app::entryTimeFromEnvironment()});
+        // Without it the build goes on: the fields are given again next time.
+        if (dataFolder) (void)app::storeBookInformation(*dataFolder, manuscript, fields);
+        const BuildResult result = build(request);
+        complete(request, result);
+        return report(result);
+    }
+
+private:
+    // As the check box does: Kindle on turns EPUB 3 off, and the converter
+    // is checked before the build.
+    void chooseKindle() {
+        const bool wasEpub3 = preferences_.boolForKey(prefs::kEpub3);
+        preferences_.setBool(prefs::kBuildKindle, true);
+        preferences_.setBool(prefs::kEpub3, false);
+        kindle_.checkConverter();
+        queue_.runQueued();  // the version check's verdict
+        if (wasEpub3) terminal_.say("--kindle: the book is made as EPUB 2, the version Kindle files are made from.");
+    }
+
+    BuildResult build(const BuildRequest& request) {
+        const app::BuildResources resources(locations_, texts_);
+        const controller::BuildTools tools =
+            resources.tools(request.kindle ? kindle_.findConverter() : std::nullopt);
+        const controller::BuildPorts ports{shell_, authorFiles_, fileWriter_, resources.book(), tools};
+        const auto progress = std::make_shared<app::PostedProgress>(
+            queue_, [this](BuildStage stage) { showStage(stage); },
+            [this](double fraction) { terminal_.showProgress(fraction); });
+        std::optional<BuildResult> result;
+        std::thread worker([&] {
+            BuildResult made = controller::buildBook(request, ports, *progress);
+            queue_.post([&result, made = std::move(made)] { result = made; });
+        });
+        while (!result) queue_.runOne([this] { terminal_.tick(); });
+        worker.join();
+        return std::move(*result);
+    }
+
+    void showStage(BuildStage stage) {
+        if (stage == BuildStage::Convert) terminal_.showStep(texts_.text("LoadingMsg"), false);
+        if (stage == BuildStage::Normalise) terminal_.showStep(texts_.text("ePubGenMsg"), true);
+        if (stage == BuildStage::Kindle) terminal_.showStep(texts_.text("KindleGenMsg"), false);
+    }
+
+    void complete(const BuildRequest& request, const BuildResult& result) {
+        if (!result.epub) {
+            terminal_.endStep();
+            if (const auto alert = app::epubFailureAlert(result.epub.reason(), request, texts_))
+                terminal_.showAlert(*alert);
+            return;
+        }
+        if (result.kindle && !*result.kindle) {
+            const KindleFailure failure = result.kindle->reason();
+            if (failure == KindleFailure::NoConverter) kindle_.checkConverter();
+            else if (const auto alert = app::kindleFailureAlert(failure, request, texts_)) terminal_.showAlert(*alert);
+        }
+        const app::Notification ready = app::readyNotification(request);
+        notifier_.deliver(ready.title, ready.message);
+        terminal_.endStep();
+        app::openResults(request, preferences_, workspace_, [this] { return kindle_.viewer(); });
+        problemAlert_ = app::problemAlert(result.problems, texts_);
+        if (problemAlert_) terminal_.showAlert(*problemAlert_);
+        if (options_.check) check(*result.epub);
+    }
+
+    void check(const std::string& epubPath) {
+        const std::string name = paths::lastComponent(epubPath);
+        terminal_.showStep(text::format(texts_.text("Checking %@ with EPUBCheck\u2026"), {name}), false);
+        validation_ = epub::checkBook(shell_, locations_.epubcheckCommand, epubPath);
+        terminal_.endStep();
+        terminal_.showAlert(app::bookCheckAlert(*validation_, name, texts_));
+    }
+
+    int report(const BuildResult& result) {
+        const bool made = result.epub.ok();
+        if (made) tellStageTimes(result.times);
+        tellProblems(result.problems, texts_, terminal_);
+        if (options_.jsonReport) {
+            std::fputs(buildReportJson(result, problemAlert_, terminal_.alertsShown(), validation_).c_str(), stdout);
+            return made ? 0 : 1;
+        }
+        if (made) std::printf("%s\n", result.epub->c_str());
+        if (made && result.kindle && *result.kindle) std::printf("%s\n", (*result.kindle)->c_str());
+        return made ? 0 : 1;
+    }
+
+    const BuildOptions& options_;
+    const app::Locations locations_ = app::locationsFromEnvironment();
+    const Localizer texts_;
+    Terminal terminal_;
+    PosixShell shell_;
+    MemoryPreferences preferences_;
+    BlockingQueue queue_;
+    RunAtOnce checks_;
+    CliWorkspace workspace_;
+    CliNotifier notifier_;
+    PosixFileWriter fileWriter_;
+    PosixAuthorFiles authorFiles_;
+    app::KindleTools kindle_;
+    std::optional<Alert> problemAlert_;
+    std::optional<epub::BookCheck> validation_;
+};
 
 int runBuild(const BuildOptions& options) {
-    if (const auto refusal = manuscriptRefusal(options.manuscript)) return refuse(*refusal);
+    if (const Outcome manuscript = checkManuscript(options.manuscript); !manuscript)
+        return refuse(manuscript.reason());
     if (!options.output.empty())
-        if (const auto refusal = destinationRefusal(options.output)) return refuse(*refusal);
-
-    Session session(options.open);
-    VoveZedevir& c = session.controller;
-    session.window.leaveUnprinted(problemTitleKeys());
-    // What the window's status line holds before its first build, so that
-    // the spinner of the first step has a name.
-    session.window.setStatusText(c.localized("LoadingMsg"));
-    if (options.epub3) session.preferences.setBool(prefs::kEpub3, *options.epub3);
-    session.window.setEpub3Checked(session.preferences.boolForKey(prefs::kEpub3));
-
-    // Nothing was typed into the fields but the flags, and those come after.
-    c.takeManuscript(absolute(options.manuscript), VoveZedevir::FieldFilling::Always);
-    tellBookInformationSource(c, session.window, options.title.has_value());
-    applyFlags(options, session.window);
-    const std::string destination =
-        options.output.empty() ? paths::join(c.root, c.defaultBookName()) : absolute(options.output);
-    if (const auto refusal = destinationRefusal(destination))
-        return refuse(*refusal + (options.output.empty() ? " (name the book's file with -o)" : ""));
-    session.window.answerSavePanelWith(paths::lastComponent(destination),
-                                       paths::deletingLastComponent(destination));
-    if (options.kindle) chooseKindle(session);
-    session.preferences.setBool(prefs::kCheckAfterBuild, options.check);
-
-    c.makeQuillary();
-    session.runUntilBuildEnds();
-    session.queue.runQueued();  // the check's verdict, when the book was checked
-
-    const bool made = !c.result.epubPath.empty();
-    if (made) tellStageTimes(c.result.times);
-    tellProblems(c, session.window);
-    if (options.jsonReport) std::fputs(buildReportJson(c, !made).c_str(), stdout);
-    else if (made) std::printf("%s\n", c.result.epubPath.c_str());
-    if (made && !c.result.kindlePath.empty() && !options.jsonReport) std::printf("%s\n", c.result.kindlePath.c_str());
-    return made ? 0 : 1;
+        if (const Outcome destination = checkDestination(options.output); !destination)
+            return refuse(destination.reason());
+    return BuildCommand(options).run();
 }
 
 int checkBookFile(const std::string& file) {
-    if (const auto refusal = manuscriptRefusal(file)) return refuse(*refusal);
-    const Locations where = locationsFromEnvironment();
+    if (const Outcome book = checkManuscript(file); !book) return refuse(book.reason());
+    const app::Locations where = app::locationsFromEnvironment();
     const Localizer texts =
         Localizer::load(where.resources.folder + "/locale", Localizer::languagesFromEnvironment());
     PosixShell shell;
-    const BookCheck check = checkBook(shell, where.epubcheckCommand, absolute(file));
-    const std::string report = describeBookCheck(check, paths::lastComponent(file), texts) + "\n";
-    switch (check.outcome) {
-        case BookCheck::Outcome::Valid: std::fputs(report.c_str(), stdout); return 0;
-        case BookCheck::Outcome::Invalid: std::fputs(report.c_str(), stdout); return 1;
-        case BookCheck::Outcome::NotInstalled: std::fprintf(stderr, "quillary: %s", report.c_str()); return 2;
-        case BookCheck::Outcome::Failed: std::fprintf(stderr, "quillary: %s", report.c_str()); return 1;
+    const epub::BookCheck check = epub::checkBook(shell, where.epubcheckCommand, absolute(file));
+    const std::string report = epub::describeBookCheck(check, paths::lastComponent(file), texts) + "\n";
+    switch (check.verdict) {
+        case epub::BookCheck::Verdict::Valid: std::fputs(report.c_str(), stdout); return 0;
+        case epub::BookCheck::Verdict::Invalid: std::fputs(report.c_str(), stdout); return 1;
+        case epub::BookCheck::Verdict::NotInstalled: std::fprintf(stderr, "quillary: %s", report.c_str()); return 2;
+        case epub::BookCheck::Verdict::Failed: std::fprintf(stderr, "quillary: %s", report.c_str()); return 1;
     }
     return 1;
 }
@@ -201,13 +276,12 @@ int installKindlegen(const std::string& file) {
         std::fprintf(stderr, "quillary: %s does not exist\n", file.c_str());
         return 1;
     }
-    Session session(false);
-    if (!session.controller.installKindlegen(absolute(file))) {
-        std::fprintf(stderr, "quillary: could not install %s as %s\n", file.c_str(),
-                     session.controller.kindlegenPath().c_str());
+    const std::string target = app::kindlegenPathIn(app::locationsFromEnvironment().dataHome);
+    if (!app::installConverter(absolute(file), target)) {
+        std::fprintf(stderr, "quillary: could not install %s as %s\n", file.c_str(), target.c_str());
         return 1;
     }
-    std::printf("%s\n", session.controller.kindlegenPath().c_str());
+    std::printf("%s\n", target.c_str());
     return 0;
 }
 
@@ -230,4 +304,4 @@ int runCommandLine(const std::vector<std::string>& arguments) {
     return 2;
 }
 
-}  // namespace quillary
+}  // namespace quillary::cli

@@ -6,9 +6,9 @@
 
 #include "app/BookInformation.h"
 #include "base/Text.h"
-#include "controller/VoveZedevir.h"
+#include "book/Languages.h"
 
-namespace quillary {
+namespace quillary::cli {
 
 const char* const kUsage =
     "Usage:\n"
@@ -78,7 +78,7 @@ std::string unknownLanguage(const std::string& value) {
 }
 
 std::string badDate(const std::string& value) {
-    if (hasPublicationDateForm(value)) return "--date " + value + " is not a valid date";
+    if (app::hasPublicationDateForm(value)) return "--date " + value + " is not a valid date";
     return "--date wants YYYY-MM-DD, not \"" + value + "\"";
 }
 
@@ -118,7 +118,7 @@ Result<Command> parseBuild(const std::vector<std::string>& args) {
             if (!value(options.output) || options.output.empty()) return refused(arg + " needs a file name");
         } else if (arg == "--date") {
             if (!value(v)) return refused("--date needs a value");
-            options.date = parsePublicationDate(v);
+            options.date = app::parsePublicationDate(v);
             if (!options.date) return refused(badDate(v));
         } else if (arg == "--language") {
             if (!value(v)) return refused("--language needs a value");
@@ -156,4 +156,4 @@ Result<Command> parseArguments(const std::vector<std::string>& args) {
     return refused("unknown command " + verb);
 }
 
-}  // namespace quillary
+}  // namespace quillary::cli

@@ -8,7 +8,7 @@
 #include "base/Result.h"
 #include "platform/Window.h"
 
-namespace quillary {
+namespace quillary::cli {
 
 struct BuildOptions {
     std::string manuscript;
@@ -40,4 +40,4 @@ std::optional<int> parseLanguageOption(const std::string& value);
 extern const char* const kUsage;
 extern const char* const kBuildHelp;
 
-}  // namespace quillary
+}  // namespace quillary::cli

@@ -8,7 +8,7 @@
 
 #include "platform/MainQueue.h"
 
-namespace quillary {
+namespace quillary::cli {
 
 class BlockingQueue : public MainQueue {
 public:
@@ -55,4 +55,4 @@ private:
     std::deque<std::function<void()>> steps_;
 };
 
-}  // namespace quillary
+}  // namespace quillary::cli

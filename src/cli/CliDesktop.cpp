@@ -4,7 +4,7 @@
 #include "platform/Executables.h"
 #include "platform/Paths.h"
 
-namespace quillary {
+namespace quillary::cli {
 
 bool CliWorkspace::launch(const std::string& program, const std::string& argument) {
     if (!openResults_) return false;
@@ -34,4 +34,4 @@ std::optional<std::string> CliWorkspace::findApplication(const std::string& name
     return findExecutableOnPath(name);
 }
 
-}  // namespace quillary
+}  // namespace quillary::cli

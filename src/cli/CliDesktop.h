@@ -2,12 +2,12 @@
 // The desktop as the command line sees it: results are opened only when the
 // author asked for it (--open), and the notification is one line.
 
-#include "cli/CliWindow.h"
+#include "cli/Terminal.h"
 #include "platform/Notifier.h"
 #include "platform/Shell.h"
 #include "platform/Workspace.h"
 
-namespace quillary {
+namespace quillary::cli {
 
 class CliWorkspace : public Workspace {
 public:
@@ -26,13 +26,13 @@ private:
 
 class CliNotifier : public Notifier {
 public:
-    explicit CliNotifier(CliWindow& window) : window_(window) {}
+    explicit CliNotifier(Terminal& terminal) : terminal_(terminal) {}
     void deliver(const std::string& title, const std::string& message) override {
-        window_.say(title + ". " + message);
+        terminal_.say(title + ". " + message);
     }
 
 private:
-    CliWindow& window_;
+    Terminal& terminal_;
 };
 
-}  // namespace quillary
+}  // namespace quillary::cli

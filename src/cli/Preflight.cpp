@@ -12,7 +12,7 @@
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
-namespace quillary {
+namespace quillary::cli {
 
 namespace {
 
@@ -31,33 +31,33 @@ std::size_t nameLimitOf(const std::string& folder) {
 
 }  // namespace
 
-std::optional<std::string> manuscriptRefusal(const std::string& path) {
+Outcome checkManuscript(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR) return path + ": no such file";
-        return path + ": " + std::strerror(errno);
+        if (errno == ENOENT || errno == ENOTDIR) return failure(path + ": no such file");
+        return failure(path + ": " + std::strerror(errno));
     }
-    if (!S_ISREG(info.st_mode)) return path + ": not a regular file but " + kindOfFile(info.st_mode);
-    return std::nullopt;
+    if (!S_ISREG(info.st_mode)) return failure(path + ": not a regular file but " + kindOfFile(info.st_mode));
+    return {};
 }
 
-std::optional<std::string> destinationRefusal(const std::string& path) {
+Outcome checkDestination(const std::string& path) {
     const std::string name = paths::lastComponent(path);
     if (text::endsWith(path, "/") || name == "." || name == ".." || files::isDirectory(path))
-        return path + " is a folder; give the book's file name, such as " +
-               paths::join(text::endsWith(path, "/") ? path.substr(0, path.size() - 1) : path, "Book.epub");
+        return failure(path + " is a folder; give the book's file name, such as " +
+                       paths::join(text::endsWith(path, "/") ? path.substr(0, path.size() - 1) : path, "Book.epub"));
     std::string folder = paths::deletingLastComponent(path);
     if (folder.empty()) folder = ".";
-    if (!files::isDirectory(folder)) return "the folder " + folder + " does not exist";
+    if (!files::isDirectory(folder)) return failure("the folder " + folder + " does not exist");
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
-        return path + " is " + kindOfFile(info.st_mode) + "; the book can only replace a file";
+        return failure(path + " is " + kindOfFile(info.st_mode) + "; the book can only replace a file");
     const std::size_t written = paths::deletingExtension(name).size() + std::strlen(".epub");
     const std::size_t limit = nameLimitOf(folder);
-    if (written + archive::kTemporaryNameExtra > limit)
-        return "the name " + name + " is too long: the book's file name may have at most " +
-               std::to_string(limit - archive::kTemporaryNameExtra) + " bytes with its extension";
-    return std::nullopt;
+    if (written + epub::archive::kTemporaryNameExtra > limit)
+        return failure("the name " + name + " is too long: the book's file name may have at most " +
+                       std::to_string(limit - epub::archive::kTemporaryNameExtra) + " bytes with its extension");
+    return {};
 }
 
-}  // namespace quillary
+}  // namespace quillary::cli

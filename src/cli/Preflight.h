@@ -1,17 +1,18 @@
 #pragma once
 // What the command line refuses before a build starts: a manuscript that is
 // not a file it can read, a destination the book cannot be written to.
-// Each answers the reason for a person, or nullopt when all is well.
+// Each fails with the reason, for a person.
 
-#include <optional>
 #include <string>
 
-namespace quillary {
+#include "base/Result.h"
 
-std::optional<std::string> manuscriptRefusal(const std::string& path);
+namespace quillary::cli {
+
+Outcome checkManuscript(const std::string& path);
 
 // `path` is the book's file as given; the book is written as its name
 // without extension, plus ".epub" (and ".mobi"), in its folder.
-std::optional<std::string> destinationRefusal(const std::string& path);
+Outcome checkDestination(const std::string& path);
 
-}  // namespace quillary
+}  // namespace quillary::cli

@@ -3,10 +3,11 @@
 #include <cstdio>
 
 #include "app/ProblemReport.h"
-#include "controller/VoveZedevir.h"
 #include "base/Utf8.h"
 
-namespace quillary {
+namespace quillary::cli {
+
+using app::ProblemKind;
 
 namespace {
 
@@ -71,7 +72,7 @@ std::string flag(bool value) { return value ? "true" : "false"; }
 // Every kind of problem by its field name: a flag as a boolean, a list as it stands.
 std::string problemsJson(const Problems& c) {
     std::string out = "{";
-    for (const ProblemKind& kind : problemKinds()) {
+    for (const ProblemKind& kind : app::problemKinds()) {
         if (out.size() > 1) out += ", ";
         out += jsonString(kind.field) + ": " + (kind.flag ? flag(c.*kind.flag) : listJson(c.*kind.list));
     }
@@ -80,11 +81,10 @@ std::string problemsJson(const Problems& c) {
 
 }  // namespace
 
-std::vector<std::string> problemLines(const VoveZedevir& controller) {
-    const Problems& c = controller.result.problems;
+std::vector<std::string> problemLines(const Problems& c, const Localizer& texts) {
     std::vector<std::string> lines;
-    for (const ProblemKind& kind : problemKinds()) {
-        const std::string what = controller.localized(kind.titleKey);
+    for (const ProblemKind& kind : app::problemKinds()) {
+        const std::string what = texts.text(kind.titleKey);
         if (kind.flag && c.*kind.flag)
             lines.push_back(kind.where && !(c.*kind.where).empty() ? what + ": " + c.*kind.where : what);
         if (kind.list)
@@ -95,15 +95,15 @@ std::vector<std::string> problemLines(const VoveZedevir& controller) {
 
 std::set<std::string> problemTitleKeys() {
     std::set<std::string> keys;
-    for (const ProblemKind& kind : problemKinds()) keys.insert(kind.titleKey);
+    for (const ProblemKind& kind : app::problemKinds()) keys.insert(kind.titleKey);
     return keys;
 }
 
-std::string bookCheckJson(const BookCheck& check) {
+std::string bookCheckJson(const epub::BookCheck& check) {
     static const char* const outcomes[] = {"valid", "invalid", "not installed", "failed"};
     std::string messages;
-    for (const PageFindings& page : check.pages) {
-        for (const CheckMessage& message : page.messages) {
+    for (const epub::PageFindings& page : check.pages) {
+        for (const epub::CheckMessage& message : page.messages) {
             messages += std::string(messages.empty() ? "" : ", ") + "{\"severity\": " + jsonString(message.severity) +
                         ", \"code\": " + jsonString(message.code) + ", \"page\": " + jsonString(page.page) +
                         ", \"firstWords\": " + jsonString(page.firstWords) +
@@ -111,24 +111,25 @@ std::string bookCheckJson(const BookCheck& check) {
                         ", \"message\": " + jsonString(message.text) + "}";
         }
     }
-    return "{\"outcome\": " + jsonString(outcomes[static_cast<int>(check.outcome)]) +
+    return "{\"outcome\": " + jsonString(outcomes[static_cast<int>(check.verdict)]) +
            ", \"errors\": " + std::to_string(check.errors) + ", \"warnings\": " + std::to_string(check.warnings) +
            ", \"messages\": [" + messages + "]}";
 }
 
-std::string buildReportJson(const VoveZedevir& c, bool buildFailed) {
+std::string buildReportJson(const BuildResult& result, const std::optional<Alert>& problemAlert,
+                            const std::vector<Alert>& alertsShown, const std::optional<epub::BookCheck>& validation) {
     // The alert that matters: the completion report's problem alert, or the
     // alert that ended a failed build (the last one shown).
-    const Alert* alert = c.result.problemAlert ? &*c.result.problemAlert : nullptr;
-    if (!alert && buildFailed && !c.alertsShown.empty()) alert = &c.alertsShown.back();
+    const Alert* alert = problemAlert ? &*problemAlert : nullptr;
+    if (!alert && !result.epub && !alertsShown.empty()) alert = &alertsShown.back();
     std::string alerts = "[";
-    for (std::size_t i = 0; i < c.alertsShown.size(); ++i)
-        alerts += (i ? ", " : "") + alertJson(c.alertsShown[i]);
+    for (std::size_t i = 0; i < alertsShown.size(); ++i) alerts += (i ? ", " : "") + alertJson(alertsShown[i]);
     alerts += "]";
-    return "{\"epub\": " + pathOrNull(c.result.epubPath) + ", \"mobi\": " + pathOrNull(c.result.kindlePath) +
+    const std::string kindle = result.kindle && *result.kindle ? **result.kindle : "";
+    return "{\"epub\": " + pathOrNull(result.epub.value_or("")) + ", \"mobi\": " + pathOrNull(kindle) +
            ", \"alert\": " + (alert ? alertJson(*alert) : "null") + ", \"alerts\": " + alerts +
-           ", \"problems\": " + problemsJson(c.result.problems) +
-           (c.validation ? ", \"validation\": " + bookCheckJson(*c.validation) : "") + "}\n";
+           ", \"problems\": " + problemsJson(result.problems) +
+           (validation ? ", \"validation\": " + bookCheckJson(*validation) : "") + "}\n";
 }
 
-}  // namespace quillary
+}  // namespace quillary::cli

@@ -7,7 +7,7 @@
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     try {
-        return quillary::runCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+        return quillary::cli::runCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::bad_alloc&) {
         std::fputs("quillary: there is not enough memory to go on\n", stderr);
         return 1;

@@ -137,7 +137,7 @@ std::string rtfToHtml(std::string_view rtf) { return writeHtml(readRtf(rtf)); }
 
 std::string plainTextToHtml(std::string_view text) { return writeHtml(plainTextDocument(text)); }
 
-Outcome describeFile(const std::string& path) {
+Output describeFile(const std::string& path) {
     LoadedFile loaded = loadFile(path);
     if (!loaded.error.empty()) return quillary::failure(readingError(path, loaded.error));
     std::string report = "File:  " + printable(path) + "\n";
@@ -148,7 +148,7 @@ Outcome describeFile(const std::string& path) {
     return report;
 }
 
-Outcome convertFileToHtml(const std::string& path) {
+Output convertFileToHtml(const std::string& path) {
     LoadedFile loaded = loadFile(path);
     if (!loaded.error.empty()) return quillary::failure(readingError(path, loaded.error));
     if (loaded.kind == FileKind::PlainText) return plainTextToHtml(loaded.content);

@@ -10,9 +10,9 @@
 
 namespace conv {
 
-// The report or the HTML; otherwise a message that starts with "Error "
-// and names the cause.
-using Outcome = quillary::Result<std::string>;
+// What the program prints: the report or the HTML; otherwise a message that
+// starts with "Error " and names the cause.
+using Output = quillary::Result<std::string>;
 
 // A file read whole and judged by its content, not converted. `error`, when
 // not empty, says why nothing can be made of it (missing, unreadable, too
@@ -29,12 +29,12 @@ LoadedFile loadFile(const std::string& path);
 // known) "Length:" lines, from the file's content alone: a Word document is
 // not converted for it. Missing, unreadable and unknown files give an
 // "Error reading" message.
-Outcome describeFile(const std::string& path);
+Output describeFile(const std::string& path);
 
 // The whole HTML of the document at `path`: RTF read directly, Word files
 // through LibreOffice (whose failure gives an "Error converting" message),
 // plain text one paragraph per line.
-Outcome convertFileToHtml(const std::string& path);
+Output convertFileToHtml(const std::string& path);
 
 // The same for content already in memory (Word files excepted).
 std::string rtfToHtml(std::string_view rtf);

@@ -47,11 +47,11 @@ int main(int argc, char** argv) {
     if (file.empty() || info == !format.empty()) return fail(kUsage), 2;
 
     if (info) {
-        conv::Outcome outcome = conv::describeFile(file);
+        conv::Output outcome = conv::describeFile(file);
         return outcome ? writeOut(*outcome) : fail(outcome.reason());
     }
     if (format != "html") return fail("Error converting: only html output is supported."), 2;
-    conv::Outcome outcome = conv::convertFileToHtml(file);
+    conv::Output outcome = conv::convertFileToHtml(file);
     if (!outcome) return fail(outcome.reason());
     if (toStdout) return writeOut(*outcome);
 

@@ -2,7 +2,7 @@
 
 #include "manuscript/Normalise.h"
 
-namespace quillary::package {
+namespace quillary::epub {
 
 namespace {
 
@@ -68,8 +68,8 @@ std::string accessibilityMetadata(const BookContent& content, const std::string&
         lines += "    <meta property=\"schema:" + name + "\">" + value + "</meta>\n";
     if (summary.empty()) return lines;
     const std::string language = summaryLanguage.empty() ? "" : " xml:lang=\"" + summaryLanguage + "\"";
-    lines += "    <meta property=\"schema:accessibilitySummary\"" + language + ">" + asPageText(summary) + "</meta>\n";
+    lines += "    <meta property=\"schema:accessibilitySummary\"" + language + ">" + manuscript::asPageText(summary) + "</meta>\n";
     return lines;
 }
 
-}  // namespace quillary::package
+}  // namespace quillary::epub

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace quillary::package {
+namespace quillary::epub {
 
 // What the book holds that its accessibility depends on.
 struct BookContent {
@@ -36,4 +36,4 @@ std::vector<std::string> accessibilitySummaryKeys(const BookContent& content);
 std::string accessibilityMetadata(const BookContent& content, const std::string& summary,
                                   const std::string& summaryLanguage);
 
-}  // namespace quillary::package
+}  // namespace quillary::epub

@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <deque>
+#include <memory>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -18,7 +20,7 @@
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
-namespace quillary::archive {
+namespace quillary::epub::archive {
 
 namespace {
 
@@ -33,50 +35,61 @@ Failure<std::string> failed(const std::string& what, const std::string& detail) 
     return failure(detail.empty() ? what : what + ": " + detail);
 }
 
+// One entry of the archive: its name and its bytes.
+struct Entry {
+    std::string_view name;
+    std::string_view bytes;
+};
+
 // "mimetype" first, the others in byte order of their names.
-void sortForTheArchive(FileList& files) {
-    std::sort(files.begin(), files.end(), [](const package::PackageFile* a, const package::PackageFile* b) {
-        if (a->name == kMimetype || b->name == kMimetype) return a->name == kMimetype && b->name != kMimetype;
-        return a->name < b->name;
+void sortForTheArchive(std::vector<Entry>& entries) {
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        if (a.name == kMimetype || b.name == kMimetype) return a.name == kMimetype && b.name != kMimetype;
+        return a.name < b.name;
     });
 }
 
-// The early entry of `file`, when there is one that holds its bytes.
-const DeflatedEntry* earlyEntryOf(const package::PackageFile& file, const EarlyEntries& early) {
-    const auto found = early.find(file.name);
-    if (found == early.end() || found->second.stored || found->second.size != file.bytes.size()) return nullptr;
-    const std::uint32_t crc = libdeflate_crc32(0, file.bytes.data(), file.bytes.size());
-    return crc == found->second.crc ? &found->second : nullptr;
-}
-
-// Every file's entry: taken from the early ones where it can be, the rest
-// deflated now.
-std::optional<std::vector<DeflatedEntry>> entriesOf(const FileList& files, const EarlyEntries& early) {
-    std::vector<EntryContent> rest;
-    std::vector<const DeflatedEntry*> taken;
-    for (const package::PackageFile* file : files) {
-        taken.push_back(file->name == kMimetype ? nullptr : earlyEntryOf(*file, early));
-        if (!taken.back()) rest.push_back({file->bytes, file->name == kMimetype});
+// Every file's entry; the author's files are read into `read`, which holds
+// their bytes while the archive is made.
+Result<std::vector<Entry>> entriesOf(const ArchiveFiles& files, const AuthorFolder& authors,
+                                     std::deque<std::string>& read) {
+    std::vector<Entry> entries;
+    entries.reserve(files.written.size() + files.authors.size());
+    for (const PackageFile* file : files.written) entries.push_back({file->name, file->bytes});
+    for (const AuthorFile* file : files.authors) {
+        Result<std::unique_ptr<ByteSource>> source = authors.files.open(authors.path, file->source);
+        Result<std::string> bytes = source ? readAll(**source) : Result<std::string>(failure(source.reason()));
+        if (!bytes) return failed("cannot pack " + file->source, bytes.reason());
+        entries.push_back({file->name, read.emplace_back(std::move(*bytes))});
     }
-    std::optional<std::vector<DeflatedEntry>> deflated = deflateEntries(rest);
-    if (!deflated) return std::nullopt;
-    std::vector<DeflatedEntry> entries;
-    entries.reserve(files.size());
-    std::size_t next = 0;
-    for (const DeflatedEntry* entry : taken) entries.push_back(entry ? *entry : std::move((*deflated)[next++]));
+    sortForTheArchive(entries);
     return entries;
 }
 
-// SOURCE_DATE_EPOCH as the reproducible-builds convention defines it: a
-// decimal count of seconds. Anything else is ignored rather than guessed at.
-std::optional<time_t> sourceDateEpoch() {
-    const char* value = std::getenv("SOURCE_DATE_EPOCH");
-    if (!value || !*value) return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    const long long seconds = std::strtoll(value, &end, 10);
-    if (errno != 0 || *end != '\0' || seconds < 0) return std::nullopt;
-    return static_cast<time_t>(seconds);
+// The early entry of `entry`, when there is one that holds its bytes.
+const DeflatedEntry* earlyEntryOf(const Entry& entry, const EarlyEntries& early) {
+    const auto found = early.find(std::string(entry.name));
+    if (found == early.end() || found->second.stored || found->second.size != entry.bytes.size()) return nullptr;
+    const std::uint32_t crc = libdeflate_crc32(0, entry.bytes.data(), entry.bytes.size());
+    return crc == found->second.crc ? &found->second : nullptr;
+}
+
+// Every entry deflated: taken from the early ones where it can be, the rest
+// deflated now.
+std::optional<std::vector<DeflatedEntry>> deflated(const std::vector<Entry>& entries, const EarlyEntries& early) {
+    std::vector<EntryContent> rest;
+    std::vector<const DeflatedEntry*> taken;
+    for (const Entry& entry : entries) {
+        taken.push_back(entry.name == kMimetype ? nullptr : earlyEntryOf(entry, early));
+        if (!taken.back()) rest.push_back({entry.bytes, entry.name == kMimetype});
+    }
+    std::optional<std::vector<DeflatedEntry>> made = deflateEntries(rest);
+    if (!made) return std::nullopt;
+    std::vector<DeflatedEntry> all;
+    all.reserve(entries.size());
+    std::size_t next = 0;
+    for (const DeflatedEntry* entry : taken) all.push_back(entry ? *entry : std::move((*made)[next++]));
+    return all;
 }
 
 std::string zipError(zip_t* archive) { return zip_strerror(archive); }
@@ -192,17 +205,12 @@ std::optional<std::string> bufferBytes(zip_source_t* buffer) {
 
 }  // namespace
 
-FileList listOf(const std::vector<package::PackageFile>& owned) {
-    FileList files;
-    files.reserve(owned.size());
-    for (const package::PackageFile& file : owned) files.push_back(&file);
-    return files;
-}
-
-Result<std::string> archiveBytes(const FileList& unsorted, const EarlyEntries& early) {
-    FileList files = unsorted;
-    sortForTheArchive(files);
-    if (files.empty() || files.front()->name != kMimetype) return failure("the package has no mimetype file");
+Result<std::string> archiveBytes(const ArchiveFiles& files, const AuthorFolder& authors, std::time_t entryTime,
+                                 const EarlyEntries& early) {
+    std::deque<std::string> read;
+    const Result<std::vector<Entry>> entries = entriesOf(files, authors, read);
+    if (!entries) return failure(entries.reason());
+    if (entries->empty() || entries->front().name != kMimetype) return failure("the package has no mimetype file");
     zip_error_t openError;
     zip_error_init(&openError);
     zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &openError);
@@ -221,13 +229,13 @@ Result<std::string> archiveBytes(const FileList& unsorted, const EarlyEntries& e
         zip_source_free(buffer);
         return failure;
     };
-    const time_t time = sourceDateEpoch().value_or(::time(nullptr));
-    std::optional<std::vector<DeflatedEntry>> entries = entriesOf(files, early);
-    if (!entries) return discard(failed("cannot pack", std::strerror(ENOMEM)));
+    std::optional<std::vector<DeflatedEntry>> packed = deflated(*entries, early);
+    if (!packed) return discard(failed("cannot pack", std::strerror(ENOMEM)));
     std::string error;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        zip_source_t* source = deflatedSource(archive, std::move((*entries)[i]));
-        if (!addEntry(archive, files[i]->name, source, time, error)) return discard(failed("cannot pack", error));
+    for (std::size_t i = 0; i < entries->size(); ++i) {
+        zip_source_t* source = deflatedSource(archive, std::move((*packed)[i]));
+        if (!addEntry(archive, std::string((*entries)[i].name), source, entryTime, error))
+            return discard(failed("cannot pack", error));
     }
     if (zip_close(archive) != 0) return discard(failed("cannot write the archive", zipError(archive)));
     auto made = bufferBytes(buffer);
@@ -236,8 +244,9 @@ Result<std::string> archiveBytes(const FileList& unsorted, const EarlyEntries& e
     return std::move(*made);
 }
 
-Outcome writeArchive(const FileList& files, const std::string& archivePath, const EarlyEntries& early) {
-    const Result<std::string> bytes = archiveBytes(files, early);
+Outcome writeArchive(const ArchiveFiles& files, const AuthorFolder& authors, const std::string& archivePath,
+                     std::time_t entryTime, const EarlyEntries& early) {
+    const Result<std::string> bytes = archiveBytes(files, authors, entryTime, early);
     if (!bytes) return failure(bytes.reason());
     const std::optional<Outcome> unnamed = publishUnnamed(*bytes, archivePath);
     const Outcome result = unnamed ? *unnamed : publishNamed(*bytes, archivePath);
@@ -245,4 +254,4 @@ Outcome writeArchive(const FileList& files, const std::string& archivePath, cons
     return result;
 }
 
-}  // namespace quillary::archive
+}  // namespace quillary::epub::archive

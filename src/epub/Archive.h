@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,11 +11,23 @@
 #include "base/Result.h"
 #include "epub/DeflatedEntry.h"
 #include "epub/PackageFile.h"
+#include "platform/AuthorFiles.h"
 
-namespace quillary::archive {
+namespace quillary::epub::archive {
 
-// The files of a book, owned elsewhere.
-using FileList = std::vector<const package::PackageFile*>;
+// What goes into an archive: the files the build wrote, owned elsewhere,
+// and the author's files, read from their folder through the port while
+// the archive is made.
+struct ArchiveFiles {
+    std::vector<const PackageFile*> written;
+    std::vector<const AuthorFile*> authors;
+};
+
+// Where the author's files of an archive are read from.
+struct AuthorFolder {
+    const AuthorFiles& files;
+    std::string path;
+};
 
 // At most this many bytes are added to the destination's file name for the
 // temporary names the archive passes through beside it ("." NAME "." pid "."
@@ -24,21 +37,20 @@ inline constexpr std::size_t kTemporaryNameExtra = 15;
 
 // The package's files as a zip archive, made in memory: the entry
 // "mimetype" first and stored, every other file deflated, in a fixed
-// (sorted) order, without directory entries or extra fields; entry times
-// from SOURCE_DATE_EPOCH when it is set, so a build can be reproduced byte
-// for byte. Any thread.
+// (sorted) order, without directory entries or extra fields, every entry
+// dated `entryTime`, so that a build can be reproduced byte for byte. An
+// author's file that cannot be read fails the archive, naming it. Any thread.
 //
 // `early` holds entries deflated ahead of time; one is taken for a file of
 // its name only when its size and checksum say it holds that file's bytes.
-Result<std::string> archiveBytes(const FileList& files, const EarlyEntries& early = {});
+Result<std::string> archiveBytes(const ArchiveFiles& files, const AuthorFolder& authors, std::time_t entryTime,
+                                 const EarlyEntries& early = {});
 
 // The archive of `files` at `archivePath`. It reaches `archivePath` only
 // when complete, by a rename in its folder: a failure never replaces a good
 // archive, and a process killed meanwhile leaves no file behind. Any thread.
-Outcome writeArchive(const FileList& files, const std::string& archivePath, const EarlyEntries& early = {});
-
-// The list of the files `owned` holds, which must outlive it.
-FileList listOf(const std::vector<package::PackageFile>& owned);
+Outcome writeArchive(const ArchiveFiles& files, const AuthorFolder& authors, const std::string& archivePath,
+                     std::time_t entryTime, const EarlyEntries& early = {});
 
 // The unique identifier that the package document of the EPUB at
 // `archivePath` states, as it is written there (character references are
@@ -52,4 +64,4 @@ std::optional<std::string> packageIdentifier(const std::string& archivePath);
 std::vector<std::optional<std::string>> entryTexts(const std::string& archivePath,
                                                    const std::vector<std::string>& names, std::uint64_t largest);
 
-}  // namespace quillary::archive
+}  // namespace quillary::epub::archive

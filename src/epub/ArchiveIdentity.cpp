@@ -6,7 +6,7 @@
 
 #include <memory>
 
-namespace quillary::archive {
+namespace quillary::epub::archive {
 
 namespace {
 
@@ -71,4 +71,4 @@ std::vector<std::optional<std::string>> entryTexts(const std::string& archivePat
     return texts;
 }
 
-}  // namespace quillary::archive
+}  // namespace quillary::epub::archive

@@ -1,20 +1,33 @@
-// The frame of the assembly: the facts and the cover page before the
-// passes; after them, the entries that only the whole book can decide.
-#include <charconv>
+// The sections pass: cuts the body into section files while it interprets
+// the directives, and builds the contents list, the navigation points and
+// the start-of-reading entry that the package documents take over. Its
+// working state is its own; the directives' handlers take a line and
+// return the one that goes onto the page.
+#include "epub/Assembly.h"
+
+#include <algorithm>
 #include <optional>
 
 #include "base/Text.h"
-#include "epub/AssemblyState.h"
+#include "epub/Html.h"
+#include "epub/Marks.h"
 #include "epub/Media.h"
 #include "epub/MediaMarkup.h"
+#include "epub/NoteMarkup.h"
+#include "epub/Pages.h"
+#include "epub/PageNesting.h"
+#include "epub/SectionBoundaries.h"
+#include "manuscript/Normalise.h"
 #include "platform/Paths.h"
 
-namespace quillary::package {
+namespace quillary::epub {
 
 namespace {
 
+std::string number(std::int64_t value) { return std::to_string(value); }
+
 // Book information arrives in publication form: markup characters escaped.
-BookFacts bookFacts(const BookInfo& info) {
+BookFacts bookFacts(const BookInfo& info, const AssemblyTexts& texts, const std::optional<std::string>& cover) {
     BookFacts facts;
     facts.title = info.title;
     facts.author = info.author;
@@ -24,18 +37,334 @@ BookFacts bookFacts(const BookInfo& info) {
     facts.isbn = bookIdentifier(info.isbn, facts.title, facts.author);
     facts.genre = info.genre;
     facts.language = languageCode(info.language);
+    facts.coverName = texts.coverTitle;
+    facts.coverExtension = cover ? paths::extension(*cover) : "png";
+    facts.hasCover = cover.has_value();
     return facts;
 }
 
-std::optional<int> sectionOf(const std::string& fileName) {
-    constexpr std::string_view prefix = "section", suffix = ".xhtml";
-    if (!text::startsWith(fileName, prefix) || !text::endsWith(fileName, suffix)) return std::nullopt;
-    const std::string_view digits(fileName.data() + prefix.size(),
-                                  fileName.size() - prefix.size() - suffix.size());
-    int number = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
-    if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
-    return number;
+class SectionsPass {
+public:
+    SectionsPass(const AssemblyInput& input, Marks marks);
+    AssembledBook run() &&;
+
+private:
+    // ---- the lines of the body
+    void directiveLine(const std::string& line);
+    void ordinaryLine(std::string line);
+    void endOfBody();
+    void placePendingImage(const std::optional<std::string>& alternative);
+    void appendToPage(std::string line);
+    // ---- the directives' handlers: a line in, the line for the page out
+    std::string mediaLine(const std::string& line);
+    std::string imageLine(const std::string& line, const std::optional<std::string>& alternative);
+    std::string withNotes(const std::string& line);
+    // ---- sections, entries and the pages the pass adds
+    void writeFinishedSection();
+    void writeSection();
+    bool addContentsEntry(const std::string& name);
+    std::string nameFromText() const;
+    void placeEndnotes();
+    void placeContentsPage();
+    void keepStartOfReadingInTheBook();
+    void packAuthorsFiles();
+    void finish();
+    void add(PackageFile page);
+    void tell();
+
+    const AssemblyInput& input_;
+    const bool epub3_;
+    const Marks marks_;
+    PackageModel model_;
+    Problems problems_;
+    BodyReader reader_;
+    SectionTracker tracker_;
+    PageNesting nesting_;
+    std::string pageText_;          // the section being filled
+    int sectionNumber_ = 1;         // the section being filled
+    int navPoint_ = 1;              // the next contents entry's number
+    std::string pendingName_;       // the name the section being filled gets
+    bool nameFromText_ = false;     // the heading had no name: the section's first words give it
+    bool startPlaced_ = false;
+    // A second endnotes or contents heading would add a second endnotes
+    // document or contents page under the same manifest id, which no
+    // reading system accepts; only the first one places them.
+    bool endnotesPlaced_ = false;
+    int headingEntries_ = 0;        // contents entries of the manuscript's named headings
+    std::string endnotesTitle_;
+    std::string endnotes_;          // the entries of the notes so far
+    int noteNumber_ = 1;            // the next note's; 0 once the notes page is made
+    // An image line waits for the paragraph after it, which may give its
+    // text alternative.
+    std::optional<std::string> pendingImage_;
+    std::vector<std::string> imageNames_;  // the images the pages show; first the cover
+    std::vector<std::string> mediaNames_;
+    std::int64_t reportEvery_ = 1;
+    std::int64_t readSinceReport_ = 0;
+    bool stopped_ = false;
+};
+
+SectionsPass::SectionsPass(const AssemblyInput& input, Marks marks)
+    : input_(input),
+      epub3_(input.request.epub3),
+      marks_(std::move(marks)),
+      reader_(input.lines, [this] {
+          if (++readSinceReport_ < reportEvery_) return;
+          readSinceReport_ = 0;
+          tell();
+      }) {
+    // Progress is told about a hundred times per book, and once more at the
+    // end, so a long book does not flood the window with it.
+    reportEvery_ = std::max<std::int64_t>(1, static_cast<std::int64_t>(input.lines.size()) / 100);
+    problems_.duplicateMarks = marks_.duplicates;
+    model_.epub3 = epub3_;
+    model_.contentsTitle = input.texts.contentsTitle;
+    endnotesTitle_ = input.texts.endnotesTitle;
+    model_.stylesheet = input.stylesheet;
+
+    const std::optional<std::string> cover = coverFileIn(input.folder);
+    if (!cover) problems_.missingFiles.push_back("cover.jpg");
+    model_.facts = bookFacts(input.request.bookInfo, input.texts, cover);
+    imageNames_.push_back("cover." + model_.facts.coverExtension);
+    add({"OEBPS/cover.xhtml", coverPage(input.templates.cover, model_.facts)});
+    model_.sectionTemplate = pageTemplate(input.templates.section, model_.facts, epub3_);
+}
+
+AssembledBook SectionsPass::run() && {
+    reader_.findBody();
+    std::string line;
+    while (!stopped_ && reader_.next(line)) {
+        if (isDirectiveLine(line)) directiveLine(line);
+        else ordinaryLine(std::move(line));
+    }
+    if (!stopped_) endOfBody();
+    tell();
+    finish();
+    return {std::move(model_), std::move(problems_)};
+}
+
+void SectionsPass::tell() {
+    if (input_.progress && !input_.lines.empty())
+        input_.progress(static_cast<double>(reader_.position()) / static_cast<double>(input_.lines.size()));
+    if (input_.cancelled && input_.cancelled()) stopped_ = true;
+}
+
+void SectionsPass::add(PackageFile page) {
+    if (input_.pageMade) input_.pageMade(page);
+    model_.pages.push_back(std::move(page));
+}
+
+// A directive line: the section being filled ends, and a heading names the
+// next one. Of several headings without text between them only the last
+// keeps its name, since the name waits for a section that gets written.
+void SectionsPass::directiveLine(const std::string& line) {
+    placePendingImage(std::nullopt);
+    if (tracker_.closeSection()) {
+        writeFinishedSection();
+    } else {
+        pageText_.clear();
+        nesting_.dropPage();
+    }
+    if (isPlainBreak(line)) return;
+
+    pendingName_ = headingName(line);
+    nameFromText_ = pendingName_.empty() && text::containsIgnoringCase(line, "srh:");
+    // Without a name of their own the contents page and the endnotes keep
+    // their usual titles.
+    if (text::containsIgnoringCase(line, "toc:")) {
+        if (!pendingName_.empty()) model_.contentsTitle = pendingName_;
+        pendingName_ = "contents";
+    }
+    if (text::containsIgnoringCase(line, "pnh:")) {
+        if (!pendingName_.empty()) endnotesTitle_ = pendingName_;
+        pendingName_ = "endnotes";
+    }
+    if (!startPlaced_ && text::containsIgnoringCase(line, "srh:")) {
+        model_.start = StartOfReading{sectionNumber_, pendingName_};
+        startPlaced_ = true;
+    }
+
+    if (text::containsIgnoringCase(pendingName_, "Endnotes")) {
+        if (!endnotesPlaced_) placeEndnotes();
+    } else if (pendingName_ == "Contents" || pendingName_ == "contents") {
+        if (!model_.contentsPlaced) placeContentsPage();
+    }
+}
+
+void SectionsPass::ordinaryLine(std::string line) {
+    // The tracker sees the line as the marks pass saw it, before any
+    // rewriting, so both passes take the same section decisions.
+    tracker_.addText(line);
+    if (pendingImage_) {
+        // The alternative belongs to the image alone: its paragraph is not the book's text.
+        const std::optional<std::string> alternative = media::textAlternative(line);
+        placePendingImage(alternative);
+        if (alternative) return;
+    }
+    line = manuscript::fixLinks(line, problems_.badLinks);
+    if (holdsColonWord(line, {">video:", ">audio:"})) {
+        line = mediaLine(line);
+    } else if (holdsColonWord(line, {">image:", ">fimage:", ">limage:", ">rimage:"})) {
+        pendingImage_ = std::move(line);
+        return;
+    } else {
+        if (noteNumber_ > 0 && holdsEndnoteMark(line)) line = withNotes(line);
+        line = wrapInSizeSpan(withCrossReferences(line, marks_, sectionNumber_, problems_.missingMarks));
+    }
+    appendToPage(std::move(line));
+}
+
+void SectionsPass::endOfBody() {
+    placePendingImage(std::nullopt);
+    if (tracker_.hasText()) writeFinishedSection();
+    keepStartOfReadingInTheBook();
+    packAuthorsFiles();
+    if (noteNumber_ >= 2 && !endnotesPlaced_) placeEndnotes();
+}
+
+// The image waiting for its alternative goes onto the page.
+void SectionsPass::placePendingImage(const std::optional<std::string>& alternative) {
+    if (!pendingImage_) return;
+    const std::string image = std::move(*pendingImage_);
+    pendingImage_.reset();
+    appendToPage(imageLine(image, alternative));
+}
+
+void SectionsPass::appendToPage(std::string line) {
+    nesting_.add(line);
+    pageText_ += line;
+    pageText_ += '\n';
+}
+
+std::string SectionsPass::mediaLine(const std::string& line) {
+    media::MediaMarkup made = media::mediaMarkup(line, epub3_);
+    mediaNames_.push_back(std::move(made.mediaName));
+    if (made.poster) imageNames_.push_back(std::move(*made.poster));
+    return std::move(made.markup);
+}
+
+std::string SectionsPass::imageLine(const std::string& line, const std::optional<std::string>& alternative) {
+    media::ImageMarkup made = media::imageMarkup(line, alternative);
+    ++model_.content.images;
+    if (!alternative) problems_.imagesWithoutAlternative.push_back(made.imageName);
+    imageNames_.push_back(std::move(made.imageName));
+    return std::move(made.markup);
+}
+
+std::string SectionsPass::withNotes(const std::string& line) {
+    // The line holding "</body>" is never taken into a note: the sections
+    // pass ends there, and the endnotes document would be unreadable.
+    const std::vector<std::string>& lines = input_.lines;
+    const notes::LineAhead lineAhead = [&](std::size_t ahead) -> std::optional<std::string_view> {
+        const auto index = static_cast<std::size_t>(std::max<std::int64_t>(0, reader_.position())) + ahead;
+        if (index >= lines.size() || text::contains(lines[index], "</body>")) return std::nullopt;
+        return lines[index];
+    };
+    notes::NotesOfLine made = notes::makeNotes(line, {noteNumber_, sectionNumber_, epub3_}, lineAhead);
+    reader_.skip(made.linesTakenIn);
+    if (!made.unclosed.empty()) {
+        if (!problems_.noEnd) problems_.unclosedNote = made.unclosed.front();
+        problems_.noEnd = true;
+    }
+    endnotes_ += made.entries;
+    noteNumber_ += made.notesMade;
+    return std::move(made.line);
+}
+
+void SectionsPass::writeFinishedSection() {
+    if (nameFromText_) pendingName_ = nameFromText();
+    nameFromText_ = false;
+    std::optional<StartOfReading>& start = model_.start;
+    if (start && start->section == sectionNumber_ && start->name.empty()) {
+        const bool named = !pendingName_.empty() && pendingName_ != "contents" && pendingName_ != "endnotes";
+        start->name = named ? pendingName_ : nameFromText();
+    }
+    pageText_ = nesting_.finishPage(std::move(pageText_));
+    writeSection();
+    if (addContentsEntry(pendingName_)) ++headingEntries_;
+    pendingName_.clear();
+}
+
+void SectionsPass::writeSection() {
+    if (pageText_.empty()) return;
+    const std::string file = sectionFileName(sectionNumber_);
+    const std::string id = "section" + number(sectionNumber_);
+    add({"OEBPS/" + file, pageWith(model_.sectionTemplate, pageText_)});
+    model_.manifest.push_back({id, file, "application/xhtml+xml", ""});
+    model_.spine.push_back({id});
+    pageText_.clear();
+    ++sectionNumber_;
+}
+
+// The contents entry and navigation point of the section just written
+// (number sectionNumber_ - 1). False when the name makes no entry.
+bool SectionsPass::addContentsEntry(const std::string& name) {
+    if (name.empty() || name == "contents" || name == "endnotes") return false;
+    const std::string source = sectionFileName(sectionNumber_ - 1);
+    model_.contents.push_back({navPoint_, source, name});
+    model_.navPoints.push_back({navPoint_, name, source});
+    ++navPoint_;
+    return true;
+}
+
+// An empty entry makes the book invalid and tells the reader nothing; the
+// section's own first words say what it is, and its number when it has none.
+std::string SectionsPass::nameFromText() const {
+    std::string name = firstWords(pageText_);
+    return name.empty() ? "Section " + number(sectionNumber_) : name;
+}
+
+void SectionsPass::placeEndnotes() {
+    endnotesPlaced_ = true;
+    // In EPUB 3 the entry takes the number; in EPUB 2 the notes page's
+    // navigation point does.
+    model_.contents.push_back({epub3_ ? navPoint_++ : 0, "endnotes.xhtml", endnotesTitle_});
+    // A second endnotes heading would write the page again with only its
+    // heading, losing the notes, and list it twice in the package.
+    if (noteNumber_ == 0) return;
+    add({"OEBPS/endnotes.xhtml",
+         notesPage(model_.sectionTemplate, model_.facts.language, endnotesTitle_, endnotes_, epub3_)});
+    model_.manifest.push_back({"endnotes", "endnotes.xhtml", "application/xhtml+xml", ""});
+    if (epub3_) {
+        // Outside the reading order: reached through the references and the
+        // contents entry.
+        model_.spine.push_back({"endnotes", false});
+    } else {
+        model_.spine.push_back({"endnotes"});
+        model_.navPoints.push_back({navPoint_++, endnotesTitle_, "endnotes.xhtml"});
+    }
+    endnotes_.clear();
+    noteNumber_ = 0;
+}
+
+void SectionsPass::placeContentsPage() {
+    model_.spine.push_back({"toc"});
+    model_.navPoints.push_back({navPoint_++, model_.contentsTitle, "toc.xhtml"});
+    model_.contentsPlaced = true;
+}
+
+// A start heading with no text after it names a section that is never
+// written; a guide entry pointing at a missing file makes the book invalid,
+// so it points at the last section instead, or goes when there is none.
+void SectionsPass::keepStartOfReadingInTheBook() {
+    std::optional<StartOfReading>& start = model_.start;
+    if (!start || start->section < sectionNumber_) return;
+    const int lastWritten = sectionNumber_ - 1;
+    if (lastWritten < 1) {
+        start.reset();
+        startPlaced_ = false;
+        return;
+    }
+    if (start->name.empty()) start->name = "Section " + number(lastWritten);
+    start->section = lastWritten;
+}
+
+void SectionsPass::packAuthorsFiles() {
+    PackedFiles packed = packAuthorFiles(input_.folder, imageNames_, mediaNames_);
+    for (AuthorFile& file : packed.files) model_.authorFiles.push_back(std::move(file));
+    for (ManifestItem& item : packed.manifest) model_.manifest.push_back(std::move(item));
+    for (std::string& name : packed.missing) problems_.missingFiles.push_back(std::move(name));
+    if (packed.invalidNames) problems_.invalidMediaFilenames = true;
 }
 
 // When the counter has moved past the last section, no file of its number
@@ -43,104 +372,51 @@ std::optional<int> sectionOf(const std::string& fileName) {
 // heads its first chapter, with only front matter before it: the entry names
 // the section of that mark, as a "srh:" heading there would have done. With
 // no mark on a written section, reading starts at the first section.
-std::optional<StartOfReading> rightToLeftStart(const Assembly& a, int sectionsWritten,
-                                               const std::string& fallbackName) {
+std::optional<StartOfReading> rightToLeftStart(const Marks& marks, int sectionsWritten, const std::string& name) {
     if (sectionsWritten < 1) return std::nullopt;
     std::optional<StartOfReading> first;
-    for (const auto& [name, file] : a.marks) {
-        const auto section = sectionOf(file);
-        if (!section || *section < 1 || *section > sectionsWritten) continue;
-        if (!first || *section < first->section) first = StartOfReading{*section, name, true};
+    for (const auto& [mark, section] : marks.sections) {
+        if (section < 1 || section > sectionsWritten) continue;
+        if (!first || section < first->section) first = StartOfReading{section, mark, true};
     }
-    if (first) return first;
-    return StartOfReading{1, a.pendingName.empty() ? fallbackName : a.pendingName, true};
+    return first ? first : StartOfReading{1, name, true};
 }
 
-BookContent bookContent(const Assembly& a) {
-    BookContent content = a.model.content;
-    content.imagesWithoutAlternative = static_cast<int>(a.problems.imagesWithoutAlternative.size());
-    content.namedHeadings = a.headingEntries > 0;
-    for (const std::string& name : a.imageNames) {
+BookContent bookContent(BookContent content, const Problems& problems, bool namedHeadings,
+                        const std::vector<std::string>& images, const std::vector<std::string>& mediaFiles) {
+    content.imagesWithoutAlternative = static_cast<int>(problems.imagesWithoutAlternative.size());
+    content.namedHeadings = namedHeadings;
+    for (const std::string& name : images) {
         const std::string extension = text::lowercaseAscii(paths::extension(name));
         content.animatable = content.animatable || extension == "gif" || extension == "svg";
     }
-    for (const std::string& name : a.mediaNames) {
+    for (const std::string& name : mediaFiles) {
         const bool audio = media::mediaKind(paths::extension(name)) == "audio";
         (audio ? content.audio : content.video) = true;
     }
     return content;
 }
 
+// After the pass: the start entry of a right-to-left book, and an entry for
+// navigation documents that would otherwise be empty, which they may not
+// be: a book without a single named heading still gets one, for its first
+// page.
+void SectionsPass::finish() {
+    const std::string& title = model_.facts.title;
+    const std::string label = title.empty() ? model_.contentsTitle : title;  // for entries that have no name
+    if (marks_.rightToLeft && !startPlaced_)
+        model_.start = rightToLeftStart(marks_, sectionNumber_ - 1, pendingName_.empty() ? label : pendingName_);
+
+    const std::string firstPage = sectionNumber_ > 1 ? sectionFileName(1) : "cover.xhtml";
+    if (epub3_ && model_.contents.empty()) model_.contents.push_back({0, firstPage, label});
+    if (!epub3_ && model_.navPoints.empty()) model_.navPoints.push_back({navPoint_, label, firstPage});
+    model_.content = bookContent(model_.content, problems_, headingEntries_ > 0, imageNames_, mediaNames_);
+}
+
 }  // namespace
 
-PackageModel assemblePackage(const AssemblyInput& input, Problems& problems) {
-    return Assembly(input, problems).run();
+AssembledBook assemblePackage(const AssemblyInput& input) {
+    return SectionsPass(input, findMarks(input.lines)).run();
 }
 
-Assembly::Assembly(const AssemblyInput& input_, Problems& problems_)
-    : input(input_), epub3(input_.request.epub3), problems(problems_) {
-    setUp();
-}
-
-PackageModel Assembly::run() {
-    marksPass();
-    sectionsPass();
-    finish();
-    return std::move(model);
-}
-
-void Assembly::setUp() {
-    model.epub3 = epub3;
-    model.contentsTitle = input.texts.contentsTitle;
-    endnotesTitle = input.texts.endnotesTitle;
-    model.stylesheet = input.stylesheet;
-
-    const std::optional<std::string> cover = media::coverFileIn(input.request.manuscriptFolder);
-    const std::string coverExtension = cover ? paths::extension(*cover) : "png";
-    if (!cover) problems.missingFiles.push_back("cover.jpg");
-    imageNames.push_back("cover." + coverExtension);
-
-    model.facts = bookFacts(input.request.bookInfo);
-    model.facts.coverName = input.texts.coverTitle;
-    model.facts.coverExtension = coverExtension;
-    model.facts.hasCover = cover.has_value();
-    add(model.pages, {"OEBPS/cover.xhtml", coverPage(input.templates.cover, model.facts)});
-
-    std::string page = input.templates.section;
-    text::replaceAll(page, "$book_name", model.facts.title);
-    // EPUB 2 books are made as they always were: a page naming its language
-    // is part of what EPUB 3 books offer for accessibility.
-    model.sectionTemplate = epub3 ? withLanguage(std::move(page), model.facts.language, true) : std::move(page);
-}
-
-void Assembly::add(std::vector<PackageFile>& into, PackageFile file) {
-    if (input.fileMade) input.fileMade(file);
-    into.push_back(std::move(file));
-}
-
-void Assembly::writeSection() {
-    if (pageText.empty()) return;
-    const std::string n = std::to_string(sectionNumber);
-    add(model.pages, {"OEBPS/section" + n + ".xhtml", pageWith(model.sectionTemplate, pageText)});
-    model.manifest.push_back({"section" + n, "section" + n + ".xhtml", "application/xhtml+xml", ""});
-    model.spine.push_back({"section" + n});
-    pageText.clear();
-    ++sectionNumber;
-}
-
-// After the passes: the start entry of a right-to-left book, and an entry
-// for navigation documents that would otherwise be empty, which they may
-// not be: a book without a single named heading still gets one, for its
-// first page.
-void Assembly::finish() {
-    const std::string& title = model.facts.title;
-    const std::string label = title.empty() ? model.contentsTitle : title;  // for entries that have no name
-    if (rightToLeftMarksSeen && !startPlaced) model.start = rightToLeftStart(*this, sectionNumber - 1, label);
-
-    const std::string firstPage = sectionNumber > 1 ? "section1.xhtml" : "cover.xhtml";
-    if (epub3 && model.contents.empty()) model.contents.push_back({0, firstPage, label});
-    if (!epub3 && model.navPoints.empty()) model.navPoints.push_back({navPoint, label, firstPage});
-    model.content = bookContent(*this);
-}
-
-}  // namespace quillary::package
+}  // namespace quillary::epub

@@ -1,10 +1,10 @@
 #pragma once
 // The EPUB assembly: the normalised manuscript in, the package model out.
 // It reads the body twice, once for the bookmarks and once to cut it into
-// sections while it interprets the directives, and gathers the author's
-// images and media from the manuscript's folder.
+// sections while it interprets the directives, and names the author's files
+// the book packs from what the manuscript's folder holds. It opens no file:
+// the archive reads the author's files at the edge.
 
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,9 +12,10 @@
 #include "book/BuildRequest.h"
 #include "book/Problems.h"
 #include "epub/PackageModel.h"
-#include "epub/PackageWriters.h"
+#include "epub/Templates.h"
+#include "platform/AuthorFiles.h"
 
-namespace quillary::package {
+namespace quillary::epub {
 
 // The titles the build gives in the author's language.
 struct AssemblyTexts {
@@ -23,18 +24,25 @@ struct AssemblyTexts {
 
 struct AssemblyInput {
     const std::vector<std::string>& lines;  // the normalised manuscript
-    std::size_t bodySearchFrom = 0;         // the first line after its style block
     const BuildRequest& request;
     const Templates& templates;
     AssemblyTexts texts;
     std::string stylesheet;
-    // Told how many lines have been read, about a hundred times per book.
-    std::function<void(std::int64_t linesRead)> progress{};
-    // Handed every page and file of the book as soon as it is made (may be empty).
-    std::function<void(const PackageFile& file)> fileMade{};
+    const std::vector<FolderEntry>& folder;  // what the manuscript's folder holds
+    // Told how much of the body the sections pass has read, from 0 to 1,
+    // about a hundred times per book and once at its end (may be empty).
+    std::function<void(double done)> progress{};
+    // Asked as often: true stops the pass where it stands (may be empty).
+    std::function<bool()> cancelled{};
+    // Handed every page of the book as soon as it is made (may be empty).
+    std::function<void(const PackageFile& page)> pageMade{};
 };
 
-// The book's model; what the manuscript does wrong goes into `problems`.
-PackageModel assemblePackage(const AssemblyInput& input, Problems& problems);
+struct AssembledBook {
+    PackageModel model;
+    Problems problems;  // what the manuscript does wrong
+};
 
-}  // namespace quillary::package
+AssembledBook assemblePackage(const AssemblyInput& input);
+
+}  // namespace quillary::epub

@@ -10,7 +10,7 @@
 #include "platform/Executables.h"
 #include "platform/Files.h"
 
-namespace quillary {
+namespace quillary::epub {
 
 namespace {
 
@@ -176,26 +176,26 @@ BookCheck checkBook(Shell& shell, const std::string& command, const std::string&
     // exit means it could not finish its check.
     const bool judged = result.exitedCleanly() || (result.end == ShellResult::End::Exited && result.status == 1);
     if (!judged || (result.status == 1 && check.errors == 0)) {
-        check.outcome = BookCheck::Outcome::Failed;
+        check.verdict = BookCheck::Verdict::Failed;
         check.failure = result.end == ShellResult::End::TimedOut ? "it did not finish in time"
                                                                   : trimmed(output.substr(0, 600));
         return check;
     }
-    check.outcome = check.errors == 0 ? BookCheck::Outcome::Valid : BookCheck::Outcome::Invalid;
+    check.verdict = check.errors == 0 ? BookCheck::Verdict::Valid : BookCheck::Verdict::Invalid;
     return check;
 }
 
 std::string describeBookCheck(const BookCheck& check, const std::string& bookName, const Localizer& texts) {
-    using Outcome = BookCheck::Outcome;
-    switch (check.outcome) {
-        case Outcome::NotInstalled:
+    using Verdict = BookCheck::Verdict;
+    switch (check.verdict) {
+        case Verdict::NotInstalled:
             return texts.text("EPUBCheck is not installed. Install it with: sudo apt install epubcheck");
-        case Outcome::Failed:
+        case Verdict::Failed:
             return text::format(texts.text("EPUBCheck could not check %@: %@"), {bookName, check.failure});
-        case Outcome::Valid:
-        case Outcome::Invalid: break;
+        case Verdict::Valid:
+        case Verdict::Invalid: break;
     }
-    std::string out = check.outcome == Outcome::Valid
+    std::string out = check.verdict == Verdict::Valid
                           ? text::format(texts.text("EPUBCheck finds no errors in %@."), {bookName})
                           : text::format(texts.text("EPUBCheck finds errors in %@: %@ errors, %@ warnings."),
                                          {bookName, std::to_string(check.errors), std::to_string(check.warnings)});
@@ -213,4 +213,4 @@ std::string describeBookCheck(const BookCheck& check, const std::string& bookNam
     return out;
 }
 
-}  // namespace quillary
+}  // namespace quillary::epub

@@ -11,7 +11,7 @@
 #include "platform/Localizer.h"
 #include "platform/Shell.h"
 
-namespace quillary {
+namespace quillary::epub {
 
 // EPUBCheck starts a Java machine and reads every page; a long illustrated
 // book takes a minute on a slow machine. Five minutes is far past that, yet
@@ -33,8 +33,8 @@ struct PageFindings {
 };
 
 struct BookCheck {
-    enum class Outcome { Valid, Invalid, NotInstalled, Failed };
-    Outcome outcome = Outcome::NotInstalled;
+    enum class Verdict { Valid, Invalid, NotInstalled, Failed };
+    Verdict verdict = Verdict::NotInstalled;
     std::vector<PageFindings> pages;  // in the order EPUBCheck first named them
     int errors = 0;                   // fatal errors included
     int warnings = 0;
@@ -63,4 +63,4 @@ std::string firstWordsOfPage(const std::string& xhtml, std::size_t count = 8);
 // messages. `bookName` names the book in the summary.
 std::string describeBookCheck(const BookCheck& check, const std::string& bookName, const Localizer& texts);
 
-}  // namespace quillary
+}  // namespace quillary::epub

@@ -7,7 +7,7 @@
 #include <new>
 #include <thread>
 
-namespace quillary::archive {
+namespace quillary::epub::archive {
 
 namespace {
 
@@ -190,4 +190,4 @@ zip_source_t* deflatedSource(zip_t* archive, DeflatedEntry entry) {
     return source;
 }
 
-}  // namespace quillary::archive
+}  // namespace quillary::epub::archive

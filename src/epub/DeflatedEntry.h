@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-namespace quillary::archive {
+namespace quillary::epub::archive {
 
 struct DeflatedEntry {
     std::string bytes;        // raw deflate data, or the content itself when stored
@@ -79,4 +79,4 @@ private:
 // (free it with zip_source_free if adding fails).
 zip_source_t* deflatedSource(zip_t* archive, DeflatedEntry entry);
 
-}  // namespace quillary::archive
+}  // namespace quillary::epub::archive

@@ -2,7 +2,7 @@
 
 #include "base/Text.h"
 
-namespace quillary {
+namespace quillary::epub {
 
 namespace {
 
@@ -39,7 +39,7 @@ std::string_view trimSpaces(std::string_view text) {
 
 }  // namespace
 
-std::string extractTagName(std::string_view html) {
+std::string plainTextOf(std::string_view html) {
     // Leading tags go first, so that a fragment such as "<b>x" keeps "x"
     // even when the first piece would otherwise be read as text.
     while (!html.empty() && html.front() == '<') {
@@ -67,7 +67,7 @@ std::string extractTagName(std::string_view html) {
 std::string firstWords(std::string_view html) {
     constexpr std::size_t kMostWords = 5;
     constexpr std::size_t kMostCharacters = 40;
-    std::string plain = extractTagName(html);
+    std::string plain = plainTextOf(html);
     for (char& c : plain) {
         if (c == '\n' || c == '\r' || c == '\t' || c == '\v' || c == '\f') c = ' ';
     }
@@ -131,4 +131,4 @@ std::string wrapInSizeSpan(const std::string& line) {
     return wrapped;
 }
 
-}  // namespace quillary
+}  // namespace quillary::epub

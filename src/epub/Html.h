@@ -7,14 +7,14 @@
 #include <string>
 #include <string_view>
 
-namespace quillary {
+namespace quillary::epub {
 
 // The plain text of an HTML fragment: leading tags dropped, every other tag
 // dropped, "&nbsp;" and "&#160;" turned into blanks, and tabs and Unicode
 // space separators (UTF-8) trimmed from both ends. Line ends are kept.
 // A piece before the first "<" that holds a ">" keeps only what follows that
 // ">", the same as a piece after a tag does.
-std::string extractTagName(std::string_view html);
+std::string plainTextOf(std::string_view html);
 
 // A few words from the start of an HTML fragment's plain text, to name it
 // to the author: at most five words and about forty characters, cut at a
@@ -41,4 +41,4 @@ bool holdsEndnoteMark(std::string_view line);
 // returned unchanged; a line without ">" is wrapped whole.
 std::string wrapInSizeSpan(const std::string& line);
 
-}  // namespace quillary
+}  // namespace quillary::epub

@@ -8,8 +8,9 @@
 #include "epub/Html.h"
 #include "platform/Paths.h"
 #include "base/Utf8.h"
+#include "base/Xml.h"
 
-namespace quillary::media {
+namespace quillary::epub::media {
 
 namespace {
 
@@ -28,7 +29,7 @@ struct SplitName {
 // The name reaches us as the normalised HTML holds it, with character
 // references; the folder knows it by its real characters.
 SplitName splitName(std::string_view html) {
-    const std::string name = text::decodeCharacterReferences(extractTagName(html));
+    const std::string name = text::decodeCharacterReferences(plainTextOf(html));
     return {blankFreeName(text::trimBlanksAndTabs(paths::deletingExtension(name))),
             text::trimBlanksAndTabs(paths::extension(name))};
 }
@@ -165,7 +166,7 @@ MediaMarkup mediaMarkup(std::string_view line, bool epub3) {
     result.mediaName = name.base + "." + extension;
     if (video) result.poster = name.base + ".png";
 
-    const std::string base = asPageText(name.base);
+    const std::string base = manuscript::asPageText(name.base);
     const std::string source = "media/" + fileReference(result.mediaName);
     const std::string posterSource = "images/" + fileReference(name.base + ".png");
     std::string& out = result.markup;
@@ -209,16 +210,16 @@ ImageMarkup imageMarkup(std::string_view line, const std::optional<std::string>&
         out = "<div style=\"text-align:center\">" + link + "<img style=\"height:100%\" src=\"images/" + source;
     else
         out = "<div style=\"text-align:center\">" + link + "<img src=\"images/" + source;
-    out += "\" alt=\"" + alternative.value_or(asPageText(name.base)) + "\"/>" + (link.empty() ? "" : "</a>") + "</div>";
+    out += "\" alt=\"" + alternative.value_or(manuscript::asPageText(name.base)) + "\"/>" + (link.empty() ? "" : "</a>") + "</div>";
     return result;
 }
 
 std::optional<std::string> textAlternative(std::string_view line) {
     // The paragraph's text is page text already: references stay as they
     // are, and only the quote that would end the attribute needs one.
-    const std::string plain = extractTagName(line);
+    const std::string plain = plainTextOf(line);
     if (!text::equalsIgnoringCase(std::string_view(plain).substr(0, 4), "alt:")) return std::nullopt;
-    return text::replacedAll(text::trimBlanksAndTabs(plain.substr(4)), "\"", "&quot;");
+    return xml::escaped(text::trimBlanksAndTabs(plain.substr(4)), "\"");
 }
 
-}  // namespace quillary::media
+}  // namespace quillary::epub::media

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace quillary::media {
+namespace quillary::epub::media {
 
 // The name with every blank (U+0020) removed; tabs and other white space stay.
 std::string blankFreeName(std::string_view name);
@@ -65,4 +65,4 @@ ImageMarkup imageMarkup(std::string_view line, const std::optional<std::string>&
 // marks an image as decoration. nullopt for any other paragraph.
 std::optional<std::string> textAlternative(std::string_view line);
 
-}  // namespace quillary::media
+}  // namespace quillary::epub::media

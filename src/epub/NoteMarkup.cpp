@@ -6,8 +6,9 @@
 #include "base/Text.h"
 #include "epub/Html.h"
 #include "epub/PageNesting.h"
+#include "epub/Pages.h"
 
-namespace quillary::notes {
+namespace quillary::epub::notes {
 
 namespace {
 
@@ -241,7 +242,7 @@ std::string referenceForm(int number, bool epub3) {
 
 std::string entryForm(int number, const std::string& note, int section, bool continued, bool epub3) {
     const std::string n = std::to_string(number);
-    const std::string target = "href=\"section" + std::to_string(section) + ".xhtml#ref" + n + "\">&#8617;</a>";
+    const std::string target = "href=\"" + sectionFileName(section) + "#ref" + n + "\">&#8617;</a>";
     // Whatever a note cut out of its line, its entry closes what it opens
     // and drops closing tags of elements it never opened. A note on one line
     // closes its elements before the way back; a continued one leaves its
@@ -298,4 +299,4 @@ NotesOfLine makeNotes(std::string_view line, const NoteContext& context, const L
     return result;
 }
 
-}  // namespace quillary::notes
+}  // namespace quillary::epub::notes

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace quillary::notes {
+namespace quillary::epub::notes {
 
 inline constexpr std::string_view kOpenMarker = "&lt;&lt;";
 inline constexpr std::string_view kCloseMarker = "&gt;&gt;";
@@ -66,4 +66,4 @@ void closeElementOpenedBefore(std::string& note, std::string& before);
 // closing tag moves from `after` to the end of the note. Paragraphs stay.
 void closeElementOpenedInside(std::string& note, std::string& after);
 
-}  // namespace quillary::notes
+}  // namespace quillary::epub::notes

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "epub/Accessibility.h"
-#include "epub/PackageDocuments.h"
+#include "epub/BookFacts.h"
 #include "epub/PackageFile.h"
 
-namespace quillary::package {
+namespace quillary::epub {
 
 struct ManifestItem {
     std::string id, href, mediaType;
@@ -48,8 +48,8 @@ struct PackageModel {
     bool epub3 = true;
     BookFacts facts;
     std::string sectionTemplate;  // the page every section, the notes and the contents are made from
-    std::vector<PackageFile> pages;  // the cover page, the sections and the notes
-    std::vector<PackageFile> media;  // the author's images, audio and video
+    std::vector<PackageFile> pages;        // the cover page, the sections and the notes
+    std::vector<AuthorFile> authorFiles;  // the author's images, audio and video
     std::string stylesheet;
     std::vector<ManifestItem> manifest;  // beyond the template's own items
     std::vector<SpineItem> spine;        // beyond the cover page
@@ -61,4 +61,11 @@ struct PackageModel {
     BookContent content;          // what the accessibility metadata is derived from
 };
 
-}  // namespace quillary::package
+// What a rendering of the model holds beyond the model itself.
+struct Rendering {
+    bool coverPage = true;      // the Kindle package goes without
+    bool contentsPage = true;   // always in EPUB 3; in EPUB 2 where the manuscript placed it, and for Kindle
+    std::string accessibility;  // the EPUB 3 metadata lines
+};
+
+}  // namespace quillary::epub

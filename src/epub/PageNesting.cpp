@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace quillary {
+namespace quillary::epub {
 
 namespace {
 
@@ -129,4 +129,4 @@ std::string balanced(std::string fragment) {
     return fragment;
 }
 
-}  // namespace quillary
+}  // namespace quillary::epub

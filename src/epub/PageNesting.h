@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace quillary {
+namespace quillary::epub {
 
 class PageNesting {
 public:
@@ -50,4 +50,4 @@ private:
 // closing tag it has no opening tag for dropped.
 std::string balanced(std::string fragment);
 
-}  // namespace quillary
+}  // namespace quillary::epub

@@ -5,11 +5,10 @@
 #include "base/Text.h"
 #include "epub/Html.h"
 
-namespace quillary {
+namespace quillary::epub {
 
-BodyReader::BodyReader(const std::vector<std::string>& lines, std::atomic<std::int64_t>& position,
-                       std::function<void()> onRead)
-    : lines_(lines), position_(position), onRead_(std::move(onRead)) {}
+BodyReader::BodyReader(const std::vector<std::string>& lines, std::function<void()> onRead)
+    : lines_(lines), onRead_(std::move(onRead)) {}
 
 void BodyReader::findBody() {
     position_ = 0;
@@ -27,7 +26,7 @@ bool BodyReader::hasRaw() const {
 }
 
 const std::string& BodyReader::peekRaw() const {
-    return lines_[static_cast<std::size_t>(position_.load())];
+    return lines_[static_cast<std::size_t>(position_)];
 }
 
 bool BodyReader::readRaw(std::string& into) {
@@ -147,7 +146,7 @@ bool isEmptyParagraph(std::string_view line) {
     // The normaliser spells the no-break space as a numeric reference; both
     // spellings stand for the same blank paragraph.
     const bool holdsBlank = text::contains(line, ">&nbsp;<") || text::contains(line, ">&#160;<");
-    return holdsBlank && !holdsLineEnd(line) && !holdsVisibleElement(line) && extractTagName(line).empty();
+    return holdsBlank && !holdsLineEnd(line) && !holdsVisibleElement(line) && plainTextOf(line).empty();
 }
 
 bool isMarkLine(std::string_view line) { return holdsColonWord(line, {"bookmark:", "srh:"}); }
@@ -165,13 +164,13 @@ std::string_view headingText(std::string_view line) {
         const std::size_t cut = rightToLeftCut(line);
         const std::string_view before = line.substr(0, cut);
         const std::size_t colon = line.find(':', cut);
-        if (!extractTagName(before).empty() || colon == std::string_view::npos) return before;
+        if (!plainTextOf(before).empty() || colon == std::string_view::npos) return before;
         return line.substr(colon + 1);
     }
     std::size_t colon = firstTextColon(line);
     return colon == std::string_view::npos ? std::string_view{} : line.substr(colon + 1);
 }
 
-std::string headingName(std::string_view line) { return extractTagName(headingText(line)); }
+std::string headingName(std::string_view line) { return plainTextOf(headingText(line)); }
 
-}  // namespace quillary
+}  // namespace quillary::epub

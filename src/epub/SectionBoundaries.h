@@ -4,24 +4,21 @@
 // that really holds its text: both passes read the same logical lines and
 // ask the same tracker whether a directive line ends a written section.
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace quillary {
+namespace quillary::epub {
 
 // Reads the body of the converted HTML, one logical line at a time: the
 // lines after the one holding "<body>", with unfinished lines and soft line
 // breaks joined, up to the first line holding "</body>".
 class BodyReader {
 public:
-    // `position` holds the index of the next raw line to read; `onRead`
-    // (may be empty) is called once per raw line read in the body.
-    BodyReader(const std::vector<std::string>& lines, std::atomic<std::int64_t>& position,
-               std::function<void()> onRead = {});
+    // `onRead` (may be empty) is called once per raw line read in the body.
+    explicit BodyReader(const std::vector<std::string>& lines, std::function<void()> onRead = {});
 
     // Skips the head: stops after the line holding "<body>", or two lines
     // before the end when there is none.
@@ -29,6 +26,11 @@ public:
 
     // The next logical line into `line`; false at the end of the body.
     bool next(std::string& line);
+
+    // The index of the next raw line to read.
+    std::int64_t position() const { return position_; }
+    // Passes over `count` raw lines that a note took in.
+    void skip(std::size_t count) { position_ += static_cast<std::int64_t>(count); }
 
 private:
     bool readRaw(std::string& into);
@@ -38,7 +40,7 @@ private:
     void joinSoftBreaks(std::string& line);
 
     const std::vector<std::string>& lines_;
-    std::atomic<std::int64_t>& position_;
+    std::int64_t position_ = 0;
     std::function<void()> onRead_;
     bool ended_ = false;
 };
@@ -91,4 +93,4 @@ std::string_view headingText(std::string_view line);
 // The name a heading line gives: the plain text of its heading text.
 std::string headingName(std::string_view line);
 
-}  // namespace quillary
+}  // namespace quillary::epub

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "base/Utf8.h"
 
-namespace quillary::xml {
+namespace quillary::epub {
 
 namespace {
 
@@ -334,8 +336,9 @@ private:
 
 }  // namespace
 
-std::optional<std::string> wellFormednessError(std::string_view document) {
-    return Checker(document).run();
+Outcome wellFormed(std::string_view document) {
+    if (std::optional<std::string> error = Checker(document).run()) return failure(std::move(*error));
+    return {};
 }
 
-}  // namespace quillary::xml
+}  // namespace quillary::epub

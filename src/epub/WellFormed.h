@@ -4,18 +4,18 @@
 // refuse the whole book at the first error, so the build checks each of
 // them before it calls the book made.
 
-#include <optional>
-#include <string>
 #include <string_view>
 
-namespace quillary::xml {
+#include "base/Result.h"
 
-// nullopt when `document` is a well-formed XML document (one root element,
+namespace quillary::epub {
+
+// Done when `document` is a well-formed XML document (one root element,
 // tags nested and closed, attributes quoted and unique, references to the
 // five XML entities, numeric references to XML characters, or, where the
 // document declares an external DTD, the named entities of XHTML); otherwise
 // what is wrong, with its line: "line 12: </p> closes <span>".
 // Linear in the document's length; reads nothing but its argument.
-std::optional<std::string> wellFormednessError(std::string_view document);
+Outcome wellFormed(std::string_view document);
 
-}  // namespace quillary::xml
+}  // namespace quillary::epub

@@ -6,12 +6,17 @@
 #include <QMenuBar>
 #include <QScreen>
 
+#include "app/ManuscriptTypes.h"
+#include "app/PreferenceKeys.h"
+#include "book/Languages.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
 namespace quillary::gui {
 
 namespace {
+
+namespace prefs = app::prefs;
 
 // Where the author sends feedback, and the validator of the EPUB standards
 // body that the Help menu opens.
@@ -37,16 +42,20 @@ void centre(QWidget& window) {
 
 }  // namespace
 
-DesktopApplication::DesktopApplication(DesktopPorts ports, Locations locations, const Localizer& texts)
+DesktopApplication::DesktopApplication(DesktopPorts ports, app::Locations locations, const Localizer& texts)
     : ports_(ports),
       locations_(std::move(locations)),
       catalogue_(texts),
       texts_(catalogue_),
       window_(texts_, ports_.dialogs),
-      controller_(std::make_unique<VoveZedevir>(
-          Ports{ports_.shell, ports_.preferences, queue_, ports_.background, ports_.checks, window_,
-                ports_.workspace, ports_.notifier, fileWriter_, ports_.softwareUpdater},
-          locations_, catalogue_)),
+      manuscripts_(window_, ports_.preferences, app::applicationDirectory(locations_).value_or("")),
+      kindle_({ports_.shell, ports_.workspace, ports_.preferences, window_, ports_.checks, queue_},
+              locations_.dataHome, catalogue_),
+      checker_({ports_.shell, window_, ports_.checks, queue_}, locations_.epubcheckCommand, catalogue_,
+               [this] { return session_.isBuilding(); }),
+      session_({window_, ports_.preferences, ports_.workspace, ports_.notifier, queue_, ports_.background,
+                ports_.shell, authorFiles_, fileWriter_},
+               {manuscripts_, kindle_, checker_}, locations_, catalogue_),
       splash_(texts_, ports_.preferences),
       help_(texts_, QString::fromStdString(locations_.resources.path(kHelpPage))) {
     ports_.preferences.registerDefaults(prefs::registeredDefaults());
@@ -58,9 +67,9 @@ DesktopApplication::DesktopApplication(DesktopPorts ports, Locations locations, 
 }
 
 DesktopApplication::~DesktopApplication() {
-    // A build step still running reads the controller and the window. A
-    // check still running reads neither: its verdict is dropped.
-    ports_.background.waitIdle();
+    // The build session waits for a running build; a check still running
+    // reads nothing of the application: its verdict is dropped.
+    ports_.softwareUpdater.setDelegate(nullptr);
 }
 
 void DesktopApplication::restoreState() {
@@ -68,7 +77,7 @@ void DesktopApplication::restoreState() {
     window_.setMakeEnabled(false);
     // Idle as after a build, so the first build's status line reads the
     // same as every later one's.
-    controller_->hideBuildProgress();
+    session_.showIdle();
     window_.setEpub3Checked(store.boolForKey(prefs::kEpub3));
     window_.setKindleChecked(store.integerForKey(prefs::kBuildKindle) != 0);
     const long language = store.integerForKey(prefs::kDefaultLang);
@@ -93,12 +102,14 @@ void DesktopApplication::start() {
         splash_.raise();
         splash_.activateWindow();
     }
-    controller_->applicationDidFinishLaunching();
+    ports_.softwareUpdater.setDelegate(&kindle_);
+    checkKindleChoice();
 }
 
 void DesktopApplication::connectWindow() {
-    connect(window_.chooseAction(), &QAction::triggered, this, [this] { controller_->selectManuscript(); });
-    connect(window_.makeAction(), &QAction::triggered, this, [this] { controller_->makeQuillary(); });
+    connect(window_.chooseAction(), &QAction::triggered, this,
+            [this] { manuscripts_.choose([this](const std::string& path) { session_.takeManuscript(path); }); });
+    connect(window_.makeAction(), &QAction::triggered, this, [this] { session_.make(); });
     connect(&window_, &MainWindow::epub3Clicked, this, &DesktopApplication::selectEpub3);
     connect(&window_, &MainWindow::kindleClicked, this, &DesktopApplication::selectKindle);
     connect(&window_, &MainWindow::documentsDropped, this, [this](const QStringList& paths) {
@@ -185,10 +196,15 @@ void DesktopApplication::addHelpMenu() {
         help_.raise();
     });
     connect(commands_.userGuide, &QAction::triggered, this, &DesktopApplication::openUserGuide);
-    connect(commands_.checkBook, &QAction::triggered, this, [this] { controller_->selectBookToCheck(); });
+    connect(commands_.checkBook, &QAction::triggered, this, [this] {
+        // Where the last book went, else where manuscripts are chosen from.
+        const std::string& last = session_.lastDestination();
+        checker_.choose(!last.empty() ? last
+                                      : paths::expandTilde(ports_.preferences.stringForKey(prefs::kParentDirectory)));
+    });
     connect(commands_.validator, &QAction::triggered, this, [&workspace] { workspace.openURL(kValidatorPage); });
     connect(commands_.webSite, &QAction::triggered, this,
-            [this, &workspace] { workspace.openURL(controller_->localized("ProductSite")); });
+            [this, &workspace] { workspace.openURL(catalogue_.text("ProductSite")); });
     connect(commands_.feedback, &QAction::triggered, this, [&workspace] { workspace.openURL(kFeedbackAddress); });
     connect(commands_.updates, &QAction::triggered, this, [this] {
         ports_.dialogs.message(&window_, texts_("Quillary is kept up to date by your system"),
@@ -209,7 +225,15 @@ void DesktopApplication::selectEpub3(bool on) {
 
 void DesktopApplication::selectKindle(bool on) {
     ports_.preferences.setBool(prefs::kBuildKindle, on);
-    controller_->noKindleGen();
+    checkKindleChoice();
+}
+
+void DesktopApplication::checkKindleChoice() {
+    if (window_.kindleChecked()) {
+        window_.setEpub3Checked(false);
+        ports_.preferences.setBool(prefs::kEpub3, false);
+    }
+    if (window_.kindleChecked()) kindle_.checkConverter();
 }
 
 void DesktopApplication::showPreferences() {
@@ -238,12 +262,12 @@ void DesktopApplication::openDocument(const QString& path) {
         return;
     }
     if (name == QLatin1String("kindlegen")) {
-        window_.say(controller_->installKindlegen(file) ? texts_("The Kindle converter is installed.")
-                                                        : texts_("The Kindle converter could not be installed."));
+        window_.say(kindle_.install(file) ? texts_("The Kindle converter is installed.")
+                                          : texts_("The Kindle converter could not be installed."));
         return;
     }
-    if (!controller_->openFile(file))
-        window_.say(texts_("%1 is not a manuscript: Quillary opens .rtf, .doc, .docx and .odt files.").arg(name));
+    if (app::hasManuscriptExtension(file)) session_.takeManuscript(file);
+    else window_.say(texts_("%1 is not a manuscript: Quillary opens .rtf, .doc, .docx and .odt files.").arg(name));
 }
 
 void DesktopApplication::handlerFailed(HandlerFailure failure, const std::string& detail) {
@@ -256,18 +280,17 @@ void DesktopApplication::handlerFailed(HandlerFailure failure, const std::string
         if (!detail.empty()) reason += QStringLiteral(" (%1)").arg(QString::fromStdString(detail));
     }
     Alert alert;
-    alert.defaultButton = controller_->localized("OK");
-    // Outside a build the controller holds only the loaded manuscript, which
-    // the author can choose again: the application goes on. A build hands
-    // its state from step to step, and one step cut short leaves it half
-    // changed, perhaps with a background step still at work on it, and with
-    // nothing left to end the build. Quitting is the one way back to a known
+    alert.defaultButton = catalogue_.text("OK");
+    // Outside a build the application holds only the loaded manuscript,
+    // which the author can choose again: it goes on. A build's session cut
+    // short in a handler is left half changed, perhaps with the build still
+    // at work, and with nothing left to end the build. Quitting is the one way back to a known
     // state, and it loses nothing: the destination only ever receives whole
     // books, and the book information was stored when the build began.
-    const bool building = controller_->isBuilding();
+    const bool building = session_.isBuilding();
     if (building) {
         alert.titleKey = "MakeFailTitle";
-        alert.title = controller_->localized("MakeFailTitle");
+        alert.title = catalogue_.text("MakeFailTitle");
         alert.message = texts_("The book stopped halfway because %1. Quillary closes now; "
                                "your manuscript and its book information are kept.").arg(reason).toStdString();
     } else {

@@ -1,12 +1,16 @@
 #pragma once
-// The desktop application: the controller wired to the main window and the
-// desktop's ports, the menus, the splash, help and preferences windows,
+// The desktop application: the main window wired to the manuscript session,
+// the build session, the Kindle tools and the book checker over the
+// desktop's ports; the menus, the splash, help and preferences windows,
 // documents handed in, and what is kept from one run to the next.
 
 #include <QObject>
-#include <memory>
 
-#include "controller/VoveZedevir.h"
+#include "app/BookChecker.h"
+#include "app/KindleTools.h"
+#include "app/Locations.h"
+#include "app/ManuscriptSession.h"
+#include "gui/BuildSession.h"
 #include "gui/Dialogs.h"
 #include "gui/GuardedApplication.h"
 #include "gui/MainWindow.h"
@@ -23,7 +27,7 @@ struct DesktopPorts {
     Shell& shell;
     Preferences& preferences;
     BackgroundRunner& background;
-    BackgroundRunner& checks;  // not the build's runner: see Ports
+    BackgroundRunner& checks;  // the checks of the author's tools: never the build's runner
     Workspace& workspace;
     Notifier& notifier;
     Dialogs& dialogs;
@@ -50,11 +54,11 @@ struct Commands {
 class DesktopApplication : public QObject {
     Q_OBJECT
 public:
-    DesktopApplication(DesktopPorts ports, Locations locations, const Localizer& texts);
+    DesktopApplication(DesktopPorts ports, app::Locations locations, const Localizer& texts);
     ~DesktopApplication() override;
 
     // Shows the main window, and the splash window when the author wants it,
-    // then lets the controller finish launching.
+    // then checks a Kindle choice kept from an earlier run.
     void start();
     // application:openFile: — a manuscript, the Kindle converter, or a short
     // refusal in the status line.
@@ -66,7 +70,7 @@ public:
     void handlerFailed(HandlerFailure failure, const std::string& detail);
 
     MainWindow& mainWindow() { return window_; }
-    VoveZedevir& controller() { return *controller_; }
+    BuildSession& buildSession() { return session_; }
     SplashWindow& splashWindow() { return splash_; }
     HelpWindow& helpWindow() { return help_; }
     const Commands& commands() const { return commands_; }
@@ -85,17 +89,24 @@ private:
     QAction* command(QMenu* menu, const char* text, const QKeySequence& shortcut = {});
     void selectEpub3(bool on);
     void selectKindle(bool on);
+    // The Kindle option's rules: on, it turns EPUB 3 off; then its converter
+    // is checked.
+    void checkKindleChoice();
     void showPreferences();
     void openUserGuide();
 
     DesktopPorts ports_;
-    Locations locations_;
+    app::Locations locations_;
     Localizer catalogue_;
     Texts texts_;
     QtMainQueue queue_;
     MainWindow window_;
     PosixFileWriter fileWriter_;
-    std::unique_ptr<VoveZedevir> controller_;
+    PosixAuthorFiles authorFiles_;
+    app::ManuscriptSession manuscripts_;
+    app::KindleTools kindle_;
+    app::BookChecker checker_;
+    BuildSession session_;
     SplashWindow splash_;
     HelpWindow help_;
     PreferencesDialog* preferencesDialog_ = nullptr;

@@ -17,7 +17,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "controller/VoveZedevir.h"
+#include "book/Languages.h"
 #include "gui/Icon.h"
 
 namespace quillary::gui {

@@ -1,8 +1,8 @@
 #pragma once
 // The main window: the manuscript, the book's fields, the cover preview, the
 // output check boxes, the make command, the status line and the progress bar.
-// It is the controller's Window; what the author does here is announced by
-// signals the application connects to the controller.
+// It is the application's Window; what the author does here is announced by
+// signals the application connects to its sessions.
 
 #include <QMainWindow>
 #include <array>

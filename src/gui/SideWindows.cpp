@@ -13,11 +13,14 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include "controller/VoveZedevir.h"
+#include "app/PreferenceKeys.h"
+#include "book/Languages.h"
 #include "gui/Icon.h"
 #include "platform/Files.h"
 
 namespace quillary::gui {
+
+namespace prefs = app::prefs;
 
 namespace {
 
@@ -104,7 +107,7 @@ PreferencesDialog::PreferencesDialog(Texts texts, Preferences& preferences, QWid
     form->addRow(new QLabel(texts("When a book is made:")));
     form->addRow(preferenceBox(texts("Open the &EPUB book"), preferences, prefs::kReviewPub));
     form->addRow(preferenceBox(texts("Open the &Kindle book"), preferences, prefs::kReviewKindle));
-    form->addRow(preferenceBox(texts("Show the book in its &folder"), preferences, prefs::kShowInFinder));
+    form->addRow(preferenceBox(texts("Show the book in its &folder"), preferences, prefs::kShowInFolder));
     form->addRow(preferenceBox(texts("&Check the book with EPUBCheck"), preferences, prefs::kCheckAfterBuild));
     form->addRow(preferenceBox(texts("Show the &welcome window at start"), preferences, prefs::kShowLaunch));
 

@@ -2,7 +2,7 @@
 #include <QMessageBox>
 #include <clocale>
 
-#include "app/Environment.h"
+#include "app/Locations.h"
 #include "app/SystemCheck.h"
 #include "base/Text.h"
 #include "gui/DesktopApplication.h"
@@ -34,10 +34,10 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("org.quillary.Quillary"));
     QApplication::setWindowIcon(QIcon(gui::applicationIcon(256)));
 
-    const Locations locations = locationsFromEnvironment();
+    const app::Locations locations = app::locationsFromEnvironment();
     const Localizer texts =
         Localizer::load(locations.resources.folder + "/locale", Localizer::languagesFromEnvironment());
-    if (!kernelIsSupported(runningKernelRelease())) return refuseOldSystem(texts);
+    if (!app::kernelIsSupported(app::runningKernelRelease())) return refuseOldSystem(texts);
 
     PosixShell shell;
     gui::QtPreferences preferences(gui::QtPreferences::settingsFile());

@@ -41,12 +41,12 @@ bool ownerIsGone(const std::string& folder) {
 void removeAbandonedFolders(const std::string& base) {
     for (const std::string& name : files::listFolder(base)) {
         const std::string folder = paths::join(base, name);
-        if (text::startsWith(name, kPrefix) && ownerIsGone(folder)) files::removeAll(folder);
+        if (text::startsWith(name, kPrefix) && ownerIsGone(folder)) (void)files::removeAll(folder);
     }
 }
 
 std::optional<std::string> makePrivateFolder(const std::string& base) {
-    files::makeFolders(base);
+    (void)files::makeFolders(base);  // mkdtemp says when it is missing
     std::string pattern = paths::join(base, std::string(kPrefix) + "XXXXXX");
     if (::mkdtemp(pattern.data()) == nullptr) return std::nullopt;
     return pattern;
@@ -63,7 +63,7 @@ std::optional<std::string> makeBuildFolder(const std::string& tempParent) {
     const std::string epub = paths::join(*folder, kPackageFolder);
     if (!files::writeScratchFile(paths::join(*folder, kOwnerFile), std::to_string(::getpid())) ||
         !files::makeFolders(epub)) {
-        files::removeAll(*folder);
+        (void)files::removeAll(*folder);
         return std::nullopt;
     }
     return epub;
@@ -73,7 +73,7 @@ bool removeBuildFolder(const std::string& epubFolder) {
     if (paths::lastComponent(epubFolder) != kPackageFolder) return false;
     const std::string folder = paths::deletingLastComponent(epubFolder);
     if (!text::startsWith(paths::lastComponent(folder), kPrefix)) return false;
-    return files::removeAll(folder);
+    return files::removeAll(folder).ok();
 }
 
 }  // namespace quillary::kindle

@@ -20,51 +20,55 @@ bool holdsAFile(const std::string& path) {
     return std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) > 0 && !ec;
 }
 
-KindleOutcome convertIn(const std::string& folder, const KindleJob& job, Shell& shell, FileWriter& writer) {
+Result<std::string, KindleFailure> convertIn(const std::string& folder, const KindleJob& job,
+                                             const KindlePorts& ports) {
     const std::string& name = job.request.bookName;
     // The package must be whole, or the converter would make a book of what
     // a full disk let through.
-    const Result<std::string> package = archive::archiveBytes(kindlePackageFiles(job).files);
-    if (!package || writer.write(paths::join(folder, packageName(name)), *package)) return KindleOutcome::Failed;
-    const ShellResult run = shell.run(conversionCommand(job.converter, name), folder, kConversionTimeLimit);
-    if (run.end == ShellResult::End::TimedOut) return KindleOutcome::TimedOut;
+    const Result<std::string> package =
+        epub::archive::archiveBytes(kindlePackageFiles(job).files, {ports.authorFiles, job.request.manuscriptFolder},
+                                    job.request.entryTime);
+    if (!package || !ports.writer.write(paths::join(folder, packageName(name)), *package))
+        return failure(KindleFailure::ConversionFailed);
+    const ShellResult run = ports.shell.run(conversionCommand(job.converter, name), folder, kConversionTimeLimit);
+    if (run.end == ShellResult::End::TimedOut) return failure(KindleFailure::TimedOut);
     // A converter that was stopped or failed may have left half a file; the
     // earlier build's Kindle file goes only when a new one takes its place:
     // the move renames over it in one step.
     const std::string output = paths::join(folder, outputName(name));
     if (conversionSucceeded(job.converter.kind, run) && holdsAFile(output) &&
         files::moveFile(output, job.request.kindlePath()))
-        return KindleOutcome::Made;
-    return KindleOutcome::Failed;
+        return job.request.kindlePath();
+    return failure(KindleFailure::ConversionFailed);
 }
 
 }  // namespace
 
-package::BookFiles kindlePackageFiles(const KindleJob& job) {
-    package::Rendering rendering = job.epubRendering;
+epub::BookFiles kindlePackageFiles(const KindleJob& job) {
+    epub::Rendering rendering = job.epubRendering;
     rendering.coverPage = false;
     // The Kindle book always needs a contents page, even when the EPUB has none.
     rendering.contentsPage = true;
-    package::BookFiles book = package::packageFiles(job.model, job.templates, rendering);
+    epub::BookFiles book = epub::packageFiles(job.model, job.templates, rendering);
     // Only the pages and the stylesheet change; everything else is packed
     // where it lies.
-    for (const package::PackageFile*& file : book.files) {
+    for (const epub::PackageFile*& file : book.files.written) {
         std::string rewritten;
         if (file->name.ends_with(".xhtml")) rewritten = withListsAsParagraphs(file->bytes);
         else if (file->name.ends_with(".css")) rewritten = withListRulesAsParagraphRules(file->bytes);
         else continue;
         if (rewritten != file->bytes)
-            file = &book.written.emplace_back(package::PackageFile{file->name, std::move(rewritten)});
+            file = &book.written.emplace_back(epub::PackageFile{file->name, std::move(rewritten)});
     }
     return book;
 }
 
-KindleOutcome makeKindleBook(const KindleJob& job, Shell& shell, FileWriter& writer, const std::string& tempParent) {
-    const std::optional<std::string> folder = kindle::makeBuildFolder(tempParent);
-    if (!folder) return KindleOutcome::Failed;
-    const KindleOutcome outcome = convertIn(*folder, job, shell, writer);
+Result<std::string, KindleFailure> makeKindleBook(const KindleJob& job, const KindlePorts& ports) {
+    const std::optional<std::string> folder = kindle::makeBuildFolder(ports.tempParent);
+    if (!folder) return failure(KindleFailure::ConversionFailed);
+    Result<std::string, KindleFailure> made = convertIn(*folder, job, ports);
     kindle::removeBuildFolder(*folder);
-    return outcome;
+    return made;
 }
 
 }  // namespace quillary::kindle

@@ -6,30 +6,37 @@
 
 #include <string>
 
+#include "base/Result.h"
 #include "book/BuildRequest.h"
-#include "epub/PackageModel.h"
-#include "epub/PackageWriters.h"
+#include "book/BuildResult.h"
+#include "epub/BookFiles.h"
 #include "kindle/KindleConverter.h"
 #include "platform/FileWriter.h"
 #include "platform/Shell.h"
 
 namespace quillary::kindle {
 
-enum class KindleOutcome { Made, Failed, TimedOut };
-
 struct KindleJob {
-    const package::PackageModel& model;
-    const package::Templates& templates;
-    const package::Rendering& epubRendering;  // the EPUB's, which the Kindle package follows
+    const epub::PackageModel& model;
+    const epub::Templates& templates;
+    const epub::Rendering& epubRendering;  // the EPUB's, which the Kindle package follows
     const BuildRequest& request;
     Converter converter;
 };
 
-// Every file of the Kindle package.
-package::BookFiles kindlePackageFiles(const KindleJob& job);
+// Where the Kindle step reaches outside its values; all outlive the step.
+struct KindlePorts {
+    Shell& shell;                     // runs the converter
+    FileWriter& writer;               // writes the package for the converter
+    const AuthorFiles& authorFiles;   // the author's files the package packs
+    const std::string& tempParent;    // where its private folder is made; empty: $TMPDIR or /tmp
+};
 
-// Makes the Kindle file at request.kindlePath(). The earlier book there is
-// replaced only by a whole new one. Any thread.
-KindleOutcome makeKindleBook(const KindleJob& job, Shell& shell, FileWriter& writer, const std::string& tempParent);
+// Every file of the Kindle package.
+epub::BookFiles kindlePackageFiles(const KindleJob& job);
+
+// Makes the Kindle file at request.kindlePath() and answers its path. The
+// earlier book there is replaced only by a whole new one. Any thread.
+Result<std::string, KindleFailure> makeKindleBook(const KindleJob& job, const KindlePorts& ports);
 
 }  // namespace quillary::kindle

@@ -4,7 +4,7 @@
 #include "base/ShellQuote.h"
 #include "base/Text.h"
 
-namespace quillary {
+namespace quillary::manuscript {
 
 std::string converterCommand(const std::string& converter, const std::string& arguments,
                              const std::string& manuscript) {
@@ -64,4 +64,4 @@ Result<std::string, ConversionFailure> convertManuscript(const std::string& manu
                                      {}, {}));
 }
 
-}  // namespace quillary
+}  // namespace quillary::manuscript

@@ -9,7 +9,7 @@
 #include "base/Result.h"
 #include "platform/Shell.h"
 
-namespace quillary {
+namespace quillary::manuscript {
 
 enum class ConversionVerdict { Convert, FormattingError, Failed };
 
@@ -46,4 +46,4 @@ Result<std::string, ConversionFailure> convertManuscript(const std::string& manu
 // "a", "", "b".
 std::vector<std::string> splitConvertedLines(const std::string& html);
 
-}  // namespace quillary
+}  // namespace quillary::manuscript

@@ -12,10 +12,11 @@
 
 #include "base/Text.h"
 #include "base/Url.h"
+#include "base/Xml.h"
 #include "manuscript/Conversion.h"
 #include "manuscript/Stylesheet.h"
 
-namespace quillary {
+namespace quillary::manuscript {
 
 namespace {
 
@@ -402,20 +403,7 @@ std::string EncodeForHTML(std::string_view text) {
     return out;
 }
 
-std::string asPageText(std::string_view text) {
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '&': escaped += "&amp;"; break;
-            case '<': escaped += "&lt;"; break;
-            case '>': escaped += "&gt;"; break;
-            case '"': escaped += "&quot;"; break;
-            default: escaped.push_back(c);
-        }
-    }
-    return EncodeForHTML(escaped);
-}
+std::string asPageText(std::string_view text) { return EncodeForHTML(xml::escaped(text)); }
 
 std::size_t countString(std::string_view needle, std::string_view haystack) {
     if (needle.empty() || haystack.empty()) return 0;
@@ -475,4 +463,4 @@ NormalisedManuscript normaliseManuscript(std::string html, bool epub3) {
     return manuscript;
 }
 
-}  // namespace quillary
+}  // namespace quillary::manuscript

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace quillary {
+namespace quillary::manuscript {
 
 // Writes every character outside ASCII as "&#N;" with its code point in
 // decimal (U+00E9 -> "&#233;", U+1F600 -> "&#128512;"); ASCII is copied
@@ -65,4 +65,4 @@ struct NormalisedManuscript {
 // three times over.
 NormalisedManuscript normaliseManuscript(std::string html, bool epub3);
 
-}  // namespace quillary
+}  // namespace quillary::manuscript

@@ -7,7 +7,7 @@
 #include "platform/Paths.h"
 #include "base/Utf8.h"
 
-namespace quillary {
+namespace quillary::manuscript {
 
 std::optional<ShellResult> convertRtfInProcess(const std::string& manuscript) {
     // Word documents go through LibreOffice in the program, and the words of
@@ -24,4 +24,4 @@ std::optional<ShellResult> convertRtfInProcess(const std::string& manuscript) {
     return converted;
 }
 
-}  // namespace quillary
+}  // namespace quillary::manuscript

@@ -6,7 +6,7 @@
 
 #include "platform/Shell.h"
 
-namespace quillary {
+namespace quillary::manuscript {
 
 // What `-convert html -stdout -strip` would have printed for `manuscript`,
 // made by the RTF reader in this process: one read and one parse, where the
@@ -17,4 +17,4 @@ namespace quillary {
 // nullopt when it is not UTF-8. Any thread.
 std::optional<ShellResult> convertRtfInProcess(const std::string& manuscript);
 
-}  // namespace quillary
+}  // namespace quillary::manuscript

@@ -3,7 +3,7 @@
 
 #include "base/Text.h"
 
-namespace quillary {
+namespace quillary::manuscript {
 
 // Fixed text, the same in every book (line 5's two blanks included): the
 // classes and ids here are the ones the section and contents writers use.
@@ -197,4 +197,4 @@ DerivedStylesheet deriveStylesheet(const std::vector<std::string>& lines,
     return derived;
 }
 
-}  // namespace quillary
+}  // namespace quillary::manuscript

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-namespace quillary {
+namespace quillary::manuscript {
 
 // The nine lines every stylesheet starts with, each ending in a line feed.
 extern const std::string_view kBaseStylesheet;
@@ -63,4 +63,4 @@ struct DerivedStylesheet {
 DerivedStylesheet deriveStylesheet(const std::vector<std::string>& lines,
                                    bool negativeAlreadyFound);
 
-}  // namespace quillary
+}  // namespace quillary::manuscript

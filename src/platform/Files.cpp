@@ -27,18 +27,26 @@ bool isDirectory(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::optional<std::string> readFile(const std::string& path, std::string* reason) {
-    const auto failed = [reason](int error) -> std::optional<std::string> {
-        if (reason) *reason = std::strerror(error);
-        return std::nullopt;
-    };
+namespace {
+
+Failure<std::string> systemError(int error) { return failure(std::strerror(error)); }
+Failure<std::string> lastError() { return systemError(errno); }
+
+Outcome fromErrorCode(const std::error_code& ec) {
+    if (ec) return failure(ec.message());
+    return {};
+}
+
+}  // namespace
+
+Result<std::string> readFile(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return failed(errno);
+    if (fd < 0) return lastError();
     struct stat info {};
     if (::fstat(fd, &info) != 0) {
         const int error = errno;
         ::close(fd);
-        return failed(error);
+        return systemError(error);
     }
     // One byte past the size it says, so a file that grows is seen to grow.
     std::string bytes(static_cast<std::size_t>(info.st_size) + 1, '\0');
@@ -50,7 +58,7 @@ std::optional<std::string> readFile(const std::string& path, std::string* reason
         if (n < 0) {
             const int error = errno;  // EISDIR for a folder
             ::close(fd);
-            return failed(error);
+            return systemError(error);
         }
         if (n == 0) break;
         filled += static_cast<std::size_t>(n);
@@ -60,75 +68,78 @@ std::optional<std::string> readFile(const std::string& path, std::string* reason
     return bytes;
 }
 
-bool writeAll(int fd, std::string_view content) {
+Outcome writeAll(int fd, std::string_view content) {
     const char* data = content.data();
     std::size_t left = content.size();
     while (left > 0) {
         const ssize_t n = ::write(fd, data, left);
         if (n < 0) {
             if (errno == EINTR) continue;
-            return false;
+            return lastError();
         }
         data += n;
         left -= static_cast<std::size_t>(n);
     }
-    return true;
+    return {};
 }
 
-bool writeFileAtomically(const std::string& path, const std::string& content) {
+Outcome writeFileAtomically(const std::string& path, const std::string& content) {
     std::string temp = paths::join(paths::deletingLastComponent(path),
                                    "." + paths::lastComponent(path) + ".XXXXXX");
     if (paths::deletingLastComponent(path).empty()) temp = "." + path + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;
-    const bool written = writeAll(fd, content) && ::fsync(fd) == 0;
+    if (fd < 0) return lastError();
+    Outcome written = writeAll(fd, content);
+    if (written && ::fsync(fd) != 0) written = lastError();
     // mkstemp makes 0600; an ordinary document should read like one.
     ::fchmod(fd, 0644);
-    if (::close(fd) != 0 || !written || ::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    return true;
+    if (::close(fd) != 0 && written) written = lastError();
+    if (written && ::rename(temp.c_str(), path.c_str()) != 0) written = lastError();
+    if (!written) ::unlink(temp.c_str());
+    return written;
 }
 
-bool writeScratchFile(const std::string& path, const std::string& content) {
-    return !PosixFileWriter().write(path, content);
+Outcome writeScratchFile(const std::string& path, const std::string& content) {
+    return PosixFileWriter().write(path, content);
 }
 
-bool makeFolders(const std::string& path) {
+Outcome makeFolders(const std::string& path) {
     std::error_code ec;
     fs::create_directories(path, ec);
-    return isDirectory(path);
+    if (isDirectory(path)) return {};
+    return ec ? fromErrorCode(ec) : systemError(ENOTDIR);
 }
 
-bool removeAll(const std::string& path) {
+Outcome removeAll(const std::string& path) {
     std::error_code ec;
     fs::remove_all(path, ec);
-    return !ec;
+    return fromErrorCode(ec);
 }
 
-bool copyFile(const std::string& from, const std::string& to) {
+Outcome copyFile(const std::string& from, const std::string& to) {
     std::error_code ec;
     fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
-    return !ec;
+    return fromErrorCode(ec);
 }
 
-bool moveFile(const std::string& from, const std::string& to) {
-    if (::rename(from.c_str(), to.c_str()) == 0) return true;
-    if (errno != EXDEV) return false;
+Outcome moveFile(const std::string& from, const std::string& to) {
+    if (::rename(from.c_str(), to.c_str()) == 0) return {};
+    if (errno != EXDEV) return lastError();
     const std::string temp = paths::join(paths::deletingLastComponent(to),
                                          "." + paths::lastComponent(to) + ".moving");
-    if (!copyFile(from, temp)) return false;
+    if (Outcome copied = copyFile(from, temp); !copied) return copied;
     if (::rename(temp.c_str(), to.c_str()) != 0) {
+        const int error = errno;
         ::unlink(temp.c_str());
-        return false;
+        return systemError(error);
     }
     ::unlink(from.c_str());
-    return true;
+    return {};
 }
 
-bool setPermissions(const std::string& path, unsigned mode) {
-    return ::chmod(path.c_str(), static_cast<mode_t>(mode)) == 0;
+Outcome setPermissions(const std::string& path, unsigned mode) {
+    if (::chmod(path.c_str(), static_cast<mode_t>(mode)) != 0) return lastError();
+    return {};
 }
 
 std::vector<std::string> listFolder(const std::string& path) {
@@ -145,9 +156,9 @@ std::string temporaryFolder() {
     return (tmp && *tmp) ? tmp : "/tmp";
 }
 
-std::optional<std::string> makePrivateTempFolder(const std::string& prefix) {
+Result<std::string> makePrivateTempFolder(const std::string& prefix) {
     std::string pattern = paths::join(temporaryFolder(), prefix + "XXXXXX");
-    if (::mkdtemp(pattern.data()) == nullptr) return std::nullopt;
+    if (::mkdtemp(pattern.data()) == nullptr) return lastError();
     return pattern;
 }
 
@@ -155,15 +166,13 @@ std::optional<std::string> makePrivateTempFolder(const std::string& prefix) {
 
 namespace quillary {
 
-std::optional<std::string> PosixFileWriter::write(const std::string& path, std::string_view content) {
+Outcome PosixFileWriter::write(const std::string& path, std::string_view content) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return std::strerror(errno);
-    const bool written = files::writeAll(fd, content);
-    const int writeError = errno;
+    if (fd < 0) return failure(std::strerror(errno));
+    const Outcome written = files::writeAll(fd, content);
     // A full disk may show only when the file is closed (on NFS, say).
-    if (::close(fd) != 0 && written) return std::strerror(errno);
-    if (!written) return std::strerror(writeError);
-    return std::nullopt;
+    if (::close(fd) != 0 && written) return failure(std::strerror(errno));
+    return written;
 }
 
 }  // namespace quillary

@@ -81,6 +81,13 @@ Localizer Localizer::load(const std::string& localeFolder,
     return Localizer(std::move(table));
 }
 
+const Localizer& Catalogues::of(const std::string& language) const {
+    std::lock_guard lock(mutex_);
+    std::unique_ptr<const Localizer>& catalogue = loaded_[language];
+    if (!catalogue) catalogue = std::make_unique<const Localizer>(Localizer::load(folder_, {language}));
+    return *catalogue;
+}
+
 std::vector<std::string> Localizer::languagesFromEnvironment() {
     std::vector<std::string> languages;
     const auto setting = [](const char* name) -> std::string {

@@ -2,6 +2,8 @@
 // The localised texts: key -> text in the author's language.
 
 #include <map>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,25 @@ public:
 
 private:
     std::map<std::string, std::string> table_;
+};
+
+// The catalogues of the languages a book may be written in, each loaded
+// from the locale folder the first time it is asked for and kept for the
+// run. Any thread.
+class Catalogues {
+public:
+    explicit Catalogues(std::string localeFolder) : folder_(std::move(localeFolder)) {}
+    Catalogues(const Catalogues&) = delete;
+    Catalogues& operator=(const Catalogues&) = delete;
+
+    // The texts of `language` ("de"), English behind them; "en" gives
+    // English alone. The reference lives as long as the catalogues.
+    const Localizer& of(const std::string& language) const;
+
+private:
+    std::string folder_;
+    mutable std::mutex mutex_;
+    mutable std::map<std::string, std::unique_ptr<const Localizer>> loaded_;
 };
 
 }  // namespace quillary

@@ -1,12 +1,14 @@
 #pragma once
-// The main window as the controller sees it: the book's fields, the status
-// line and progress bar, the make command, the option check boxes, the cover
-// preview, alerts shown as sheets, and the save and open panels.
-// Every call is made on the main thread.
+// The main window as the application's logic sees it: the book's fields,
+// the status line and progress bar, the make command, the option check
+// boxes, the cover preview, alerts shown as sheets, and the save and open
+// panels. Every call is made on the main thread.
 
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "platform/Alerts.h"
 
 namespace quillary {
 
@@ -17,22 +19,6 @@ struct CivilDate {
     int month = 1;
     int day = 1;
     friend bool operator==(const CivilDate&, const CivilDate&) = default;
-};
-
-// Return codes of an alert's buttons, as the controller's end steps see them.
-inline constexpr int kAlertDefaultButton = 1;
-inline constexpr int kAlertAlternateButton = 0;
-
-struct Alert {
-    std::string titleKey;         // the localised key of the title, for reports
-    std::string title;            // already looked up and formatted
-    std::string message;          // informative text, already formatted
-    std::string defaultButton;    // e.g. the localised "OK"
-    std::string alternateButton;  // empty: a single-button alert
-    bool critical = true;
-    // Called with the return code once the author dismisses the alert; may be
-    // empty (the button only dismisses the sheet).
-    std::function<void(int returnCode)> onEnd;
 };
 
 struct SavePanelRequest {
@@ -51,9 +37,8 @@ struct OpenPanelRequest {
 };
 using OpenPanelEnded = std::function<void(int returnCode, const std::string& path)>;
 
-class Window {
+class Window : public AlertPresenter {
 public:
-    virtual ~Window() = default;
 
     virtual std::string fieldText(BookField field) const = 0;
     virtual void setFieldText(BookField field, const std::string& text) = 0;
@@ -81,9 +66,6 @@ public:
     virtual void setProgressIndeterminate(bool indeterminate) = 0;
     virtual void setProgressRange(double minimum, double maximum) = 0;
     virtual void setProgressValue(double value) = 0;
-
-    // Shows the alert as a sheet and returns at once.
-    virtual void showAlert(const Alert& alert) = 0;
 
     // Shows the panel as a sheet and returns at once; `ended` is called once.
     virtual void beginSavePanel(const SavePanelRequest& request, SavePanelEnded ended) = 0;

@@ -16,10 +16,10 @@ public:
         failingWrite = n;
     }
 
-    std::optional<std::string> write(const std::string& path, std::string_view content) override {
+    Outcome write(const std::string& path, std::string_view content) override {
         if (++writesSeen != failingWrite) return real_.write(path, content);
-        real_.write(path, content.substr(0, content.size() / 2));
-        return "No space left on device";
+        (void)real_.write(path, content.substr(0, content.size() / 2));
+        return failure("No space left on device");
     }
 
 private:

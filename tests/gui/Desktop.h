@@ -72,7 +72,7 @@ struct Desktop {
     void runUntilBuildEnds() {
         QEventLoop loop;
         QObject::connect(&window(), &gui::MainWindow::buildHasEnded, &loop, &QEventLoop::quit);
-        if (app->controller().isBuilding()) loop.exec();
+        if (app->buildSession().isBuilding()) loop.exec();
     }
     gui::MainWindow& window() { return app->mainWindow(); }
     template <typename Widget>

@@ -58,7 +58,7 @@ TEST(DesktopStart, KernelVersionCheck) {
         {"4.18.0-553.el8", false}, {"3.10.0", false}, {"4.19.0-27-amd64", true},
         {"6.1.0-18-amd64", true},  {"10.2", true},    {"unreadable", true}};
     for (const auto& [release, supported] : releases)
-        EXPECT_EQ(kernelIsSupported(release), supported) << release;
+        EXPECT_EQ(app::kernelIsSupported(release), supported) << release;
 }
 
 TEST(DesktopMenus, CloseTakesHelpThenSplashThenTheMainWindowWhichQuits) {
@@ -204,7 +204,7 @@ TEST(DesktopWindow, AHandlerOutOfMemoryIsReportedAndQuitsOnlyWhenABuildWasRunnin
             desktop.app->openDocument(QString::fromStdString(exampleManuscript()));
             desktop.dialogs.saveAs = desktop.folder.file("Keeper.epub");
             desktop.window().makeAction()->trigger();
-            ASSERT_TRUE(desktop.app->controller().isBuilding());
+            ASSERT_TRUE(desktop.app->buildSession().isBuilding());
         }
         auto& application = static_cast<gui::GuardedApplication&>(*QCoreApplication::instance());
         application.setFailureReport([&desktop](gui::HandlerFailure failure, const std::string& detail) {

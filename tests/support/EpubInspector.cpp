@@ -1,5 +1,6 @@
 #include "support/EpubInspector.h"
 
+#include <gtest/gtest.h>
 #include <zip.h>
 
 #include <cstdio>
@@ -70,7 +71,9 @@ int runQuillary(const std::string& arguments, std::string& output, std::string* 
     while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
     const int status = ::pclose(pipe);
     if (errors) *errors = files::readFile(errPath).value_or("");
-    if (errFile) files::removeAll(*errFile);
+    if (errFile) {
+        EXPECT_TRUE(files::removeAll(*errFile));
+    }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

@@ -1,24 +1,35 @@
 #pragma once
-// A controller wired to fakes of every port, in a fresh test folder, with the
-// real resources and catalogues of the build tree.
+// Fakes of every port around what a test drives: buildBook itself, or the
+// application's sessions and tools, in a fresh test folder with the real
+// resources and catalogues of the build tree.
 
 #include <memory>
+#include <optional>
 
-#include "controller/VoveZedevir.h"
+#include "app/BookChecker.h"
+#include "app/BuildResources.h"
+#include "app/KindleTools.h"
+#include "app/Locations.h"
+#include "app/ManuscriptSession.h"
+#include "app/PreferenceKeys.h"
+#include "controller/BuildBook.h"
 #include "fakes/FailingFileWriter.h"
 #include "fakes/FakeDesktop.h"
 #include "fakes/FakeMainQueue.h"
 #include "fakes/FakeShell.h"
 #include "fakes/FakeWindow.h"
+#include "platform/AuthorFiles.h"
 #include "platform/MemoryPreferences.h"
 #include "support/TestFolder.h"
 
 namespace quillary::testing {
 
-// Where a controller under test finds things: the build tree's resources
-// and converter, data and temporary folders inside the test folder.
-inline Locations suiteLocations(const TestFolder& folder) {
-    Locations locations;
+namespace prefs = app::prefs;
+
+// Where a test finds things: the build tree's resources and converter, data
+// and temporary folders inside the test folder.
+inline app::Locations suiteLocations(const TestFolder& folder) {
+    app::Locations locations;
     locations.resources.folder = suiteSetting("QUILLARY_RESOURCES");
     locations.dataHome = folder.dataHome();
     locations.textutilPath = suiteSetting("QUILLARY_TEXTUTIL");
@@ -26,32 +37,55 @@ inline Locations suiteLocations(const TestFolder& folder) {
     return locations;
 }
 
+// `english` loads the English catalogue; otherwise texts are their keys.
+inline Localizer suiteTexts(bool english) {
+    return english ? Localizer::load(suiteSetting("QUILLARY_RESOURCES") + "/locale", {"en"}) : Localizer{};
+}
+
+// buildBook over a fake shell, the test folder's files and a file writer
+// that fails on request.
+struct BookBuild {
+    TestFolder folder;
+    FakeShell shell;
+    PosixAuthorFiles authorFiles;
+    FailingFileWriter fileWriter;
+    app::Locations locations = suiteLocations(folder);
+    Localizer texts;
+    std::optional<kindle::Converter> kindleConverter;
+
+    explicit BookBuild(bool english = true) : texts(suiteTexts(english)) {}
+
+    BuildResult build(const BuildRequest& request, controller::BuildProgress& progress) {
+        const app::BuildResources resources(locations, texts);
+        const controller::BuildTools tools = resources.tools(kindleConverter);
+        return controller::buildBook(request, {shell, authorFiles, fileWriter, resources.book(), tools}, progress);
+    }
+    BuildResult build(const BuildRequest& request) {
+        controller::BuildProgress unwatched;
+        return build(request, unwatched);
+    }
+};
+
+// The application's sessions and tools over fakes of every port.
 struct Harness {
     TestFolder folder;
     FakeShell shell;
     MemoryPreferences preferences;
     FakeMainQueue queue;
-    InlineRunner runner;
     HeldRunner checks;
     FakeWindow window;
     FakeWorkspace workspace;
-    FakeNotifier notifier;
-    FailingFileWriter fileWriter;
-    FakeSoftwareUpdater updater;
-    std::unique_ptr<VoveZedevir> controller;
+    app::Locations locations = suiteLocations(folder);
+    Localizer texts;
+    app::ManuscriptSession manuscripts{window, preferences, folder.dataHome() + "/Quillary"};
+    std::unique_ptr<app::KindleTools> kindle;
+    app::BookChecker checker{{shell, window, checks, queue}, "epubcheck-stand-in", texts, [] { return false; }};
 
-    // `english` loads the English catalogue; otherwise texts are their keys.
-    explicit Harness(bool english = true) {
+    explicit Harness(bool english = true) : texts(suiteTexts(english)) {
         preferences.registerDefaults(prefs::registeredDefaults());
-        Locations locations = suiteLocations(folder);
-        Localizer texts = english ? Localizer::load(locations.resources.folder + "/locale", {"en"})
-                                  : Localizer{};
-        controller = std::make_unique<VoveZedevir>(
-            Ports{shell, preferences, queue, runner, checks, window, workspace, notifier, fileWriter, updater},
-            std::move(locations), std::move(texts));
+        kindle = std::make_unique<app::KindleTools>(
+            app::KindleToolPorts{shell, workspace, preferences, window, checks, queue}, locations.dataHome, texts);
     }
-
-    VoveZedevir& c() { return *controller; }
 };
 
 }  // namespace quillary::testing

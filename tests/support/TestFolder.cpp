@@ -1,5 +1,7 @@
 #include "support/TestFolder.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <stdexcept>
 
@@ -13,15 +15,15 @@ TestFolder::TestFolder() {
     std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/quillary-test-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no test folder");
     path_ = pattern;
-    files::makeFolders(dataHome());
-    files::makeFolders(configHome());
-    files::makeFolders(tempFolder());
+    EXPECT_TRUE(files::makeFolders(dataHome()));
+    EXPECT_TRUE(files::makeFolders(configHome()));
+    EXPECT_TRUE(files::makeFolders(tempFolder()));
     setEnv("XDG_DATA_HOME", dataHome());
     setEnv("XDG_CONFIG_HOME", configHome());
     setEnv("XDG_CACHE_HOME", cacheHome());
     setEnv("TMPDIR", tempFolder());
     setEnv("HOME", path_ + "/home");
-    files::makeFolders(path_ + "/home");
+    EXPECT_TRUE(files::makeFolders(path_ + "/home"));
 }
 
 TestFolder::~TestFolder() {
@@ -29,7 +31,9 @@ TestFolder::~TestFolder() {
         if (value) ::setenv(name.c_str(), value->c_str(), 1);
         else ::unsetenv(name.c_str());
     }
-    if (!std::getenv("QUILLARY_KEEP_TEST_FOLDERS")) files::removeAll(path_);
+    if (!std::getenv("QUILLARY_KEEP_TEST_FOLDERS")) {
+        EXPECT_TRUE(files::removeAll(path_));
+    }
 }
 
 void TestFolder::setEnv(const std::string& name, const std::string& value) {
@@ -42,13 +46,13 @@ void TestFolder::setEnv(const std::string& name, const std::string& value) {
 
 std::string TestFolder::write(const std::string& name, const std::string& content) const {
     const std::string full = file(name);
-    files::makeFolders(paths::deletingLastComponent(full));
+    EXPECT_TRUE(files::makeFolders(paths::deletingLastComponent(full)));
     if (!files::writeFileAtomically(full, content)) throw std::runtime_error("cannot write " + full);
     return full;
 }
 
 std::string TestFolder::makeFolder(const std::string& name) const {
-    files::makeFolders(file(name));
+    EXPECT_TRUE(files::makeFolders(file(name)));
     return file(name);
 }
 

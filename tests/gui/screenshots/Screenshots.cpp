@@ -60,16 +60,12 @@ int main(int argc, char** argv) {
     QEventLoop converting;
     QTimer::singleShot(500, &converting, &QEventLoop::quit);
     converting.exec();
-    if (!desktop.app->controller().isBuilding()) std::fprintf(stderr, "gui_screenshots: the build ended early\n");
+    if (!desktop.app->buildSession().isBuilding()) std::fprintf(stderr, "gui_screenshots: the build ended early\n");
     save(window, folder, "building.png");
     desktop.runUntilBuildEnds();
-    const VoveZedevir& controller = desktop.app->controller();
-
-    gui::QtDialogs dialogs{gui::Texts(controller.texts)};
-    Alert alert;
-    alert.title = controller.localized("missingFilesTitle");
-    alert.message = text::format(controller.localized("missingFilesMsg"), {"lamp-room.png"});
-    alert.defaultButton = controller.localized("OK");
+    const Localizer texts = suiteTexts(true);
+    gui::QtDialogs dialogs{gui::Texts(texts)};
+    const Alert alert = app::simpleAlert(texts, "missingFilesTitle", "missingFilesMsg", {}, {"lamp-room.png"});
     dialogs.alert(&window, alert);
     saveWithAlert(window, folder, "problem-alert.png");
 

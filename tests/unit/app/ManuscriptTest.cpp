@@ -2,12 +2,15 @@
 
 #include <sys/stat.h>
 
+#include <tuple>
+
 #include "app/BookInformation.h"
 #include "app/ManuscriptTypes.h"
 #include "platform/Files.h"
 #include "support/Harness.h"
 
 using namespace quillary;
+using namespace quillary::app;
 using namespace quillary::testing;
 
 TEST(BookInformationReading, LinesFillTheirEntriesByNumberWhateverSeparatorEndsThem) {
@@ -39,25 +42,78 @@ TEST(BookInformationReading, EncodingsAreDetected) {
     EXPECT_EQ(decodeTextFile(std::string("\xFF\xFE" "C\0\xE9\0", 6)), "C\xC3\xA9");
 }
 
+TEST(BookInformationForTheBuild, TheProposedNameComesFromTheIsbnElseTheTitleAndNeverLeavesTheFolder) {
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"97-8-1", "Ignored", "9781.epub"},       {"97/8:1", "", "97-8:1.epub"},
+        {"", " War: \"Peace\"\t", "War- Peace.epub"}, {"", "Either/Or", "Either-Or.epub"},
+        {"", " \" ", "No Title.epub"}};
+    for (const auto& [isbn, title, name] : cases)
+        EXPECT_EQ(defaultBookName({.title = title, .isbn = isbn}), name) << isbn << title;
+}
+
+TEST(BookInformationForTheBuild, StoredAsTypedAndRequestedInPublicationForm) {
+    TestFolder folder;
+    const std::string manuscript = folder.write("books/My.Novel.rtf", "x");
+    const auto stored = [&] { return files::readFile(folder.file("data/My.NovelInfo.txt")).value_or("<none>"); };
+    const BookInfo typed{.title = " Caf\xC3\xA9 \xE2\x80\x94\tend ",
+                         .publisher = "Smith & Sons",
+                         .copyright = "\xC2\xA9 Me<br>All rights",
+                         .date = "2013-03-01",
+                         .isbn = " 97-8/1:X ",
+                         .genre = "<b>Bold</b> claims",
+                         .language = "3"};
+    ASSERT_TRUE(files::makeFolders(folder.file("data")));
+    ASSERT_TRUE(storeBookInformation(folder.file("data"), manuscript, typed));
+    EXPECT_EQ(stored(), "Caf\xC3\xA9 \xE2\x80\x94\tend\nNo Author\nSmith & Sons\n\xC2\xA9 Me<br>All rights\n"
+                        "2013-03-01\n97-8/1:X\n<b>Bold</b> claims\n3");
+    const BuildRequest request = makeBuildRequest(manuscript, typed, {.destinationFolder = "/out", .bookName = "B"});
+    EXPECT_EQ(request.manuscriptFolder, folder.file("books"));
+    EXPECT_EQ(request.bookInfo, (BookInfo{"Caf&#233; &#8212; end", "No Author", "Smith &amp; Sons",
+                                          "&#169; Me All rights", "2013-03-01", "9781X",
+                                          "&lt;b&gt;Bold&lt;/b&gt; claims", "3"}));
+
+    // Blank fields take their stand-ins; a line break typed into one is a blank.
+    const BookInfo blank{.title = "Part one\nPart two\r\nand\rthree\xE2\x80\xA8" "four", .date = "2024-05-17"};
+    ASSERT_TRUE(storeBookInformation(folder.file("data"), manuscript, blank));
+    EXPECT_EQ(stored(), "Part one Part two and three four\nNo Author\nNo Publisher\nNo Copyright\n2024-05-17\n\n"
+                        "No Genre\n0");
+    EXPECT_EQ(makeBuildRequest(manuscript, blank, {}).bookInfo.isbn, "urn:uuid:12345");
+}
+
+TEST(BookInformationForTheBuild, TheStoredFileOrBookInfoTxtFillTheFields) {
+    TestFolder folder;
+    const std::string manuscript = folder.write("Books/Novel/Novel.doc", "x");
+    EXPECT_FALSE(findBookInformation(folder.file("data"), manuscript));
+    folder.write("Books/Novel/bookInfo.txt", "From the folder");
+    folder.write("data/NovelInfo.txt", "");  // empty: counts as none
+    const auto beside = findBookInformation(folder.file("data"), manuscript);
+    ASSERT_TRUE(beside);
+    EXPECT_EQ(beside->path, folder.file("Books/Novel/bookInfo.txt"));
+    folder.write("data/NovelInfo.txt", "\nAnn\nPub\nCopy\nMarch 1\n978-1\nSF\n3x");
+    const auto stored = findBookInformation(folder.file("data"), manuscript);
+    ASSERT_TRUE(stored);
+    const BookInfo fields = fieldsFromStored(manuscript, stored->text);
+    EXPECT_EQ(fields.title, "Novel") << "a blank line 1: the folder's name";
+    EXPECT_EQ(fields.author, "Ann");
+    EXPECT_EQ(fields.date, formatDate(today())) << "a date that does not parse gives today's";
+    EXPECT_EQ(fields.language, "3");
+}
+
 namespace {
 
 struct Manuscript : ::testing::Test {
     Harness h{false};
-    VoveZedevir& c = h.c();
     std::string manuscript;
 
     void SetUp() override { manuscript = h.folder.write("Books/Novel/Novel.doc", "x"); }
-    void storeInfo(const std::string& text) {
-        h.folder.write("xdg-data/Quillary/NovelInfo.txt", text);
-    }
+    void storeInfo(const std::string& text) { h.folder.write("xdg-data/Quillary/NovelInfo.txt", text); }
 };
 
 }  // namespace
 
 TEST_F(Manuscript, StoredInformationFillsTheWindow) {
     storeInfo("\nAnn\nPub\nCopy\n2013-03-01\n978-1\nSF\n3x");
-    EXPECT_TRUE(c.openFile(manuscript));
-    EXPECT_EQ(c.root, h.folder.file("Books/Novel"));
+    h.manuscripts.load(manuscript);
     EXPECT_EQ(h.window.fieldText(BookField::Title), "Novel");  // blank line 1: the folder's name
     EXPECT_EQ(h.window.fieldText(BookField::Author), "Ann");
     EXPECT_EQ(h.window.fieldText(BookField::Isbn), "978-1");
@@ -68,99 +124,89 @@ TEST_F(Manuscript, StoredInformationFillsTheWindow) {
     EXPECT_TRUE(h.window.makeEnabled);
 }
 
-TEST_F(Manuscript, LineBreaksTypedIntoAFieldDoNotShiftTheStoredLines) {
-    c.openFile(manuscript);
-    h.window.setFieldText(BookField::Title, "Part one\nPart two\r\nand\rthree\xE2\x80\xA8" "four");
-    h.window.setFieldText(BookField::Author, "Ann");
-    h.window.setFieldText(BookField::Genre, "\nSF\n");
-    h.window.setPubDate({2013, 3, 1});
-    c.savePanelEndedWithName("Novel.epub", h.folder.file("Books/Novel"), 1);
-    EXPECT_EQ(c.request->bookInfo.title, "Part one Part two and three four");
-    EXPECT_EQ(files::readFile(h.folder.file("xdg-data/Quillary/NovelInfo.txt")),
-              std::optional<std::string>("Part one Part two and three four\nAnn\nNo Publisher\nNo Copyright\n"
-                                         "2013-03-01\n\nSF\n0"));
-}
-
-TEST_F(Manuscript, BookInfoInTheManuscriptsFolderIsTheFallback) {
-    h.folder.write("Books/Novel/bookInfo.txt", "From the folder");
-    storeInfo("");  // empty: counts as none
-    c.openFile(manuscript);
-    EXPECT_EQ(h.window.fieldText(BookField::Title), "From the folder");
-}
-
 TEST_F(Manuscript, FirstManuscriptWithoutInformationKeepsWhatWasTyped) {
     h.window.setFieldText(BookField::Author, "Typed");
-    c.openFile(manuscript);
+    h.manuscripts.load(manuscript);
     EXPECT_EQ(h.window.fieldText(BookField::Author), "Typed");
     // A second manuscript without information resets the fields.
-    const std::string second = h.folder.write("Books/Other/Other.rtf", "x");
-    c.openFile(second);
+    h.manuscripts.load(h.folder.write("Books/Other/Other.rtf", "x"));
     EXPECT_EQ(h.window.fieldText(BookField::Author), "");
     EXPECT_EQ(h.window.fieldText(BookField::Title), "Other");
     EXPECT_EQ(h.window.languageIndex(), 0);
 }
 
 TEST_F(Manuscript, CoverPreviewPrefersPngThenJpgThenTheIcon) {
-    c.openFile(manuscript);
+    h.manuscripts.load(manuscript);
     EXPECT_EQ(h.window.coverPreview, "");
     h.folder.write("Books/Novel/cover.jpg", "j");
-    c.openFile(manuscript);
+    h.manuscripts.load(manuscript);
     EXPECT_EQ(h.window.coverPreview, h.folder.file("Books/Novel/cover.jpg"));
     h.folder.write("Books/Novel/cover.png", "p");
-    c.openFile(manuscript);
+    h.manuscripts.load(manuscript);
     EXPECT_EQ(h.window.coverPreview, h.folder.file("Books/Novel/cover.png"));
 }
 
-TEST_F(Manuscript, OnlyExactLowerCaseExtensionsAreManuscripts) {
+TEST(ManuscriptTypes, OnlyExactLowerCaseExtensionsAreManuscripts) {
     const std::pair<const char*, bool> names[] = {
         {"Novel.DOC", false}, {"Novel.Docx", false}, {"Novel.ODT", false}, {"kindlegen.zip", false},
         {"Novel.docx", true}, {"Novel.odt", true},   {"Novel.rtf", true}};
-    for (const auto& [name, accepted] : names) {
-        const std::string path = h.folder.write(name, "x");
-        EXPECT_EQ(c.openFile(path), accepted) << name;
-        EXPECT_EQ(c.theFile == path, accepted) << name;
-    }
+    for (const auto& [name, accepted] : names) EXPECT_EQ(hasManuscriptExtension(name), accepted) << name;
 }
 
 TEST_F(Manuscript, OpenPanelRemembersTheFolderAboveTheManuscriptsFolder) {
     h.preferences.setString(prefs::kParentDirectory, "~/Documents");
-    c.selectManuscript();
+    std::string chosen;
+    h.manuscripts.choose([&chosen](const std::string& path) { chosen = path; });
     ASSERT_EQ(h.window.openPanels.size(), 1u);
     EXPECT_EQ(h.window.openPanels[0].directory, h.folder.path() + "/home/Documents");
     EXPECT_EQ(h.window.openPanels[0].allowedTypes, kManuscriptExtensions);
     h.window.pendingOpen(1, manuscript);
     EXPECT_EQ(h.preferences.stringForKey(prefs::kParentDirectory), h.folder.file("Books"));
-    EXPECT_EQ(c.theFile, manuscript);
+    EXPECT_EQ(chosen, manuscript);
 }
 
 TEST_F(Manuscript, KindlegenIsInstalledExecutableButNotWorldWritable) {
     const std::string dropped = h.folder.write("Downloads/kindlegen", "#!/bin/sh\necho V2.9\n");
-    ASSERT_FALSE(c.kindlegenPath().empty());
+    const std::string target = h.kindle->kindlegenPath();
+    EXPECT_EQ(target, h.folder.dataHome() + "/Quillary/kindlegen");
     h.folder.write("xdg-data/Quillary/kindlegen", "old");
-    EXPECT_TRUE(c.openFile(dropped));
-    EXPECT_EQ(files::readFile(c.kindlegenPath()), std::optional<std::string>("#!/bin/sh\necho V2.9\n"));
+    EXPECT_TRUE(h.kindle->install(dropped));
+    EXPECT_EQ(files::readFile(target).value_or("<none>"), "#!/bin/sh\necho V2.9\n");
     struct stat st {};
-    ASSERT_EQ(::stat(c.kindlegenPath().c_str(), &st), 0);
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0755u);
+    EXPECT_FALSE(h.kindle->install(h.folder.file("Downloads/missing")));
+    EXPECT_EQ(files::listFolder(h.folder.dataHome() + "/Quillary"), std::vector<std::string>{"kindlegen"});
 }
 
 TEST(SoftwareUpdate, TheInstalledConverterIsKeptAcrossAnUpdateAndNothingElseIsInstalled) {
     const std::string converter = "#!/bin/sh\necho V2.9\n";
     for (const bool installed : {true, false}) {
         Harness h(false);
-        h.c().applicationDidFinishLaunching();
-        const std::string target = h.c().kindlegenPath();
+        FakeSoftwareUpdater updater;
+        updater.setDelegate(h.kindle.get());
+        const std::string target = h.kindle->kindlegenPath();
         if (installed) {
-            ASSERT_TRUE(h.c().installKindlegen(h.folder.write("Downloads/kindlegen", converter)));
+            ASSERT_TRUE(h.kindle->install(h.folder.write("Downloads/kindlegen", converter)));
         }
         // Not the author's: someone else's file under the shared temporary
         // folder's fixed name.
         h.folder.write("tmp/kindlegen", "planted");
 
-        h.updater.update([&] { files::removeAll(target); });
+        updater.update([&] { EXPECT_TRUE(files::removeAll(target)); });
 
-        EXPECT_EQ(files::readFile(target), installed ? std::optional(converter) : std::nullopt) << installed;
+        EXPECT_EQ(files::readFile(target).value_or("<none>"), installed ? converter : "<none>") << installed;
         EXPECT_EQ(files::listFolder(h.folder.tempFolder()), std::vector<std::string>{"kindlegen"})
             << "nothing is left behind";
     }
+}
+
+TEST(EntryTime, SourceDateEpochWhenItIsACountOfSecondsElseNow) {
+    ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
+    EXPECT_EQ(entryTimeFromEnvironment(), 1700000000);
+    for (const char* unusable : {"", "17x", "-5"}) {
+        ::setenv("SOURCE_DATE_EPOCH", unusable, 1);
+        EXPECT_GE(entryTimeFromEnvironment(), std::time(nullptr) - 5) << unusable;
+    }
+    ::unsetenv("SOURCE_DATE_EPOCH");
 }

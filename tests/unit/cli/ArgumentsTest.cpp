@@ -4,6 +4,7 @@
 #include "cli/Report.h"
 
 using namespace quillary;
+using namespace quillary::cli;
 
 // Title, ISBN, a language code, -o and --report json reach a real book in
 // the end-to-end tests, as do build's own help and a build without a

@@ -3,9 +3,11 @@
 #include "manuscript/Conversion.h"
 #include "platform/Files.h"
 #include "platform/PosixShell.h"
-#include "support/Harness.h"
+#include "fakes/FakeShell.h"
+#include "support/TestFolder.h"
 
 using namespace quillary;
+using namespace quillary::manuscript;
 using namespace quillary::testing;
 
 namespace {
@@ -40,28 +42,9 @@ Result<std::string, ConversionFailure> convert(Shell& shell, const std::string& 
     return convertManuscript(manuscript, {shell, converter, inProcess});
 }
 
-// A build of `manuscript` whose conversion ends as the shell answers.
-void buildOf(Harness& h, const std::string& manuscript) {
-    h.c().request = BuildRequest{.manuscript = manuscript};
-    h.c().extractHTML();
-    h.queue.drain();
-}
 }  // namespace
 
-TEST(Conversion, PlainTextIsRefusedWithoutConvertingAndNamedInTheAlert) {
-    Harness english;  // the real English texts hold the "%@"
-    english.shell.answer("-info", std::string("File: Notes.txt\n  Type:  plain text\n"));
-    buildOf(english, "/books/Notes.txt");
-    EXPECT_EQ(english.shell.countCalls("-convert"), 0u);
-    ASSERT_EQ(english.window.alerts.size(), 1u);
-    EXPECT_EQ(english.window.alerts[0].titleKey, "FormattingErrTitle");
-    EXPECT_NE(english.window.alerts[0].title.find("Notes.txt"), std::string::npos);
-    EXPECT_NE(english.window.alerts[0].message.find("Notes.txt"), std::string::npos);
-    EXPECT_TRUE(english.window.statusHidden);
-    EXPECT_TRUE(english.window.progressHidden);
-}
-
-TEST(Conversion, ConverterErrorsEndInTheMakeFailureAlert) {
+TEST(Conversion, ConverterErrorsAreFailedConversions) {
     const std::string partial = "<html>\n<body>\n<p>The first half of the bo";
     for (const ShellResult& result :
          {ShellResult{"Error converting the file"}, ShellResult{"/bin/sh: nope"}, ShellResult{std::nullopt},
@@ -72,11 +55,6 @@ TEST(Conversion, ConverterErrorsEndInTheMakeFailureAlert) {
         ASSERT_FALSE(html);
         EXPECT_EQ(html.reason(), ConversionFailure::Failed);
     }
-    Harness h{false};
-    h.shell.answer("-convert", std::string("Error converting the file"));
-    buildOf(h, "/books/Novel.rtf");
-    ASSERT_EQ(h.window.alerts.size(), 1u);
-    EXPECT_EQ(h.window.alerts[0].titleKey, "MakeFailTitle");
 }
 
 TEST(ConversionPaths, AnyPathReachesTheConverterWhole) {
@@ -88,7 +66,7 @@ TEST(ConversionPaths, AnyPathReachesTheConverterWhole) {
     const std::string converter = folder.write("bin/conv $`\"\\.sh",
         "#!/bin/sh\nif [ \"$1\" = -info ]; then echo '  Type:  rich text'; exit 0; fi\n"
         "printf '<body>\\n%s\\n</body>' \"$5\"\n");
-    files::setPermissions(converter, 0755);
+    EXPECT_TRUE(files::setPermissions(converter, 0755));
     const std::string awkward = folder.file("my \"odd\" $HOME `x` back\\slash\nline.rtf");
     const auto html = convert(shell, awkward, false, converter);
     ASSERT_TRUE(html);

@@ -205,7 +205,7 @@ Tally compare(const std::string& html, const std::string& reference, const std::
 
 // A corpus file converted, and the RTF our reader read for it.
 struct Converted {
-    Outcome outcome;
+    Output outcome;
     std::string rtf;
 };
 
@@ -261,7 +261,7 @@ TEST(Corpus, EveryWordFileConvertsThroughLibreOffice) {
     checkCorpus("doc", [](const std::string& path) {
         // As in a build: the type check, which reads the container alone and
         // must take every file that LibreOffice reads for Word, then LibreOffice.
-        Outcome type = describeFile(path);
+        Output type = describeFile(path);
         if (!type) return Converted{type, ""};
         EXPECT_NE(type->find("  Type:  Word format\n"), std::string::npos) << path;
         quillary::Result<std::string> imported = importWordDocument(path, userLibreOffice());

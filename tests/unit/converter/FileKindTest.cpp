@@ -28,7 +28,7 @@ TEST(FileKind, AWordDocumentIsACompoundFileWithWordsOwnStream) {
         {otherStream, "It is neither rich text, a Word document nor plain text."},
         {encrypted, "It is protected with a password; save a copy without one."}};
     for (const auto& [content, expected] : cases) {
-        Outcome outcome = describeFile(folder.write("Manuscript.doc", content));
+        Output outcome = describeFile(folder.write("Manuscript.doc", content));
         const std::string& said = outcome ? *outcome : outcome.reason();
         EXPECT_NE(said.find(expected), std::string::npos) << said;
         EXPECT_EQ(outcome.ok(), expected.starts_with("  Type:"));

@@ -2,38 +2,33 @@
 
 #include "../sections/BookUnderTest.h"
 #include "epub/NoteMarkup.h"
+#include "epub/Pages.h"
 
 using namespace quillary;
+using namespace quillary::epub;
 using namespace quillary::testing;
 
-TEST(MakeNotes, ReadsOnThroughTheLinesANoteTakes) {
+TEST(Endnotes, ANoteReadsOnThroughTheLinesItTakesAndTheTextGoesOnAfterThem) {
     BookUnderTest book(false);
-    book.lines = {"<p>A&lt;&lt;First.</p>", "<p>Second.</p>", "<p>Third.&gt;&gt; level.</p>", "<p>Next.</p>"};
-    package::Assembly& a = book.prepare();
-    a.sectionNumber = 3;
-    a.noteNumber = 2;
-    a.endnotes = "<div id=\"ref1\">1. Salt water.</div>\n";
-    a.position = 1;
-    a.line = book.lines[0];
-    a.makeNotes();
-    EXPECT_EQ(a.position.load(), 3);
-    EXPECT_EQ(a.line, "<p>A" + notes::referenceForm(2, false) + " level.</p>");
-    EXPECT_EQ(a.endnotes, "<div id=\"ref1\">1. Salt water.</div>\n<div id=\"ref2\">2. First.<p>Second.</p>"
-                          "<p>Third. <a href=\"section3.xhtml#ref2\">&#8617;</a></p><br /><br /></div>\n");
-    EXPECT_EQ(a.noteNumber, 3);
+    book.body({"<p>A&lt;&lt;First.</p>", "<p>Second.</p>", "<p>Third.&gt;&gt; level.</p>", "<p>Next.</p>"});
+    book.build();
+    EXPECT_EQ(book.section(1), wrapped("A" + epub::notes::referenceForm(1, false) + " level.") + wrapped("Next."));
+    const epub::PackageFile* notes = book.page("endnotes.xhtml");
+    ASSERT_TRUE(notes);
+    EXPECT_NE(notes->bytes.find("<div id=\"ref1\">1. First.<p>Second.</p><p>Third. <a href=\"section1.xhtml#ref1\">"
+                                "&#8617;</a></p><br /><br /></div>\n"),
+              std::string::npos)
+        << notes->bytes;
 }
 
 // The book's own pages keep each paragraph's direction; the notes page
 // takes the book's.
-TEST(InsertEpubEndnotes, TheNotesPageOfARightToLeftBookReadsRightToLeft) {
-    for (const char* language : {"1", "0"}) {
-        BookUnderTest book;
-        book.templates.section = "<html xmlns=\"x\">\n$content\n</html>\n";
-        book.request.bookInfo.language = language;
-        package::Assembly& a = book.prepare();
-        a.insertEpubEndnotes("Notes");
-        EXPECT_EQ(a.model.pages.back().bytes.starts_with("<html dir=\"rtl\" xml:lang=\"ar\" lang=\"ar\" xmlns="),
-                  language == std::string("1"));
-        EXPECT_EQ(a.model.pages.back().bytes.find("dir="), language == std::string("1") ? 6u : std::string::npos);
+TEST(Endnotes, TheNotesPageOfARightToLeftBookReadsRightToLeft) {
+    for (const char* language : {"ar", "en"}) {
+        const std::string page = epub::notesPage(
+            epub::pageTemplate("<html xmlns=\"x\">\n$content\n</html>\n", {.language = language}, true), language,
+            "Notes", "", true);
+        EXPECT_EQ(page.starts_with("<html dir=\"rtl\" xml:lang=\"ar\" lang=\"ar\" xmlns="), language == std::string("ar"));
+        EXPECT_EQ(page.find("dir="), language == std::string("ar") ? 6u : std::string::npos);
     }
 }

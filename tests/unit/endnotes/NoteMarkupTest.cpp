@@ -4,7 +4,7 @@
 
 #include "epub/NoteMarkup.h"
 
-using namespace quillary::notes;
+using namespace quillary::epub::notes;
 
 namespace {
 

@@ -5,7 +5,17 @@
 using namespace quillary;
 using namespace quillary::testing;
 
-TEST(KindleConverterCheck, TurningTheOptionOnTurnsEpub3OffAndAlertsOnlyForAMissingOrOldConverter) {
+namespace {
+
+// A kindlegen of the test's making, which the shell runs for real.
+void installKindlegen(Harness& h, const std::string& banner) {
+    h.shell.passThrough = true;
+    installConverterScript(h.kindle->kindlegenPath(), banner, h.folder.file("received.epub"), h.folder.file("next.mobi"));
+}
+
+}  // namespace
+
+TEST(KindleConverterCheck, AlertsOnlyForAMissingOrOldConverterAndOnlyWithTheOptionOn) {
     struct Case {
         const char* kindlegenBanner;  // nullptr: no kindlegen
         bool calibre, optionOn;
@@ -20,21 +30,17 @@ TEST(KindleConverterCheck, TurningTheOptionOnTurnsEpub3OffAndAlertsOnlyForAMissi
         {"Amazon kindlegen(Linux) V2.9 build 1028-0897292", false, true, kAlertDefaultButton, {}, false},
         {"Amazon kindlegen(Linux) V2.8 build 0615-9a9cb2a", false, true, kAlertDefaultButton, {"oldKindleGenTitle"}, true},
         {"Amazon kindlegen", false, true, kAlertDefaultButton, {"oldKindleGenTitle"}, true},
-        {"V2.0", false, false, kAlertDefaultButton, {}, false},  // the box is on, the stored option off
+        {"V2.0", false, false, kAlertDefaultButton, {}, false},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(std::string(test.kindlegenBanner ? test.kindlegenBanner : "none") + (test.calibre ? " calibre" : ""));
-        KindleBook book;
-        Harness& h = book.h;
-        if (test.kindlegenBanner) book.installKindlegen(test.kindlegenBanner);
+        Harness h(false);
+        if (test.kindlegenBanner) installKindlegen(h, test.kindlegenBanner);
         if (test.calibre) h.workspace.installedApplications.insert("ebook-convert");
-        h.window.setEpub3Checked(true);
-        h.preferences.setBool(prefs::kEpub3, true);
-        h.window.setKindleChecked(true);
         h.preferences.setBool(prefs::kBuildKindle, test.optionOn);
         h.window.alertAnswers.push_back(test.answer);
 
-        h.c().noKindleGen();
+        h.kindle->checkConverter();
         h.checks.runHeld();
         h.queue.drain();
 
@@ -46,35 +52,29 @@ TEST(KindleConverterCheck, TurningTheOptionOnTurnsEpub3OffAndAlertsOnlyForAMissi
             EXPECT_EQ(h.workspace.opened[0].application, "<url>");
             EXPECT_TRUE(h.workspace.opened[0].what.starts_with("https://"));
         }
-        if (test.optionOn) {
-            EXPECT_FALSE(h.window.epub3Checked());
-            EXPECT_FALSE(h.preferences.boolForKey(prefs::kEpub3));
-            EXPECT_TRUE(h.window.kindleChecked());
-        }
     }
 }
 
-namespace {
-
-constexpr const char* kOldBanner = "Amazon kindlegen(Linux) V2.8 build 0615-9a9cb2a";
-
-void tickKindle(Harness& h) {
-    h.window.setKindleChecked(true);
-    h.preferences.setBool(prefs::kBuildKindle, true);
-    h.c().noKindleGen();
+TEST(KindleConverterCheck, KindlegenIsPreferredThenCalibreThenNone) {
+    Harness h(false);
+    EXPECT_FALSE(h.kindle->findConverter());
+    h.workspace.installedApplications.insert("ebook-convert");
+    EXPECT_EQ(h.kindle->findConverter()->kind, kindle::ConverterKind::ebookConvert);
+    EXPECT_EQ(h.kindle->findConverter()->path, "/usr/bin/ebook-convert");
+    installKindlegen(h, "V2.9");
+    EXPECT_EQ(h.kindle->findConverter()->kind, kindle::ConverterKind::kindlegen);
+    EXPECT_EQ(h.kindle->findConverter()->path, h.kindle->kindlegenPath());
 }
 
-}  // namespace
-
 TEST(KindleConverterCheck, TheVerdictComesOnTheMainThreadAndOneNobodyWaitsForIsDropped) {
-    KindleBook book;
-    Harness& h = book.h;
-    book.installKindlegen(kOldBanner);
+    Harness h(false);
+    installKindlegen(h, "Amazon kindlegen(Linux) V2.8 build 0615-9a9cb2a");
+    h.preferences.setBool(prefs::kBuildKindle, true);
 
     // The check leaves the main thread and its verdict comes back to it.
-    // Ticked twice while one check runs: one check at a time, one alert.
-    tickKindle(h);
-    tickKindle(h);
+    // Asked twice while one check runs: one check at a time, one alert.
+    h.kindle->checkConverter();
+    h.kindle->checkConverter();
     EXPECT_EQ(h.shell.countCalls("kindlegen"), 0u);
     EXPECT_EQ(h.checks.runHeld(), 1);
     EXPECT_TRUE(h.window.alerts.empty()) << "the verdict waits for the main thread";
@@ -83,16 +83,17 @@ TEST(KindleConverterCheck, TheVerdictComesOnTheMainThreadAndOneNobodyWaitsForIsD
     h.queue.drain();
     EXPECT_EQ(alertKeys(h.window), std::vector<std::string>{"oldKindleGenTitle"});
 
-    // Unticked while the check runs.
-    tickKindle(h);
-    h.window.setKindleChecked(false);
+    // Turned off while the check runs.
+    h.kindle->checkConverter();
+    h.preferences.setBool(prefs::kBuildKindle, false);
     h.checks.runHeld();
     h.queue.drain();
     EXPECT_EQ(h.window.alerts.size(), 1u);
 
     // The window closed while the check ran.
-    tickKindle(h);
-    h.controller.reset();
+    h.preferences.setBool(prefs::kBuildKindle, true);
+    h.kindle->checkConverter();
+    h.kindle.reset();
     h.checks.runHeld();
     EXPECT_EQ(h.queue.drain(), 0);
     EXPECT_EQ(h.window.alerts.size(), 1u);
@@ -100,40 +101,40 @@ TEST(KindleConverterCheck, TheVerdictComesOnTheMainThreadAndOneNobodyWaitsForIsD
 
 TEST(KindleViewer, TheFirstKnownViewerOrTheAuthorsChoice) {
     Harness h(false);
-    EXPECT_EQ(h.c().kindleViewer(), std::nullopt);
+    EXPECT_EQ(h.kindle->viewer(), std::nullopt);
     h.workspace.installedApplications = {"foliate"};
-    EXPECT_EQ(h.c().kindleViewer(), "/usr/bin/foliate");
+    EXPECT_EQ(h.kindle->viewer(), "/usr/bin/foliate");
     h.workspace.installedApplications = {"foliate", "ebook-viewer"};
-    EXPECT_EQ(h.c().kindleViewer(), "/usr/bin/ebook-viewer");
+    EXPECT_EQ(h.kindle->viewer(), "/usr/bin/ebook-viewer");
 
     h.preferences.setString(prefs::kKindleViewer, "foliate");
-    EXPECT_EQ(h.c().kindleViewer(), "/usr/bin/foliate");
+    EXPECT_EQ(h.kindle->viewer(), "/usr/bin/foliate");
     // A chosen viewer that is gone is not swapped for another one.
     h.preferences.setString(prefs::kKindleViewer, "okular");
-    EXPECT_EQ(h.c().kindleViewer(), std::nullopt);
+    EXPECT_EQ(h.kindle->viewer(), std::nullopt);
 
     const std::string own = h.folder.write("viewers/my viewer", "#!/bin/sh\n");
     h.preferences.setString(prefs::kKindleViewer, own);
-    EXPECT_EQ(h.c().kindleViewer(), std::nullopt) << "not executable";
-    files::setPermissions(own, 0755);
-    EXPECT_EQ(h.c().kindleViewer(), own);
+    EXPECT_EQ(h.kindle->viewer(), std::nullopt) << "not executable";
+    EXPECT_TRUE(files::setPermissions(own, 0755));
+    EXPECT_EQ(h.kindle->viewer(), own);
 }
 
 TEST(KindleViewerCheck, AlertsOnlyWhenReviewIsWantedAndNoViewerIsFound) {
     Harness h(false);
     h.preferences.setBool(prefs::kReviewKindle, false);
-    h.c().noKindleMac();
+    h.kindle->checkViewer();
     EXPECT_TRUE(h.window.alerts.empty());
 
     h.preferences.setBool(prefs::kReviewKindle, true);
     h.workspace.installedApplications = {"ebook-viewer"};
-    h.c().noKindleMac();
+    h.kindle->checkViewer();
     EXPECT_TRUE(h.window.alerts.empty());
 
     h.workspace.installedApplications.clear();
     h.window.alertAnswers = {kAlertAlternateButton, kAlertDefaultButton};
-    h.c().noKindleMac();
-    h.c().noKindleMac();
+    h.kindle->checkViewer();
+    h.kindle->checkViewer();
     EXPECT_EQ(alertKeys(h.window), (std::vector<std::string>{"noKindleMacTitle", "noKindleMacTitle"}));
     ASSERT_EQ(h.workspace.opened.size(), 1u);
     EXPECT_EQ(h.workspace.opened[0].application, "<url>");

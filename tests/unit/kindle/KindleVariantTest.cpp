@@ -24,7 +24,7 @@ namespace {
 std::string installArgumentPrinter(const TestFolder& folder, const std::string& relativePath) {
     const std::string path =
         folder.write(relativePath, "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\"; done\n");
-    files::setPermissions(path, 0755);
+    EXPECT_TRUE(files::setPermissions(path, 0755));
     return path;
 }
 }  // namespace

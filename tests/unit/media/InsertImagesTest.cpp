@@ -2,43 +2,47 @@
 
 #include <algorithm>
 
-#include "../sections/BookUnderTest.h"
+#include "epub/Media.h"
+#include "epub/PackageDocument.h"
 
 using namespace quillary;
+using namespace quillary::epub;
 using Names = std::vector<std::string>;
 
 namespace {
 
-// A manuscript folder with the given files (each holding its own name, so a
-// copy can be told from another file), and the assembly's files once the
+// A manuscript's folder holding the given files (a name with a "/" stands
+// for a file in a folder of that name), and what is packed of it once the
 // pages have used the images and media named.
 struct Package {
-    quillary::testing::BookUnderTest book;
+    epub::PackedFiles packed;
 
     Package(const Names& files, const Names& usedImages, const Names& usedMedia = {}) {
-        for (const auto& name : files) book.folder.write("manuscript/" + name, name);
-        package::Assembly& assembly = book.prepare();
-        assembly.imageNames = usedImages;
-        assembly.mediaNames = usedMedia;
-        book.problems = {};  // only what packing finds counts here
-        assembly.insertImages();
+        std::vector<FolderEntry> folder;
+        for (const auto& name : files) {
+            const std::size_t slash = name.find('/');
+            folder.push_back({name.substr(0, slash), slash != std::string::npos});
+        }
+        std::sort(folder.begin(), folder.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+        packed = epub::packAuthorFiles(folder, usedImages, usedMedia);
     }
     // The names packed into the folder, "images" or "media", sorted.
-    Names packed(const std::string& folder) const {
+    Names packedInto(const std::string& folder) const {
         Names names;
-        for (const auto& file : book.assembly->model.media)
+        for (const auto& file : packed.files)
             if (file.name.starts_with("OEBPS/" + folder + "/")) names.push_back(file.name.substr(folder.size() + 7));
         std::sort(names.begin(), names.end());
         return names;
     }
-    std::string content(const std::string& name) const {
-        for (const auto& file : book.assembly->model.media)
-            if (file.name == "OEBPS/" + name) return file.bytes;
+    // The author's file a packed file is read from.
+    std::string source(const std::string& name) const {
+        for (const auto& file : packed.files)
+            if (file.name == "OEBPS/" + name) return file.source;
         return "<none>";
     }
-    std::string manifest() const { return package::manifestLines(book.assembly->model.manifest); }
-    const Names& missing() const { return book.problems.missingFiles; }
-    bool invalidNames() const { return book.problems.invalidMediaFilenames; }
+    std::string manifest() const { return epub::manifestLines(packed.manifest); }
+    const Names& missing() const { return packed.missing; }
+    bool invalidNames() const { return packed.invalidNames; }
 };
 
 std::string item(const std::string& id, const std::string& href, const std::string& type) {
@@ -53,10 +57,10 @@ TEST(InsertImages, UsedImagesArriveUnderTheirRealNamesAndOnlyTheChosenCoverIsPac
                "plan.svg", umlaut, "50% #1.png"},
               {"cover.jpg", "boat.png", "PhotoOne.png", "Map.JPG", "photo.jpeg", "logo.gif", "plan.svg", umlaut, "50%#1.png",
                "Photo.png", "boat.png"});
-    EXPECT_EQ(p.packed("images"), (Names{"50%#1.png", "Map.JPG", "PhotoOne.png", "boat.png", "cover.jpg", "logo.gif",
+    EXPECT_EQ(p.packedInto("images"), (Names{"50%#1.png", "Map.JPG", "PhotoOne.png", "boat.png", "cover.jpg", "logo.gif",
                                                   "photo.jpeg", "plan.svg", umlaut}));
-    EXPECT_EQ(p.content("images/cover.jpg"), "COVER.jpg");
-    EXPECT_EQ(p.content("images/PhotoOne.png"), "Photo One.png");
+    EXPECT_EQ(p.source("images/cover.jpg"), "COVER.jpg");
+    EXPECT_EQ(p.source("images/PhotoOne.png"), "Photo One.png");
     EXPECT_EQ(p.manifest(), item("image1", "images/50%25%231.png", "image/png") + item("image2", "images/Map.JPG", "image/jpeg") +
                                 item("image3", "images/PhotoOne.png", "image/png") + item("image4", "images/boat.png", "image/png") +
                                 item("image5", "images/logo.gif", "image/gif") + item("image6", "images/photo.jpeg", "image/jpeg") +
@@ -68,14 +72,14 @@ TEST(InsertImages, UsedImagesArriveUnderTheirRealNamesAndOnlyTheChosenCoverIsPac
 
 TEST(InsertImages, OnlyWhatIsUsedArrivesAndWhatIsMissingIsReportedEachTime) {
     Package p({"cover.png", "holiday.png", "song.mp3", "art/boat.png"}, {"cover.png"});
-    EXPECT_EQ(p.packed("images"), (Names{"cover.png"}));
-    EXPECT_TRUE(p.packed("media").empty());
+    EXPECT_EQ(p.packedInto("images"), (Names{"cover.png"}));
+    EXPECT_TRUE(p.packedInto("media").empty());
     EXPECT_EQ(p.manifest(), "");
     EXPECT_TRUE(p.missing().empty());
 
     // Missing names are reported each time they are used, images first.
     Package q({"talk.mov"}, {"cover.png", "boat.png", "talk.png", "boat.png", "boat.png"}, {"song.mp3", "talk.mov"});
-    EXPECT_EQ(q.packed("media"), (Names{"talk.mov"}));
+    EXPECT_EQ(q.packedInto("media"), (Names{"talk.mov"}));
     EXPECT_EQ(q.missing(), (Names{"cover.png", "boat.png", "talk.png", "boat.png", "boat.png", "song.mp3"}));
 }
 
@@ -86,8 +90,8 @@ TEST(InsertImages, NamesTheContainerForbidsAreFlaggedEvenUnusedAndNeverPacked) {
     for (const auto& [name, flagged] : names)
         EXPECT_EQ(Package({name}, {"cover.png"}).invalidNames(), flagged) << name;
     Package used({"a?b.png", "c?d.mp3"}, {"cover.png", "a?b.png"}, {"c?d.mp3"});
-    EXPECT_EQ(used.packed("images"), Names{});
-    EXPECT_EQ(used.packed("media"), Names{});
+    EXPECT_EQ(used.packedInto("images"), Names{});
+    EXPECT_EQ(used.packedInto("media"), Names{});
     EXPECT_EQ(used.manifest(), "");
     EXPECT_EQ(used.missing(), (Names{"cover.png", "a?b.png", "c?d.mp3"}));
     EXPECT_EQ(Package({"a&b.png"}, {"a&b.png"}).manifest(), item("image1", "images/a%26b.png", "image/png"));

@@ -3,7 +3,7 @@
 #include "epub/MediaMarkup.h"
 
 using namespace quillary;
-using namespace quillary::media;
+using namespace quillary::epub::media;
 
 namespace {
 std::string image(const std::string& paragraph) { return imageMarkup("<p class=\"p1\">" + paragraph + "</p>").markup; }

@@ -3,6 +3,7 @@
 #include "manuscript/Normalise.h"
 
 using namespace quillary;
+using namespace quillary::manuscript;
 
 TEST(EncodeForHTML, WritesCodePointsAndReplacesWhatIsNotWellFormedOrAllowed) {
     const std::string ascii = "<p class=\"p1\">Plain &amp; simple\t~</p>\n";

@@ -7,9 +7,10 @@
 #include "base/Text.h"
 
 using namespace quillary;
+using namespace quillary::manuscript;
 
 namespace {
-std::string manuscript(const std::string& text, bool epub3 = false) {
+std::string inManuscript(const std::string& text, bool epub3 = false) {
     return fixEncodings(text, false, epub3);
 }
 std::string metadata(const std::string& text) { return fixEncodings(text, true, false); }
@@ -86,18 +87,18 @@ TEST(FixEncodings, DashesTabsAndBreaksInBothSettings) {
     const std::string dashes = "a-b a--b a---b a----b a-----b a------b \xE2\x80\x94\xE2\x80\x93\xE2\x80\x95 x <-- y";
     const std::string dashed = "a-b a&#8211;b a&#8212;b a&#8212;b a&#8212;-b a&#8212;&#8211;b &#8212;&#8211;&#8211; "
                                "x <&#8211; y";
-    EXPECT_EQ(manuscript(dashes), dashed);
+    EXPECT_EQ(inManuscript(dashes), dashed);
     EXPECT_EQ(metadata(dashes), dashed);
-    EXPECT_EQ(manuscript("<p class=\"a--b\"><a href=\"http://x.org/a--b?q='>'--\">a--b</a><!-- x > -- --></p>--"),
+    EXPECT_EQ(inManuscript("<p class=\"a--b\"><a href=\"http://x.org/a--b?q='>'--\">a--b</a><!-- x > -- --></p>--"),
               "<p class=\"a--b\"><a href=\"http://x.org/a--b?q='>'--\">a&#8211;b</a><!-- x > -- --></p>&#8211;");
-    EXPECT_EQ(manuscript("HYPERLINK \"http://x.org/a--b\" <span>a--b</span>"),
+    EXPECT_EQ(inManuscript("HYPERLINK \"http://x.org/a--b\" <span>a--b</span>"),
               "HYPERLINK \"http://x.org/a--b\" <span>a&#8211;b</span>");
     EXPECT_EQ(metadata("<b>a--b</b>"), "<b>a&#8211;b</b>");
     // Tabs and line breaks depend on the setting.
     const std::string breaks = "a<span class=\"Apple-tab-span\">\t</span>b<span class=\"Apple-tab-span\">\\t</span>"
                                "c\td\\te<br>f<br />g\xC3\xA9";
     const std::string six = "&#160;&#160;&#160;&#160;&#160;&#160;";
-    EXPECT_EQ(manuscript(breaks), "a" + six + "b" + six + "c\td\\te<br />f<br />g&#233;");
+    EXPECT_EQ(inManuscript(breaks), "a" + six + "b" + six + "c\td\\te<br />f<br />g&#233;");
     EXPECT_EQ(metadata(breaks), "a<span class=\"Apple-tab-span\"> </span>b<span class=\"Apple-tab-span\"> </span>"
                                 "c d e f<br />g&#233;");
 }

@@ -9,6 +9,7 @@
 #include "support/TestFolder.h"
 
 using namespace quillary;
+using namespace quillary::manuscript;
 
 TEST(FixLinks, FieldsBecomeLinksAndTargetsWithoutSchemeOrHostAreReported) {
     struct Case {

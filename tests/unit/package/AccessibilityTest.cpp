@@ -4,7 +4,7 @@
 #include "epub/Accessibility.h"
 
 using namespace quillary;
-using namespace quillary::package;
+using namespace quillary::epub;
 
 namespace {
 

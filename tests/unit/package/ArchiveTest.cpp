@@ -58,21 +58,36 @@ std::string noise(std::size_t size) {
     return bytes;
 }
 
+constexpr std::time_t kEntryTime = 1700000000;
+
 class ArchiveTest : public ::testing::Test {
 protected:
     TestFolder folder;
     std::string destination = folder.makeFolder("out") + "/Book.epub";
-    std::vector<package::PackageFile> files = {
+    std::vector<epub::PackageFile> files = {
         {"OEBPS/section1.xhtml", std::string(5000, 'a')},
         {"mimetype", "application/epub+zip"},
         {"OEBPS/content.opf", "<package/>"},
         {"META-INF/container.xml", "<container/>"},
-        {"OEBPS/images/cover.png", noise(300)},
     };
+    // The author's cover, read from the manuscript's folder as it is packed.
+    std::string cover = folder.write("manuscript/My Cover.png", noise(300));
+    std::vector<epub::AuthorFile> authors = {{"OEBPS/images/cover.png", "My Cover.png", "image/png"}};
+    PosixAuthorFiles authorFiles;
 
-    void SetUp() override { ::unsetenv("SOURCE_DATE_EPOCH"); }
-    void TearDown() override { ::unsetenv("SOURCE_DATE_EPOCH"); }
-
+    epub::archive::ArchiveFiles list() const {
+        epub::archive::ArchiveFiles list;
+        for (const auto& file : files) list.written.push_back(&file);
+        for (const auto& file : authors) list.authors.push_back(&file);
+        return list;
+    }
+    epub::archive::AuthorFolder manuscriptFolder() const { return {authorFiles, folder.file("manuscript")}; }
+    Outcome write(std::time_t entryTime = kEntryTime) {
+        return epub::archive::writeArchive(list(), manuscriptFolder(), destination, entryTime);
+    }
+    Result<std::string> bytes(const epub::archive::EarlyEntries& early = {}) {
+        return epub::archive::archiveBytes(list(), manuscriptFolder(), kEntryTime, early);
+    }
     std::string archiveBytes() { return files::readFile(destination).value_or(""); }
 };
 
@@ -86,7 +101,7 @@ TEST_F(ArchiveTest, MimetypeComesFirstStoredAndTheRestSortedAndDeflated) {
         expected.push_back(name);
     }
     expected.push_back("OEBPS/section1.xhtml");
-    ASSERT_TRUE(archive::writeArchive(archive::listOf(files), destination));
+    ASSERT_TRUE(write());
     const auto headers = localHeaders(archiveBytes());
     std::vector<std::string> names;
     for (const auto& header : headers) names.push_back(header.name);
@@ -102,48 +117,55 @@ TEST_F(ArchiveTest, MimetypeComesFirstStoredAndTheRestSortedAndDeflated) {
     EXPECT_EQ(entries->size(), expected.size());
     for (const ArchiveEntry& entry : *entries) {
         const auto file = std::find_if(files.begin(), files.end(), [&](const auto& f) { return f.name == entry.name; });
-        EXPECT_EQ(entry.content, file == files.end() ? "?" : file->bytes) << entry.name;
+        EXPECT_EQ(entry.content, file != files.end() ? file->bytes : noise(300)) << entry.name;
     }
 }
 
-TEST_F(ArchiveTest, SourceDateEpochMakesTwoBuildsByteIdentical) {
-    ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
-    ASSERT_TRUE(archive::writeArchive(archive::listOf(files), destination));
+TEST_F(ArchiveTest, TheEntryTimeMakesTwoBuildsByteIdentical) {
+    ASSERT_TRUE(write());
     const std::string first = archiveBytes();
-    ASSERT_TRUE(archive::writeArchive(archive::listOf(files), destination));
+    ASSERT_TRUE(write());
     EXPECT_EQ(first, archiveBytes());
-    ::setenv("SOURCE_DATE_EPOCH", "1800000000", 1);
-    ASSERT_TRUE(archive::writeArchive(archive::listOf(files), destination));
-    EXPECT_NE(first, archiveBytes()) << "the entries carry the time it gives";
+    ASSERT_TRUE(write(1800000000));
+    EXPECT_NE(first, archiveBytes()) << "the entries carry the time given";
+}
+
+TEST_F(ArchiveTest, AnAuthorsFileThatCannotBeReadIsNamedAndNoArchiveIsMade) {
+    EXPECT_TRUE(files::removeAll(cover));
+    const Outcome written = write();
+    ASSERT_FALSE(written);
+    EXPECT_NE(written.reason().find("My Cover.png"), std::string::npos) << written.reason();
+    EXPECT_FALSE(files::exists(destination));
 }
 
 TEST_F(ArchiveTest, AnEarlyEntryIsTakenOnlyForTheBytesItHolds) {
-    ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
     const auto early = [](const std::string& bytes) {
-        return std::move(archive::deflateEntries({{bytes, false}}).value()[0]);
+        return std::move(epub::archive::deflateEntries({{bytes, false}}).value()[0]);
     };
-    const std::string plain = *archive::archiveBytes(archive::listOf(files));
+    const std::string plain = *bytes();
     // The right bytes change nothing; a stale entry of the same name, or of
     // the same size, is not taken.
-    const archive::EarlyEntries right = {{"OEBPS/content.opf", early("<package/>")}};
-    const archive::EarlyEntries stale = {{"OEBPS/content.opf", early("<packages/>")},
-                                         {"OEBPS/section1.xhtml", early(std::string(5000, 'b'))},
-                                         {"mimetype", early("application/epub+zip")}};
-    EXPECT_EQ(*archive::archiveBytes(archive::listOf(files), right), plain);
-    EXPECT_EQ(*archive::archiveBytes(archive::listOf(files), stale), plain);
+    const epub::archive::EarlyEntries right = {{"OEBPS/content.opf", early("<package/>")}};
+    const epub::archive::EarlyEntries stale = {{"OEBPS/content.opf", early("<packages/>")},
+                                               {"OEBPS/section1.xhtml", early(std::string(5000, 'b'))},
+                                               {"mimetype", early("application/epub+zip")}};
+    EXPECT_EQ(*bytes(right), plain);
+    EXPECT_EQ(*bytes(stale), plain);
 }
 
 TEST_F(ArchiveTest, AFailedWriteKeepsTheOldArchiveAndLeavesNoTemporaryFile) {
-    files::writeFileAtomically(destination, "the good old book");
+    EXPECT_TRUE(files::writeFileAtomically(destination, "the good old book"));
     // A package without its mimetype is refused.
-    std::vector<package::PackageFile> withoutMimetype = files;
-    withoutMimetype.erase(withoutMimetype.begin() + 1);
-    const Outcome refused = archive::writeArchive(archive::listOf(withoutMimetype), destination);
+    const epub::PackageFile mimetype = files[1];
+    files.erase(files.begin() + 1);
+    const Outcome refused = write();
+    files.insert(files.begin() + 1, mimetype);
     EXPECT_FALSE(refused);
     EXPECT_FALSE(refused.reason().empty());
     EXPECT_EQ(archiveBytes(), "the good old book");
 
-    files.push_back({"OEBPS/images/photo.png", noise(200000)});
+    folder.write("manuscript/photo.png", noise(200000));
+    authors.push_back({"OEBPS/images/photo.png", "photo.png", "image/png"});
     // A child process whose files may not grow past 64 KiB: the archive
     // cannot be finished, as on a full disk.
     const pid_t child = ::fork();
@@ -152,7 +174,7 @@ TEST_F(ArchiveTest, AFailedWriteKeepsTheOldArchiveAndLeavesNoTemporaryFile) {
         ::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{65536, 65536};
         ::setrlimit(RLIMIT_FSIZE, &limit);
-        const Outcome result = archive::writeArchive(archive::listOf(files), destination);
+        const Outcome result = write();
         ::_exit(result ? 0 : (result.reason().empty() ? 2 : 1));
     }
     int status = 0;
@@ -168,7 +190,7 @@ TEST_F(ArchiveTest, AFailedWriteKeepsTheOldArchiveAndLeavesNoTemporaryFile) {
     if (killed == 0) {
         const rlimit limit{65536, 65536};
         ::setrlimit(RLIMIT_FSIZE, &limit);
-        (void)archive::writeArchive(archive::listOf(files), destination);
+        (void)write();
         ::_exit(0);
     }
     ::waitpid(killed, &status, 0);
@@ -178,12 +200,12 @@ TEST_F(ArchiveTest, AFailedWriteKeepsTheOldArchiveAndLeavesNoTemporaryFile) {
 }
 
 TEST_F(ArchiveTest, ANewArchiveIsReadableByOthersAndAReplacedOneKeepsItsMode) {
-    ASSERT_TRUE(archive::writeArchive(archive::listOf(files), destination));
+    ASSERT_TRUE(write());
     struct stat info;
     ASSERT_EQ(::stat(destination.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0644u);
     ::chmod(destination.c_str(), 0640);
-    ASSERT_TRUE(archive::writeArchive(archive::listOf(files), destination));
+    ASSERT_TRUE(write());
     ASSERT_EQ(::stat(destination.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
 }

@@ -1,4 +1,7 @@
-#include "epub/PackageDocuments.h"
+#include "epub/BookFacts.h"
+#include "epub/Ncx.h"
+#include "epub/PackageDocument.h"
+#include "epub/Pages.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +12,7 @@
 #include "platform/Files.h"
 #include "support/TestFolder.h"
 
-namespace quillary::package {
+namespace quillary::epub {
 namespace {
 
 std::string shipped(const std::string& name) {
@@ -114,4 +117,4 @@ TEST(ContentsPage, TheSectionTemplatesRootElementGetsTheLanguage) {
 }
 
 }  // namespace
-}  // namespace quillary::package
+}  // namespace quillary::epub

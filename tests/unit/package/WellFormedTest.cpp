@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace quillary::xml {
+namespace quillary::epub {
 namespace {
 
 constexpr const char* kXhtml11 =
@@ -22,7 +22,7 @@ TEST(WellFormed, AcceptsWhatTheBuildWrites) {
         "\xEF\xBB\xBF<package><item href=\"a.xhtml\"/></package>\n<!-- after -->\n",
         "<root\n  a = \"1\"\n  b='2'\n></root >",
     };
-    for (const auto& document : cases) EXPECT_EQ(wellFormednessError(document), std::nullopt) << document;
+    for (const auto& document : cases) EXPECT_TRUE(wellFormed(document)) << document;
 }
 
 TEST(WellFormed, NamesTheFirstFaultAndItsLine) {
@@ -46,8 +46,12 @@ TEST(WellFormed, NamesTheFirstFaultAndItsLine) {
         {"", "line 1: the document has no root element"},
         {"</a>", "line 1: a \"<\" that starts no tag"},
     };
-    for (const auto& [document, error] : cases) EXPECT_EQ(wellFormednessError(document), error) << document;
+    for (const auto& [document, error] : cases) {
+        const Outcome checked = wellFormed(document);
+        ASSERT_FALSE(checked) << document;
+        EXPECT_EQ(checked.reason(), error) << document;
+    }
 }
 
 }  // namespace
-}  // namespace quillary::xml
+}  // namespace quillary::epub

@@ -59,7 +59,7 @@ TEST(Files, AtomicWriteReplacesWholeAndLeavesNoTemporaryBehind) {
     const std::string path = folder.file("book.txt");
     ASSERT_TRUE(files::writeFileAtomically(path, "old"));
     ASSERT_TRUE(files::writeFileAtomically(path, "new text"));
-    EXPECT_EQ(files::readFile(path), std::optional<std::string>("new text"));
+    EXPECT_EQ(files::readFile(path).value_or("<none>"), "new text");
     EXPECT_EQ(files::listFolder(folder.path()).size(), 5u);  // book.txt + the four test folders
     EXPECT_FALSE(files::writeFileAtomically(folder.file("missing/book.txt"), "x"));
 }

@@ -3,6 +3,7 @@
 #include <tuple>
 
 #include "base/Text.h"
+#include "base/Xml.h"
 
 using namespace quillary;
 
@@ -27,4 +28,9 @@ TEST(TextFormat, FillsPlaceholdersInOrder) {
     EXPECT_EQ(text::format("%@ of %d (%ld) 100%%", {"one", "2", "3"}), "one of 2 (3) 100%");
     EXPECT_EQ(text::format("missing: %@", {}), "missing: ");
     EXPECT_EQ(text::format("trailing %", {}), "trailing %");
+}
+
+TEST(XmlEscaped, WritesOnlyTheChosenMarkupCharactersAsReferences) {
+    EXPECT_EQ(xml::escaped("a & <b> \"c\" 'd' \xC3\xA9"), "a &amp; &lt;b&gt; &quot;c&quot; 'd' \xC3\xA9");
+    EXPECT_EQ(xml::escaped("&#233; <br> \"q\"", "\""), "&#233; <br> &quot;q&quot;");
 }

@@ -1,34 +1,29 @@
 #pragma once
-// The assembly over a body of our own: a section template of our own, a
-// manuscript folder in the test folder, and its working values to look at
-// once it has run.
+// The assembly over a body of our own, with a section template of our own
+// and a manuscript's folder of the test's naming: no disk is touched.
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "base/Text.h"
-#include "epub/AssemblyState.h"
-#include "platform/Files.h"
-#include "support/TestFolder.h"
+#include "epub/Assembly.h"
+#include "epub/Marks.h"
+#include "epub/Pages.h"
 
 namespace quillary::testing {
 
 struct BookUnderTest {
-    TestFolder folder;
     BuildRequest request;
-    package::Templates templates;
+    epub::Templates templates;
     std::vector<std::string> lines;
-    std::vector<std::int64_t> progress;  // what the assembly told, in order
+    std::vector<FolderEntry> folder;  // what the manuscript's folder holds
+    epub::PackageModel model;
     Problems problems;
-    std::unique_ptr<package::AssemblyInput> input;
-    std::unique_ptr<package::Assembly> assembly;
-    package::PackageModel model;
+    epub::Marks marks;
 
     explicit BookUnderTest(bool epub3 = true) {
-        request.manuscriptFolder = folder.makeFolder("manuscript");
         request.bookInfo = {"The Book", "", "", "", "2020-01-01", "", "", "0"};
         request.epub3 = epub3;
         templates.section = "<title>$book_name</title>\n<body>\n$content\n</body>\n";
@@ -42,24 +37,20 @@ struct BookUnderTest {
         lines.push_back("</html>");
     }
 
-    // The assembly, set up for its passes.
-    package::Assembly& prepare() {
-        input = std::make_unique<package::AssemblyInput>(package::AssemblyInput{
-            .lines = lines,
-            .bodySearchFrom = 0,
-            .request = request,
-            .templates = templates,
-            .texts = {"ContentsTitle", "EndnotesTitle", "Cover"},
-            .stylesheet = "",
-            .progress = [this](std::int64_t read) { progress.push_back(read); }});
-        assembly = std::make_unique<package::Assembly>(*input, problems);
-        return *assembly;
+    void build() {
+        epub::AssembledBook book = epub::assemblePackage({.lines = lines,
+                                                          .request = request,
+                                                          .templates = templates,
+                                                          .texts = {"ContentsTitle", "EndnotesTitle", "Cover"},
+                                                          .stylesheet = "",
+                                                          .folder = folder});
+        model = std::move(book.model);
+        problems = std::move(book.problems);
+        marks = epub::findMarks(lines);
     }
 
-    void build() { model = prepare().run(); }
-
-    const package::PackageFile* page(const std::string& name) const {
-        for (const package::PackageFile& file : model.pages)
+    const epub::PackageFile* page(const std::string& name) const {
+        for (const epub::PackageFile& file : model.pages)
             if (file.name == "OEBPS/" + name) return &file;
         return nullptr;
     }
@@ -67,7 +58,7 @@ struct BookUnderTest {
     // What section N holds between the template's body tags; "<none>" when
     // it was not written.
     std::string section(int n) const {
-        const package::PackageFile* file = page("section" + std::to_string(n) + ".xhtml");
+        const epub::PackageFile* file = page(epub::sectionFileName(n));
         if (!file) return "<none>";
         const std::string open = "<body>\n";
         const std::size_t from = file->bytes.find(open) + open.size();
@@ -76,7 +67,7 @@ struct BookUnderTest {
 
     int sectionFilesWritten() const {
         int count = 0;
-        while (page("section" + std::to_string(count + 1) + ".xhtml")) ++count;
+        while (page(epub::sectionFileName(count + 1))) ++count;
         return count;
     }
 };

@@ -3,6 +3,7 @@
 #include "epub/Html.h"
 
 using namespace quillary;
+using namespace quillary::epub;
 
 TEST(ExtractTagName, DropsTagsAndNoBreakSpacesTrimsUnicodeSpacesButNotLineEnds) {
     const std::pair<const char*, const char*> cases[] = {
@@ -16,7 +17,7 @@ TEST(ExtractTagName, DropsTagsAndNoBreakSpacesTrimsUnicodeSpacesButNotLineEnds) 
         // A "<" without any ">" is no tag, yet the split still drops it; text
         // before the first tag that holds a ">" keeps only what follows it.
         {"<unclosed name", "unclosed name"}, {"a>b<i>c</i>", "bc"}, {"x<y", "xy"}};
-    for (const auto& [tagged, name] : cases) EXPECT_EQ(extractTagName(tagged), name) << tagged;
+    for (const auto& [tagged, name] : cases) EXPECT_EQ(plainTextOf(tagged), name) << tagged;
 }
 
 TEST(LinePredicates, DirectivesColonWordsAndEndnoteMarks) {

@@ -3,13 +3,13 @@
 #include "epub/SectionBoundaries.h"
 
 using namespace quillary;
+using namespace quillary::epub;
 using Lines = std::vector<std::string>;
 
 namespace {
 
 Lines logicalLines(const Lines& lines, int* reads = nullptr) {
-    std::atomic<std::int64_t> position{0};
-    BodyReader reader(lines, position, [reads] { if (reads) ++*reads; });
+    BodyReader reader(lines, [reads] { if (reads) ++*reads; });
     reader.findBody();
     Lines out;
     std::string line;

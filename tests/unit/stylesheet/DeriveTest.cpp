@@ -4,6 +4,7 @@
 #include "manuscript/Normalise.h"
 
 using namespace quillary;
+using namespace quillary::manuscript;
 
 namespace {
 using Lines = std::vector<std::string>;

@@ -6,6 +6,7 @@
 #include "base/Text.h"
 
 using namespace quillary;
+using namespace quillary::manuscript;
 
 TEST(StripStyle, RemovesOneDeclarationWithItsSeparator) {
     const char* const cases[][3] = {

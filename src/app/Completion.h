@@ -1,0 +1,51 @@
+#pragma once
+// What a finished build tells the author: the alert that ends a build
+// without its EPUB, the Kindle step's alert, the notification, the results
+// opened as the preferences ask, and the one problem alert. Shared by the
+// window and the command line, which each show them in their own way.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "book/BuildRequest.h"
+#include "book/BuildResult.h"
+#include "platform/Alerts.h"
+#include "platform/Localizer.h"
+#include "platform/Preferences.h"
+#include "platform/Workspace.h"
+
+namespace quillary::app {
+
+// A single-button critical alert from localised keys; the arguments fill
+// the title's and the message's "%@" in order.
+Alert simpleAlert(const Localizer& texts, const std::string& titleKey, const std::string& messageKey,
+                  const std::vector<std::string>& titleArguments = {},
+                  const std::vector<std::string>& messageArguments = {});
+
+// The alert that ends a build without its EPUB; nullopt for a build that
+// was asked to stop.
+std::optional<Alert> epubFailureAlert(const EpubFailure& failure, const BuildRequest& request, const Localizer& texts);
+
+// The Kindle step's alert when it made no file; nullopt when no converter is
+// installed: the converter check, run again, says so.
+std::optional<Alert> kindleFailureAlert(KindleFailure failure, const BuildRequest& request, const Localizer& texts);
+
+// The first of the problems, in the order the author is told about them,
+// as an alert; nullopt when the build found none.
+std::optional<Alert> problemAlert(const Problems& problems, const Localizer& texts);
+
+struct Notification {
+    std::string title, message;
+};
+// The notification that the book is made.
+Notification readyNotification(const BuildRequest& request);
+
+// Opens the results as the preferences ask, in this order: the EPUB, the
+// Kindle file in the viewer `findViewer` finds (when it finds one), the
+// destination folder.
+void openResults(const BuildRequest& request, const Preferences& preferences, Workspace& workspace,
+                 const std::function<std::optional<std::string>()>& findViewer);
+
+}  // namespace quillary::app

@@ -1,0 +1,39 @@
+#pragma once
+// The manuscript the window works on: chosen in the open panel or handed in
+// by the desktop, and loaded into the window with the book information
+// stored for it and its cover's preview. Main thread.
+
+#include <functional>
+#include <string>
+
+#include "platform/Preferences.h"
+#include "platform/Window.h"
+
+namespace quillary::app {
+
+class ManuscriptSession {
+public:
+    // `dataFolder` is where earlier builds stored book information ("" when
+    // there is none).
+    ManuscriptSession(Window& window, Preferences& preferences, std::string dataFolder);
+
+    // The open panel, starting in the folder above the last manuscript's;
+    // `chosen` gets the manuscript the author picks (not when cancelled).
+    void choose(std::function<void(const std::string& path)> chosen);
+
+    // Loads the manuscript into the window: the stored book information
+    // fills the fields (the first manuscript without any leaves what the
+    // author typed before choosing it; a later one resets them), the cover
+    // shows, and the make command is enabled.
+    void load(const std::string& path);
+
+    const std::string& manuscript() const { return manuscript_; }
+
+private:
+    Window& window_;
+    Preferences& preferences_;
+    std::string dataFolder_;
+    std::string manuscript_;
+};
+
+}  // namespace quillary::app

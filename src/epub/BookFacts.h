@@ -1,0 +1,47 @@
+#pragma once
+// What every document of the book states about it: the book information in
+// publication form, the language's code and the cover, and the one way they
+// are filled into the program's templates.
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace quillary::epub {
+
+struct BookFacts {
+    std::string title{};
+    std::string author{};
+    std::string publisher{};
+    std::string copyright{};
+    std::string date{};            // "yyyy-MM-dd"
+    std::string isbn{};
+    std::string genre{};
+    std::string language{};        // the code, "en"
+    std::string coverName{};       // the localised "CoverTitle"
+    std::string coverExtension{};  // "png" or "jpg"
+    bool hasCover = true;   // false: the manuscript's folder holds no cover image
+};
+
+// The language code for the book information's language index ("9" ->
+// "he"); an index that is not a number from 0 to 19 gives "en".
+std::string languageCode(const std::string& index);
+
+// Arabic and Hebrew, the right-to-left languages a book may have.
+bool isRightToLeftLanguage(const std::string& language);
+
+// The package's unique identifier. The stand-in "urn:uuid:12345" that a
+// book without an ISBN carries would give every such book the same identity,
+// and reading systems would take one for another; it becomes a UUID derived
+// from the title and author instead, the same for every build of the book.
+std::string bookIdentifier(const std::string& isbn, const std::string& title, const std::string& author);
+
+// Replaces every occurrence of each key by its value in one left-to-right
+// pass: inserted values are never searched again, so an author's title that
+// happens to hold "$isbn" stays as typed. At a position where several keys
+// match, the first listed wins.
+std::string fillPlaceholders(std::string_view text,
+                             const std::vector<std::pair<std::string, std::string>>& values);
+
+}  // namespace quillary::epub
