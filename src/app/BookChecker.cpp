@@ -41,11 +41,11 @@ void BookChecker::check(const std::string& epubPath) {
     }
     // The check may outlive the checker, so it holds only what outlives
     // both and reports through the lifeline.
-    ports_.checks.start([&shell = ports_.shell, &queue = ports_.mainQueue, lifeline = lifeline_, command = command_,
-                         epubPath, this] {
-        epub::BookCheck check = epub::checkBook(shell, command, epubPath);
-        lifeline->post(queue, [this, check = std::move(check), epubPath] { checked(check, epubPath); });
-    });
+    ports_.checks.start(
+        [&shell = ports_.shell, &queue = ports_.mainQueue, lifeline = lifeline_, command = command_, epubPath, this] {
+            epub::BookCheck check = epub::checkBook(shell, command, epubPath);
+            lifeline->post(queue, [this, check = std::move(check), epubPath] { checked(check, epubPath); });
+        });
 }
 
 void BookChecker::checked(epub::BookCheck check, const std::string& epubPath) {

@@ -24,15 +24,13 @@ Locations locationsFromEnvironment() {
     where.resources.folder = environment("QUILLARY_RESOURCES");
     if (where.resources.folder.empty()) where.resources.folder = Resources::locate(executable);
     where.dataHome = environment("XDG_DATA_HOME");
-    if (where.dataHome.empty() && !environment("HOME").empty())
-        where.dataHome = environment("HOME") + "/.local/share";
+    if (where.dataHome.empty() && !environment("HOME").empty()) where.dataHome = environment("HOME") + "/.local/share";
     where.textutilPath = environment("QUILLARY_TEXTUTIL");
     where.readRtfInProcess = where.textutilPath.empty();
     if (where.readRtfInProcess)
         where.textutilPath = paths::join(paths::deletingLastComponent(executable), "quillary-textutil");
     const char* epubcheck = std::getenv("QUILLARY_EPUBCHECK");
-    where.epubcheckCommand =
-        epub::epubCheckCommand(epubcheck ? std::optional<std::string>(epubcheck) : std::nullopt);
+    where.epubcheckCommand = epub::epubCheckCommand(epubcheck ? std::optional<std::string>(epubcheck) : std::nullopt);
     return where;
 }
 

@@ -96,8 +96,7 @@ void KindleTools::checkKindlegenVersion(const std::string& kindlegen) {
     // holds only ports that outlive both and reaches the tools through the
     // lifeline.
     ports_.checks.start([&shell = ports_.shell, &queue = ports_.mainQueue, lifeline = lifeline_, kindlegen, this] {
-        const ShellResult banner =
-            shell.run(kindle::kindlegenBannerCommand(kindlegen), {}, kindle::kBannerTimeLimit);
+        const ShellResult banner = shell.run(kindle::kindlegenBannerCommand(kindlegen), {}, kindle::kBannerTimeLimit);
         const bool recent = kindle::isRecentKindlegenBanner(banner.output.value_or(""));
         lifeline->post(queue, [this, recent] { kindlegenVersionChecked(recent); });
     });

@@ -12,12 +12,12 @@ namespace quillary::app {
 
 struct Locations {
     Resources resources;
-    std::string dataHome;        // $XDG_DATA_HOME, else ~/.local/share
-    std::string textutilPath;    // $QUILLARY_TEXTUTIL, else quillary-textutil beside the executable
+    std::string dataHome;      // $XDG_DATA_HOME, else ~/.local/share
+    std::string textutilPath;  // $QUILLARY_TEXTUTIL, else quillary-textutil beside the executable
     // No converter named by $QUILLARY_TEXTUTIL: the build reads rich text
     // itself, and runs the program above for anything else.
     bool readRtfInProcess = false;
-    std::string tempParent;      // where the Kindle converter's private folders are made; empty: $TMPDIR or /tmp
+    std::string tempParent;        // where the Kindle converter's private folders are made; empty: $TMPDIR or /tmp
     std::string epubcheckCommand;  // EPUBCheck's command line without the book; "" when not installed
 };
 

@@ -14,8 +14,7 @@
 
 namespace quillary::app {
 
-class PostedProgress : public controller::BuildProgress,
-                       public std::enable_shared_from_this<PostedProgress> {
+class PostedProgress : public controller::BuildProgress, public std::enable_shared_from_this<PostedProgress> {
 public:
     using StageShown = std::function<void(controller::BuildStage stage)>;
     using FractionShown = std::function<void(double fraction)>;

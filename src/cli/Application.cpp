@@ -88,8 +88,7 @@ void tellBookInformationSource(const std::optional<app::StoredBookInformation>& 
                      (titleGiven ? "." : ": the title defaults to its folder's name."));
     else if (stored->path == paths::join(paths::deletingLastComponent(manuscript), "bookInfo.txt"))
         terminal.say("Book information from " + stored->path + ", beside the manuscript.");
-    else
-        terminal.say("Book information from " + stored->path + ", stored by an earlier build.");
+    else terminal.say("Book information from " + stored->path + ", stored by an earlier build.");
 }
 
 void tellProblems(const Problems& problems, const Localizer& texts, Terminal& terminal) {
@@ -129,20 +128,20 @@ public:
         tellBookInformationSource(stored, manuscript, terminal_, options_.title.has_value());
         BookInfo fields = app::fieldsFromStored(manuscript, stored ? std::optional(stored->text) : std::nullopt);
         applyFlags(options_, fields);
-        const std::string destination =
-            options_.output.empty() ? paths::join(paths::deletingLastComponent(manuscript), app::defaultBookName(fields))
-                                    : absolute(options_.output);
+        const std::string destination = options_.output.empty() ? paths::join(paths::deletingLastComponent(manuscript),
+                                                                              app::defaultBookName(fields))
+                                                                : absolute(options_.output);
         if (const Outcome writable = checkDestination(destination); !writable)
             return refuse(writable.reason() + (options_.output.empty() ? " (name the book's file with -o)" : ""));
         if (options_.kindle) chooseKindle();
 
-        const BuildRequest request = app::makeBuildRequest(
-            manuscript, fields,
-            {.destinationFolder = paths::deletingLastComponent(destination),
-             .bookName = paths::deletingExtension(paths::lastComponent(destination)),
-             .epub3 = preferences_.boolForKey(prefs::kEpub3),
-             .kindle = preferences_.integerForKey(prefs::kBuildKindle) != 0,
-             .entryTime = app::entryTimeFromEnvironment()});
+        const BuildRequest request =
+            app::makeBuildRequest(manuscript, fields,
+                                  {.destinationFolder = paths::deletingLastComponent(destination),
+                                   .bookName = paths::deletingExtension(paths::lastComponent(destination)),
+                                   .epub3 = preferences_.boolForKey(prefs::kEpub3),
+                                   .kindle = preferences_.integerForKey(prefs::kBuildKindle) != 0,
+                                   .entryTime = app::entryTimeFromEnvironment()});
         // Without it the build goes on: the fields are given again next time.
         if (dataFolder) (void)app::storeBookInformation(*dataFolder, manuscript, fields);
         const BuildResult result = build(request);
@@ -164,8 +163,7 @@ private:
 
     BuildResult build(const BuildRequest& request) {
         const app::BuildResources resources(locations_, texts_);
-        const controller::BuildTools tools =
-            resources.tools(request.kindle ? kindle_.findConverter() : std::nullopt);
+        const controller::BuildTools tools = resources.tools(request.kindle ? kindle_.findConverter() : std::nullopt);
         const controller::BuildPorts ports{shell_, authorFiles_, fileWriter_, resources.book(), tools};
         const auto progress = std::make_shared<app::PostedProgress>(
             queue_, [this](BuildStage stage) { showStage(stage); },
@@ -246,8 +244,7 @@ private:
 };
 
 int runBuild(const BuildOptions& options) {
-    if (const Outcome manuscript = checkManuscript(options.manuscript); !manuscript)
-        return refuse(manuscript.reason());
+    if (const Outcome manuscript = checkManuscript(options.manuscript); !manuscript) return refuse(manuscript.reason());
     if (!options.output.empty())
         if (const Outcome destination = checkDestination(options.output); !destination)
             return refuse(destination.reason());
@@ -257,8 +254,7 @@ int runBuild(const BuildOptions& options) {
 int checkBookFile(const std::string& file) {
     if (const Outcome book = checkManuscript(file); !book) return refuse(book.reason());
     const app::Locations where = app::locationsFromEnvironment();
-    const Localizer texts =
-        Localizer::load(where.resources.folder + "/locale", Localizer::languagesFromEnvironment());
+    const Localizer texts = Localizer::load(where.resources.folder + "/locale", Localizer::languagesFromEnvironment());
     PosixShell shell;
     const epub::BookCheck check = epub::checkBook(shell, where.epubcheckCommand, absolute(file));
     const std::string report = epub::describeBookCheck(check, paths::lastComponent(file), texts) + "\n";

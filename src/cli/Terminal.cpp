@@ -51,8 +51,8 @@ void Terminal::draw() {
     if (percent == drawnPercent_) return;
     drawnPercent_ = percent;
     std::string bar(kWidth, ' ');
-    bar.replace(0, static_cast<std::size_t>(kWidth * percent / 100),
-                static_cast<std::size_t>(kWidth * percent / 100), '#');
+    bar.replace(0, static_cast<std::size_t>(kWidth * percent / 100), static_cast<std::size_t>(kWidth * percent / 100),
+                '#');
     std::fprintf(out_, "\r\033[K[%s] %s %d%%", bar.c_str(), step_.c_str(), percent);
     std::fflush(out_);
     lineDrawn_ = true;

@@ -95,8 +95,9 @@ private:
             request_.manuscript, {ports_.shell, tools.textutilPath, tools.readRtfInProcess});
         result_.times.convert = since(start);
         if (html) return std::move(*html);
-        return failed(html.reason() == manuscript::ConversionFailure::FormattingError ? EpubFailure::Kind::FormattingError
-                                                                           : EpubFailure::Kind::ConversionFailed);
+        return failed(html.reason() == manuscript::ConversionFailure::FormattingError
+                          ? EpubFailure::Kind::FormattingError
+                          : EpubFailure::Kind::ConversionFailed);
     }
 
     epub::AssembledBook assemble(std::string html, const epub::Templates& templates,
@@ -138,7 +139,8 @@ private:
         progress_.stageBegins(BuildStage::Documents);
         Clock::time_point start = Clock::now();
         const epub::Rendering rendering = epub::epubRendering(
-            model, model.epub3 ? accessibilityIn(model.content, model.facts.language, ports_.resources.catalogues) : "");
+            model,
+            model.epub3 ? accessibilityIn(model.content, model.facts.language, ports_.resources.catalogues) : "");
         const epub::BookFiles files = epub::packageFiles(model, templates, rendering);
         // A package with a document that is not well-formed never reaches the
         // destination: the earlier book there stays.
@@ -169,9 +171,9 @@ private:
             result_.kindle = failure(KindleFailure::NoConverter);
             return;
         }
-        result_.kindle = kindle::makeKindleBook(
-            {model, templates, rendering, request_, *converter},
-            {ports_.shell, ports_.fileWriter, ports_.authorFiles, ports_.tools.tempParent});
+        result_.kindle =
+            kindle::makeKindleBook({model, templates, rendering, request_, *converter},
+                                   {ports_.shell, ports_.fileWriter, ports_.authorFiles, ports_.tools.tempParent});
     }
 
     const BuildRequest& request_;

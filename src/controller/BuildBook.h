@@ -45,16 +45,16 @@ public:
 struct BookResources {
     Result<epub::Templates> epub2Templates;
     Result<epub::Templates> epub3Templates;
-    epub::AssemblyTexts texts;      // the titles the book gives, in the author's language
-    const Catalogues& catalogues;   // the accessibility summary's sentences, in the book's language
+    epub::AssemblyTexts texts;     // the titles the book gives, in the author's language
+    const Catalogues& catalogues;  // the accessibility summary's sentences, in the book's language
 };
 
 // The programs a build runs, as the front end found them.
 struct BuildTools {
-    std::string textutilPath;        // the converter program
-    bool readRtfInProcess = false;   // rich text is read by the converter's reader in this process
+    std::string textutilPath;                          // the converter program
+    bool readRtfInProcess = false;                     // rich text is read by the converter's reader in this process
     std::optional<kindle::Converter> kindleConverter;  // nullopt: none is installed
-    std::string tempParent;          // where the Kindle converter's folder is made; empty: $TMPDIR or /tmp
+    std::string tempParent;  // where the Kindle converter's folder is made; empty: $TMPDIR or /tmp
 };
 
 // Where a build reaches outside its values. All outlive the build, and all

@@ -14,8 +14,8 @@
 #include "epub/Media.h"
 #include "epub/MediaMarkup.h"
 #include "epub/NoteMarkup.h"
-#include "epub/Pages.h"
 #include "epub/PageNesting.h"
+#include "epub/Pages.h"
 #include "epub/SectionBoundaries.h"
 #include "manuscript/Normalise.h"
 #include "platform/Paths.h"
@@ -70,6 +70,7 @@ private:
     void packAuthorsFiles();
     void finish();
     void add(PackageFile page);
+    void lineRead();
     void tell();
 
     const AssemblyInput& input_;
@@ -80,20 +81,20 @@ private:
     BodyReader reader_;
     SectionTracker tracker_;
     PageNesting nesting_;
-    std::string pageText_;          // the section being filled
-    int sectionNumber_ = 1;         // the section being filled
-    int navPoint_ = 1;              // the next contents entry's number
-    std::string pendingName_;       // the name the section being filled gets
-    bool nameFromText_ = false;     // the heading had no name: the section's first words give it
+    std::string pageText_;       // the section being filled
+    int sectionNumber_ = 1;      // the section being filled
+    int navPoint_ = 1;           // the next contents entry's number
+    std::string pendingName_;    // the name the section being filled gets
+    bool nameFromText_ = false;  // the heading had no name: the section's first words give it
     bool startPlaced_ = false;
     // A second endnotes or contents heading would add a second endnotes
     // document or contents page under the same manifest id, which no
     // reading system accepts; only the first one places them.
     bool endnotesPlaced_ = false;
-    int headingEntries_ = 0;        // contents entries of the manuscript's named headings
+    int headingEntries_ = 0;  // contents entries of the manuscript's named headings
     std::string endnotesTitle_;
-    std::string endnotes_;          // the entries of the notes so far
-    int noteNumber_ = 1;            // the next note's; 0 once the notes page is made
+    std::string endnotes_;  // the entries of the notes so far
+    int noteNumber_ = 1;    // the next note's; 0 once the notes page is made
     // An image line waits for the paragraph after it, which may give its
     // text alternative.
     std::optional<std::string> pendingImage_;
@@ -108,11 +109,7 @@ SectionsPass::SectionsPass(const AssemblyInput& input, Marks marks)
     : input_(input),
       epub3_(input.request.epub3),
       marks_(std::move(marks)),
-      reader_(input.lines, [this] {
-          if (++readSinceReport_ < reportEvery_) return;
-          readSinceReport_ = 0;
-          tell();
-      }) {
+      reader_(input.lines, [this] { lineRead(); }) {
     // Progress is told about a hundred times per book, and once more at the
     // end, so a long book does not flood the window with it.
     reportEvery_ = std::max<std::int64_t>(1, static_cast<std::int64_t>(input.lines.size()) / 100);
@@ -141,6 +138,12 @@ AssembledBook SectionsPass::run() && {
     tell();
     finish();
     return {std::move(model_), std::move(problems_)};
+}
+
+void SectionsPass::lineRead() {
+    if (++readSinceReport_ < reportEvery_) return;
+    readSinceReport_ = 0;
+    tell();
 }
 
 void SectionsPass::tell() {
@@ -415,8 +418,6 @@ void SectionsPass::finish() {
 
 }  // namespace
 
-AssembledBook assemblePackage(const AssemblyInput& input) {
-    return SectionsPass(input, findMarks(input.lines)).run();
-}
+AssembledBook assemblePackage(const AssemblyInput& input) { return SectionsPass(input, findMarks(input.lines)).run(); }
 
 }  // namespace quillary::epub

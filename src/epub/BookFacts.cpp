@@ -38,8 +38,7 @@ std::string bookIdentifier(const std::string& isbn, const std::string& title, co
     return std::string("urn:uuid:") + uuid;
 }
 
-std::string fillPlaceholders(std::string_view text,
-                             const std::vector<std::pair<std::string, std::string>>& values) {
+std::string fillPlaceholders(std::string_view text, const std::vector<std::pair<std::string, std::string>>& values) {
     std::string filled;
     filled.reserve(text.size() + text.size() / 4);
     std::size_t at = 0;

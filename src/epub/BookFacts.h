@@ -15,13 +15,13 @@ struct BookFacts {
     std::string author{};
     std::string publisher{};
     std::string copyright{};
-    std::string date{};            // "yyyy-MM-dd"
+    std::string date{};  // "yyyy-MM-dd"
     std::string isbn{};
     std::string genre{};
     std::string language{};        // the code, "en"
     std::string coverName{};       // the localised "CoverTitle"
     std::string coverExtension{};  // "png" or "jpg"
-    bool hasCover = true;   // false: the manuscript's folder holds no cover image
+    bool hasCover = true;          // false: the manuscript's folder holds no cover image
 };
 
 // The language code for the book information's language index ("9" ->
@@ -41,7 +41,6 @@ std::string bookIdentifier(const std::string& isbn, const std::string& title, co
 // pass: inserted values are never searched again, so an author's title that
 // happens to hold "$isbn" stays as typed. At a position where several keys
 // match, the first listed wins.
-std::string fillPlaceholders(std::string_view text,
-                             const std::vector<std::pair<std::string, std::string>>& values);
+std::string fillPlaceholders(std::string_view text, const std::vector<std::pair<std::string, std::string>>& values);
 
 }  // namespace quillary::epub

@@ -12,8 +12,9 @@ const std::string kNavOpen = "<nav xmlns:epub=\"http://www.idpf.org/2007/ops\"";
 // The cover, where reading starts and the contents page itself, as EPUB 3
 // reading systems look for them.
 std::string landmarks(const PackageModel& model) {
-    std::string list = kNavOpen + " epub:type=\"landmarks\" id=\"guide\">\n<ol>\n"
-                                  "<li><a epub:type=\"cover\" href=\"cover.xhtml\">Cover</a></li>\n";
+    std::string list = kNavOpen +
+                       " epub:type=\"landmarks\" id=\"guide\">\n<ol>\n"
+                       "<li><a epub:type=\"cover\" href=\"cover.xhtml\">Cover</a></li>\n";
     list += startLandmark(model);
     if (model.contentsPlaced)
         list += text::format("<li><a epub:type=\"toc\" href=\"toc.xhtml\">%@</a></li>\n", {model.contentsTitle});
@@ -21,8 +22,8 @@ std::string landmarks(const PackageModel& model) {
 }
 
 std::string epub3Contents(const PackageModel& model, const std::string& list) {
-    std::string page = text::format("<p epub:type=\"frontmatter toc\">\n<b>%@</b>\n<br /><br />\n</p>\n",
-                                    {model.contentsTitle});
+    std::string page =
+        text::format("<p epub:type=\"frontmatter toc\">\n<b>%@</b>\n<br /><br />\n</p>\n", {model.contentsTitle});
     const std::string marks = landmarks(model);
     page.reserve(page.size() + list.size() + marks.size() + 200);
     page += kNavOpen;

@@ -54,13 +54,12 @@ void BuildSession::savePanelEnded(const std::string& name, const std::string& fo
     if (returnCode != 1 || building_) return;
     const std::string& manuscript = partners_.manuscripts.manuscript();
     const BookInfo fields = fieldsOf(ports_.window);
-    BuildRequest request = app::makeBuildRequest(
-        manuscript, fields,
-        {.destinationFolder = folder,
-         .bookName = paths::deletingExtension(name),
-         .epub3 = ports_.preferences.boolForKey(prefs::kEpub3),
-         .kindle = ports_.preferences.integerForKey(prefs::kBuildKindle) != 0,
-         .entryTime = app::entryTimeFromEnvironment()});
+    BuildRequest request = app::makeBuildRequest(manuscript, fields,
+                                                 {.destinationFolder = folder,
+                                                  .bookName = paths::deletingExtension(name),
+                                                  .epub3 = ports_.preferences.boolForKey(prefs::kEpub3),
+                                                  .kindle = ports_.preferences.integerForKey(prefs::kBuildKindle) != 0,
+                                                  .entryTime = app::entryTimeFromEnvironment()});
     // Without it the build goes on: the fields are typed again next time.
     if (const Result<std::string> data = app::applicationDirectory(locations_))
         (void)app::storeBookInformation(*data, manuscript, fields);

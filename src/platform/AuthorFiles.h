@@ -15,8 +15,8 @@ namespace quillary {
 
 struct FolderEntry {
     std::string name{};
-    bool folder = false;    // a folder, or a link to one: never packed
-    bool readable = true;   // the build may open it for reading
+    bool folder = false;   // a folder, or a link to one: never packed
+    bool readable = true;  // the build may open it for reading
 };
 
 // An opened file, read from its start to its end in pieces, so that a

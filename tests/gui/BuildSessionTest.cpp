@@ -16,11 +16,11 @@ struct Session {
     HeldRunner builds;  // the build's job waits until the test runs it
     PosixAuthorFiles authorFiles;
     FailingFileWriter fileWriter;
-    gui::BuildSession session{{h.window, h.preferences, h.workspace, notifier, h.queue, builds, h.shell, authorFiles,
-                               fileWriter},
-                              {h.manuscripts, *h.kindle, h.checker},
-                              h.locations,
-                              h.texts};
+    gui::BuildSession session{
+        {h.window, h.preferences, h.workspace, notifier, h.queue, builds, h.shell, authorFiles, fileWriter},
+        {h.manuscripts, *h.kindle, h.checker},
+        h.locations,
+        h.texts};
     std::string manuscript = h.folder.write("books/My.Novel.rtf", "{\\rtf1 x}");
     std::string out = h.folder.makeFolder("out");
 

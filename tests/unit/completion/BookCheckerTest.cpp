@@ -12,8 +12,9 @@ TEST(BookChecker, TheVerdictComesBackGroupedByPage) {
     const std::string book = h.folder.write("Books/Tale.epub", "");
     h.shell.answerWithResult("epubcheck-stand-in", [&](const FakeShell::Call& call) {
         EXPECT_TRUE(call.timeLimit);
-        return ShellResult{"ERROR(RSC-007): " + book + "/OEBPS/section2.xhtml(11,91): Referenced resource "
-                           "\"OEBPS/images/Gone.png\" could not be found in the EPUB.\n",
+        return ShellResult{"ERROR(RSC-007): " + book +
+                               "/OEBPS/section2.xhtml(11,91): Referenced resource "
+                               "\"OEBPS/images/Gone.png\" could not be found in the EPUB.\n",
                            ShellResult::End::Exited, 1};
     });
     h.checker.check(book);

@@ -84,7 +84,7 @@ TEST(BuildBook, TheStagesRunInOrderAndTheAssemblyTellsHowFarItIs) {
     ASSERT_TRUE(result.epub) << result.epub.reason().reason;
     EXPECT_EQ(*result.epub, tale.request.epubPath());
     EXPECT_EQ(watcher.stages, (std::vector<BuildStage>{BuildStage::Convert, BuildStage::Normalise, BuildStage::Assemble,
-                                                      BuildStage::Documents, BuildStage::Archive}));
+                                                       BuildStage::Documents, BuildStage::Archive}));
     // About a hundred times, never backwards, ending with the whole body read.
     EXPECT_GE(watcher.fractions.size(), 50u);
     EXPECT_LE(watcher.fractions.size(), 102u);
@@ -127,11 +127,14 @@ TEST(BuildBook, AMissingOrBrokenTemplateNamesItsFile) {
         Tale tale;
         const std::string real = tale.locations.resources.folder;
         for (const std::string& file : files::listFolder(real))
-            if (!files::isDirectory(real + "/" + file)) tale.folder.write("res/" + file, *files::readFile(real + "/" + file));
+            if (!files::isDirectory(real + "/" + file))
+                tale.folder.write("res/" + file, *files::readFile(real + "/" + file));
         if (content) tale.folder.write("res/" + name, *content);
         else EXPECT_TRUE(files::removeAll(tale.folder.file("res/" + name)));
         tale.locations.resources.folder = tale.folder.file("res");
-        const std::string named = !content ? name : name == "content-3.opf" ? "OEBPS/content.opf" : "OEBPS/section1.xhtml";
+        const std::string named = !content                  ? name
+                                  : name == "content-3.opf" ? "OEBPS/content.opf"
+                                                            : "OEBPS/section1.xhtml";
         tale.expectNoBook(tale.run(), Kind::NotWritten, named);
     }
 }
@@ -169,9 +172,8 @@ TEST(BuildBook, AnAuthorsFileThatCannotBeReadWhenPackedEndsTheBuildNamingIt) {
 
 TEST(BuildBook, RunningOutOfMemoryEndsTheBuildWithAReason) {
     Tale tale;
-    tale.shell.answerWith("-convert", [](const FakeShell::Call&) -> std::optional<std::string> {
-        throw std::bad_alloc();
-    });
+    tale.shell.answerWith("-convert",
+                          [](const FakeShell::Call&) -> std::optional<std::string> { throw std::bad_alloc(); });
     tale.expectNoBook(tale.run(), Kind::NotWritten, "memory");
 }
 

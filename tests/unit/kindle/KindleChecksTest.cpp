@@ -10,7 +10,8 @@ namespace {
 // A kindlegen of the test's making, which the shell runs for real.
 void installKindlegen(Harness& h, const std::string& banner) {
     h.shell.passThrough = true;
-    installConverterScript(h.kindle->kindlegenPath(), banner, h.folder.file("received.epub"), h.folder.file("next.mobi"));
+    installConverterScript(h.kindle->kindlegenPath(), banner, h.folder.file("received.epub"),
+                           h.folder.file("next.mobi"));
 }
 
 }  // namespace
@@ -28,12 +29,18 @@ TEST(KindleConverterCheck, AlertsOnlyForAMissingOrOldConverterAndOnlyWithTheOpti
         {nullptr, false, true, kAlertAlternateButton, {"noKindleGenTitle"}, false},
         {nullptr, true, true, kAlertDefaultButton, {}, false},  // calibre stands in
         {"Amazon kindlegen(Linux) V2.9 build 1028-0897292", false, true, kAlertDefaultButton, {}, false},
-        {"Amazon kindlegen(Linux) V2.8 build 0615-9a9cb2a", false, true, kAlertDefaultButton, {"oldKindleGenTitle"}, true},
+        {"Amazon kindlegen(Linux) V2.8 build 0615-9a9cb2a",
+         false,
+         true,
+         kAlertDefaultButton,
+         {"oldKindleGenTitle"},
+         true},
         {"Amazon kindlegen", false, true, kAlertDefaultButton, {"oldKindleGenTitle"}, true},
         {"V2.0", false, false, kAlertDefaultButton, {}, false},
     };
     for (const Case& test : cases) {
-        SCOPED_TRACE(std::string(test.kindlegenBanner ? test.kindlegenBanner : "none") + (test.calibre ? " calibre" : ""));
+        SCOPED_TRACE(std::string(test.kindlegenBanner ? test.kindlegenBanner : "none") +
+                     (test.calibre ? " calibre" : ""));
         Harness h(false);
         if (test.kindlegenBanner) installKindlegen(h, test.kindlegenBanner);
         if (test.calibre) h.workspace.installedApplications.insert("ebook-convert");

@@ -23,11 +23,17 @@ inline std::vector<std::string> alertKeys(const FakeWindow& window) {
 inline std::string installConverterScript(const std::string& path, const std::string& banner,
                                           const std::string& received, const std::string& mobi) {
     EXPECT_TRUE(files::makeFolders(paths::deletingLastComponent(path)));
-    EXPECT_TRUE(files::writeFileAtomically(path, "#!/bin/sh\necho '" + banner + "'\n[ $# -eq 0 ] && exit 0\n"
-                                                 "cp \"$1\" '" + received + "'\n"
-                                                 "out=\"${2:-${1%.epub}.mobi}\"\n"
-                                                 "[ -f '" + mobi + "' ] || { echo 'Error: conversion failed'; exit 2; }\n"
-                                                 "cp '" + mobi + "' \"$out\"\n"));
+    EXPECT_TRUE(files::writeFileAtomically(path, "#!/bin/sh\necho '" + banner +
+                                                     "'\n[ $# -eq 0 ] && exit 0\n"
+                                                     "cp \"$1\" '" +
+                                                     received +
+                                                     "'\n"
+                                                     "out=\"${2:-${1%.epub}.mobi}\"\n"
+                                                     "[ -f '" +
+                                                     mobi +
+                                                     "' ] || { echo 'Error: conversion failed'; exit 2; }\n"
+                                                     "cp '" +
+                                                     mobi + "' \"$out\"\n"));
     EXPECT_TRUE(files::setPermissions(path, 0755));
     return path;
 }
