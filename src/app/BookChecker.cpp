@@ -1,5 +1,6 @@
 #include "app/BookChecker.h"
 
+#include "app/Completion.h"
 #include "base/Text.h"
 #include "platform/Paths.h"
 
@@ -49,11 +50,7 @@ void BookChecker::check(const std::string& epubPath) {
 }
 
 void BookChecker::checked(epub::BookCheck check, const std::string& epubPath) {
-    if (!building_()) {
-        ports_.window.setStatusHidden(true);
-        ports_.window.setStatusText(texts_.text("LoadingMsg"));
-        ports_.window.setProgressHidden(true);
-    }
+    if (!building_()) showIdle(ports_.window, texts_);
     ports_.window.showAlert(bookCheckAlert(check, paths::lastComponent(epubPath), texts_));
     verdict_ = std::move(check);
 }

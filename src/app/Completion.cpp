@@ -85,4 +85,10 @@ void openResults(const BuildRequest& request, const Preferences& preferences, Wo
     if (preferences.integerForKey(prefs::kShowInFolder) != 0) workspace.showInFolder(request.epubPath());
 }
 
+void showIdle(Window& window, const Localizer& texts) {
+    window.setStatusHidden(true);
+    window.setStatusText(texts.text("LoadingMsg"));
+    window.setProgressHidden(true);
+}
+
 }  // namespace quillary::app

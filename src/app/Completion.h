@@ -14,6 +14,7 @@
 #include "platform/Alerts.h"
 #include "platform/Localizer.h"
 #include "platform/Preferences.h"
+#include "platform/Window.h"
 #include "platform/Workspace.h"
 
 namespace quillary::app {
@@ -47,5 +48,9 @@ Notification readyNotification(const BuildRequest& request);
 // destination folder.
 void openResults(const BuildRequest& request, const Preferences& preferences, Workspace& workspace,
                  const std::function<std::optional<std::string>()>& findViewer);
+
+// The window's status line and progress bar back to idle; the status line
+// holds what the next build shows while it reads the manuscript.
+void showIdle(Window& window, const Localizer& texts);
 
 }  // namespace quillary::app

@@ -110,19 +110,13 @@ void BuildSession::showStage(BuildStage stage) {
 
 void BuildSession::showFraction(double fraction) { ports_.window.setProgressValue(fraction * kProgressSteps); }
 
-void BuildSession::showIdle() {
-    ports_.window.setStatusHidden(true);
-    ports_.window.setStatusText(texts_.text("LoadingMsg"));
-    ports_.window.setProgressHidden(true);
-}
-
 void BuildSession::finished(const BuildRequest& request, const BuildResult& result) {
     progress_.reset();
     if (result.epub) {
         completed(request, result);
         return;
     }
-    showIdle();
+    app::showIdle(ports_.window, texts_);
     if (const auto alert = app::epubFailureAlert(result.epub.reason(), request, texts_))
         ports_.window.showAlert(*alert);
     endBuild();
@@ -138,7 +132,7 @@ void BuildSession::completed(const BuildRequest& request, const BuildResult& res
     }
     const app::Notification ready = app::readyNotification(request);
     ports_.notifier.deliver(ready.title, ready.message);
-    showIdle();
+    app::showIdle(ports_.window, texts_);
     app::openResults(request, ports_.preferences, ports_.workspace, [this] { return partners_.kindle.viewer(); });
     if (const auto alert = app::problemAlert(result.problems, texts_)) ports_.window.showAlert(*alert);
     endBuild();

@@ -69,8 +69,6 @@ public:
     void cancel();
     // Where the last book was asked to go; "" before the first build.
     const std::string& lastDestination() const { return lastDestination_; }
-    // Status line and progress bar back to idle.
-    void showIdle();
 
 private:
     void start(BuildRequest request);

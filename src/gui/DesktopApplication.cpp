@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QScreen>
 
+#include "app/Completion.h"
 #include "app/ManuscriptTypes.h"
 #include "app/PreferenceKeys.h"
 #include "book/Languages.h"
@@ -77,7 +78,7 @@ void DesktopApplication::restoreState() {
     window_.setMakeEnabled(false);
     // Idle as after a build, so the first build's status line reads the
     // same as every later one's.
-    session_.showIdle();
+    app::showIdle(window_, catalogue_);
     window_.setEpub3Checked(store.boolForKey(prefs::kEpub3));
     window_.setKindleChecked(store.integerForKey(prefs::kBuildKindle) != 0);
     const long language = store.integerForKey(prefs::kDefaultLang);
