@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds the programs and resources (the window program included, not the
 # tests) and makes the Debian package in build/package/; prints its path.
-# Needs dpkg-shlibdeps (the package dpkg-dev, which scripts/install-deps.sh
+# Needs dpkg-shlibdeps (the package dpkg-dev) and file, which scripts/install-deps.sh
 # --tests installs) to declare the libraries the programs link.
 set -eu
 cd "$(dirname "$0")/.."
