@@ -3,7 +3,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -12,7 +11,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
 // Everything a handler reaches is a fixed table of atomics and plain
@@ -173,20 +171,17 @@ void removeEntries(int folder, int depth) {
     }
 }
 
-bool removeTree(const char* path) {
+void removeTree(const char* path) {
     const char* slash = std::strrchr(path, '/');
-    if (path[0] != '/' || slash == nullptr || slash[1] == '\0') return false;
+    if (path[0] != '/' || slash == nullptr || slash[1] == '\0') return;
     char parentPath[PATH_MAX];
     const std::size_t parentLength = slash == path ? 1 : static_cast<std::size_t>(slash - path);
     std::memcpy(parentPath, path, parentLength);
     parentPath[parentLength] = '\0';
     const int parent = ::open(parentPath, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (parent < 0) return false;
+    if (parent < 0) return;
     removeEntry(parent, slash + 1, 0);
-    struct stat gone {};
-    const bool removed = ::fstatat(parent, slash + 1, &gone, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT;
     ::close(parent);
-    return removed;
 }
 
 void removeFolders() {
