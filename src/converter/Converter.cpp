@@ -15,13 +15,14 @@ namespace conv {
 namespace {
 
 bool readWholeFile(const std::string& path, std::string& content, std::string& error) {
-    auto read = quillary::safefile::readWhole(path, {.maxBytes = kMaxManuscriptBytes, .insideFolder = {}, .ownedByUs = false});
+    auto read =
+        quillary::safefile::readWhole(path, {.maxBytes = kMaxManuscriptBytes, .insideFolder = {}, .ownedByUs = false});
     if (read) {
         content = std::move(*read);
         return true;
     }
-    using Kind = quillary::safefile::Refusal::Kind;
-    error = "It " + read.reason().reason + (read.reason().kind == Kind::TooLarge ? ", more than any manuscript needs." : ".");
+    const bool tooLarge = read.reason().kind == quillary::safefile::Refusal::Kind::TooLarge;
+    error = "It " + read.reason().reason + (tooLarge ? ", more than any manuscript needs." : ".");
     return false;
 }
 

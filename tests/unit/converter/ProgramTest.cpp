@@ -42,7 +42,8 @@ std::string standInPath(const quillary::testing::TestFolder& folder, const std::
                          "prev=; out=\n"
                          "for a; do\n"
                          "  [ \"$prev\" = --outdir ] && out=$a\n"
-                         "  [ \"$a\" = --terminate_after_init ] && { echo init >>'" + folder.file("calls") + "'; " + init + "; }\n"
+                         "  [ \"$a\" = --terminate_after_init ] && { echo init >>'" + folder.file("calls") + "'; " +
+                         init + "; }\n"
                          "  prev=$a\n"
                          "done\n"
                          "echo convert >>'" + folder.file("calls") + "'\n" + behaviour + "\n";

@@ -34,7 +34,9 @@ TEST(BuildFolder, PrivateToTheUserAndFoldersOfKilledBuildsGoButThoseOfRunningOne
     ASSERT_EQ(::mkfifo(folder.file("tmp/quillary-build-pipe/owner").c_str(), 0600), 0);
     folder.makeFolder("tmp/quillary-build-zero");
     ASSERT_EQ(::symlink("/dev/zero", folder.file("tmp/quillary-build-zero/owner").c_str()), 0);
-    ASSERT_EQ(::symlink(folder.file("tmp/quillary-build-killed").c_str(), folder.file("tmp/quillary-build-link").c_str()), 0);
+    ASSERT_EQ(::symlink(folder.file("tmp/quillary-build-killed").c_str(),
+                        folder.file("tmp/quillary-build-link").c_str()),
+              0);
     const std::optional<std::string> made = kindle::makeBuildFolder(temp);
     ASSERT_TRUE(made);
     const std::string mine = paths::deletingLastComponent(*made);
