@@ -6,7 +6,7 @@ cmake_minimum_required(VERSION 3.25)
 # goes through them, the controller that conducts them, and the programs.
 set(allowed_base base)
 set(allowed_platform base platform)
-set(allowed_converter base converter)
+set(allowed_converter base platform converter)
 set(allowed_book base platform book)
 set(allowed_manuscript base platform converter book manuscript)
 set(allowed_epub base platform book manuscript epub)

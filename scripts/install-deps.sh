@@ -2,8 +2,9 @@
 # Installs the Debian packages Quillary needs to build and run (Qt 6 for the
 # window); with --tests
 # also those its tests need (GoogleTest, EPUBCheck with the Java runtime it
-# brings, which is the larger half of the download, and dpkg-dev, whose
-# dpkg-shlibdeps lists the libraries the Debian package needs).
+# brings, which is the larger half of the download; dpkg-dev, whose
+# dpkg-shlibdeps lists the libraries the Debian package needs, and file, which
+# cpack runs on every program it packs and which a minimal Debian lacks).
 # Safe to run again: only what is missing is installed.
 set -eu
 if [ "$(id -u)" -ne 0 ]; then
@@ -16,7 +17,7 @@ packages="build-essential cmake pkg-config git
   libreoffice-writer-nogui
   qt6-base-dev"
 if [ "${1:-}" = --tests ]; then
-  packages="$packages libgtest-dev libgmock-dev epubcheck default-jre-headless dpkg-dev"
+  packages="$packages libgtest-dev libgmock-dev epubcheck default-jre-headless dpkg-dev file"
 fi
 missing=""
 for p in $packages; do

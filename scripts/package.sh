@@ -1,8 +1,9 @@
 #!/bin/sh
 # Builds the programs and resources (the window program included, not the
 # tests) and makes the Debian package in build/package/; prints its path.
-# Needs dpkg-shlibdeps (the package dpkg-dev, which scripts/install-deps.sh
-# --tests installs) to declare the libraries the programs link.
+# Needs dpkg-shlibdeps (the package dpkg-dev) to declare the libraries the
+# programs link, and file, which cpack runs on them; scripts/install-deps.sh
+# --tests installs both.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/build.sh --without-tests

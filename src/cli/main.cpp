@@ -3,9 +3,11 @@
 #include <new>
 
 #include "cli/Application.h"
+#include "platform/SignalCleanup.h"
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
+    quillary::signalcleanup::install(quillary::signalcleanup::kBuildGrace);
     try {
         return quillary::cli::runCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::bad_alloc&) {

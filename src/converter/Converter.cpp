@@ -6,43 +6,24 @@
 #include "converter/RtfReader.h"
 #include "converter/WordImport.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
+#include "platform/SafeFile.h"
+
 #include <optional>
-#include <sys/stat.h>
 
 namespace conv {
 
 namespace {
 
-// A million-word manuscript is about 20 MB of RTF. Past this size a file is
-// not a manuscript, and reading it whole would only exhaust memory.
-constexpr std::size_t kMaxInputBytes = 512u * 1024 * 1024;
-
 bool readWholeFile(const std::string& path, std::string& content, std::string& error) {
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0) {
-        error = std::strerror(errno);
-        return false;
+    auto read =
+        quillary::safefile::readWhole(path, {.maxBytes = kMaxManuscriptBytes, .insideFolder = {}, .ownedByUs = false});
+    if (read) {
+        content = std::move(*read);
+        return true;
     }
-    if (S_ISDIR(info.st_mode)) {
-        error = "It is a folder.";
-        return false;
-    }
-    if (static_cast<std::size_t>(info.st_size) > kMaxInputBytes) {
-        error = "The file is too large to be a manuscript.";
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = std::strerror(errno);
-        return false;
-    }
-    content.resize(static_cast<std::size_t>(info.st_size));
-    in.read(content.data(), static_cast<std::streamsize>(content.size()));
-    content.resize(static_cast<std::size_t>(in.gcount()));
-    return true;
+    const bool tooLarge = read.reason().kind == quillary::safefile::Refusal::Kind::TooLarge;
+    error = "It " + read.reason().reason + (tooLarge ? ", more than any manuscript needs." : ".");
+    return false;
 }
 
 // File names on Linux are bytes, and so is what LibreOffice prints; the build

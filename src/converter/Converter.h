@@ -5,19 +5,28 @@
 #include "converter/Document.h"
 #include "converter/FileKind.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace conv {
 
-// What the program prints: the report or the HTML; otherwise a message that
-// starts with "Error " and names the cause.
+// A million-word novel is about 20 MB of RTF. Six times that leaves room for
+// the bulk some word processors write and for pictures pasted into the
+// text; a larger file is not a manuscript, and reading it would only take
+// memory the rest of the machine needs.
+inline constexpr std::uint64_t kMaxManuscriptBytes = std::uint64_t{128} << 20;
+
+// What the program prints: the report or the HTML; otherwise a message that starts with "Error "
+// and names the cause.
 using Output = quillary::Result<std::string>;
 
 // A file read whole and judged by its content, not converted. `error`, when
-// not empty, says why nothing can be made of it (missing, unreadable, too
-// large, of no known kind, protected with a password); -info and -convert
-// then give an "Error reading" message.
+// not empty, says why nothing can be made of it (missing, unreadable, not a
+// regular file, larger than kMaxManuscriptBytes, of no known kind,
+// protected with a password); -info and -convert then give an "Error
+// reading" message. Only a regular file is read: a named pipe or a device
+// is refused without being opened.
 struct LoadedFile {
     FileKind kind = FileKind::Unknown;
     std::string content;

@@ -1,16 +1,19 @@
 #include "converter/WordImport.h"
 
+#include "converter/Converter.h"
 #include "converter/TimedProcess.h"
+#include "platform/PrivateFolders.h"
+#include "platform/SafeFile.h"
 
 #include <cctype>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <string_view>
 #include <sys/file.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #include <vector>
 
@@ -41,25 +44,24 @@ std::string fileUrl(const fs::path& path) {
     return url;
 }
 
+// The name marks the folder as ours, so that a later conversion removes it
+// if a killed one could not.
+constexpr const char* kFolderPrefix = "quillary-doc-";
+
+// Holds the whole manuscript as LibreOffice's RTF: removed however the
+// conversion ends, a signal included.
 class TemporaryFolder {
 public:
-    TemporaryFolder() {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/quillary-doc-XXXXXX";
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        if (mkdtemp(buffer.data())) path_ = buffer.data();
-    }
+    TemporaryFolder() : path_(quillary::privatefolders::make("", kFolderPrefix).value_or("")) {}
     ~TemporaryFolder() {
-        std::error_code ignored;
-        if (!path_.empty()) fs::remove_all(path_, ignored);
+        if (!path_.empty()) quillary::privatefolders::remove(path_, kFolderPrefix);
     }
     TemporaryFolder(const TemporaryFolder&) = delete;
     TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-    const fs::path& path() const { return path_; }
+    fs::path path() const { return path_; }
 
 private:
-    fs::path path_;
+    std::string path_;
 };
 
 // Two LibreOffice processes on one profile hand their work to each other or
@@ -86,21 +88,48 @@ struct Run {
     fs::path profile;
     fs::path input;
     fs::path output;
-    fs::path log;
 };
 
 struct Failure {
     std::string what;  // what LibreOffice did, as the end of a sentence
-    bool timedOut = false;
+    std::string said;  // the last lines it printed
+    bool final = false;  // a second try would fail the same way
 };
 
-std::optional<Failure> start(const Run& run, std::vector<std::string> arguments, std::string_view during) {
+// Free space is looked at only once LibreOffice has failed: it does not say
+// why in words we can rely on (its messages are translated).
+bool diskIsFull(fs::path folder, std::uint64_t room) {
+    std::error_code error;
+    while (!fs::exists(folder, error) && folder.has_relative_path()) folder = folder.parent_path();
+    struct statvfs space {};
+    if (statvfs(folder.c_str(), &space) != 0) return false;
+    return static_cast<std::uint64_t>(space.f_bavail) * space.f_frsize < room;
+}
+
+std::optional<Failure> fullDisk(const Run& run) {
+    for (const fs::path& folder : {run.profile.parent_path(), run.output.parent_path()}) {
+        if (diskIsFull(folder, run.office.profileRoom))
+            return Failure{"could not work in " + folder.string() + ": the disk is full; free some space there",
+                           {}, true};
+    }
+    return std::nullopt;
+}
+
+// One start of LibreOffice; why it failed, or nullopt. `said`, when given,
+// gets the end of what it printed.
+std::optional<Failure> start(const Run& run, std::vector<std::string> arguments, std::string_view during,
+                             std::string* said = nullptr) {
     arguments.insert(arguments.begin(), {run.office.program, "--headless", "--norestore",
                                          "-env:UserInstallation=" + fileUrl(run.profile)});
-    ProcessEnd end = runWithTimeLimit(arguments, run.log.string(), run.office.timeLimit);
+    const ProcessLimits limits{run.office.timeLimit, run.office.addressSpace};
+    const ProcessEnd end = runWithLimits(arguments, limits);
+    if (said) *said = lastLines(end.said);
     if (end.succeeded()) return std::nullopt;
-    return Failure{describeEnd(end, run.office.timeLimit) + std::string(during),
-                   end.how == ProcessEnd::How::TimedOut};
+    const bool atLimit = end.how == ProcessEnd::How::TimedOut || end.how == ProcessEnd::How::OutOfMemory;
+    if (!atLimit) {
+        if (auto full = fullDisk(run)) return full;
+    }
+    return Failure{describeEnd(end, limits) + std::string(during), lastLines(end.said), atLimit};
 }
 
 std::optional<Failure> prepareProfile(const Run& run) {
@@ -109,24 +138,33 @@ std::optional<Failure> prepareProfile(const Run& run) {
     fs::remove_all(run.profile, error);
     if (auto failure = start(run, {"--terminate_after_init"}, " while it made its profile")) return failure;
     fs::create_directories(run.profile, error);
-    std::ofstream(run.profile / kReadyMarker) << "made by Quillary before its first conversion\n";
+    std::ofstream marker(run.profile / kReadyMarker);
+    marker << "made by Quillary before its first conversion\n";
+    marker.close();
+    if (!marker) {
+        if (auto full = fullDisk(run)) return full;
+        return Failure{"made a profile that could not be marked ready in " + run.profile.string(), {}, true};
+    }
     return std::nullopt;
 }
 
 std::optional<Failure> convertOnce(const Run& run) {
     if (auto failure = prepareProfile(run)) return failure;
-    if (auto failure = start(run, {"--convert-to", "rtf", "--outdir", run.output.string(), run.input.string()}, ""))
+    std::string said;
+    if (auto failure =
+            start(run, {"--convert-to", "rtf", "--outdir", run.output.string(), run.input.string()}, "", &said))
         return failure;
     std::error_code error;
-    if (!fs::exists(run.output / "manuscript.rtf", error))
-        return Failure{"ended without writing the converted document"};
+    if (!fs::exists(run.output / "manuscript.rtf", error)) {
+        if (auto full = fullDisk(run)) return full;
+        return Failure{"ended without writing the converted document", said, false};
+    }
     return std::nullopt;
 }
 
-std::string failureMessage(const Failure& failure, bool retried, const fs::path& log) {
+std::string failureMessage(const Failure& failure, bool retried) {
     std::string message = (retried ? "LibreOffice failed twice; the second time it " : "LibreOffice ") + failure.what;
-    std::string said = endOfLog(log.string());
-    return said.empty() ? message + "." : message + "; its last output: " + said;
+    return failure.said.empty() ? message + "." : message + "; its last output: " + failure.said;
 }
 
 std::string userProfileFolder() {
@@ -185,16 +223,21 @@ quillary::Result<std::string> importWordDocument(const std::string& path, const 
     if (error) fs::copy_file(path, input, error);
     if (error) return quillary::failure("The file could not be read.");
     Run run{office, office.profile.empty() ? folder.path() / "profile" : fs::path(office.profile), input,
-            folder.path() / "out", folder.path() / "libreoffice.log"};
+            folder.path() / "out"};
     ProfileLock lock(run.profile);
     std::optional<Failure> failure = convertOnce(run);
     // A first start on a new machine can fail where the next one works; a
-    // hang would only hang again.
-    bool retried = failure && !failure->timedOut;
+    // hang, a lack of memory or a full disk would only come again.
+    bool retried = failure && !failure->final;
     if (retried) failure = convertOnce(run);
-    if (failure) return quillary::failure(failureMessage(*failure, retried, run.log));
-    std::ifstream rtf(run.output / "manuscript.rtf", std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(rtf), std::istreambuf_iterator<char>());
+    if (failure) return quillary::failure(failureMessage(*failure, retried));
+    auto rtf = quillary::safefile::readWhole((run.output / "manuscript.rtf").string(),
+                                             {.maxBytes = kMaxManuscriptBytes, .insideFolder = {}, .ownedByUs = false});
+    if (rtf) return std::move(*rtf);
+    if (rtf.reason().kind == quillary::safefile::Refusal::Kind::TooLarge)
+        return quillary::failure("LibreOffice made an RTF document of it that " + rtf.reason().reason +
+                                 ", more than any manuscript needs.");
+    return quillary::failure("LibreOffice's RTF document " + rtf.reason().reason + ".");
 }
 
 }  // namespace conv

@@ -5,6 +5,7 @@
 // reads one stream and looks for its markers there.
 
 #include "converter/Converter.h"
+#include "platform/SignalCleanup.h"
 
 #include <cstdio>
 #include <fstream>
@@ -31,6 +32,10 @@ int writeOut(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // LibreOffice runs in a group of its own, on a copy of the manuscript in
+    // a private folder: a build that is interrupted must end both. It keeps
+    // nothing worth a grace: it is killed at once.
+    quillary::signalcleanup::install(std::chrono::milliseconds(0));
     bool info = false;
     bool toStdout = false;
     std::string format;

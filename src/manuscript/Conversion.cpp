@@ -6,6 +6,14 @@
 
 namespace quillary::manuscript {
 
+namespace {
+
+// The HTML of the largest manuscript the converter accepts, several times
+// over; a converter printing more has gone wrong.
+constexpr std::size_t kConvertedHtmlLimit = std::size_t{1} << 30;
+
+}  // namespace
+
 std::string converterCommand(const std::string& converter, const std::string& arguments,
                              const std::string& manuscript) {
     return "\"" + shellQuoteDouble(converter) + "\" " + arguments + " \"" +
@@ -38,8 +46,9 @@ ConversionVerdict judgeDocumentType(const ShellResult& info) {
 }
 
 ConversionVerdict judgeConversion(const ShellResult& html) {
-    // Output that is not UTF-8 cannot be normalised: the conversion failed.
-    if (!html.output || !html.exitedCleanly()) return ConversionVerdict::Failed;
+    // Output that is not UTF-8, or not whole, cannot be normalised: the
+    // conversion failed.
+    if (!html.output || !html.exitedCleanly() || html.cutBytes > 0) return ConversionVerdict::Failed;
     if (text::startsWith(*html.output, "Error ") || text::startsWith(*html.output, "/bin/sh"))
         return ConversionVerdict::Failed;
     return ConversionVerdict::Convert;
@@ -61,7 +70,7 @@ Result<std::string, ConversionFailure> convertManuscript(const std::string& manu
         case ConversionVerdict::Convert: break;
     }
     return converted(route.shell.run(converterCommand(route.textutilPath, "-convert html -stdout -strip", manuscript),
-                                     {}, {}));
+                                     {}, {}, kConvertedHtmlLimit));
 }
 
 }  // namespace quillary::manuscript

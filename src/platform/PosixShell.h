@@ -8,7 +8,8 @@ namespace quillary {
 class PosixShell : public Shell {
 public:
     ShellResult run(const std::string& commandLine, const std::string& workingFolder = {},
-                    std::optional<std::chrono::milliseconds> timeLimit = std::nullopt) override;
+                    std::optional<std::chrono::milliseconds> timeLimit = std::nullopt,
+                    std::size_t outputLimit = kShellOutputLimit) override;
 };
 
 // True when `bytes` is well-formed UTF-8 (no overlongs, no surrogates, nothing

@@ -2,6 +2,7 @@
 // The shell runner: the one way the program runs outside commands.
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -16,12 +17,21 @@ struct ShellResult {
         NotStarted,  // no process could be made
     };
     // The output, or nullopt when it is not valid UTF-8 or nothing ran.
+    // When the output limit cut its beginning off, it starts with a line
+    // that says how much was cut.
     std::optional<std::string> output;
     End end = End::Exited;
     int status = 0;
+    // Bytes of the output's beginning that the limit cut off.
+    std::uint64_t cutBytes = 0;
 
     bool exitedCleanly() const { return end == End::Exited && status == 0; }
 };
+
+// A converter's or a checker's report, with room for tens of thousands of
+// its lines; what a command prints beyond it (a converter gone wild can
+// print gigabytes) is not worth the memory.
+inline constexpr std::size_t kShellOutputLimit = 4 * 1024 * 1024;
 
 class Shell {
 public:
@@ -31,13 +41,19 @@ public:
     // from the null device and standard output and standard error sharing one
     // pipe, so both streams arrive interleaved in the order they were written.
     // `workingFolder`, when not empty, is the child's current directory; the
-    // caller's own stays put. Blocks until every process holding the pipe has
-    // closed it; the child is reaped. With a `timeLimit`, the child runs in a
-    // process group of its own, and the whole group is killed when the limit
-    // passes (End::TimedOut); without one, it may run for ever. Safe to call
-    // from any thread.
+    // caller's own stays put. The shell leads a process group of its own, so
+    // that everything it starts is ended with it: at its time limit, and by
+    // the signal clean-up (a terminal's Ctrl-C reaches only our own group).
+    // Blocks until the shell has ended and what it wrote has been read: a
+    // helper it left holding the pipe does not hold the caller up. Of the
+    // output, the last `outputLimit` bytes are kept. With a `timeLimit`, the
+    // whole group is killed when the limit passes (End::TimedOut) or, if
+    // anything of it is left, when the shell ends; without one, the shell
+    // may run for ever, and what it starts in the background stays. Safe to
+    // call from any thread.
     virtual ShellResult run(const std::string& commandLine, const std::string& workingFolder = {},
-                            std::optional<std::chrono::milliseconds> timeLimit = std::nullopt) = 0;
+                            std::optional<std::chrono::milliseconds> timeLimit = std::nullopt,
+                            std::size_t outputLimit = kShellOutputLimit) = 0;
 };
 
 }  // namespace quillary

@@ -19,6 +19,7 @@ public:
         std::string commandLine;
         std::string workingFolder;
         std::optional<std::chrono::milliseconds> timeLimit;
+        std::size_t outputLimit = kShellOutputLimit;
     };
 
     // The first rule whose `contains` text occurs in the command answers it,
@@ -33,7 +34,8 @@ public:
     bool passThrough = false;
 
     ShellResult run(const std::string& commandLine, const std::string& workingFolder = {},
-                    std::optional<std::chrono::milliseconds> timeLimit = std::nullopt) override;
+                    std::optional<std::chrono::milliseconds> timeLimit = std::nullopt,
+                    std::size_t outputLimit = kShellOutputLimit) override;
 
     std::vector<Call> calls() const;
     // Commands seen whose text contains `part`.

@@ -7,7 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 
 namespace conv::testing {
@@ -29,13 +34,16 @@ protected:
 // A stand-in for LibreOffice named soffice, first on the PATH it returns: it
 // notes each start in `calls` ("init" for a start that only makes the
 // profile, "convert" for the others), then does what `behaviour` (shell
-// text) says. $out is the folder LibreOffice writes into.
-std::string standInPath(const quillary::testing::TestFolder& folder, const std::string& behaviour) {
+// text) says, or `init` for the first kind. $out is the folder LibreOffice
+// writes into.
+std::string standInPath(const quillary::testing::TestFolder& folder, const std::string& behaviour,
+                        const std::string& init = "exit 0") {
     std::string script = "#!/bin/sh\n"
                          "prev=; out=\n"
                          "for a; do\n"
                          "  [ \"$prev\" = --outdir ] && out=$a\n"
-                         "  [ \"$a\" = --terminate_after_init ] && { echo init >>'" + folder.file("calls") + "'; exit 0; }\n"
+                         "  [ \"$a\" = --terminate_after_init ] && { echo init >>'" + folder.file("calls") + "'; " +
+                         init + "; }\n"
                          "  prev=$a\n"
                          "done\n"
                          "echo convert >>'" + folder.file("calls") + "'\n" + behaviour + "\n";
@@ -120,12 +128,20 @@ TEST_F(Program, LibreOfficeGetsAProfileFirstAndOneMoreTryAndItsFailuresAreReport
         {"echo 'Error: source file could not be loaded'",
          {"ended without writing the converted document", "source file could not be loaded"},
          "init\nconvert\nconvert\n"}};
+    const pid_t gone = ::fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
     for (const Case& test : cases) {
         quillary::testing::TestFolder caseFolder;
+        // What a killed conversion left: the manuscript as RTF, its owner gone.
+        caseFolder.write("tmp/quillary-doc-killed/owner", std::to_string(gone));
+        caseFolder.write("tmp/quillary-doc-killed/out/manuscript.rtf", "{\\rtf1 private}");
         std::string path = standInPath(caseFolder, test.behaviour);
         ProgramResult result = convert(wordFile, path.c_str());
         EXPECT_EQ(readFile(caseFolder.file("calls")), test.calls) << test.behaviour;
-        // The private folder LibreOffice wrote into is gone, whatever the outcome.
+        // The private folder LibreOffice wrote into is gone, whatever the
+        // outcome, and so is the one a killed conversion left.
         EXPECT_TRUE(std::filesystem::is_empty(caseFolder.tempFolder())) << test.behaviour;
         if (test.inOutput.empty()) {
             EXPECT_EQ(result.status, 0) << result.output;
@@ -141,14 +157,53 @@ TEST_F(Program, LibreOfficeGetsAProfileFirstAndOneMoreTryAndItsFailuresAreReport
     }
 }
 
-TEST_F(Program, AHungLibreOfficeIsStoppedAtItsTimeLimitAndNotTriedAgain) {
-    standInPath(folder, "echo 'loading the document'; exec sleep 60");
-    LibreOffice office{folder.file("stand-in/soffice"), std::chrono::milliseconds(300), folder.file("profile")};
-    const quillary::Result<std::string> imported = importWordDocument(wordFile, office);
-    ASSERT_FALSE(imported);
-    EXPECT_EQ(imported.reason(), "LibreOffice did not finish within 0.3 seconds and was stopped (timed out); "
-                              "its last output: loading the document");
-    EXPECT_EQ(readFile(folder.file("calls")), "init\nconvert\n");
+// A LibreOffice that hangs, that takes all the memory it can get, or that
+// finds the disk full would only do so again: it is not tried twice, and
+// the message says which limit it reached.
+TEST_F(Program, LibreOfficeAtALimitOrOnAFullDiskIsStoppedNotTriedAgainAndSaysWhy) {
+    const struct {
+        std::string behaviour, init;
+        std::chrono::milliseconds time;
+        std::uint64_t profileRoom;
+        std::string message, calls;
+    } cases[] = {
+        {"echo 'loading the document'; exec sleep 60", "exit 0", std::chrono::milliseconds(300), 0,
+         "LibreOffice took longer than 0.3 seconds and was stopped; its last output: loading the document",
+         "init\nconvert\n"},
+        // tail keeps all of an endless line: it grows until its memory is refused.
+        {"exec tail -n 1 /dev/zero", "exit 0", std::chrono::minutes(1), 0,
+         "LibreOffice needed more than 256 MB of memory; its last output: tail: memory exhausted",
+         "init\nconvert\n"},
+        {"exit 0", "echo 'could not be completed due to insufficient free disk space' >&2; exit 77",
+         std::chrono::minutes(1), UINT64_MAX, "LibreOffice could not work in " + folder.path() +
+         ": the disk is full; free some space there.", "init\n"},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.behaviour);
+        std::filesystem::remove(folder.file("calls"));
+        std::filesystem::remove_all(folder.file("profile"));
+        standInPath(folder, test.behaviour, test.init);
+        LibreOffice office{folder.file("stand-in/soffice"), test.time, std::uint64_t{256} << 20, test.profileRoom,
+                           folder.file("profile")};
+        const quillary::Result<std::string> imported = importWordDocument(wordFile, office);
+        ASSERT_FALSE(imported);
+        EXPECT_EQ(imported.reason(), test.message);
+        EXPECT_EQ(readFile(folder.file("calls")), test.calls);
+    }
+}
+
+// Not a file, or more than any manuscript: refused before a byte is read,
+// with the reason; a pipe would otherwise hang the converter for ever.
+TEST_F(Program, OnlyARegularFileWithinTheManuscriptLimitIsRead) {
+    ASSERT_EQ(::mkfifo(folder.file("pipe.rtf").c_str(), 0600), 0);
+    const std::string huge = folder.write("huge.rtf", "{\\rtf1 ");
+    std::filesystem::resize_file(huge, kMaxManuscriptBytes + 1);  // sparse: no disk used
+    for (const auto& [file, reason] : {std::pair{folder.file("pipe.rtf"), "It is a named pipe, not a file."},
+                                       std::pair{huge, "It is larger than 128 MB, more than any manuscript needs."}}) {
+        ProgramResult result = runTextutil({"-info", file});
+        EXPECT_EQ(result.output, "Error reading \"" + file + "\": " + reason + "\n");
+        EXPECT_NE(result.status, 0);
+    }
 }
 
 }  // namespace

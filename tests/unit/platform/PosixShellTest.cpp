@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/prctl.h>
+#include <sys/wait.h>
+
 #include <filesystem>
 
 #include "platform/Files.h"
@@ -45,6 +48,52 @@ TEST(PosixShell, TellsHowTheCommandEndedWithWhatItPrintedUpToThen) {
         EXPECT_EQ(result.status, test.status);
         EXPECT_EQ(result.exitedCleanly(), test.status == 0 && test.end == ShellResult::End::Exited);
     }
+}
+
+TEST(PosixShell, AFloodKeepsOnlyTheEndOfTheOutputAndSaysHowMuchWasCut) {
+    PosixShell shell;
+    // 64 MB of output, of which 1 MB is kept: memory stays near the limit.
+    const ShellResult flood = shell.run("head -c 67108864 /dev/zero | tr '\\0' x; echo; echo the end", {},
+                                        std::chrono::minutes(1), 1024 * 1024);
+    EXPECT_TRUE(flood.exitedCleanly());
+    EXPECT_EQ(flood.cutBytes, 67108864u + 9 - 1024 * 1024);
+    const std::string output = flood.output.value_or("");
+    EXPECT_EQ(output.substr(0, output.find('\n') + 1),
+              "[the first " + std::to_string(flood.cutBytes) + " bytes of the output were cut]\n");
+    EXPECT_TRUE(output.ends_with("xxx\nthe end\n"));
+    // A cut never splits a character: the kept text is still UTF-8.
+    const ShellResult text = shell.run("for i in $(seq 1000); do printf '\\303\\251'; done", {}, {}, 1001);
+    ASSERT_TRUE(text.output);
+    EXPECT_EQ(text.cutBytes, 1000u);
+    std::string accents;
+    for (int i = 0; i < 500; ++i) accents += "\xC3\xA9";
+    EXPECT_EQ(text.output->substr(text.output->find('\n') + 1), accents);
+}
+
+// A converter that leaves a helper holding its output pipe: the run ends
+// when the converter does, not when the helper lets go.
+TEST(PosixShell, AHelperLeftHoldingThePipeNeitherHoldsTheCallerUpNorOutlivesATimedCommand) {
+    quillary::testing::TestFolder folder;
+    // Orphans come to this process, so that the helper can be waited for.
+    ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    PosixShell shell;
+    for (const bool timed : {true, false}) {
+        SCOPED_TRACE(timed ? "with a time limit" : "without");
+        const std::string pidFile = folder.file(timed ? "timed" : "untimed");
+        const ShellResult run = shell.run("(sleep 30; echo late) & echo $! >'" + pidFile + "'; echo early", {},
+                                          timed ? std::optional(std::chrono::milliseconds(600'000)) : std::nullopt);
+        EXPECT_EQ(run.output, "early\n");
+        EXPECT_TRUE(run.exitedCleanly());
+        const pid_t helper = std::stoi(files::readFile(pidFile).value_or("0"));
+        ASSERT_GT(helper, 0);
+        // The command runs in a group of its own, which ends together.
+        ASSERT_NE(::getpgid(helper), ::getpgrp());
+        if (!timed) ::kill(-::getpgid(helper), SIGKILL);  // it may stay; the test ends it
+        int status = 0;
+        ASSERT_EQ(::waitpid(helper, &status, 0), helper);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+    }
+    ::prctl(PR_SET_CHILD_SUBREAPER, 0);
 }
 
 TEST(PosixShell, RunsInTheGivenFolderWithoutMovingTheCaller) {
