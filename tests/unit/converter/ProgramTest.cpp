@@ -3,11 +3,14 @@
 // LibreOffice (the real one converts the corpus and the word-processors book).
 
 #include "ConverterTestSupport.h"
+#include "DocxTestSupport.h"
 #include "converter/WordImport.h"
+#include "support/ZipParts.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 
 namespace conv::testing {
@@ -138,6 +141,28 @@ TEST_F(Program, LibreOfficeGetsAProfileFirstAndOneMoreTryAndItsFailuresAreReport
         EXPECT_NE(result.status, 0);
         for (const std::string& expected : test.inOutput)
             EXPECT_NE(result.output.find(expected), std::string::npos) << expected << "\n" << result.output;
+    }
+}
+
+TEST_F(Program, WordXmlIsReadWithoutLibreOfficeUnlessTheVariableSendsItThere) {
+    const std::string docx = folder.write("Novel.docx", docxOf({"<w:p><w:r><w:t>Read ourselves</w:t></w:r></w:p>"}));
+    const std::string path = standInPath(folder, kWritesRtf);
+    EXPECT_EQ(bodyLines(convert(docx, path.c_str()).output), Lines{"<p class=\"p1\">Read ourselves</p>"});
+    const ProgramResult info = runTextutil({"-info", docx}, path.c_str());
+    EXPECT_NE(info.output.find("  Type:  Word XML format (.docx)\n  Size:  "), std::string::npos) << info.output;
+    EXPECT_NE(info.output.find("  Length:  15 characters\n"), std::string::npos) << info.output;
+    EXPECT_FALSE(std::filesystem::exists(folder.file("calls")));
+    ::setenv(kDocxThroughLibreOfficeVariable, "1", 1);
+    const ProgramResult throughLibreOffice = convert(docx, path.c_str());
+    ::unsetenv(kDocxThroughLibreOfficeVariable);
+    EXPECT_EQ(bodyLines(throughLibreOffice.output), Lines{"<p class=\"p1\">Stand-in text</p>"});
+    // A package whose text is damaged is unreadable, as the build needs to say.
+    const std::string broken = folder.write("Broken.docx", quillary::testing::zipArchive(
+        {{"[Content_Types].xml", "<Types/>"}, {"word/document.xml", "<w:document><w:body>"}}));
+    for (const ProgramResult& result : {convert(broken), runTextutil({"-info", broken})}) {
+        EXPECT_TRUE(result.output.starts_with("Error reading \"" + broken + "\": Its text (word/document.xml) is damaged"))
+            << result.output;
+        EXPECT_NE(result.status, 0);
     }
 }
 
