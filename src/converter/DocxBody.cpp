@@ -7,6 +7,7 @@ namespace conv {
 
 enum class DocxBody::Tag : std::uint8_t {
     Other,     // read for what it holds
+    Story,     // where a walk of a story begins: nothing below it is its element's
     Skipped,   // properties, deleted text, comments, running heads' references: no text of the body
     Paragraph, Run, Text, InstructionText, Tab, Break, CarriageReturn, Symbol, NoBreakHyphen, FieldCharacter,
     SimpleField, Hyperlink, FootnoteReference, EndnoteReference, Table, Row, Cell, TextBoxContent,
@@ -92,6 +93,12 @@ void DocxBody::read(const XmlPart& part, const Relationships& relationships) {
 // Depth first, with the open elements in a list of their own: a document
 // nested ten thousand deep costs memory in proportion, never the stack.
 void DocxBody::walk(pugi::xml_node root) {
+    open_.push_back(Frame{Tag::Story});
+    walkBelow(root);
+    open_.pop_back();
+}
+
+void DocxBody::walkBelow(pugi::xml_node root) {
     pugi::xml_node node = root.first_child();
     while (node) {
         open_.push_back(Frame{tagOf(node)});
@@ -111,6 +118,19 @@ void DocxBody::walk(pugi::xml_node root) {
         }
         node = node.next_sibling();
     }
+}
+
+// Whether the element being entered stands in an open element of the
+// body's table (a Table or Row entered with its flag set), wrappers such as
+// content controls between them allowed.
+bool DocxBody::isIn(Tag structure) const {
+    for (std::size_t k = open_.size() - 1; k-- > 0;) {
+        const Tag tag = open_[k].tag;
+        if (tag == Tag::Table || tag == Tag::Row || tag == Tag::Cell || tag == Tag::Paragraph ||
+            tag == Tag::TextBoxContent || tag == Tag::Story)
+            return tag == structure && open_[k].flag;
+    }
+    return false;
 }
 
 bool DocxBody::enter(pugi::xml_node node, Tag tag) {
@@ -133,10 +153,17 @@ bool DocxBody::enter(pugi::xml_node node, Tag tag) {
     case Tag::SimpleField: beginField(part_->attribute(node, Ns::W, "instr").value(), true); return true;
     case Tag::FootnoteReference: readNote(node, false); return false;
     case Tag::EndnoteReference: readNote(node, true); return false;
-    case Tag::Table: tablesReal_.push_back(beginTable(node)); return true;
-    case Tag::Row: return !tablesReal_.back() || beginRow(node);
+    case Tag::Table: open_.back().flag = beginTable(node); return true;
+    case Tag::Row:
+        // Rows and cells of the body's table; those of tables read as
+        // their paragraphs, or standing where they should not, are only
+        // what they hold.
+        if (!isIn(Tag::Table)) return true;
+        open_.back().flag = true;
+        return beginRow(node);
     case Tag::Cell:
-        if (tablesReal_.back()) beginCell(node);
+        open_.back().flag = isIn(Tag::Row);
+        if (open_.back().flag) beginCell(node);
         return true;
     case Tag::TextBoxContent: open_.back().flag = beginTextBox(); return true;
     case Tag::DrawingPlacement: beginDrawing(node); return true;
@@ -166,14 +193,13 @@ void DocxBody::leave(const Frame& frame) {
         if (frame.flag) appendInline(Inline::Kind::LinkEnd, {}, story().run.format);
         break;
     case Tag::Table:
-        if (tablesReal_.back()) endTable();
-        tablesReal_.pop_back();
+        if (frame.flag) endTable();
         break;
     case Tag::Row:
-        if (tablesReal_.back()) endRow();
+        if (frame.flag) endRow();
         break;
     case Tag::Cell:
-        if (tablesReal_.back()) endCell();
+        if (frame.flag) endCell();
         break;
     case Tag::TextBoxContent:
         if (frame.flag) endTextBox();
@@ -302,8 +328,8 @@ bool DocxBody::beginRow(pugi::xml_node tr) {
     const pugi::xml_node header = part.child(trPr, Ns::W, "tblHeader");
     table_->row = Row{};
     table_->row.header = isOn(part.val(header), !header.empty());
+    table_->rowBorders.clear();
     table_->column = std::max(numberOf(part.val(part.child(trPr, Ns::W, "gridBefore"))), 0);
-    table_->cellBorders.emplace_back();
     return true;
 }
 
@@ -333,12 +359,16 @@ void DocxBody::endCell() {
     DocxTableState& table = *table_;
     const int span = table.cell.columnSpan;
     table.row.cells.push_back(std::exchange(table.cell, Cell{}));
-    table.cellBorders.back().push_back(table.ownBorders);
+    table.rowBorders.push_back(table.ownBorders);
     table.column += span;
     table.shading = kAutoColor;
 }
 
-void DocxBody::endRow() { table_->table.rows.push_back(std::exchange(table_->row, Row{})); }
+void DocxBody::endRow() {
+    table_->table.rows.push_back(std::exchange(table_->row, Row{}));
+    table_->cellBorders.push_back(std::move(table_->rowBorders));
+    table_->rowBorders.clear();
+}
 
 // A cell's own border wins; else the table's outer border on the table's
 // edge, its inside border between cells.

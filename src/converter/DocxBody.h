@@ -38,8 +38,9 @@ struct DocxTableState {
     Table table;
     std::vector<int> grid;  // column widths
     TableBorders borders;
-    std::vector<std::vector<TableBorders>> cellBorders;  // each cell's own, by row
+    std::vector<std::vector<TableBorders>> cellBorders;  // each cell's own, row by row
     Row row;
+    std::vector<TableBorders> rowBorders;                // ... of the row being read
     Cell cell;
     TableBorders ownBorders;
     Rgb shading = kAutoColor;
@@ -94,6 +95,8 @@ private:
 
     // Traversal (DocxBody.cpp)
     void walk(pugi::xml_node root);
+    void walkBelow(pugi::xml_node root);
+    bool isIn(Tag structure) const;
     bool enter(pugi::xml_node node, Tag tag);
     void leave(const Frame& frame);
     Tag tagOf(pugi::xml_node node) const;
@@ -148,7 +151,6 @@ private:
     TextDecoder decoder_;
     std::vector<Frame> open_;
     std::vector<Story> stories_;
-    std::vector<bool> tablesReal_;
     std::optional<DocxTableState> table_;
     std::vector<Drawing> drawings_;
     std::vector<bool> sectionStartsPage_;
