@@ -78,10 +78,18 @@ DocxBody::Tag DocxBody::tagOf(pugi::xml_node node) const {
 void DocxBody::read(const XmlPart& part, const Relationships& relationships) {
     part_ = &part;
     relationships_ = &relationships;
-    const pugi::xml_node body = part.child(part.root(), Ns::W, "body");
+    pugi::xml_node body = part.child(part.root(), Ns::W, "body");
     readSectionKinds(body);
     stories_.emplace_back();
-    walk(body);
+    // Each paragraph or table of the body leaves the parsed tree once read,
+    // so that the document's model takes the place of its XML in memory
+    // rather than growing beside it.
+    open_.push_back(Frame{Tag::Story});
+    for (pugi::xml_node block = body.first_child(); block; block = body.first_child()) {
+        walkElement(block);
+        body.remove_child(block);
+    }
+    open_.pop_back();
     // A last paragraph whose mark was deleted still holds its text.
     Story& last = story();
     if (!last.paragraph.inlines.empty()) {
@@ -95,6 +103,15 @@ void DocxBody::read(const XmlPart& part, const Relationships& relationships) {
 void DocxBody::walk(pugi::xml_node root) {
     open_.push_back(Frame{Tag::Story});
     walkBelow(root);
+    open_.pop_back();
+}
+
+void DocxBody::walkElement(pugi::xml_node node) {
+    open_.push_back(Frame{tagOf(node)});
+    if (enter(node, open_.back().tag)) {
+        walkBelow(node);
+        leave(open_.back());
+    }
     open_.pop_back();
 }
 

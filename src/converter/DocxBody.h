@@ -96,6 +96,7 @@ private:
     // Traversal (DocxBody.cpp)
     void walk(pugi::xml_node root);
     void walkBelow(pugi::xml_node root);
+    void walkElement(pugi::xml_node node);
     bool isIn(Tag structure) const;
     bool enter(pugi::xml_node node, Tag tag);
     void leave(const Frame& frame);
