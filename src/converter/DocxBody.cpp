@@ -300,7 +300,10 @@ void DocxBody::emit(Paragraph paragraph) {
         document_.blocks.emplace_back(std::move(paragraph));
         return;
     }
+    // A page can break inside a table, but a section of the book cannot
+    // start in one.
     paragraph.format.inTable = true;
+    paragraph.format.pageBreakBefore = false;
     if (paragraph.format.background == kAutoColor) paragraph.format.background = table_->shading;
     table_->cell.paragraphs.push_back(std::move(paragraph));
 }

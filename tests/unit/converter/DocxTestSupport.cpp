@@ -82,8 +82,10 @@ void describeTable(const Table& table, const Document& document, Lines& lines) {
             if (cell.verticalMerge == VerticalMerge::First) line += " first";
             if (cell.verticalMerge == VerticalMerge::Continue) line += " continue";
             line += " width=" + std::to_string(cell.widthTwips) + ":";
-            for (std::size_t k = 0; k < cell.paragraphs.size(); ++k)
-                line += (k ? " | " : " ") + contentOf(cell.paragraphs[k], document);
+            for (std::size_t k = 0; k < cell.paragraphs.size(); ++k) {
+                line += k ? " | " : " ";
+                line += (cell.paragraphs[k].format.pageBreakBefore ? "{break}" : "") + contentOf(cell.paragraphs[k], document);
+            }
             lines.push_back(line);
         }
     }
