@@ -7,7 +7,7 @@ namespace conv {
 
 enum class DocxBody::Tag : std::uint8_t {
     Other,     // read for what it holds
-    Story,     // where a walk of a story begins: nothing below it is its element's
+    Story,     // where the walk of a story begins: what is open outside it belongs to another story
     Skipped,   // properties, deleted text, comments, running heads' references: no text of the body
     Paragraph, Run, Text, InstructionText, Tab, Break, CarriageReturn, Symbol, NoBreakHyphen, FieldCharacter,
     SimpleField, Hyperlink, FootnoteReference, EndnoteReference, Table, Row, Cell, TextBoxContent,
@@ -315,15 +315,26 @@ void DocxBody::endNoteParagraph() {
     s.breakPending = true;
 }
 
+// The kind of each section mark, in order: the body's paragraphs (content
+// controls around them too) and the body's own last mark, as endParagraph
+// counts them.
 void DocxBody::readSectionKinds(pugi::xml_node body) {
     const XmlPart& part = *part_;
-    auto startsPage = [&](pugi::xml_node sectPr) {
-        const std::string_view type = part.val(part.child(sectPr, Ns::W, "type"));
-        return type != "continuous" && type != "nextColumn";
-    };
-    for (pugi::xml_node child = body.first_child(); child; child = child.next_sibling()) {
-        pugi::xml_node sectPr = part.is(child, Ns::W, "sectPr") ? child : part.child(part.child(child, Ns::W, "pPr"), Ns::W, "sectPr");
-        if (sectPr) sectionStartsPage_.push_back(startsPage(sectPr));
+    std::vector<pugi::xml_node> pending{body.first_child()};
+    while (!pending.empty()) {
+        const pugi::xml_node node = pending.back();
+        pending.back() = node.next_sibling();
+        if (!pending.back()) pending.pop_back();
+        if (!node || node.type() != pugi::node_element) continue;
+        const bool paragraph = part.is(node, Ns::W, "p");
+        pugi::xml_node sectPr = part.child(part.child(node, Ns::W, "pPr"), Ns::W, "sectPr");
+        if (!paragraph) sectPr = part.is(node, Ns::W, "sectPr") ? node : pugi::xml_node();
+        if (sectPr) {
+            const std::string_view type = part.val(part.child(sectPr, Ns::W, "type"));
+            sectionStartsPage_.push_back(type != "continuous" && type != "nextColumn");
+        } else if (!paragraph && !part.is(node, Ns::W, "tbl") && node.first_child()) {
+            pending.push_back(node.first_child());
+        }
     }
 }
 
