@@ -50,7 +50,8 @@ quillary::Result<ZipPackage> ZipPackage::open(std::string_view bytes, ZipLimits 
     ZipPackage package(std::move(archive), limits);
     for (zip_int64_t i = 0; i < count; ++i) {
         const char* name = zip_get_name(package.archive_->zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
-        if (name) package.indexByName_.try_emplace(lowerCase(name), static_cast<std::size_t>(i));
+        // Some writers put the part name's leading "/" into the archive.
+        if (name) package.indexByName_.try_emplace(lowerCase(name[0] == '/' ? name + 1 : name), static_cast<std::size_t>(i));
     }
     return package;
 }
