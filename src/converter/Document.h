@@ -71,6 +71,8 @@ struct Inline {
 // A picture of the document, as its bytes came. `format` names them: "png",
 // "jpeg", "gif", "emf", "wmf", "pict", "dib", "bmp", "tiff", "svg", or "" when
 // unknown. Sizes are as the document shows it (0 when it does not say).
+// `bytes` is empty (and `format` "") for a picture the document shows but
+// does not hold: a missing part, one linked from outside, one out of bounds.
 struct Picture {
     std::string format;
     std::string bytes;
