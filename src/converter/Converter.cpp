@@ -183,8 +183,10 @@ Outcome convertFileToHtml(const std::string& path) {
         loaded.content = std::string();
         return writeHtml(document->value_or(Document{}));
     }
-    quillary::Result<std::string> imported = importWordDocument(path, userLibreOffice(), libreOfficeExtension(loaded.kind));
-    if (!imported) return quillary::failure("Error converting \"" + printable(path) + "\": " + printable(imported.reason()));
+    quillary::Result<std::string> imported =
+        importWordDocument(path, userLibreOffice(), libreOfficeExtension(loaded.kind));
+    if (!imported)
+        return quillary::failure("Error converting \"" + printable(path) + "\": " + printable(imported.reason()));
     return rtfToHtml(*imported);
 }
 

@@ -345,7 +345,8 @@ bool DocxBody::beginTable(pugi::xml_node tbl) {
     const pugi::xml_node tblPr = part.child(tbl, Ns::W, "tblPr");
     table_->borders = sources_.styles.tableStyleBorders(part.val(part.child(tblPr, Ns::W, "tblStyle")));
     sources_.styles.applyBorders(part, part.child(tblPr, Ns::W, "tblBorders"), table_->borders);
-    for (pugi::xml_node column = part.child(tbl, Ns::W, "tblGrid").first_child(); column; column = column.next_sibling()) {
+    for (pugi::xml_node column = part.child(tbl, Ns::W, "tblGrid").first_child(); column;
+         column = column.next_sibling()) {
         if (part.is(column, Ns::W, "gridCol"))
             table_->grid.push_back(std::max(numberOf(part.attribute(column, Ns::W, "w").value()), 0));
     }
@@ -377,7 +378,8 @@ void DocxBody::beginCell(pugi::xml_node tc) {
     table.shading = colourOf(part.attribute(part.child(tcPr, Ns::W, "shd"), Ns::W, "fill").value());
     const pugi::xml_node width = part.child(tcPr, Ns::W, "tcW");
     const std::string_view type = part.attribute(width, Ns::W, "type").value();
-    if (type.empty() || type == "dxa") table.cell.widthTwips = std::clamp(numberOf(part.attribute(width, Ns::W, "w").value()), 0, 31680);
+    if (type.empty() || type == "dxa")
+        table.cell.widthTwips = std::clamp(numberOf(part.attribute(width, Ns::W, "w").value()), 0, 31680);
     int gridWidth = 0;
     for (int k = 0; k < table.cell.columnSpan; ++k) {
         const auto column = static_cast<std::size_t>(table.column + k);
@@ -406,8 +408,10 @@ void DocxBody::endRow() {
 void DocxBody::endTable() {
     DocxTableState& state = *table_;
     const TableBorders& outer = state.borders;
-    auto pick = [](const std::optional<Border>& own, const std::optional<Border>& edge, const std::optional<Border>& inside,
-                   bool onEdge) { return own ? *own : (onEdge ? edge : inside).value_or(Border{}); };
+    auto pick = [](const std::optional<Border>& own, const std::optional<Border>& edge,
+                   const std::optional<Border>& inside, bool onEdge) {
+        return own ? *own : (onEdge ? edge : inside).value_or(Border{});
+    };
     std::vector<Row>& rows = state.table.rows;
     for (std::size_t r = 0; r < rows.size(); ++r) {
         std::vector<Cell>& cells = rows[r].cells;
@@ -415,7 +419,8 @@ void DocxBody::endTable() {
             const TableBorders& own = state.cellBorders[r][c];
             const bool lastColumn = c + 1 == cells.size();
             cells[c].borders[kTopSide] = pick(own[kTableTop], outer[kTableTop], outer[kInsideH], r == 0);
-            cells[c].borders[kBottomSide] = pick(own[kTableBottom], outer[kTableBottom], outer[kInsideH], r + 1 == rows.size());
+            cells[c].borders[kBottomSide] =
+                pick(own[kTableBottom], outer[kTableBottom], outer[kInsideH], r + 1 == rows.size());
             cells[c].borders[kLeftSide] = pick(own[kTableLeft], outer[kTableLeft], outer[kInsideV], c == 0);
             cells[c].borders[kRightSide] = pick(own[kTableRight], outer[kTableRight], outer[kInsideV], lastColumn);
         }

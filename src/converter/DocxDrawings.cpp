@@ -28,9 +28,11 @@ long long vmlLength(std::string_view text) {
     char* end = nullptr;
     const double value = std::strtod(number.c_str(), &end);
     const std::string_view unit(end, static_cast<std::size_t>(number.c_str() + number.size() - end));
-    const double points = unit == "in" ? value * 72 : unit == "cm" ? value * 72 / 2.54 : unit == "mm" ? value * 72 / 25.4
-                          : unit == "pt"                  ? value
-                                                          : value * 0.75;  // pixels, VML's unit when none is named
+    const double points = unit == "in"   ? value * 72
+                          : unit == "cm" ? value * 72 / 2.54
+                          : unit == "mm" ? value * 72 / 25.4
+                          : unit == "pt" ? value
+                                         : value * 0.75;  // pixels, VML's unit when none is named
     return points > 0 && points < 1e7 ? static_cast<long long>(points * kEmuPerPoint) : 0;
 }
 
@@ -40,7 +42,8 @@ std::string_view styleProperty(std::string_view style, std::string_view name) {
         const std::size_t end = std::min(style.find(';', start), style.size());
         const std::string_view declaration = style.substr(start, end - start);
         const std::size_t colon = declaration.find(':');
-        if (colon != std::string_view::npos && declaration.substr(0, colon) == name) return declaration.substr(colon + 1);
+        if (colon != std::string_view::npos && declaration.substr(0, colon) == name)
+            return declaration.substr(colon + 1);
         start = end + 1;
     }
     return {};
@@ -69,7 +72,8 @@ std::string pictureFormat(std::string_view bytes, std::string_view name) {
         bytes.starts_with(std::string_view("\x02\0\x09\0", 4)))
         return "wmf";
     if (bytes.starts_with("BM")) return "bmp";
-    if (bytes.starts_with(std::string_view("II*\0", 4)) || bytes.starts_with(std::string_view("MM\0*", 4))) return "tiff";
+    if (bytes.starts_with(std::string_view("II*\0", 4)) || bytes.starts_with(std::string_view("MM\0*", 4)))
+        return "tiff";
     if (bytes.substr(0, 1024).find("<svg") != std::string_view::npos) return "svg";
     return bytes.empty() ? std::string() : std::string(formatByExtension(name));
 }
@@ -121,7 +125,8 @@ void DocxBody::picture(pugi::xml_node pic) {
         drawing.heightEmu = std::atoll(size.attribute("cy").value());
     }
     if (drawing.description.empty())
-        drawing.description = part.child(part.child(pic, Ns::Pic, "nvPicPr"), Ns::Pic, "cNvPr").attribute("descr").value();
+        drawing.description =
+            part.child(part.child(pic, Ns::Pic, "nvPicPr"), Ns::Pic, "cNvPr").attribute("descr").value();
     const pugi::xml_node blip = part.child(part.child(pic, Ns::Pic, "blipFill"), Ns::A, "blip");
     pugi::xml_attribute reference = part.attribute(blip, Ns::R, "embed");
     if (!reference) reference = part.attribute(blip, Ns::R, "link");
@@ -155,7 +160,8 @@ void DocxBody::addPicture(std::string_view relationshipId, const Drawing& drawin
         picture.format = pictureFormat(picture.bytes, name);
     }
     document_.pictures.push_back(std::move(picture));
-    appendInline(Inline::Kind::Picture, {}, formatFor({}, story().run), static_cast<int>(document_.pictures.size() - 1));
+    appendInline(Inline::Kind::Picture, {}, formatFor({}, story().run),
+                 static_cast<int>(document_.pictures.size() - 1));
 }
 
 // A text box's paragraphs stand before the paragraph they are anchored in,

@@ -35,7 +35,11 @@ std::string letters(int value, bool upper) {
 
 std::string ordinal(int value) {
     const int lastTwo = value % 100, last = value % 10;
-    const char* suffix = lastTwo >= 11 && lastTwo <= 13 ? "th" : last == 1 ? "st" : last == 2 ? "nd" : last == 3 ? "rd" : "th";
+    const char* suffix = lastTwo >= 11 && lastTwo <= 13 ? "th"
+                         : last == 1                    ? "st"
+                         : last == 2                    ? "nd"
+                         : last == 3                    ? "rd"
+                                                        : "th";
     return std::to_string(value) + suffix;
 }
 
@@ -50,7 +54,8 @@ void DocxNumbering::read(std::optional<XmlPart> numbering) {
             Definition& definition = definitions_[numberOf(part.attribute(node, Ns::W, "abstractNumId").value())];
             for (pugi::xml_node lvl = node.first_child(); lvl; lvl = lvl.next_sibling()) {
                 const int level = numberOf(part.attribute(lvl, Ns::W, "ilvl").value(), -1);
-                if (part.is(lvl, Ns::W, "lvl") && level >= 0 && level < kLevels) definition.levels[level] = readLevel(lvl);
+                if (part.is(lvl, Ns::W, "lvl") && level >= 0 && level < kLevels)
+                    definition.levels[level] = readLevel(lvl);
             }
         } else if (part.is(node, Ns::W, "num")) {
             Instance& instance = instances_[numberOf(part.attribute(node, Ns::W, "numId").value())];
@@ -60,7 +65,8 @@ void DocxNumbering::read(std::optional<XmlPart> numbering) {
                 if (!part.is(override, Ns::W, "lvlOverride") || level < 0 || level >= kLevels) continue;
                 if (pugi::xml_node start = part.child(override, Ns::W, "startOverride"))
                     instance.startOverrides[level] = numberOf(part.val(start));
-                if (pugi::xml_node lvl = part.child(override, Ns::W, "lvl")) instance.levelOverrides[level] = readLevel(lvl);
+                if (pugi::xml_node lvl = part.child(override, Ns::W, "lvl"))
+                    instance.levelOverrides[level] = readLevel(lvl);
             }
         }
     }
@@ -71,7 +77,8 @@ DocxNumbering::Level DocxNumbering::readLevel(pugi::xml_node lvl) const {
     Level level;
     level.defined = true;
     if (pugi::xml_node start = part.child(lvl, Ns::W, "start")) level.start = numberOf(part.val(start), 1);
-    if (pugi::xml_node restart = part.child(lvl, Ns::W, "lvlRestart")) level.restartAfter = numberOf(part.val(restart), -1);
+    if (pugi::xml_node restart = part.child(lvl, Ns::W, "lvlRestart"))
+        level.restartAfter = numberOf(part.val(restart), -1);
     if (pugi::xml_node format = part.child(lvl, Ns::W, "numFmt")) level.format = part.val(format);
     if (pugi::xml_node text = part.child(lvl, Ns::W, "lvlText")) level.text = part.val(text);
     if (pugi::xml_node suffix = part.child(lvl, Ns::W, "suff")) {

@@ -85,7 +85,8 @@ void settleLanguage(Document& document, const std::unordered_map<int, std::size_
             most = characters;
         }
     }
-    document.info.language = majority >= 0 ? document.languages[static_cast<std::size_t>(majority)] : std::move(fallback);
+    document.info.language =
+        majority >= 0 ? document.languages[static_cast<std::size_t>(majority)] : std::move(fallback);
     if (majority < 0) return;
     for (Block& block : document.blocks) {
         if (auto* paragraph = std::get_if<Paragraph>(&block)) {

@@ -63,7 +63,10 @@ bool sameButLanguage(const CharFormat& before, CharFormat format) {
 int hexNumber(std::string_view text) {
     int value = 0;
     for (char c : text) {
-        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        const int digit = c >= '0' && c <= '9'   ? c - '0'
+                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                 : -1;
         if (digit < 0 || value > 0x10FFFF) return 0xFFFD;
         value = value * 16 + digit;
     }

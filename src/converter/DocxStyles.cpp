@@ -95,7 +95,8 @@ void DocxStyles::readTheme(std::optional<XmlPart> theme) {
         const std::string latin = theme->attribute(theme->child(fonts, Ns::A, "latin"), Ns::None, "typeface").value();
         themeFonts_[prefix + "Ascii"] = latin;
         themeFonts_[prefix + "HAnsi"] = latin;
-        themeFonts_[prefix + "EastAsia"] = theme->attribute(theme->child(fonts, Ns::A, "ea"), Ns::None, "typeface").value();
+        themeFonts_[prefix + "EastAsia"] =
+            theme->attribute(theme->child(fonts, Ns::A, "ea"), Ns::None, "typeface").value();
         themeFonts_[prefix + "Bidi"] = theme->attribute(theme->child(fonts, Ns::A, "cs"), Ns::None, "typeface").value();
     }
 }
@@ -239,8 +240,10 @@ void DocxStyles::applyParagraph(const XmlPart& part, pugi::xml_node pPr, ParaPro
         } else if (name == "pageBreakBefore") {
             format.pageBreakBefore = isOn(val, true);
         } else if (name == "numPr") {
-            if (pugi::xml_node level = part.child(property, Ns::W, "ilvl")) into.level = std::clamp(numberOf(part.val(level)), 0, 8);
-            if (pugi::xml_node id = part.child(property, Ns::W, "numId")) into.numId = std::max(numberOf(part.val(id)), 0);
+            if (pugi::xml_node level = part.child(property, Ns::W, "ilvl"))
+                into.level = std::clamp(numberOf(part.val(level)), 0, 8);
+            if (pugi::xml_node id = part.child(property, Ns::W, "numId"))
+                into.numId = std::max(numberOf(part.val(id)), 0);
         }
     }
 }
@@ -256,7 +259,8 @@ void DocxStyles::applyBorders(const XmlPart& part, pugi::xml_node borders, Table
             Border border;
             border.style = borderStyleOf(part.val(edge));
             // Widths are in eighths of a point.
-            border.widthTwips = std::clamp(numberOf(part.attribute(edge, Ns::W, "sz").value()) * 5 / 2, 0, kMaxBorderTwips);
+            border.widthTwips =
+                std::clamp(numberOf(part.attribute(edge, Ns::W, "sz").value()) * 5 / 2, 0, kMaxBorderTwips);
             border.color = colourOf(part.attribute(edge, Ns::W, "color").value());
             if (border.style == Border::Style::None) border = Border{};
             into[side] = border;
@@ -286,7 +290,8 @@ void DocxStyles::applyFonts(const XmlPart& part, pugi::xml_node rFonts, RunProps
 }
 
 void DocxStyles::applyLanguages(const XmlPart& part, pugi::xml_node lang, RunProps& into) {
-    const std::pair<Script, std::string_view> attributes[] = {{kLatin, "val"}, {kEastAsian, "eastAsia"}, {kComplex, "bidi"}};
+    const std::pair<Script, std::string_view> attributes[] = {
+        {kLatin, "val"}, {kEastAsian, "eastAsia"}, {kComplex, "bidi"}};
     for (const auto& [script, name] : attributes) {
         const std::string_view tag = part.attribute(lang, Ns::W, name).value();
         if (!tag.empty()) into.languages[script] = languageIndex(tag);

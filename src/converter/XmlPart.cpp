@@ -73,7 +73,10 @@ std::string asUtf8(std::string text) {
             }
             const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
             if (high && !low) quillary::utf8::append(utf8, 0xFFFD);
-            quillary::utf8::append(utf8, high && low ? 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00) : low ? 0xFFFD : unit);
+            char32_t cp = unit;
+            if (high && low) cp = 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00);
+            else if (low) cp = 0xFFFD;
+            quillary::utf8::append(utf8, cp);
             high = 0;
         }
         if (high) quillary::utf8::append(utf8, 0xFFFD);
@@ -134,7 +137,8 @@ void XmlPart::readDeclarations() {
 
 Ns XmlPart::nameSpace(std::string_view qualifiedName, std::string_view* local) const {
     const std::size_t colon = qualifiedName.find(':');
-    const std::string_view prefix = colon == std::string_view::npos ? std::string_view() : qualifiedName.substr(0, colon);
+    const std::string_view prefix =
+        colon == std::string_view::npos ? std::string_view() : qualifiedName.substr(0, colon);
     if (local) *local = colon == std::string_view::npos ? qualifiedName : qualifiedName.substr(colon + 1);
     for (std::size_t ns = 1; ns < prefixes_.size(); ++ns) {
         if (prefixes_[ns] == prefix) return static_cast<Ns>(ns);

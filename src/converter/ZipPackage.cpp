@@ -51,7 +51,8 @@ quillary::Result<ZipPackage> ZipPackage::open(std::string_view bytes, ZipLimits 
     for (zip_int64_t i = 0; i < count; ++i) {
         const char* name = zip_get_name(package.archive_->zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
         // Some writers put the part name's leading "/" into the archive.
-        if (name) package.indexByName_.try_emplace(lowerCase(name[0] == '/' ? name + 1 : name), static_cast<std::size_t>(i));
+        if (name)
+            package.indexByName_.try_emplace(lowerCase(name[0] == '/' ? name + 1 : name), static_cast<std::size_t>(i));
     }
     return package;
 }
@@ -71,7 +72,8 @@ quillary::Result<std::optional<std::string>> ZipPackage::read(std::string_view n
     std::string content;
     // The header's size is a hint for the allocation only, never more than
     // the limit allows.
-    if (stat.valid & ZIP_STAT_SIZE) content.reserve(std::min<std::size_t>(stat.size, limits_.unpackedBytes - unpacked_));
+    if (stat.valid & ZIP_STAT_SIZE)
+        content.reserve(std::min<std::size_t>(stat.size, limits_.unpackedBytes - unpacked_));
     std::string refusal;
     bool damaged = false;
     char chunk[kChunkBytes];

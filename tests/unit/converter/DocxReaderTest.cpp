@@ -18,7 +18,8 @@ namespace {
 
 std::string unhexed(std::string_view hex) {
     std::string bytes;
-    for (std::size_t at = 0; at + 1 < hex.size(); at += 2) bytes += static_cast<char>(std::stoi(std::string(hex.substr(at, 2)), nullptr, 16));
+    for (std::size_t at = 0; at + 1 < hex.size(); at += 2)
+        bytes += static_cast<char>(std::stoi(std::string(hex.substr(at, 2)), nullptr, 16));
     return bytes;
 }
 
@@ -36,7 +37,8 @@ DocxParts partsOf(const Case& docxCase) {
         if (key != "part") continue;
         const std::size_t blank = value.find(' ');
         const std::string content = value.substr(blank + 1);
-        parts.extra.emplace_back(value.substr(0, blank), content.starts_with("hex:") ? unhexed(content.substr(4)) : content);
+        parts.extra.emplace_back(value.substr(0, blank),
+                                 content.starts_with("hex:") ? unhexed(content.substr(4)) : content);
     }
     return parts;
 }

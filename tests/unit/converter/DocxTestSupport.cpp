@@ -84,7 +84,8 @@ void describeTable(const Table& table, const Document& document, Lines& lines) {
             line += " width=" + std::to_string(cell.widthTwips) + ":";
             for (std::size_t k = 0; k < cell.paragraphs.size(); ++k) {
                 line += k ? " | " : " ";
-                line += (cell.paragraphs[k].format.pageBreakBefore ? "{break}" : "") + contentOf(cell.paragraphs[k], document);
+                line += (cell.paragraphs[k].format.pageBreakBefore ? "{break}" : "") +
+                        contentOf(cell.paragraphs[k], document);
             }
             lines.push_back(line);
         }
@@ -112,14 +113,14 @@ std::string docxOf(const DocxParts& parts) {
     if (!parts.core.empty()) {
         packageRelationships += "<Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/package/2006/"
                                 "relationships/metadata/core-properties\" Target=\"docProps/core.xml\"/>";
-        add("docProps/core.xml",
-                             kDeclaration + "<cp:coreProperties xmlns:cp=\"http://schemas.openxmlformats.org/package/"
-                                            "2006/metadata/core-properties\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">" +
-                                 parts.core + "</cp:coreProperties>");
+        add("docProps/core.xml", kDeclaration +
+                                     "<cp:coreProperties xmlns:cp=\"http://schemas.openxmlformats.org/package/"
+                                     "2006/metadata/core-properties\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">" +
+                                     parts.core + "</cp:coreProperties>");
     }
     add("_rels/.rels", relationships(packageRelationships));
-    add("word/document.xml",
-                         kDeclaration + parts.doctype + "<w:document" + kNamespaces + "><w:body>" + parts.body + "</w:body></w:document>");
+    add("word/document.xml", kDeclaration + parts.doctype + "<w:document" + kNamespaces + "><w:body>" + parts.body +
+                                 "</w:body></w:document>");
     std::string documentRelationships = parts.relationships;
     const std::pair<const std::string*, std::string> named[] = {
         {&parts.styles, "styles"}, {&parts.numbering, "numbering"}, {&parts.footnotes, "footnotes"},
@@ -139,11 +140,15 @@ Lines describeModel(const Document& document) {
     Lines lines;
     const DocumentInfo& info = document.info;
     if (!(info.title + info.author + info.subject + info.keywords + info.publisher + info.language).empty())
-        lines.push_back("info title=" + quoted(info.title) + " author=" + quoted(info.author) + " subject=" +
-                        quoted(info.subject) + " keywords=" + quoted(info.keywords) + " language=" + quoted(info.language));
+        lines.push_back("info title=" + quoted(info.title) + " author=" + quoted(info.author) +
+                        " subject=" + quoted(info.subject) + " keywords=" + quoted(info.keywords) +
+                        " language=" + quoted(info.language));
     for (const Block& block : document.blocks) {
-        if (const auto* paragraph = std::get_if<Paragraph>(&block)) lines.push_back(paragraphLine(*paragraph, document));
-        else describeTable(std::get<Table>(block), document, lines);
+        if (const auto* paragraph = std::get_if<Paragraph>(&block)) {
+            lines.push_back(paragraphLine(*paragraph, document));
+        } else {
+            describeTable(std::get<Table>(block), document, lines);
+        }
     }
     return lines;
 }
