@@ -3,9 +3,11 @@
 #include "converter/CodePage.h"
 #include "converter/FileKind.h"
 #include "converter/HtmlWriter.h"
+#include "converter/PictureConversion.h"
 #include "converter/RtfReader.h"
 #include "converter/WordImport.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -159,7 +161,12 @@ Outcome convertFileToHtml(const std::string& path) {
             return quillary::failure("Error converting \"" + printable(path) + "\": " + printable(imported.reason()));
         loaded.content = std::move(*imported);
     }
-    return rtfToHtml(loaded.content);
+    Document document = readRtf(loaded.content);
+    loaded.content = std::string();
+    if (std::any_of(document.pictures.begin(), document.pictures.end(),
+                    [](const Picture& picture) { return isConvertiblePictureFormat(picture.format); }))
+        convertPictures(document, userLibreOffice());
+    return writeHtml(document);
 }
 
 }  // namespace conv

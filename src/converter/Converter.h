@@ -33,7 +33,8 @@ Outcome describeFile(const std::string& path);
 
 // The whole HTML of the document at `path`: RTF read directly, Word files
 // through LibreOffice (whose failure gives an "Error converting" message),
-// plain text one paragraph per line.
+// plain text one paragraph per line. Pictures in metafile and bitmap
+// formats go through LibreOffice to become PNG (see convertPictures).
 Outcome convertFileToHtml(const std::string& path);
 
 // The same for content already in memory (Word files excepted).
