@@ -1,5 +1,8 @@
 #include "converter/PictureConversion.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -97,19 +100,59 @@ std::string pngAfter(std::string_view html, std::string_view marker, std::string
     return fromBase64(html.substr(image, quote - image));
 }
 
-}  // namespace
+std::uint32_t littleEndian(std::string_view bytes, std::size_t at, std::size_t size) {
+    std::uint32_t value = 0;
+    for (std::size_t i = size; i-- > 0;) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
 
-bool isConvertiblePictureFormat(std::string_view format) { return !blipWord(format).empty(); }
+// LibreOffice refuses a whole document for one picture it cannot read, so
+// only pictures that begin as their format begins go to it.
+bool looksWhole(const Picture& picture) {
+    std::string_view bytes = picture.bytes;
+    if (picture.format == "wmf") {
+        if (bytes.starts_with(kPlaceableHeader)) bytes.remove_prefix(std::min(bytes.size(), kPlaceableHeaderSize));
+        return bytes.size() >= 18 && (bytes[0] == 1 || bytes[0] == 2) && bytes[1] == 0 && bytes[2] == 9;
+    }
+    if (picture.format == "emf") return bytes.size() >= 88 && littleEndian(bytes, 0, 4) == 1 && bytes.substr(40, 4) == " EMF";
+    if (picture.format == "dib") return bytes.size() >= 12 && bytes.size() >= littleEndian(bytes, 0, 4);
+    // A QuickDraw picture: its size, its frame, then the version opcode.
+    std::string_view version = bytes.substr(std::min<std::size_t>(bytes.size(), 10), 2);
+    return bytes.size() >= 12 && (version == std::string_view("\x00\x11", 2) || version == "\x11\x01");
+}
 
-std::size_t convertPictures(Document& document, const LibreOffice& office) {
-    std::vector<std::size_t> chosen;
-    for (std::size_t i = 0; i < document.pictures.size(); ++i)
-        if (isConvertiblePictureFormat(document.pictures[i].format)) chosen.push_back(i);
-    if (chosen.empty()) return 0;
-    quillary::Result<std::string> html = convertWithLibreOffice(picturesDocument(document, chosen), "rtf",
-                                                                "html:HTML (StarWriter):EmbedImages", "html", office);
-    if (!html) return 0;
+// Each run costs a LibreOffice start; damage that passed looksWhole still
+// makes LibreOffice refuse a run, which is then tried again in two halves
+// while starts are left, so that one bad picture keeps few others back.
+constexpr int kMaxStarts = 5;
+
+// A document of pictures alone converts in seconds: a start that takes a
+// minute has hung.
+constexpr std::chrono::seconds kPicturesTimeLimit{60};
+
+struct Conversion {
+    Document& document;
+    LibreOffice office;
+    int startsLeft = kMaxStarts;
+    bool hung = false;
     std::size_t converted = 0;
+
+    void run(const std::vector<std::size_t>& chosen);
+};
+
+void Conversion::run(const std::vector<std::size_t>& chosen) {
+    if (chosen.empty() || startsLeft == 0 || hung) return;
+    --startsLeft;
+    auto html = convertWithLibreOffice(picturesDocument(document, chosen), "rtf",
+                                       "html:HTML (StarWriter):EmbedImages", "html", office);
+    if (!html) {
+        hung = html.reason().timedOut;
+        if (chosen.size() == 1) return;
+        auto middle = chosen.begin() + static_cast<std::ptrdiff_t>(chosen.size() / 2);
+        run({chosen.begin(), middle});
+        run({middle, chosen.end()});
+        return;
+    }
     for (std::size_t k = 0; k < chosen.size(); ++k) {
         std::string next = k + 1 < chosen.size() ? markerText(chosen[k + 1]) : std::string();
         std::string png = pngAfter(*html, markerText(chosen[k]), next);
@@ -119,7 +162,23 @@ std::size_t convertPictures(Document& document, const LibreOffice& office) {
         picture.format = "png";
         ++converted;
     }
-    return converted;
+}
+
+}  // namespace
+
+bool isConvertiblePictureFormat(std::string_view format) { return !blipWord(format).empty(); }
+
+std::size_t convertPictures(Document& document, const LibreOffice& office) {
+    std::vector<std::size_t> chosen;
+    for (std::size_t i = 0; i < document.pictures.size(); ++i) {
+        const Picture& picture = document.pictures[i];
+        if (isConvertiblePictureFormat(picture.format) && looksWhole(picture)) chosen.push_back(i);
+    }
+    if (chosen.empty() || office.program.empty()) return 0;
+    Conversion conversion{document, office};
+    conversion.office.timeLimit = std::min<std::chrono::milliseconds>(office.timeLimit, kPicturesTimeLimit);
+    conversion.run(chosen);
+    return conversion.converted;
 }
 
 }  // namespace conv

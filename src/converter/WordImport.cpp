@@ -145,9 +145,10 @@ std::string userProfileFolder() {
 
 // Converts `input`, a file in `folder`, and reads back what LibreOffice made
 // of it.
-quillary::Result<std::string> convertInFolder(const TemporaryFolder& folder, const fs::path& input,
-                                              std::string_view filter, std::string_view resultExtension,
-                                              const LibreOffice& office) {
+quillary::Result<std::string, LibreOfficeFailure> convertInFolder(const TemporaryFolder& folder,
+                                                                  const fs::path& input, std::string_view filter,
+                                                                  std::string_view resultExtension,
+                                                                  const LibreOffice& office) {
     fs::path result = folder.path() / "out" / (input.stem().string() + "." + std::string(resultExtension));
     Run run{office, office.profile.empty() ? folder.path() / "profile" : fs::path(office.profile), input,
             folder.path() / "out", folder.path() / "libreoffice.log", std::string(filter), result};
@@ -157,7 +158,7 @@ quillary::Result<std::string> convertInFolder(const TemporaryFolder& folder, con
     // hang would only hang again.
     bool retried = failure && !failure->timedOut;
     if (retried) failure = convertOnce(run);
-    if (failure) return quillary::failure(failureMessage(*failure, retried, run.log));
+    if (failure) return quillary::failure(LibreOfficeFailure{failureMessage(*failure, retried, run.log), failure->timedOut});
     std::ifstream in(result, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
@@ -205,15 +206,20 @@ quillary::Result<std::string> importWordDocument(const std::string& path, const 
     fs::create_symlink(fs::absolute(path, error), input, error);
     if (error) fs::copy_file(path, input, error);
     if (error) return quillary::failure("The file could not be read.");
-    return convertInFolder(folder, input, "rtf", "rtf", office);
+    auto converted = convertInFolder(folder, input, "rtf", "rtf", office);
+    if (!converted) return quillary::failure(converted.reason().reason);
+    return std::move(*converted);
 }
 
-quillary::Result<std::string> convertWithLibreOffice(std::string_view content, std::string_view extension,
-                                                     std::string_view filter, std::string_view resultExtension,
-                                                     const LibreOffice& office) {
-    if (office.program.empty()) return quillary::failure("LibreOffice is not installed.");
+quillary::Result<std::string, LibreOfficeFailure> convertWithLibreOffice(std::string_view content,
+                                                                         std::string_view extension,
+                                                                         std::string_view filter,
+                                                                         std::string_view resultExtension,
+                                                                         const LibreOffice& office) {
+    if (office.program.empty()) return quillary::failure(LibreOfficeFailure{"LibreOffice is not installed.", false});
     TemporaryFolder folder;
-    if (folder.path().empty()) return quillary::failure("No temporary folder could be made for the conversion.");
+    if (folder.path().empty())
+        return quillary::failure(LibreOfficeFailure{"No temporary folder could be made for the conversion.", false});
     fs::path input = folder.path() / ("document." + std::string(extension));
     std::ofstream(input, std::ios::binary).write(content.data(), static_cast<std::streamsize>(content.size()));
     return convertInFolder(folder, input, filter, resultExtension, office);
