@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace conv {
 
@@ -13,24 +14,17 @@ constexpr double kTwipsPerCssPixel = 15.0;
 
 void appendBase64(std::string& out, std::string_view bytes) {
     static constexpr char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    out.reserve(out.size() + (bytes.size() + 2) / 3 * 4);
-    std::size_t i = 0;
-    for (; i + 3 <= bytes.size(); i += 3) {
-        auto group = static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << 16 |
-                     static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8 |
-                     static_cast<unsigned char>(bytes[i + 2]);
-        out += digits[group >> 18];
-        out += digits[(group >> 12) & 63];
-        out += digits[(group >> 6) & 63];
-        out += digits[group & 63];
+    std::size_t at = out.size();
+    out.resize(at + (bytes.size() + 2) / 3 * 4);
+    char* write = out.data() + at;
+    auto byte = [&bytes](std::size_t i) { return i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0u; };
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        std::uint32_t group = byte(i) << 16 | byte(i + 1) << 8 | byte(i + 2);
+        *write++ = digits[group >> 18];
+        *write++ = digits[(group >> 12) & 63];
+        *write++ = i + 1 < bytes.size() ? digits[(group >> 6) & 63] : '=';
+        *write++ = i + 2 < bytes.size() ? digits[group & 63] : '=';
     }
-    if (i == bytes.size()) return;
-    std::uint32_t group = static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << 16;
-    if (i + 1 < bytes.size()) group |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8;
-    out += digits[group >> 18];
-    out += digits[(group >> 12) & 63];
-    out += i + 1 < bytes.size() ? digits[(group >> 6) & 63] : '=';
-    out += '=';
 }
 
 void appendTenths(std::string& out, double value) {

@@ -383,13 +383,14 @@ void RtfParser::endParagraph(bool forceInTable) {
         return;
     }
     closeOpenLinks();
-    // A break with nothing after it in its paragraph comes before the next.
-    if (std::exchange(pageBreakPending_, false)) breakBeforeNext_ = true;
+    bool breakAtEnd = std::exchange(pageBreakPending_, false);
     paragraph_.format = state().para;
     paragraph_.markFormat = state().chr;
     if (forceInTable) paragraph_.format.inTable = true;
     if (!textBoxes_.empty()) paragraph_.format.inTable = textBoxes_.back().anchorInTable;
     carryPageBreak(paragraph_);
+    // A break with nothing after it in its paragraph comes before the next.
+    if (breakAtEnd) breakBeforeNext_ = true;
     if (paragraph_.format.inTable) {
         cell_.paragraphs.push_back(std::move(paragraph_));
     } else {
