@@ -4,9 +4,11 @@
 #include "converter/DocxReader.h"
 #include "converter/FileKind.h"
 #include "converter/HtmlWriter.h"
+#include "converter/PictureConversion.h"
 #include "converter/RtfReader.h"
 #include "converter/WordImport.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -177,17 +179,23 @@ Outcome convertFileToHtml(const std::string& path) {
     LoadedFile loaded = loadFile(path);
     if (!loaded.error.empty()) return quillary::failure(readingError(path, loaded.error));
     if (loaded.kind == FileKind::PlainText) return plainTextToHtml(loaded.content);
+    Document document;
     if (!throughLibreOffice(loaded.kind)) {
-        quillary::Result<std::optional<Document>> document = readOurselves(loaded);
-        if (!document) return quillary::failure(readingError(path, document.reason()));
-        loaded.content = std::string();
-        return writeHtml(document->value_or(Document{}));
+        quillary::Result<std::optional<Document>> read = readOurselves(loaded);
+        if (!read) return quillary::failure(readingError(path, read.reason()));
+        document = std::move(read->value());
+    } else {
+        quillary::Result<std::string> imported =
+            importWordDocument(path, userLibreOffice(), libreOfficeExtension(loaded.kind));
+        if (!imported)
+            return quillary::failure("Error converting \"" + printable(path) + "\": " + printable(imported.reason()));
+        document = readRtf(*imported);
     }
-    quillary::Result<std::string> imported =
-        importWordDocument(path, userLibreOffice(), libreOfficeExtension(loaded.kind));
-    if (!imported)
-        return quillary::failure("Error converting \"" + printable(path) + "\": " + printable(imported.reason()));
-    return rtfToHtml(*imported);
+    loaded.content = std::string();
+    if (std::any_of(document.pictures.begin(), document.pictures.end(),
+                    [](const Picture& picture) { return isConvertiblePictureFormat(picture.format); }))
+        convertPictures(document, userLibreOffice());
+    return writeHtml(document);
 }
 
 }  // namespace conv

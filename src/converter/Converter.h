@@ -35,7 +35,8 @@ Outcome describeFile(const std::string& path);
 // The whole HTML of the document at `path`: RTF and Word XML (.docx) read
 // directly, other Word files and OpenDocument through LibreOffice (whose
 // failure gives an "Error converting" message), plain text one paragraph
-// per line.
+// per line. Pictures in metafile and bitmap formats go through LibreOffice
+// to become PNG (see convertPictures).
 Outcome convertFileToHtml(const std::string& path);
 
 // Set to anything, this variable of the environment sends .docx files

@@ -87,6 +87,8 @@ struct Run {
     fs::path input;
     fs::path output;
     fs::path log;
+    std::string filter;  // what --convert-to asks for
+    fs::path result;     // the file LibreOffice writes
 };
 
 struct Failure {
@@ -115,10 +117,10 @@ std::optional<Failure> prepareProfile(const Run& run) {
 
 std::optional<Failure> convertOnce(const Run& run) {
     if (auto failure = prepareProfile(run)) return failure;
-    if (auto failure = start(run, {"--convert-to", "rtf", "--outdir", run.output.string(), run.input.string()}, ""))
+    if (auto failure = start(run, {"--convert-to", run.filter, "--outdir", run.output.string(), run.input.string()}, ""))
         return failure;
     std::error_code error;
-    if (!fs::exists(run.output / "manuscript.rtf", error))
+    if (!fs::exists(run.result, error))
         return Failure{"ended without writing the converted document"};
     return std::nullopt;
 }
@@ -139,6 +141,26 @@ std::string userProfileFolder() {
     std::error_code error;
     fs::create_directories(base / "Quillary", error);
     return error ? std::string() : (base / "Quillary" / "libreoffice-profile").string();
+}
+
+// Converts `input`, a file in `folder`, and reads back what LibreOffice made
+// of it.
+quillary::Result<std::string, LibreOfficeFailure> convertInFolder(const TemporaryFolder& folder,
+                                                                  const fs::path& input, std::string_view filter,
+                                                                  std::string_view resultExtension,
+                                                                  const LibreOffice& office) {
+    fs::path result = folder.path() / "out" / (input.stem().string() + "." + std::string(resultExtension));
+    Run run{office, office.profile.empty() ? folder.path() / "profile" : fs::path(office.profile), input,
+            folder.path() / "out", folder.path() / "libreoffice.log", std::string(filter), result};
+    ProfileLock lock(run.profile);
+    std::optional<Failure> failure = convertOnce(run);
+    // A first start on a new machine can fail where the next one works; a
+    // hang would only hang again.
+    bool retried = failure && !failure->timedOut;
+    if (retried) failure = convertOnce(run);
+    if (failure) return quillary::failure(LibreOfficeFailure{failureMessage(*failure, retried, run.log), failure->timedOut});
+    std::ifstream in(result, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace
@@ -184,17 +206,23 @@ quillary::Result<std::string> importWordDocument(const std::string& path, const 
     fs::create_symlink(fs::absolute(path, error), input, error);
     if (error) fs::copy_file(path, input, error);
     if (error) return quillary::failure("The file could not be read.");
-    Run run{office, office.profile.empty() ? folder.path() / "profile" : fs::path(office.profile), input,
-            folder.path() / "out", folder.path() / "libreoffice.log"};
-    ProfileLock lock(run.profile);
-    std::optional<Failure> failure = convertOnce(run);
-    // A first start on a new machine can fail where the next one works; a
-    // hang would only hang again.
-    bool retried = failure && !failure->timedOut;
-    if (retried) failure = convertOnce(run);
-    if (failure) return quillary::failure(failureMessage(*failure, retried, run.log));
-    std::ifstream rtf(run.output / "manuscript.rtf", std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(rtf), std::istreambuf_iterator<char>());
+    auto converted = convertInFolder(folder, input, "rtf", "rtf", office);
+    if (!converted) return quillary::failure(converted.reason().reason);
+    return std::move(*converted);
+}
+
+quillary::Result<std::string, LibreOfficeFailure> convertWithLibreOffice(std::string_view content,
+                                                                         std::string_view extension,
+                                                                         std::string_view filter,
+                                                                         std::string_view resultExtension,
+                                                                         const LibreOffice& office) {
+    if (office.program.empty()) return quillary::failure(LibreOfficeFailure{"LibreOffice is not installed.", false});
+    TemporaryFolder folder;
+    if (folder.path().empty())
+        return quillary::failure(LibreOfficeFailure{"No temporary folder could be made for the conversion.", false});
+    fs::path input = folder.path() / ("document." + std::string(extension));
+    std::ofstream(input, std::ios::binary).write(content.data(), static_cast<std::streamsize>(content.size()));
+    return convertInFolder(folder, input, filter, resultExtension, office);
 }
 
 }  // namespace conv

@@ -4,6 +4,7 @@
 
 #include "ConverterTestSupport.h"
 #include "DocxTestSupport.h"
+#include "converter/PictureConversion.h"
 #include "converter/WordImport.h"
 #include "support/ZipParts.h"
 
@@ -174,6 +175,32 @@ TEST_F(Program, AHungLibreOfficeIsStoppedAtItsTimeLimitAndNotTriedAgain) {
     EXPECT_EQ(imported.reason(), "LibreOffice did not finish within 0.3 seconds and was stopped (timed out); "
                               "its last output: loading the document");
     EXPECT_EQ(readFile(folder.file("calls")), "init\nconvert\n");
+}
+
+// The stand-in renders the first picture of the pictures' document it gets
+// and, like LibreOffice meeting a damaged picture, refuses a document that
+// holds the second: the run is split, and only the refused half stays.
+TEST_F(Program, PicturesLibreOfficeRendersBecomePngAndTheOthersKeepTheirFormat) {
+    standInPath(folder, "grep -q 'quillary-picture-1[.]' \"$a\" && exit 1; mkdir -p \"$out\"; "
+                        "echo '<p>quillary-picture-0.</p><img src=\"data:image/png;base64,iVBORw0KGgo=\" />' "
+                        ">\"$out/document.html\"");
+    const LibreOffice office{folder.file("stand-in/soffice"), std::chrono::seconds(10), folder.file("profile")};
+    const std::string metafile = std::string("\x01\0\x09\0", 4) + std::string(14, '\0');
+    Document document;
+    document.pictures = {{"wmf", metafile, "first", 600, 300}, {"wmf", metafile, "", 0, 0}, {"png", "x", "", 0, 0}};
+    EXPECT_EQ(convertPictures(document, office), 1u);
+    EXPECT_EQ(document.pictures[0].format, "png");
+    EXPECT_EQ(document.pictures[0].bytes, "\x89PNG\r\n\x1A\n");
+    EXPECT_EQ(document.pictures[0].description, "first");
+    EXPECT_EQ(document.pictures[0].widthTwips, 600);
+    EXPECT_EQ(document.pictures[1].format, "wmf");
+    // Both together (tried twice), the first alone, the second alone (twice).
+    EXPECT_EQ(readFile(folder.file("calls")), "init\nconvert\nconvert\nconvert\nconvert\nconvert\n");
+    // Nothing to convert starts nothing.
+    Document none;
+    none.pictures = {{"png", "x", "", 0, 0}, {"emf", "damaged", "", 0, 0}};
+    EXPECT_EQ(convertPictures(none, office), 0u);
+    EXPECT_EQ(readFile(folder.file("calls")), "init\nconvert\nconvert\nconvert\nconvert\nconvert\n");
 }
 
 }  // namespace
