@@ -79,7 +79,7 @@ void DocxBody::read(const XmlPart& part, const Relationships& relationships) {
     part_ = &part;
     relationships_ = &relationships;
     pugi::xml_node body = part.child(part.root(), Ns::W, "body");
-    readSectionKinds(body);
+    readSections(body);
     stories_.emplace_back();
     // Each paragraph or table of the body leaves the parsed tree once read,
     // so that the document's model takes the place of its XML in memory
@@ -279,18 +279,17 @@ void DocxBody::endParagraph() {
     const bool breakAtEnd = s.breakPending && s.pageBreakPending;
     s.pageBreakAtStart = s.breakPending = s.pageBreakPending = false;
     if (s.kind == Story::Body && !table_) {
-        paragraph.format.pageBreakBefore = paragraph.format.pageBreakBefore || breakAtStart ||
-                                           std::exchange(pageBreakBefore_, false);
-        // A paragraph that holds only a page break is the break itself, and
-        // an empty one that ends a section is the section break.
+        // A break waits for the next paragraph that holds something: the
+        // empty paragraph Word puts after a page break stays on the page
+        // before, and one that holds only the break, or ends a section, is
+        // the break itself.
         const bool empty = !hasContent(paragraph) && paragraph.listText.empty();
-        pageBreakBefore_ = breakAtEnd || (empty && breakAtStart);
-        if (s.endsSection && ++sectionsEnded_ < sectionStartsPage_.size() && sectionStartsPage_[sectionsEnded_])
+        const bool waiting = std::exchange(pageBreakBefore_, false) || breakAtStart || paragraph.format.pageBreakBefore;
+        paragraph.format.pageBreakBefore = waiting && !empty;
+        pageBreakBefore_ = (waiting && empty) || breakAtEnd;
+        if (s.endsSection && ++sectionsEnded_ < sections_.size() && sections_[sectionsEnded_].startsPage)
             pageBreakBefore_ = true;
-        if (empty && (breakAtStart || s.endsSection)) {
-            pageBreakBefore_ = pageBreakBefore_ || paragraph.format.pageBreakBefore;
-            return;
-        }
+        if (empty && (breakAtStart || s.endsSection)) return;
     }
     emit(std::move(paragraph));
 }
@@ -301,9 +300,11 @@ void DocxBody::emit(Paragraph paragraph) {
         return;
     }
     // A page can break inside a table, but a section of the book cannot
-    // start in one.
+    // start in one: a break waiting for the table goes on its first
+    // paragraph, which stands for the table.
+    const bool first = table_->table.rows.empty() && table_->row.cells.empty() && table_->cell.paragraphs.empty();
     paragraph.format.inTable = true;
-    paragraph.format.pageBreakBefore = false;
+    paragraph.format.pageBreakBefore = first && std::exchange(pageBreakBefore_, false);
     if (paragraph.format.background == kAutoColor) paragraph.format.background = table_->shading;
     table_->cell.paragraphs.push_back(std::move(paragraph));
 }
@@ -315,10 +316,10 @@ void DocxBody::endNoteParagraph() {
     s.breakPending = true;
 }
 
-// The kind of each section mark, in order: the body's paragraphs (content
-// controls around them too) and the body's own last mark, as endParagraph
-// counts them.
-void DocxBody::readSectionKinds(pugi::xml_node body) {
+// Each section mark's kind and text width, in order: those of the body's
+// paragraphs (content controls around them too) and the body's own last
+// mark, as endParagraph counts them.
+void DocxBody::readSections(pugi::xml_node body) {
     const XmlPart& part = *part_;
     std::vector<pugi::xml_node> pending{body.first_child()};
     while (!pending.empty()) {
@@ -331,7 +332,12 @@ void DocxBody::readSectionKinds(pugi::xml_node body) {
         if (!paragraph) sectPr = part.is(node, Ns::W, "sectPr") ? node : pugi::xml_node();
         if (sectPr) {
             const std::string_view type = part.val(part.child(sectPr, Ns::W, "type"));
-            sectionStartsPage_.push_back(type != "continuous" && type != "nextColumn");
+            const pugi::xml_node size = part.child(sectPr, Ns::W, "pgSz"), margins = part.child(sectPr, Ns::W, "pgMar");
+            auto length = [&](pugi::xml_node node, std::string_view name) {
+                return std::clamp(numberOf(part.attribute(node, Ns::W, name).value()), 0, 31680);
+            };
+            const int width = length(size, "w") - length(margins, "left") - length(margins, "right");
+            sections_.push_back(Section{type != "continuous" && type != "nextColumn", std::max(width, 0)});
         } else if (!paragraph && !part.is(node, Ns::W, "tbl") && node.first_child()) {
             pending.push_back(node.first_child());
         }

@@ -109,7 +109,7 @@ private:
     void endParagraph();
     void endNoteParagraph();
     void emit(Paragraph paragraph);
-    void readSectionKinds(pugi::xml_node body);
+    void readSections(pugi::xml_node body);
     bool beginTable(pugi::xml_node tbl);
     void endTable();
     bool beginRow(pugi::xml_node tr);
@@ -154,7 +154,11 @@ private:
     std::vector<Story> stories_;
     std::optional<DocxTableState> table_;
     std::vector<Drawing> drawings_;
-    std::vector<bool> sectionStartsPage_;
+    struct Section {
+        bool startsPage = true;
+        int textWidthTwips = 0;  // the page between its margins
+    };
+    std::vector<Section> sections_;
     std::size_t sectionsEnded_ = 0;
     bool pageBreakBefore_ = false;  // for the next paragraph of the body
     std::unordered_map<std::string, std::string> mediaBytes_;

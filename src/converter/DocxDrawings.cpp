@@ -20,7 +20,9 @@ constexpr long long kMaxTwips = 31680;
 constexpr std::string_view kUnderstoodPrefixes[] = {"w", "wp", "a", "pic", "wps", "wpg", "wpc", "v", "o",
                                                    "w10", "wp14", "w14", "w15", "a14"};
 
-int twipsOf(long long emu) { return static_cast<int>(std::clamp(emu / kEmuPerTwip, 0LL, kMaxTwips)); }
+int twipsOf(long long emu) {
+    return static_cast<int>(std::clamp((emu + kEmuPerTwip / 2) / kEmuPerTwip, 0LL, kMaxTwips));
+}
 
 // A VML length ("72pt", "1.5in", "100px") in EMU; 0 when it cannot be read.
 long long vmlLength(std::string_view text) {
@@ -159,6 +161,9 @@ void DocxBody::addPicture(std::string_view relationshipId, const Drawing& drawin
         picture.bytes = cached->second;
         picture.format = pictureFormat(picture.bytes, name);
     }
+    // A picture's width is set against the text width of its section.
+    if (document_.pictures.empty() && sectionsEnded_ < sections_.size())
+        document_.textWidthTwips = sections_[sectionsEnded_].textWidthTwips;
     document_.pictures.push_back(std::move(picture));
     appendInline(Inline::Kind::Picture, {}, formatFor({}, story().run),
                  static_cast<int>(document_.pictures.size() - 1));

@@ -2,6 +2,7 @@
 
 #include "base/Utf8.h"
 #include "converter/CodePage.h"
+#include "converter/StyleRoles.h"
 
 #include <algorithm>
 #include <cctype>
@@ -23,12 +24,6 @@ constexpr int kMaxBorderTwips = 120;
 constexpr int kMaxStyleChain = 32;
 
 int twips(std::string_view value) { return std::clamp(numberOf(value), -kMaxTwips, kMaxTwips); }
-
-std::string lowered(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower;
-}
 
 // The sixteen colours a highlighter has.
 Rgb highlightOf(std::string_view name) {
@@ -65,22 +60,6 @@ void applyLineSpacing(std::string_view rule, std::string_view value, ParaFormat&
 std::string_view wordName(const XmlPart& part, pugi::xml_node node) {
     std::string_view local;
     return part.nameSpace(node.name(), &local) == Ns::W ? local : std::string_view();
-}
-
-// Word's built-in heading styles are named "heading 1" to "heading 9"
-// whatever the language of the writer; LibreOffice capitalises them.
-int headingLevelOfName(std::string_view lower) {
-    if (!lower.starts_with("heading ") || lower.size() != 9 || lower[8] < '1' || lower[8] > '9') return 0;
-    return std::min(lower[8] - '0', 6);
-}
-
-ParaRole roleOfName(std::string_view lower) {
-    if (lower == "title") return ParaRole::Title;
-    if (lower == "subtitle") return ParaRole::Subtitle;
-    if (lower == "caption" || lower == "figure" || lower == "illustration") return ParaRole::Caption;
-    if (lower == "preformatted text" || lower == "html preformatted" || lower == "code" || lower == "source text")
-        return ParaRole::Preformatted;
-    return ParaRole::Body;
 }
 
 }  // namespace
@@ -145,9 +124,9 @@ const DocxStyles::ResolvedParagraph& DocxStyles::resolveParagraph(std::string_vi
         applyRun(*stylesPart_, stylesPart_->child(style.node, Ns::W, "rPr"), resolved.run);
     });
     if (const auto own = styles_.find(id); own != styles_.end()) {
-        const std::string name = lowered(own->second.name);
-        if (const int level = headingLevelOfName(name)) resolved.para.format.headingLevel = level;
-        resolved.para.format.role = roleOfName(name);
+        const StyleMeaning meaning = styleMeaning(own->second.name);
+        if (meaning.headingLevel > 0) resolved.para.format.headingLevel = meaning.headingLevel;
+        resolved.para.format.role = meaning.role;
     }
     return resolvedParagraphs_.emplace(id, std::move(resolved)).first->second;
 }
