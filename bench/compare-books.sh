@@ -13,6 +13,11 @@
 # (default "--epub3 --epub2") says which EPUB versions each manuscript is
 # built as.
 #
+# .docx manuscripts go to the new program's own reader, where the old one
+# sent them through LibreOffice; QUILLARY_DOCX_VIA_LIBREOFFICE=1 in the
+# environment sends the new one's the old way too, so that only the other
+# changes show.
+#
 # What would differ from run to run is held still: the book information is
 # given on the command line (the date too, which defaults to today); entry
 # times come from SOURCE_DATE_EPOCH; each build gets an empty data folder, so
@@ -39,8 +44,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 manuscripts() {
-  find "$repo/tests/fixtures" "$repo/examples/Lighthouse" -type f \( -iname '*.rtf' -o -iname '*.doc' \)
-  [ -d "$corpus" ] && find "$corpus" -type f \( -iname '*.rtf' -o -iname '*.doc' \)
+  find "$repo/tests/fixtures" "$repo/examples/Lighthouse" -type f \( -iname '*.rtf' -o -iname '*.doc' -o -iname '*.docx' \)
+  [ -d "$corpus" ] && find "$corpus" -type f \( -iname '*.rtf' -o -iname '*.doc' -o -iname '*.docx' \)
 }
 
 # Builds $1 as version $2 with program $3; leaves the results in $work/run.

@@ -19,13 +19,20 @@
 # times each, and prints what ten times the words costs in time, and the peak
 # memory of the larger build against the manuscript's size.
 #
-# Usage: [SCALING=1] bench/novel-bench.sh [BUILD_DIR] [RUNS] [WORDS]
+# With FORMAT=docx the same novel is built from a .docx that
+# bench/novel-docx.py writes from the RTF the way Word writes one, pandoc
+# reads that .docx, and the peak memory of the scaling is set against the
+# size of its unpacked word/document.xml.
+#
+# Usage: [SCALING=1] [FORMAT=docx] bench/novel-bench.sh [BUILD_DIR] [RUNS] [WORDS]
 # WORDS defaults to 100,000 (a novel); 10000 gives a short story.
 # Needs python3. Exits non-zero when a build fails.
 set -eu
 build=${1:-build}
 runs=${2:-11}
 words=${3:-100000}
+format=${FORMAT:-rtf}
+bench=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_DATA_HOME="$work/data"
@@ -64,7 +71,7 @@ novel() {
 #   timer scaling RUNS QUILLARY SMALL_RTF SMALL_WORDS LARGE_RTF LARGE_WORDS OUT_DIR
 timer() {
   python3 - "$@" <<'PY'
-import os, re, resource, statistics, subprocess, sys, tempfile, time
+import os, re, resource, statistics, subprocess, sys, tempfile, time, zipfile
 from types import SimpleNamespace
 
 STAGES = ("convert", "normalise", "assemble", "documents", "archive")
@@ -150,8 +157,11 @@ def scaling(runs, quillary, small_rtf, small_words, large_rtf, large_words, out)
     print(f"scaling, EPUB 3, medians of {runs} runs: {small_words:,} words {small.wall:.1f} ms, "
           f"{large_words:,} words {large.wall:.1f} ms: {large_words // small_words}× the words "
           f"costs {large.wall / small.wall:.1f}× the time")
-    size = os.path.getsize(large_rtf)
-    times = "" if large.peak is None else f" = {large.peak / size:.1f}× the manuscript"
+    size, what = os.path.getsize(large_rtf), "the manuscript"
+    if large_rtf.endswith(".docx"):
+        with zipfile.ZipFile(large_rtf) as docx:
+            size, what = docx.getinfo("word/document.xml").file_size, "its word/document.xml"
+    times = "" if large.peak is None else f" = {large.peak / size:.1f}× {what}"
     print(f"peak memory {megabytes(large)}{times} ({size / 1e6:.1f} MB, {large_words:,} words)")
 
 mode, runs, *rest = sys.argv[1:]
@@ -159,27 +169,34 @@ mode, runs, *rest = sys.argv[1:]
 PY
 }
 
-novel "$words" "$work/novel/Novel.rtf"
+# The novel of $1 words as $2.rtf, and as $2.docx with FORMAT=docx; prints
+# the manuscript's path.
+manuscript() {
+  novel "$1" "$2.rtf"
+  [ "$format" = docx ] && python3 "$bench/novel-docx.py" "$2.rtf" "$2.docx"
+  echo "$2.$format"
+}
+
+script=$(manuscript "$words" "$work/novel/Novel")
 counted=$(tr -cs 'a-z' '\n' < "$work/novel/Novel.rtf" | wc -l)
-echo "manuscript: $(wc -c < "$work/novel/Novel.rtf") bytes, about $counted words"
+echo "manuscript: $(wc -c < "$script") bytes of $format, about $counted words"
 
 # Older pandocs read no RTF; they get the HTML our converter makes of it.
-format='' input='' name=''
+pandocFormat='' input='' name=''
 if command -v pandoc >/dev/null 2>&1; then
   name=$(pandoc --version | head -n 1)
-  if pandoc --list-input-formats | grep -qx rtf; then
-    format=rtf input="$work/novel/Novel.rtf"
+  if pandoc --list-input-formats | grep -qx "$format"; then
+    pandocFormat=$format input=$script
   else
-    format=html input="$work/novel.html"
-    "$build/bin/quillary-textutil" -convert html -stdout -strip "$work/novel/Novel.rtf" > "$input"
+    pandocFormat=html input="$work/novel.html"
+    "$build/bin/quillary-textutil" -convert html -stdout -strip "$script" > "$input"
   fi
 fi
-timer book "$runs" "$build/bin/quillary" "$work/novel/Novel.rtf" "$work" "$format" "$input" "$name"
-[ -n "$format" ] || echo "pandoc: not installed, no comparison (apt-get install -y pandoc)"
+timer book "$runs" "$build/bin/quillary" "$script" "$work" "$pandocFormat" "$input" "$name"
+[ -n "$pandocFormat" ] || echo "pandoc: not installed, no comparison (apt-get install -y pandoc)"
 
 if [ "${SCALING:-0}" = 1 ]; then
-  novel 100000 "$work/novel/Small.rtf"
-  novel 1000000 "$work/novel/Large.rtf"
-  timer scaling "$runs" "$build/bin/quillary" "$work/novel/Small.rtf" 100000 \
-    "$work/novel/Large.rtf" 1000000 "$work"
+  small=$(manuscript 100000 "$work/novel/Small")
+  large=$(manuscript 1000000 "$work/novel/Large")
+  timer scaling "$runs" "$build/bin/quillary" "$small" 100000 "$large" 1000000 "$work"
 fi

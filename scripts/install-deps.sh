@@ -12,7 +12,7 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 2
 fi
 packages="build-essential cmake pkg-config git
-  libzip-dev libdeflate-dev
+  libzip-dev libdeflate-dev libpugixml-dev
   gettext
   libreoffice-writer-nogui
   qt6-base-dev"

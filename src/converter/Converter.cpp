@@ -1,13 +1,20 @@
 #include "converter/Converter.h"
 
 #include "converter/CodePage.h"
+#include "converter/DocxReader.h"
 #include "converter/FileKind.h"
 #include "converter/HtmlWriter.h"
+#include "converter/PictureConversion.h"
 #include "converter/RtfReader.h"
 #include "converter/WordImport.h"
 
 #include "platform/SafeFile.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <optional>
 
 namespace conv {
@@ -56,10 +63,24 @@ std::size_t paragraphCharacters(const Paragraph& paragraph) {
     return count;
 }
 
-std::optional<std::size_t> lengthOf(const LoadedFile& loaded) {
+bool throughLibreOffice(FileKind kind) {
+    return needsLibreOffice(kind) && (kind != FileKind::WordXml || std::getenv(kDocxThroughLibreOfficeVariable));
+}
+
+// The document of a file our readers read, nullopt for other files; a
+// .docx that cannot be read fails with the reader's sentence.
+quillary::Result<std::optional<Document>> readOurselves(const LoadedFile& loaded) {
+    if (loaded.kind == FileKind::Rtf) return std::optional<Document>(readRtf(loaded.content));
+    if (loaded.kind != FileKind::WordXml || throughLibreOffice(loaded.kind)) return std::optional<Document>();
+    quillary::Result<Document> document = readDocx(loaded.content);
+    if (!document) return quillary::failure(document.reason());
+    return std::optional<Document>(std::move(*document));
+}
+
+std::optional<std::size_t> lengthOf(const LoadedFile& loaded, const std::optional<Document>& read) {
+    if (read) return characterCount(*read);
     switch (loaded.kind) {
     case FileKind::PlainText: return countCharacters(loaded.content);
-    case FileKind::Rtf: return characterCount(readRtf(loaded.content));
     case FileKind::WordDocument: return wordTextLength(loaded.content);
     default: break;
     }
@@ -86,8 +107,8 @@ Document plainTextDocument(std::string_view text) {
 
 }  // namespace
 
-// A word processor's document goes through LibreOffice only when its HTML is
-// asked for.
+// A word processor's document goes through LibreOffice (or our .docx
+// reader) only when its HTML or its length is asked for.
 LoadedFile loadFile(const std::string& path) {
     LoadedFile loaded;
     if (!readWholeFile(path, loaded.content, loaded.error)) return loaded;
@@ -114,6 +135,11 @@ std::size_t characterCount(const Document& document) {
     return count;
 }
 
+std::optional<Document> readInProcess(const LoadedFile& loaded) {
+    quillary::Result<std::optional<Document>> document = readOurselves(loaded);
+    return document ? std::move(*document) : std::nullopt;
+}
+
 std::string rtfToHtml(std::string_view rtf) { return writeHtml(readRtf(rtf)); }
 
 std::string plainTextToHtml(std::string_view text) { return writeHtml(plainTextDocument(text)); }
@@ -121,10 +147,12 @@ std::string plainTextToHtml(std::string_view text) { return writeHtml(plainTextD
 Output describeFile(const std::string& path) {
     LoadedFile loaded = loadFile(path);
     if (!loaded.error.empty()) return quillary::failure(readingError(path, loaded.error));
+    quillary::Result<std::optional<Document>> read = readOurselves(loaded);
+    if (!read) return quillary::failure(readingError(path, read.reason()));
     std::string report = "File:  " + printable(path) + "\n";
     report += "  Type:  " + std::string(describeFileKind(loaded.kind)) + "\n";
     report += "  Size:  " + std::to_string(loaded.content.size()) + " bytes\n";
-    if (std::optional<std::size_t> length = lengthOf(loaded))
+    if (std::optional<std::size_t> length = lengthOf(loaded, *read))
         report += "  Length:  " + std::to_string(*length) + " characters\n";
     return report;
 }
@@ -133,14 +161,23 @@ Output convertFileToHtml(const std::string& path) {
     LoadedFile loaded = loadFile(path);
     if (!loaded.error.empty()) return quillary::failure(readingError(path, loaded.error));
     if (loaded.kind == FileKind::PlainText) return plainTextToHtml(loaded.content);
-    if (needsLibreOffice(loaded.kind)) {
+    Document document;
+    if (!throughLibreOffice(loaded.kind)) {
+        quillary::Result<std::optional<Document>> read = readOurselves(loaded);
+        if (!read) return quillary::failure(readingError(path, read.reason()));
+        document = std::move(read->value());
+    } else {
         quillary::Result<std::string> imported =
             importWordDocument(path, userLibreOffice(), libreOfficeExtension(loaded.kind));
         if (!imported)
             return quillary::failure("Error converting \"" + printable(path) + "\": " + printable(imported.reason()));
-        loaded.content = std::move(*imported);
+        document = readRtf(*imported);
     }
-    return rtfToHtml(loaded.content);
+    loaded.content = std::string();
+    if (std::any_of(document.pictures.begin(), document.pictures.end(),
+                    [](const Picture& picture) { return isConvertiblePictureFormat(picture.format); }))
+        convertPictures(document, userLibreOffice());
+    return writeHtml(document);
 }
 
 }  // namespace conv

@@ -6,6 +6,7 @@
 #include "converter/FileKind.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -40,10 +41,23 @@ LoadedFile loadFile(const std::string& path);
 // "Error reading" message.
 Output describeFile(const std::string& path);
 
-// The whole HTML of the document at `path`: RTF read directly, Word files
-// through LibreOffice (whose failure gives an "Error converting" message),
-// plain text one paragraph per line.
+// The whole HTML of the document at `path`: RTF and Word XML (.docx) read
+// directly, other Word files and OpenDocument through LibreOffice (whose
+// failure gives an "Error converting" message), plain text one paragraph
+// per line. Pictures in metafile and bitmap formats go through LibreOffice
+// to become PNG (see convertPictures).
 Output convertFileToHtml(const std::string& path);
+
+// Set to anything, this variable of the environment sends .docx files
+// through LibreOffice as before the converter read them itself, so that
+// books made both ways can be compared.
+inline constexpr const char* kDocxThroughLibreOfficeVariable = "QUILLARY_DOCX_VIA_LIBREOFFICE";
+
+// The document of a loaded file that the converter reads without
+// LibreOffice (rich text, and Word XML unless the variable above is set);
+// nullopt for any other file, and for a Word XML document that cannot be
+// read, whose "Error reading" report convertFileToHtml gives.
+std::optional<Document> readInProcess(const LoadedFile& loaded);
 
 // The same for content already in memory (Word files excepted).
 std::string rtfToHtml(std::string_view rtf);

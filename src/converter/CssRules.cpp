@@ -178,29 +178,39 @@ std::string spanDeclarations(const CharFormat& run, const CharFormat& base, cons
     return out;
 }
 
-int CssClasses::classFor(Kind kind, const std::string& declarations) {
+// A heading's rule is keyed by its element and its declarations, a line end
+// between them: declarations never hold one.
+int CssClasses::classFor(Kind kind, const std::string& declarations, std::string_view element) {
     Rules& rules = rules_[kind];
-    auto [entry, added] = rules.numbers.try_emplace(declarations, static_cast<int>(rules.inOrder.size()) + 1);
+    std::string key = element.empty() ? declarations : std::string(element) + '\n' + declarations;
+    auto [entry, added] = rules.numbers.try_emplace(std::move(key), static_cast<int>(rules.inOrder.size()) + 1);
     if (added) rules.inOrder.push_back(&entry->first);  // node keys keep their address
     return entry->second;
 }
 
 std::string_view CssClasses::prefix(Kind kind) {
-    static constexpr std::string_view prefixes[kKindCount] = {"p", "li", "s", "t", "td", "ul", "ol"};
+    static constexpr std::string_view prefixes[kKindCount] = {"p", "li", "s", "t", "td", "ul", "ol", "h"};
     return prefixes[kind];
 }
 
 void CssClasses::writeRules(std::string& out) const {
-    static constexpr std::string_view elements[kKindCount] = {"p", "li", "span", "table", "td", "ul", "ol"};
+    static constexpr std::string_view elements[kKindCount] = {"p", "li", "span", "table", "td", "ul", "ol", ""};
     for (int kind = 0; kind < kKindCount; ++kind) {
         const Rules& rules = rules_[kind];
         for (std::size_t i = 0; i < rules.inOrder.size(); ++i) {
-            out += elements[kind];
+            std::string_view element = elements[kind];
+            std::string_view declarations = *rules.inOrder[i];
+            if (element.empty()) {
+                std::size_t end = declarations.find('\n');
+                element = declarations.substr(0, end);
+                declarations.remove_prefix(end + 1);
+            }
+            out += element;
             out += '.';
             out += prefix(static_cast<Kind>(kind));
             out += std::to_string(i + 1);
             out += " {";
-            out += *rules.inOrder[i];
+            out += declarations;
             out += "}\n";
         }
     }

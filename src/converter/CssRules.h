@@ -33,12 +33,14 @@ std::string fontValue(const CharFormat& format, const std::vector<std::string>& 
 void appendPixels(std::string& out, double pixels);
 
 // Hands out class numbers per selector kind, one per distinct rule, counted
-// in order of first use, and writes the rules one per line.
+// in order of first use, and writes the rules one per line. Headings share
+// one count across their six elements: h1.h1, h2.h2, h1.h3.
 class CssClasses {
 public:
-    enum Kind { Paragraph, ListItem, Span, Table, TableCell, UnorderedList, OrderedList, kKindCount };
+    enum Kind { Paragraph, ListItem, Span, Table, TableCell, UnorderedList, OrderedList, Heading, kKindCount };
 
-    int classFor(Kind kind, const std::string& declarations);
+    // `element` names a heading's element ("h1" to "h6"); other kinds have one.
+    int classFor(Kind kind, const std::string& declarations, std::string_view element = {});
     static std::string_view prefix(Kind kind);
     void writeRules(std::string& out) const;
 

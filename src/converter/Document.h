@@ -54,9 +54,13 @@ struct ParaFormat {
     bool rightToLeft = false;
     bool inTable = false;
     Rgb background = kAutoColor;
-    int headingLevel = 0;   // 1 to 6 for a heading (style or outline level), 0 otherwise
+    int headingLevel = 0;   // 1 to 6 for a heading (style or outline level; deeper levels are 6), 0 otherwise
     ParaRole role = ParaRole::Body;
-    bool pageBreakBefore = false;  // a page or new-page section break stands before it
+    // A page break, a new-page section break or the style's "page break
+    // before" stands before it. Set on the first paragraph with content after
+    // the break (empty paragraphs between keep it waiting); before a table,
+    // on the first paragraph of its first cell.
+    bool pageBreakBefore = false;
     bool operator==(const ParaFormat&) const = default;
 };
 
@@ -70,7 +74,11 @@ struct Inline {
 
 // A picture of the document, as its bytes came. `format` names them: "png",
 // "jpeg", "gif", "emf", "wmf", "pict", "dib", "bmp", "tiff", "svg", or "" when
-// unknown. Sizes are as the document shows it (0 when it does not say).
+// unknown. RTF holds a "wmf" without its placeable header and a "dib"
+// without a bitmap file header; either form may come. Sizes are as the
+// document shows it, scaling applied (0 when it does not say).
+// `bytes` is empty (and `format` "") for a picture the document shows but
+// does not hold: a missing part, one linked from outside, one out of bounds.
 struct Picture {
     std::string format;
     std::string bytes;
@@ -131,6 +139,7 @@ struct Document {
     std::vector<std::string> languages;  // BCP 47 tags, referred to by CharFormat::language
     std::vector<Picture> pictures;       // referred to by Inline::picture
     DocumentInfo info;
+    int textWidthTwips = 0;  // the page between its margins where the first picture stands; 0 unknown
     std::vector<Block> blocks;
 };
 

@@ -27,7 +27,9 @@ std::optional<std::size_t> wordTextLength(std::string_view content);
 // its password.
 bool wordNeedsPassword(std::string_view content);
 
-// Whether LibreOffice must turn a file of this kind into RTF for the reader.
+// Whether only LibreOffice can turn a file of this kind into RTF for the
+// reader: .doc and .odt, and .docx, which the converter reads itself unless
+// told to take this road (Converter.h).
 bool needsLibreOffice(FileKind kind);
 
 // The extension LibreOffice expects for a kind it converts ("doc", "docx",

@@ -1,7 +1,11 @@
 #include "converter/HtmlWriter.h"
 
 #include "converter/CssRules.h"
+#include "converter/HtmlText.h"
+#include "converter/ParagraphTraits.h"
+#include "converter/PictureMarkup.h"
 
+#include <algorithm>
 #include <cctype>
 #include <utility>
 
@@ -11,6 +15,7 @@ namespace {
 
 constexpr std::string_view kTabSpan = "<span class=\"Apple-tab-span\">\t</span>";
 constexpr std::string_view kLineBreak = "<br>\n";
+constexpr std::string_view kPageBreakMarker = " page-break-before";
 
 // Equal formats come in runs: the last few class choices are remembered so
 // that most paragraphs and runs skip building their declarations.
@@ -53,6 +58,10 @@ struct SpanKey {
     bool operator==(const SpanKey&) const = default;
 };
 
+// Where a paragraph stands decides what it may be: a table cell holds no
+// heading and starts no page.
+enum class Place : std::uint8_t { Body, List, Cell };
+
 class BodyWriter {
 public:
     BodyWriter(const Document& document, std::string& out) : document_(document), out_(out) {}
@@ -61,16 +70,21 @@ public:
     const CssClasses& classes() const { return classes_; }
 
 private:
-    void writeParagraph(const Paragraph& paragraph, CssClasses::Kind kind, std::string_view tag);
+    void writeBodyParagraph(const Paragraph& paragraph);
+    void writeCaption(const Paragraph& paragraph, bool pageBreak);
+    void writeParagraph(const Paragraph& paragraph, Place place, bool pageBreak);
     void writeInlines(const Paragraph& paragraph, const CharFormat& base);
     void writeLinkStart(const Paragraph& paragraph, std::size_t index, const CharFormat& base);
     void writeRun(const Inline& run, const CharFormat& base, bool inLink);
-    void writeTable(const Table& table);
-    void openList(bool ordered);
+    void writeTable(const Table& table, bool pageBreak);
+    void openList(bool ordered, bool pageBreak);
     void closeList();
-    void writeClassAttribute(CssClasses::Kind kind, int number);
-    int paragraphClass(const Paragraph& paragraph, const CharFormat& base, bool empty, CssClasses::Kind kind);
+    void writeClassAttribute(CssClasses::Kind kind, int number, std::string_view markers = {});
+    int paragraphClass(const Paragraph& paragraph, const CharFormat& base, bool empty, CssClasses::Kind kind,
+                       std::string_view element);
     int spanClass(const CharFormat& run, const CharFormat& base);
+    // A break before the first block of the body has no page before it.
+    bool breaksPage(const Paragraph& paragraph) const { return wroteBlock_ && paragraph.format.pageBreakBefore; }
 
     const Document& document_;
     std::string& out_;
@@ -78,152 +92,83 @@ private:
     RecentClasses<ParagraphKey> recentParagraphs_;
     RecentClasses<SpanKey> recentSpans_;
     int openList_ = 0;  // 0 none, 1 unordered, 2 ordered
+    bool wroteBlock_ = false;
 };
 
-bool hasVisibleContent(const Paragraph& paragraph) {
-    for (const Inline& item : paragraph.inlines) {
-        if (item.kind == Inline::Kind::Tab || item.kind == Inline::Kind::LineBreak) return true;
-        if (item.kind == Inline::Kind::Text && !item.text.empty()) return true;
-    }
-    return !paragraph.listText.empty();
-}
-
-// The paragraph rule carries the formatting of most of its characters, so
-// that only the exceptions need spans. Only the first few distinct formats
-// compete, which keeps the choice linear in the paragraph's length.
-constexpr std::size_t kBaseCandidates = 8;
-
-const CharFormat& baseFormat(const Paragraph& paragraph) {
-    struct Candidate {
-        const CharFormat* format;
-        std::size_t length;
-    };
-    Candidate candidates[kBaseCandidates];
-    std::size_t count = 0;
-    for (const Inline& item : paragraph.inlines) {
-        if (item.kind != Inline::Kind::Text) continue;
-        std::size_t k = 0;
-        while (k < count && !(*candidates[k].format == item.format)) ++k;
-        if (k < count) candidates[k].length += item.text.size();
-        else if (count < kBaseCandidates) candidates[count++] = {&item.format, item.text.size()};
-    }
-    const CharFormat* best = &paragraph.markFormat;
-    std::size_t bestLength = 0;
-    for (std::size_t k = 0; k < count; ++k) {
-        if (candidates[k].length > bestLength) {
-            best = candidates[k].format;
-            bestLength = candidates[k].length;
-        }
-    }
-    return *best;
-}
-
-std::string_view trimmedListText(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
-    return text;
-}
-
-// A list whose marks hold digits or a letter before "." or ")" counts its
-// items; any other mark is a bullet.
-bool isOrderedMark(std::string_view mark) {
-    for (char c : mark) {
-        if (std::isdigit(static_cast<unsigned char>(c))) return true;
-    }
-    return mark.size() >= 2 && std::isalpha(static_cast<unsigned char>(mark[0])) &&
-           (mark.back() == '.' || mark.back() == ')');
-}
-
-// The target goes into an href as it stands, so it is made a valid URI
-// here: characters that URIs do not allow (blanks, backslashes of Windows
-// paths, quotes, non-ASCII letters) are percent-encoded, and "&" is written
-// as the entity; a URI has one fragment, so any later "#" is encoded too.
-// Targets that were valid stay as they were.
-void appendLinkTarget(std::string& out, std::string_view target) {
-    static const char digits[] = "0123456789ABCDEF";
-    bool inFragment = false;
-    for (char c : target) {
-        auto byte = static_cast<unsigned char>(c);
-        bool laterHash = c == '#' && std::exchange(inFragment, true);
-        if (c == '&') {
-            out += "&amp;";
-        } else if (byte <= 0x20 || byte >= 0x7F || laterHash ||
-                   std::string_view("\"<>\\^`{|}").find(c) != std::string_view::npos) {
-            out += '%';
-            out += digits[byte >> 4];
-            out += digits[byte & 15];
-        } else {
-            out += c;
-        }
-    }
-}
-
 }  // namespace
-
-void appendEscaped(std::string& out, std::string_view text, std::string_view lineBreak, std::string_view tab) {
-    std::size_t plainStart = 0;
-    auto flushPlain = [&](std::size_t end) { out.append(text.substr(plainStart, end - plainStart)); };
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        auto c = static_cast<unsigned char>(text[i]);
-        std::string_view replacement;
-        std::size_t length = 1;
-        if (c == '&') replacement = "&amp;";
-        else if (c == '<') replacement = "&lt;";
-        else if (c == '>') replacement = "&gt;";
-        else if (c == '\t') replacement = tab;
-        else if (c == 0x0B) replacement = lineBreak;
-        else if (c < 0x20) replacement = "";
-        else if (c == 0xE2 && i + 2 < text.size() && text[i + 1] == '\x80' &&
-                 (text[i + 2] == '\xA8' || text[i + 2] == '\xA9')) {
-            replacement = lineBreak;
-            length = 3;
-        } else {
-            continue;
-        }
-        flushPlain(i);
-        out += replacement;
-        i += length - 1;
-        plainStart = i + 1;
-    }
-    flushPlain(text.size());
-}
 
 void BodyWriter::writeBlocks() {
     for (const Block& block : document_.blocks) {
         if (const auto* paragraph = std::get_if<Paragraph>(&block)) {
             std::string_view mark = trimmedListText(paragraph->listText);
-            if (mark.empty()) {
+            // A numbered heading is a heading that shows its number.
+            if (mark.empty() || (headingLevelOf(*paragraph) > 0 && hasSubstance(*paragraph))) {
                 closeList();
-                writeParagraph(*paragraph, CssClasses::Paragraph, "p");
+                writeBodyParagraph(*paragraph);
             } else {
-                openList(isOrderedMark(mark));
-                writeParagraph(*paragraph, CssClasses::ListItem, "li");
+                openList(isOrderedMark(mark), breaksPage(*paragraph));
+                writeParagraph(*paragraph, Place::List, false);
             }
         } else {
             closeList();
-            writeTable(std::get<Table>(block));
+            const Table& table = std::get<Table>(block);
+            bool pageBreak = !table.rows.empty() && !table.rows[0].cells.empty() &&
+                             !table.rows[0].cells[0].paragraphs.empty() &&
+                             breaksPage(table.rows[0].cells[0].paragraphs[0]);
+            writeTable(table, pageBreak);
         }
+        wroteBlock_ = true;
     }
     closeList();
 }
 
-void BodyWriter::writeClassAttribute(CssClasses::Kind kind, int number) {
+void BodyWriter::writeBodyParagraph(const Paragraph& paragraph) {
+    if (paragraph.format.role == ParaRole::Caption) return writeCaption(paragraph, breaksPage(paragraph));
+    writeParagraph(paragraph, Place::Body, breaksPage(paragraph));
+}
+
+// LibreOffice keeps a captioned picture in its caption's paragraph; the
+// picture goes first, in a paragraph of its own, so that each line is one
+// or the other.
+void BodyWriter::writeCaption(const Paragraph& paragraph, bool pageBreak) {
+    const std::vector<Inline>& inlines = paragraph.inlines;
+    std::size_t end = 0;
+    while (end < inlines.size() && (inlines[end].kind == Inline::Kind::Picture || isBlank(inlines[end]))) ++end;
+    std::size_t rest = end;
+    while (rest < inlines.size() && (inlines[rest].kind == Inline::Kind::LineBreak || isBlank(inlines[rest]))) ++rest;
+    bool leadingPicture = std::any_of(inlines.begin(), inlines.begin() + static_cast<std::ptrdiff_t>(end),
+                                      [](const Inline& item) { return item.kind == Inline::Kind::Picture; });
+    if (!leadingPicture || rest == inlines.size()) {
+        Paragraph plain = paragraph;
+        if (leadingPicture) plain.format.role = ParaRole::Body;  // a picture without a caption
+        return writeParagraph(plain, Place::Body, pageBreak);
+    }
+    Paragraph picture{paragraph.format, paragraph.markFormat, {}, {inlines.begin(), inlines.begin() + static_cast<std::ptrdiff_t>(end)}};
+    picture.format.role = ParaRole::Body;
+    writeParagraph(picture, Place::Body, pageBreak);
+    Paragraph caption{paragraph.format, paragraph.markFormat, paragraph.listText,
+                      {inlines.begin() + static_cast<std::ptrdiff_t>(rest), inlines.end()}};
+    writeParagraph(caption, Place::Body, false);
+}
+
+void BodyWriter::writeClassAttribute(CssClasses::Kind kind, int number, std::string_view markers) {
     out_ += "class=\"";
     out_ += CssClasses::prefix(kind);
     out_ += std::to_string(number);
+    out_ += markers;
     out_ += '"';
 }
 
-void BodyWriter::openList(bool ordered) {
+void BodyWriter::openList(bool ordered, bool pageBreak) {
     int wanted = ordered ? 2 : 1;
-    if (openList_ == wanted) return;
+    if (openList_ == wanted && !pageBreak) return;
     closeList();
     openList_ = wanted;
     // The manuscript's own marks are kept as text, so the list draws none.
     CssClasses::Kind kind = ordered ? CssClasses::OrderedList : CssClasses::UnorderedList;
     int number = classes_.classFor(kind, "list-style-type: none; margin: 0.0px; padding: 0.0px");
     out_ += ordered ? "<ol " : "<ul ";
-    writeClassAttribute(kind, number);
+    writeClassAttribute(kind, number, pageBreak ? kPageBreakMarker : std::string_view());
     out_ += ">\n";
 }
 
@@ -234,11 +179,12 @@ void BodyWriter::closeList() {
 }
 
 int BodyWriter::paragraphClass(const Paragraph& paragraph, const CharFormat& base, bool empty,
-                               CssClasses::Kind kind) {
+                               CssClasses::Kind kind, std::string_view element) {
     ParagraphKey key{paragraph.format, base, empty, kind};
     key.para.inTable = false;
     if (int* number = recentParagraphs_.find(key)) return *number;
-    int number = classes_.classFor(kind, paragraphDeclarations(paragraph.format, base, document_.fonts, empty));
+    int number =
+        classes_.classFor(kind, paragraphDeclarations(paragraph.format, base, document_.fonts, empty), element);
     recentParagraphs_.add(key, number);
     return number;
 }
@@ -254,14 +200,22 @@ int BodyWriter::spanClass(const CharFormat& run, const CharFormat& base) {
     return number;
 }
 
-void BodyWriter::writeParagraph(const Paragraph& paragraph, CssClasses::Kind kind, std::string_view tag) {
+void BodyWriter::writeParagraph(const Paragraph& paragraph, Place place, bool pageBreak) {
     const CharFormat& base = baseFormat(paragraph);
     bool empty = !hasVisibleContent(paragraph);
-    int number = paragraphClass(paragraph, base, empty, kind);
+    int level = place == Place::Cell || !hasSubstance(paragraph) ? 0 : headingLevelOf(paragraph);
+    std::string tag = level > 0 ? "h" + std::to_string(level) : place == Place::List ? "li" : "p";
+    CssClasses::Kind kind = level > 0 ? CssClasses::Heading
+                            : place == Place::List ? CssClasses::ListItem
+                                                   : CssClasses::Paragraph;
+    int number = paragraphClass(paragraph, base, empty, kind, level > 0 ? std::string_view(tag) : std::string_view());
+    std::string markers(roleMarker(paragraph.format.role));
+    if (isPictureParagraph(paragraph)) markers += " picture";
+    if (pageBreak && place == Place::Body) markers += kPageBreakMarker;
     out_ += '<';
     out_ += tag;
     out_ += paragraph.format.rightToLeft ? " dir=\"rtl\" " : " ";
-    writeClassAttribute(kind, number);
+    writeClassAttribute(kind, number, markers);
     out_ += '>';
     if (empty) {
         out_ += "<br>";
@@ -309,7 +263,9 @@ void BodyWriter::writeInlines(const Paragraph& paragraph, const CharFormat& base
             inLink = false;
             break;
         case Inline::Kind::Picture:
-            // No reader makes pictures yet.
+            if (item.picture >= 0 && static_cast<std::size_t>(item.picture) < document_.pictures.size())
+                appendPicture(out_, document_.pictures[static_cast<std::size_t>(item.picture)],
+                              document_.textWidthTwips);
             break;
         }
     }
@@ -351,9 +307,10 @@ void BodyWriter::writeRun(const Inline& run, const CharFormat& base, bool inLink
     if (format.bold) out_ += "</b>";
 }
 
-void BodyWriter::writeTable(const Table& table) {
+void BodyWriter::writeTable(const Table& table, bool pageBreak) {
     out_ += "<table cellspacing=\"0\" cellpadding=\"0\" ";
-    writeClassAttribute(CssClasses::Table, classes_.classFor(CssClasses::Table, "border-collapse: collapse"));
+    writeClassAttribute(CssClasses::Table, classes_.classFor(CssClasses::Table, "border-collapse: collapse"),
+                        pageBreak ? kPageBreakMarker : std::string_view());
     out_ += ">\n<tbody>\n";
     for (const Row& row : table.rows) {
         out_ += "<tr>\n";
@@ -361,13 +318,35 @@ void BodyWriter::writeTable(const Table& table) {
             out_ += "<td valign=\"top\" ";
             writeClassAttribute(CssClasses::TableCell, classes_.classFor(CssClasses::TableCell, cellDeclarations(cell)));
             out_ += ">\n";
-            for (const Paragraph& paragraph : cell.paragraphs) writeParagraph(paragraph, CssClasses::Paragraph, "p");
+            for (const Paragraph& paragraph : cell.paragraphs) writeParagraph(paragraph, Place::Cell, false);
             out_ += "</td>\n";
         }
         out_ += "</tr>\n";
     }
     out_ += "</tbody>\n</table>\n";
 }
+
+namespace {
+
+// The properties the document states, each on a line of its own.
+void appendProperties(std::string& head, const DocumentInfo& info) {
+    head += "<title>";
+    appendEscaped(head, info.title, " ", " ");
+    head += "</title>\n";
+    const std::pair<std::string_view, const std::string&> properties[] = {
+        {"author", info.author},     {"subject", info.subject},   {"keywords", info.keywords},
+        {"publisher", info.publisher}, {"language", info.language}};
+    for (const auto& [name, value] : properties) {
+        if (value.empty()) continue;
+        head += "<meta name=\"";
+        head += name;
+        head += "\" content=\"";
+        appendAttributeValue(head, value);
+        head += "\">\n";
+    }
+}
+
+}  // namespace
 
 std::string writeHtml(const Document& document) {
     std::size_t textSize = 0;
@@ -376,6 +355,7 @@ std::string writeHtml(const Document& document) {
             for (const Inline& item : paragraph->inlines) textSize += item.text.size();
         }
     }
+    for (const Picture& picture : document.pictures) textSize += picture.bytes.size() * 4 / 3 + 200;
     std::string html;
     html.reserve(textSize * 5 / 4 + 4096);
     BodyWriter writer(document, html);
@@ -388,9 +368,9 @@ std::string writeHtml(const Document& document) {
         "<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.01//EN\" \"http://www.w3.org/TR/html4/strict.dtd\">\n"
         "<html>\n<head>\n"
         "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">\n"
-        "<meta http-equiv=\"Content-Style-Type\" content=\"text/css\">\n"
-        "<title></title>\n"
-        "<style type=\"text/css\">\n";
+        "<meta http-equiv=\"Content-Style-Type\" content=\"text/css\">\n";
+    appendProperties(head, document.info);
+    head += "<style type=\"text/css\">\n";
     writer.classes().writeRules(head);
     head += "</style>\n</head>\n<body>\n";
     html.insert(0, head);

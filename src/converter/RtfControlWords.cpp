@@ -91,12 +91,12 @@ const KeywordTable& keywords() {
                                            "ulldash", "ulth", "ulthd", "ulthdash", "ulthdashd", "ulthdashdd",
                                            "ulthldash", "ululdbwave", "ulw", "ulwave"})
             words.emplace(underline, Word::Underline);
-        // Groups whose content is not the book's text: document information,
-        // running heads, pictures and objects, list definitions, index and
-        // contents entries, reviewers' comments, note separators.
+        // Groups whose content is not the book's text: running heads, an
+        // object's data, a picture's second copy, list definitions, index
+        // and contents entries, reviewers' comments, note separators.
         for (std::string_view skipped :
-             {"info", "header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr", "footerf",
-              "pict", "object", "objdata", "nonshppict", "listtable", "listoverridetable", "revtbl",
+             {"header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr", "footerf",
+              "objdata", "nonshppict", "listtable", "listoverridetable", "revtbl",
               "filetbl", "pn", "xe", "tc", "tcn", "annotation", "atnid", "atnauthor", "atndate", "atnref",
               "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn", "template", "userprops",
               "background", "pgdsctbl", "rsidtbl", "themedata", "colorschememapping", "datastore",
@@ -118,10 +118,20 @@ void RtfParser::controlWord(const Token& token) {
     bool ignorable = std::exchange(ignorableNext_, false);
     GroupState& current = state();
     if (current.destination == Destination::Skip || overflowSkip_ > 0) return;
-    if (current.destination == Destination::Shape) return shapeWord(token.word);
+    if (current.destination == Destination::Shape) return shapeWord(token);
+    if (current.destination == Destination::Picture) return pictureDataWord(token, ignorable);
+    if (current.destination == Destination::Info) return infoWord(token.word);
+    if (current.destination == Destination::Object) {
+        // What readers see of an object is its result; the rest is its data.
+        if (token.word == "result") enterDestination(Destination::Body);
+        else if (ignorable) enterDestination(Destination::Skip);
+        return;
+    }
     auto found = keywords().find(token.word);
     if (found == keywords().end()) {
-        if (manuscriptWord(token.word, token.hasParam, token.param)) return;
+        if (manuscriptWord(token.word, token.hasParam, token.param) || pictureWord(token.word) ||
+            documentPropertyWord(token.word, token.hasParam, token.param))
+            return;
         // An unknown word behind \* names a destination we may ignore, and
         // must: its content is not text.
         if (ignorable) enterDestination(Destination::Skip);
@@ -274,8 +284,10 @@ bool RtfParser::breakWord(Word word, int param) {
     case Word::Sect:
         // A section break ends the paragraph it stands in; one right after a
         // paragraph mark adds no empty paragraph.
-        if (destination == Destination::Body && noteDepth_ == 0 && !paragraph_.inlines.empty())
-            endParagraph(false);
+        if (destination == Destination::Body && noteDepth_ == 0) {
+            if (!paragraph_.inlines.empty()) endParagraph(false);
+            sectionBreakPending_ = true;
+        }
         return true;
     case Word::Cell:
     case Word::NestCell:
@@ -393,6 +405,7 @@ bool RtfParser::characterWord(Word word, bool hasParam, int param) {
         chr = CharFormat{};
         current.hidden = false;
         current.deleted = false;
+        current.languages = RunLanguages{};
         selectFont(defaultFont_);
         return true;
     case Word::Bold: chr.bold = on; return true;
@@ -431,6 +444,7 @@ void RtfParser::applyStyle(int id) {
     bool inTable = state().para.inTable;
     state().para = found->second.para;
     state().para.inTable = inTable;
+    state().languages = found->second.languages;
     if (found->second.chr.font < 0) {
         int font = state().chr.font;
         state().chr = found->second.chr;

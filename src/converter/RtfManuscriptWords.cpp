@@ -98,10 +98,26 @@ bool RtfParser::manuscriptWord(std::string_view word, bool hasParam, int param) 
     return true;
 }
 
-// Inside a drawing only its text box is text; every other word describes
-// the drawing.
-void RtfParser::shapeWord(std::string_view word) {
-    if (word == "shptxt" || word == "dptxbxtext") openTextBox();
+// Inside a drawing only its text box is text; its frame and its properties
+// (\sp: a name \sn and a value \sv) may describe a picture.
+void RtfParser::shapeWord(const Token& token) {
+    std::string_view word = token.word;
+    if (word == "shptxt" || word == "dptxbxtext") return openTextBox();
+    if (word == "sn") {
+        propertyName_.clear();
+        return enterDestination(Destination::ShapeName);
+    }
+    if (word == "sv") {
+        propertyValue_.clear();
+        return enterDestination(Destination::ShapeValue);
+    }
+    // The frame is the \shp's own, given in its \shpinst.
+    if (shapes_.empty() || picture_ || shapes_.back().depth + 1 != stack_.size()) return;
+    ShapeFrame& shape = shapes_.back();
+    if (word == "shpleft") shape.left = token.param;
+    else if (word == "shptop") shape.top = token.param;
+    else if (word == "shpright") shape.right = token.param;
+    else if (word == "shpbottom") shape.bottom = token.param;
 }
 
 void RtfParser::openTextBox() {
@@ -123,10 +139,12 @@ void RtfParser::closeTextBox() {
 }
 
 // A page break typed inside a paragraph leaves it one paragraph; the text
-// after the break starts a new line, as it starts a new page in print.
+// after the break starts a new line, as it starts a new page in print. One
+// between paragraphs comes before the next.
 void RtfParser::pageBreak() {
-    if (state().destination == Destination::Body && noteDepth_ == 0 && !textHidden() && !paragraph_.inlines.empty())
-        pageBreakPending_ = true;
+    if (state().destination != Destination::Body || noteDepth_ > 0 || textHidden()) return;
+    if (paragraph_.inlines.empty()) breakBeforeNext_ = true;
+    else pageBreakPending_ = true;
 }
 
 }  // namespace conv

@@ -20,6 +20,9 @@ constexpr std::size_t kMaxGroupDepth = 10000;
 // and would only hold memory.
 constexpr std::size_t kMaxInstructionLength = 64 * 1024;
 
+// Style names are a few words; more is damage.
+constexpr std::size_t kMaxStyleNameLength = 256;
+
 }  // namespace
 
 Document readRtf(std::string_view rtf) { return RtfParser(rtf).run(); }
@@ -35,7 +38,8 @@ Document RtfParser::run() {
         switch (token.kind) {
         case Token::Kind::Text:
             if (!token.text.empty()) ignorableNext_ = false;
-            addBytes(token.text);
+            if (readingPicture()) addPictureHex(token.text);
+            else addBytes(token.text);
             break;
         case Token::Kind::HexByte:
             ignorableNext_ = false;
@@ -66,6 +70,8 @@ Document RtfParser::run() {
             controlSymbol(token.symbol);
             break;
         case Token::Kind::Binary:
+            if (readingPicture()) addPictureBytes(token.text);
+            break;
         case Token::Kind::End:
             break;
         }
@@ -76,8 +82,10 @@ Document RtfParser::run() {
 Document RtfParser::finish() {
     flushBytes();
     deliver({});  // writes a high surrogate left without its low one
+    document_.info.language = documentLanguage();
     // A truncated file ends inside its groups: a note or a link still open
-    // is closed, so what was read of it comes out whole.
+    // is closed, so what was read of it comes out whole. A picture cut off
+    // is left out: its bytes would show nothing.
     if (noteDepth_ > 0) {
         noteDepth_ = 0;
         noteOpening_ = false;
@@ -127,6 +135,10 @@ void RtfParser::openGroup() {
         next.chr = CharFormat{};
         next.para = ParaFormat{};
         next.styleId = 0;
+        next.languages = RunLanguages{};
+        entryName_.clear();
+        entryBasedOn_ = -1;
+        entryOutlineLevel_ = false;
     }
     stack_.push_back(next);
 }
@@ -141,6 +153,8 @@ void RtfParser::closeGroup() {
     GroupState closed = std::move(stack_.back());
     stack_.pop_back();
     if (closed.destination != state().destination) closeDestination(closed);
+    if (picture_ && picture_->depth > stack_.size()) closePicture();
+    while (!shapes_.empty() && shapes_.back().depth > stack_.size()) closeShape();
 
     while (!fields_.empty()) {
         FieldFrame& field = fields_.back();
@@ -175,6 +189,12 @@ void RtfParser::closeDestination(const GroupState& closed) {
     case Destination::StyleSheet:
         styleSheetRead_ = true;
         break;
+    case Destination::ShapeValue:
+        applyShapeProperty();
+        break;
+    case Destination::InfoText:
+        closeInfoText();
+        break;
     default:
         break;
     }
@@ -203,7 +223,9 @@ void RtfParser::finishFontEntry() {
 }
 
 void RtfParser::addBytes(std::string_view bytes) {
-    if (bytes.empty() || state().destination == Destination::Skip || overflowSkip_ > 0) return;
+    Destination destination = state().destination;
+    if (bytes.empty() || destination == Destination::Skip || destination == Destination::Object || overflowSkip_ > 0)
+        return;
     int codePage = state().codePage;
     if (!pendingBytes_.empty() && codePage != pendingCodePage_) flushBytes();
     pendingCodePage_ = codePage;
@@ -258,7 +280,9 @@ void RtfParser::deliver(std::string_view utf8) {
     GroupState& current = state();
     switch (current.destination) {
     case Destination::Body:
-        if (!textHidden()) appendInline(Inline::Kind::Text, utf8);
+        if (textHidden()) break;
+        noteLanguage(utf8);
+        appendInline(Inline::Kind::Text, utf8);
         break;
     case Destination::FieldInstruction:
         if (!fields_.empty() && fields_.back().instruction.size() < kMaxInstructionLength)
@@ -267,8 +291,20 @@ void RtfParser::deliver(std::string_view utf8) {
     case Destination::ListText:
         if (!current.deleted) paragraph_.listText.append(utf8);
         break;
+    case Destination::ShapeName:
+        addPropertyText(propertyName_, utf8);
+        break;
+    case Destination::ShapeValue:
+        addPropertyText(propertyValue_, utf8);
+        break;
+    case Destination::InfoText:
+        if (infoField_ != nullptr) addPropertyText(*infoField_, utf8);
+        break;
     case Destination::Skip:
     case Destination::Shape:
+    case Destination::Picture:
+    case Destination::Object:
+    case Destination::Info:
         break;
     default:
         deliverToTable(utf8);
@@ -288,13 +324,14 @@ void RtfParser::deliverToTable(std::string_view utf8) {
                                           std::max(entryBlue_, 0)
                                     : kAutoColor);
             entryRed_ = entryGreen_ = entryBlue_ = -1;
-        } else if (c == ';' && destination == Destination::StyleEntry && state().styleId >= 0) {
-            styles_.try_emplace(state().styleId, StyleInfo{state().para, state().chr, state().codePage});
+        } else if (destination == Destination::StyleEntry) {
+            if (c == ';') finishStyleEntry();
+            else if (entryName_.size() < kMaxStyleNameLength) entryName_ += c;
         }
     }
 }
 
-void RtfParser::appendInline(Inline::Kind kind, std::string_view text) {
+void RtfParser::appendInline(Inline::Kind kind, std::string_view text, int picture) {
     if (noteDepth_ > 0 && (kind == Inline::Kind::Tab || kind == Inline::Kind::LineBreak)) {
         // A note stays on its paragraph's line, so its breaks become blanks.
         kind = Inline::Kind::Text;
@@ -313,7 +350,8 @@ void RtfParser::appendInline(Inline::Kind kind, std::string_view text) {
         for (FieldFrame& field : fields_)
             if (field.resultDepth != 0) field.resultHasText = true;
     }
-    bool content = kind == Inline::Kind::Text || kind == Inline::Kind::Tab || kind == Inline::Kind::LineBreak;
+    bool content = kind == Inline::Kind::Text || kind == Inline::Kind::Tab || kind == Inline::Kind::LineBreak ||
+                   kind == Inline::Kind::Picture;
     if (content && std::exchange(pageBreakPending_, false) && kind != Inline::Kind::LineBreak)
         inlines.push_back(Inline{Inline::Kind::LineBreak, format, {}});
     if (kind == Inline::Kind::Text) {
@@ -322,7 +360,7 @@ void RtfParser::appendInline(Inline::Kind kind, std::string_view text) {
             return;
         }
     }
-    inlines.push_back(Inline{kind, format, std::string(text)});
+    inlines.push_back(Inline{kind, format, std::string(text), picture});
 }
 
 // The note's brackets stand on the line even where the note's reference
@@ -345,11 +383,14 @@ void RtfParser::endParagraph(bool forceInTable) {
         return;
     }
     closeOpenLinks();
-    pageBreakPending_ = false;
+    bool breakAtEnd = std::exchange(pageBreakPending_, false);
     paragraph_.format = state().para;
     paragraph_.markFormat = state().chr;
     if (forceInTable) paragraph_.format.inTable = true;
     if (!textBoxes_.empty()) paragraph_.format.inTable = textBoxes_.back().anchorInTable;
+    carryPageBreak(paragraph_);
+    // A break with nothing after it in its paragraph comes before the next.
+    if (breakAtEnd) breakBeforeNext_ = true;
     if (paragraph_.format.inTable) {
         cell_.paragraphs.push_back(std::move(paragraph_));
     } else {

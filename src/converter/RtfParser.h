@@ -25,6 +25,21 @@ enum class Destination : std::uint8_t {
     FieldInstruction,
     ListText,          // the visible bullet or number of a list paragraph
     Shape,             // a drawing: its text is thrown away, only a text box inside it is read
+    Picture,           // a picture's bytes, as hex digits or after \bin
+    ShapeName,         // \sn: the name of a drawing's or a picture's property
+    ShapeValue,        // \sv: its value
+    Object,            // an embedded object: only its \result, what readers see of it, is read
+    Info,              // the document's properties: only the few below are read
+    InfoText,          // one of them (\title, \author, ...)
+};
+
+// The languages of a run, as Windows language ids; -1 is the document's
+// default. Which applies depends on the script of each character.
+struct RunLanguages {
+    int latin = -1;     // \lang
+    int farEast = -1;   // \langfe
+    int bidi = -1;      // \alang
+    bool operator==(const RunLanguages&) const = default;
 };
 
 // The control words the reader knows, defined beside their handling.
@@ -39,6 +54,7 @@ struct GroupState {
     bool hidden = false;     // \v
     bool deleted = false;    // \deleted: removed under tracked changes
     int styleId = 0;         // \sN inside a style sheet entry
+    RunLanguages languages;
 };
 
 class RtfParser {
@@ -55,6 +71,30 @@ private:
         ParaFormat para;
         CharFormat chr;
         int codePage = kDefaultCodePage;
+        RunLanguages languages;
+    };
+    // What stands in for a picture's description when the author gave
+    // none: a title, or a name that is more than the one its program made up.
+    struct AltText {
+        std::string description, title, name;
+        void set(std::string_view property, std::string value);
+        std::string chosen() const;
+    };
+    struct PictureFrame {
+        std::size_t depth = 0;  // stack size of the \pict group
+        Picture picture;
+        AltText alt;
+        int nibble = -1;        // a byte's first hex digit, -1 between bytes
+        int pixelsWide = 0, pixelsHigh = 0;  // \picw \pich
+        int goalWide = 0, goalHigh = 0;      // \picwgoal \pichgoal
+        int scaleX = 100, scaleY = 100;
+        bool ofShape = false;   // a drawing's picture, placed when the drawing ends
+    };
+    struct ShapeFrame {
+        std::size_t depth = 0;  // stack size of the \shp group
+        int left = 0, top = 0, right = 0, bottom = 0;
+        AltText alt;
+        std::optional<Picture> picture;
     };
     // The paragraph a text box is anchored in waits while the box's own
     // paragraphs are read.
@@ -92,7 +132,7 @@ private:
     void flushBytes();
     void deliver(std::string_view utf8);
     void deliverToTable(std::string_view utf8);
-    void appendInline(Inline::Kind kind, std::string_view text);
+    void appendInline(Inline::Kind kind, std::string_view text, int picture = -1);
     void appendNoteMark(std::string_view mark);
     void skipFallback(Token& token);
     void startFieldResult();
@@ -121,11 +161,33 @@ private:
 
     // Revisions, drawings and cell borders (RtfManuscriptWords.cpp)
     bool manuscriptWord(std::string_view word, bool hasParam, int param);
-    void shapeWord(std::string_view word);
+    void shapeWord(const Token& token);
     void openTextBox();
     void closeTextBox();
     void pageBreak();
     bool textHidden() const { return state().hidden || state().deleted; }
+    bool readingPicture() const { return picture_ && state().destination == Destination::Picture; }
+
+    // Pictures, the drawings that hold them, objects' results (RtfPictures.cpp)
+    bool pictureWord(std::string_view word);
+    void pictureDataWord(const Token& token, bool ignorable);
+    void openPicture(bool ofShape);
+    void addPictureHex(std::string_view hex);
+    void addPictureBytes(std::string_view bytes);
+    void closePicture();
+    void closeShape();
+    void applyShapeProperty();
+    static void addPropertyText(std::string& property, std::string_view utf8);
+    void placePicture(Picture picture);
+
+    // Properties, page set-up, breaks, headings, languages (RtfDocumentWords.cpp)
+    bool documentPropertyWord(std::string_view word, bool hasParam, int param);
+    void infoWord(std::string_view word);
+    void closeInfoText();
+    void finishStyleEntry();
+    void carryPageBreak(Paragraph& paragraph);
+    void noteLanguage(std::string_view utf8);
+    std::string documentLanguage() const;
 
     RtfTokenizer tokens_;
     TextDecoder decoder_;
@@ -171,6 +233,22 @@ private:
     int rowLeft_ = 0;
     std::vector<TextBoxFrame> textBoxes_;
     bool pageBreakPending_ = false;  // a \page inside the paragraph, shown if text follows
+
+    std::optional<PictureFrame> picture_;
+    std::vector<ShapeFrame> shapes_;
+    std::string propertyName_, propertyValue_;  // the \sn and \sv being read
+    std::string* infoField_ = nullptr;           // the property that \info text goes to
+    std::size_t infoDepth_ = 0;                  // stack size of the \info group
+    int entryBasedOn_ = -1;                      // \sbasedon of the style entry
+    bool entryOutlineLevel_ = false;             // the style entry states its outline level
+
+    // RTF's defaults: a Letter page with margins of an inch and a quarter.
+    int pageWidth_ = 12240, marginLeft_ = 1800, marginRight_ = 1800;
+    bool breakBeforeNext_ = false;      // a page break waits for the next paragraph with content
+    bool sectionBreakPending_ = false;  // a \sect waits for it too
+    bool sectionStartsPage_ = true;     // the section break kind in effect starts a new page
+    RunLanguages defaultLanguages_;
+    std::vector<std::pair<int, std::size_t>> letterCounts_;  // language id, letters in it
 };
 
 }  // namespace conv

@@ -88,6 +88,8 @@ struct Run {
     fs::path profile;
     fs::path input;
     fs::path output;
+    std::string filter;  // what --convert-to asks for
+    fs::path result;     // the file LibreOffice writes
 };
 
 struct Failure {
@@ -152,10 +154,10 @@ std::optional<Failure> convertOnce(const Run& run) {
     if (auto failure = prepareProfile(run)) return failure;
     std::string said;
     if (auto failure =
-            start(run, {"--convert-to", "rtf", "--outdir", run.output.string(), run.input.string()}, "", &said))
+            start(run, {"--convert-to", run.filter, "--outdir", run.output.string(), run.input.string()}, "", &said))
         return failure;
     std::error_code error;
-    if (!fs::exists(run.output / "manuscript.rtf", error)) {
+    if (!fs::exists(run.result, error)) {
         if (auto full = fullDisk(run)) return full;
         return Failure{"ended without writing the converted document", said, false};
     }
@@ -177,6 +179,32 @@ std::string userProfileFolder() {
     std::error_code error;
     fs::create_directories(base / "Quillary", error);
     return error ? std::string() : (base / "Quillary" / "libreoffice-profile").string();
+}
+
+// Converts `input`, a file in `folder`, and reads back what LibreOffice made
+// of it, no larger than a manuscript may be.
+quillary::Result<std::string, LibreOfficeFailure> convertInFolder(const TemporaryFolder& folder,
+                                                                  const fs::path& input, std::string_view filter,
+                                                                  std::string_view resultExtension,
+                                                                  const LibreOffice& office) {
+    const fs::path output = folder.path() / "out";
+    Run run{office, office.profile.empty() ? folder.path() / "profile" : fs::path(office.profile), input, output,
+            std::string(filter), output / (input.stem().string() + "." + std::string(resultExtension))};
+    ProfileLock lock(run.profile);
+    std::optional<Failure> failure = convertOnce(run);
+    // A first start on a new machine can fail where the next one works; a
+    // hang, a lack of memory or a full disk would only come again.
+    bool retried = failure && !failure->final;
+    if (retried) failure = convertOnce(run);
+    if (failure) return quillary::failure(LibreOfficeFailure{failureMessage(*failure, retried), failure->final});
+    auto made = quillary::safefile::readWhole(run.result.string(),
+                                              {.maxBytes = kMaxManuscriptBytes, .insideFolder = {}, .ownedByUs = false});
+    if (made) return std::move(*made);
+    if (made.reason().kind == quillary::safefile::Refusal::Kind::TooLarge)
+        return quillary::failure(LibreOfficeFailure{
+            "LibreOffice made a document of it that " + made.reason().reason + ", more than any manuscript needs.",
+            true});
+    return quillary::failure(LibreOfficeFailure{"LibreOffice's document " + made.reason().reason + ".", true});
 }
 
 }  // namespace
@@ -222,22 +250,26 @@ quillary::Result<std::string> importWordDocument(const std::string& path, const 
     fs::create_symlink(fs::absolute(path, error), input, error);
     if (error) fs::copy_file(path, input, error);
     if (error) return quillary::failure("The file could not be read.");
-    Run run{office, office.profile.empty() ? folder.path() / "profile" : fs::path(office.profile), input,
-            folder.path() / "out"};
-    ProfileLock lock(run.profile);
-    std::optional<Failure> failure = convertOnce(run);
-    // A first start on a new machine can fail where the next one works; a
-    // hang, a lack of memory or a full disk would only come again.
-    bool retried = failure && !failure->final;
-    if (retried) failure = convertOnce(run);
-    if (failure) return quillary::failure(failureMessage(*failure, retried));
-    auto rtf = quillary::safefile::readWhole((run.output / "manuscript.rtf").string(),
-                                             {.maxBytes = kMaxManuscriptBytes, .insideFolder = {}, .ownedByUs = false});
-    if (rtf) return std::move(*rtf);
-    if (rtf.reason().kind == quillary::safefile::Refusal::Kind::TooLarge)
-        return quillary::failure("LibreOffice made an RTF document of it that " + rtf.reason().reason +
-                                 ", more than any manuscript needs.");
-    return quillary::failure("LibreOffice's RTF document " + rtf.reason().reason + ".");
+    auto converted = convertInFolder(folder, input, "rtf", "rtf", office);
+    if (!converted) return quillary::failure(converted.reason().reason);
+    return std::move(*converted);
+}
+
+quillary::Result<std::string, LibreOfficeFailure> convertWithLibreOffice(std::string_view content,
+                                                                         std::string_view extension,
+                                                                         std::string_view filter,
+                                                                         std::string_view resultExtension,
+                                                                         const LibreOffice& office) {
+    if (office.program.empty()) return quillary::failure(LibreOfficeFailure{"LibreOffice is not installed.", true});
+    TemporaryFolder folder;
+    if (folder.path().empty())
+        return quillary::failure(LibreOfficeFailure{"No temporary folder could be made for the conversion.", true});
+    fs::path input = folder.path() / ("document." + std::string(extension));
+    std::ofstream file(input, std::ios::binary);
+    file.write(content.data(), static_cast<std::streamsize>(content.size()));
+    file.close();
+    if (!file) return quillary::failure(LibreOfficeFailure{"The document could not be written for LibreOffice.", true});
+    return convertInFolder(folder, input, filter, resultExtension, office);
 }
 
 }  // namespace conv

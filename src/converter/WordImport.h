@@ -62,4 +62,18 @@ LibreOffice userLibreOffice();
 quillary::Result<std::string> importWordDocument(const std::string& path, const LibreOffice& office,
                                                  std::string_view extension = "doc");
 
+struct LibreOfficeFailure {
+    std::string reason;     // as a sentence
+    bool final = false;     // another start would fail the same way (a hang, a limit, a full disk)
+};
+
+// Converts `content`, a document of the format that `extension` names, with
+// LibreOffice's `--convert-to FILTER`, in the same way: the file it writes,
+// whose extension is `resultExtension`, or why there is none.
+quillary::Result<std::string, LibreOfficeFailure> convertWithLibreOffice(std::string_view content,
+                                                                         std::string_view extension,
+                                                                         std::string_view filter,
+                                                                         std::string_view resultExtension,
+                                                                         const LibreOffice& office);
+
 }  // namespace conv

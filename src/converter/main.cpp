@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
         if (argument == "-info") info = true;
         else if (argument == "-convert" && i + 1 < argc) format = argv[++i];
         else if (argument == "-stdout") toStdout = true;
-        else if (argument == "-strip") continue;  // pictures and objects are always left out
+        else if (argument == "-strip") continue;  // accepted as the build passes it; pictures stay
         else if (file.empty()) file = argv[i];
         else return fail(kUsage), 2;
     }

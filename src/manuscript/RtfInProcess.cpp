@@ -3,7 +3,6 @@
 #include "base/Text.h"
 #include "converter/Converter.h"
 #include "converter/HtmlWriter.h"
-#include "converter/RtfReader.h"
 #include "platform/Paths.h"
 #include "base/Utf8.h"
 
@@ -12,13 +11,15 @@ namespace quillary::manuscript {
 std::optional<ShellResult> convertRtfInProcess(const std::string& manuscript) {
     // Word documents go through LibreOffice in the program, and the words of
     // its reports decide how a manuscript is refused: both stay there.
-    if (!text::equalsIgnoringCase(paths::extension(manuscript), "rtf")) return std::nullopt;
+    const std::string extension = paths::extension(manuscript);
+    if (!text::equalsIgnoringCase(extension, "rtf") && !text::equalsIgnoringCase(extension, "docx")) return std::nullopt;
     conv::LoadedFile loaded = conv::loadFile(manuscript);
-    if (!loaded.error.empty() || loaded.kind != conv::FileKind::Rtf) return std::nullopt;
-    const conv::Document document = conv::readRtf(loaded.content);
+    if (!loaded.error.empty()) return std::nullopt;
+    const std::optional<conv::Document> document = conv::readInProcess(loaded);
+    if (!document) return std::nullopt;
     // A long manuscript is held once at a time: its bytes go once they are read.
     loaded.content = std::string();
-    std::string html = conv::writeHtml(document);
+    std::string html = conv::writeHtml(*document);
     ShellResult converted;
     if (utf8::isValid(html)) converted.output = std::move(html);
     return converted;

@@ -1,5 +1,6 @@
 #pragma once
-// The conversion of a rich-text manuscript without the converter program.
+// The conversion of a rich-text or Word XML manuscript without the
+// converter program.
 
 #include <optional>
 #include <string>
@@ -9,11 +10,12 @@
 namespace quillary::manuscript {
 
 // What `-convert html -stdout -strip` would have printed for `manuscript`,
-// made by the RTF reader in this process: one read and one parse, where the
-// program is started twice and reads the file twice. nullopt when the
-// manuscript is left to the program: its name does not end in .rtf, or it
-// is not rich text inside, or it cannot be read (the program's report
-// then says why, as it always has). As from the shell, the output is
+// made by the converter's readers in this process: one read and one parse,
+// where the program is started twice and reads the file twice. nullopt when
+// the manuscript is left to the program: its name does not end in .rtf or
+// .docx, or the converter does not read it in process (conv::readInProcess),
+// or it cannot be read (the program's report then says why, as it always
+// has). As from the shell, the output is
 // nullopt when it is not UTF-8. Any thread.
 std::optional<ShellResult> convertRtfInProcess(const std::string& manuscript);
 

@@ -11,9 +11,12 @@
 //   needs PROGRAM                 the build is skipped where PROGRAM is not on PATH
 // Every book must also open as a zip with the mimetype first and stored, hold
 // only well-formed XML documents and pass EPUBCheck unless told otherwise.
+// A folder NAME.docx.parts holds the parts of a Word document, which the
+// test packs into NAME.docx before the builds.
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 
 #include "base/Text.h"
@@ -22,6 +25,7 @@
 #include "platform/Files.h"
 #include "support/EpubInspector.h"
 #include "support/TestFolder.h"
+#include "support/ZipParts.h"
 
 namespace quillary::testing {
 namespace {
@@ -148,14 +152,27 @@ void makeAndCheck(const TestFolder& folder, const std::string& book, const Build
     expectEpubCheck(epub, build.epubCheckErrors);
 }
 
+// The files under a folder as a zip archive, named by their paths inside it.
+std::string packed(const std::string& folder) {
+    ZipEntries entries;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (!entry.is_regular_file()) continue;
+        entries.emplace_back(std::filesystem::relative(entry.path(), folder).string(),
+                             files::readFile(entry.path().string()).value_or(""));
+    }
+    return zipArchive(entries);
+}
+
 class BookTest : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(BookTest, EveryBuildGivesTheExpectedValidBook) {
     TestFolder folder;
     const std::string source = suiteSetting("QUILLARY_FIXTURES") + "/books/" + GetParam();
     const std::string copy = folder.makeFolder(GetParam());
-    for (const std::string& name : files::listFolder(source))
-        EXPECT_TRUE(files::copyFile(source + "/" + name, copy + "/" + name));
+    for (const std::string& name : files::listFolder(source)) {
+        if (name.ends_with(".docx.parts")) folder.write(GetParam() + "/" + name.substr(0, name.size() - 6), packed(source + "/" + name));
+        else EXPECT_TRUE(files::copyFile(source + "/" + name, copy + "/" + name));
+    }
     const auto expectations = files::readFile(source + "/expect.txt");
     ASSERT_TRUE(expectations) << "no expect.txt in " << source;
     const std::vector<Build> builds = readExpectations(*expectations);

@@ -5,6 +5,10 @@
 #include "platform/PosixShell.h"
 #include "fakes/FakeShell.h"
 #include "support/TestFolder.h"
+#include "support/Harness.h"
+#include "support/ZipParts.h"
+
+#include <map>
 
 using namespace quillary;
 using namespace quillary::manuscript;
@@ -73,21 +77,30 @@ TEST(ConversionPaths, AnyPathReachesTheConverterWhole) {
     EXPECT_EQ(*html, "<body>\n" + awkward + "\n</body>");
 }
 
-TEST(ConversionInProcess, RichTextIsReadInProcessIntoTheProgramsLinesAndAllElseGoesToTheProgram) {
+TEST(ConversionInProcess, RichTextAndWordXmlAreReadInProcessIntoTheProgramsLinesAndAllElseGoesToTheProgram) {
     const std::string rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Times;}}\\f0 Caf\\'e9 {\\b bold}\\par second\\tab end\\par}";
+    const std::string docx = zipArchive(
+        {{"[Content_Types].xml", "<Types/>"},
+         {"word/document.xml", "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+                               "<w:body><w:p><w:r><w:t>Caf\xC3\xA9</w:t></w:r></w:p></w:body></w:document>"}});
+    const std::string brokenDocx = zipArchive({{"[Content_Types].xml", "<Types/>"}, {"word/document.xml", "<w:doc"}});
     struct Case {
         std::string name, content;
         bool inProcess;
         std::size_t programRuns;
+        bool refused = false;
     };
     const Case cases[] = {
         {"Story.rtf", rtf, false, 2},    // the program's output, for comparison
         {"Story.rtf", rtf, true, 0},
         {"Story.RTF", rtf, true, 0},
         {"Story.doc", rtf, true, 2},     // .doc files take the program's road
-        {"Notes.rtf", "plain words\n", true, 1},  // refused by the program's report
+        {"Notes.rtf", "plain words\n", true, 1, true},  // refused by the program's report
+        {"Story.docx", docx, false, 2},
+        {"Story.docx", docx, true, 0},
+        {"Broken.docx", brokenDocx, true, 1, true},  // the program's report says why
     };
-    std::string programOutput;
+    std::map<std::string, std::string> programOutputs;  // by content
     PosixShell real;
     TestFolder folder;
     for (const Case& test : cases) {
@@ -95,14 +108,15 @@ TEST(ConversionInProcess, RichTextIsReadInProcessIntoTheProgramsLinesAndAllElseG
         shell.answerWithResult("", [&real](const FakeShell::Call& call) { return real.run(call.commandLine); });
         const auto html = convert(shell, folder.write(test.name, test.content), test.inProcess);
         EXPECT_EQ(shell.calls().size(), test.programRuns) << test.name << " " << test.inProcess;
-        if (test.content != rtf) {
+        if (test.refused) {
             ASSERT_FALSE(html);
             EXPECT_EQ(html.reason(), ConversionFailure::FormattingError);
             continue;
         }
         ASSERT_TRUE(html) << test.name;
+        std::string& programOutput = programOutputs[test.content];
         if (programOutput.empty()) programOutput = *html;
         EXPECT_EQ(*html, programOutput) << test.name << " " << test.inProcess;
+        EXPECT_NE(html->find("Caf\xC3\xA9"), std::string::npos);
     }
-    EXPECT_NE(programOutput.find("Caf\xC3\xA9"), std::string::npos);
 }

@@ -5,7 +5,10 @@
 #include "ConverterTestSupport.h"
 #include "base/Text.h"
 #include "converter/CodePage.h"
+#include "converter/DocxReader.h"
+#include "converter/HtmlWriter.h"
 #include "converter/WordImport.h"
+#include "support/ZipParts.h"
 
 #include <gtest/gtest.h>
 
@@ -47,7 +50,7 @@ using Words = std::map<std::string, std::size_t>;
 // the start of a line, any bullet counts as the word "\u2022".
 bool isBullet(const std::string& word) {
     static const Lines bullets = {"\u2022", "\u00B7", "\u25E6", "o", "-", "\u2013", "\u25CF", "\u25AA",
-                                  "\u25A0", "\u25A1", "\u25FB", "\u2756", "\u27A2", "\u2713", "\u2751"};
+                                  "\u25A0", "\u25A1", "\u25FB", "\u2756", "\u27A2", "\u2713", "\u2751", "\u2212"};
     return std::find(bullets.begin(), bullets.end(), word) != bullets.end();
 }
 
@@ -170,22 +173,26 @@ void unglueNotes(Words& ours, Words& theirs) {
     ours = std::move(plain);
 }
 
+// A corpus file converted, and converted again with its revision marks and
+// hidden runs unknown to the reader (`revealed`), and without its text
+// boxes (`unboxed`); "" where the file cannot be read so.
+struct Converted {
+    Output outcome;
+    std::string revealed{}, unboxed{};
+};
+
 // LibreOffice's text export keeps text deleted under tracked changes and
-// hidden text, and leaves text boxes out; we do the opposite. The words that
-// make the difference are found by converting the file again with its
-// revision marks and hidden runs, or its text boxes, unknown to the reader: a
-// word that only the copy with revisions shows was deleted or hidden, one
-// that only the copy with text boxes shows stands in a text box.
-Tally compare(const std::string& html, const std::string& reference, const std::string& rtf) {
+// hidden text, and leaves text boxes out; we do the opposite. A word that
+// only the revealed copy shows was deleted or hidden, one that the unboxed
+// copy lacks stands in a text box.
+Tally compare(const std::string& reference, const Converted& converted) {
     std::size_t count = 0;
     auto wordsOfHtml = [&count](const std::string& someHtml) {
         return wordsOf(visibleText(someHtml, kNoteMark), count);
     };
-    Words ours = wordsOfHtml(html), theirs = wordsOf(withSymbolFontCharacters(reference), count), leftOut, boxed;
-    if (!rtf.empty()) {
-        leftOut = minus(wordsOfHtml(rtfToHtml(withoutWord(withoutWord(rtf, "deleted"), "v"))), ours);
-        boxed = minus(ours, wordsOfHtml(rtfToHtml(withoutWord(withoutWord(rtf, "shptxt"), "dptxbxtext"))));
-    }
+    Words ours = wordsOfHtml(*converted.outcome), theirs = wordsOf(withSymbolFontCharacters(reference), count), leftOut, boxed;
+    if (!converted.revealed.empty()) leftOut = minus(wordsOfHtml(converted.revealed), ours);
+    if (!converted.unboxed.empty()) boxed = minus(ours, wordsOfHtml(converted.unboxed));
     ours = minus(ours, boxed);
     unglueNotes(ours, theirs);
     if (std::getenv("QUILLARY_CORPUS_REPORT")) {
@@ -203,21 +210,22 @@ Tally compare(const std::string& html, const std::string& reference, const std::
     return tally;
 }
 
-// A corpus file converted, and the RTF our reader read for it.
-struct Converted {
-    Output outcome;
-    std::string rtf;
-};
+// RTF our reader read, converted again as compare() needs it.
+Converted convertedRtf(Output outcome, const std::string& rtf) {
+    return {std::move(outcome), rtfToHtml(withoutWord(withoutWord(rtf, "deleted"), "v")),
+            rtfToHtml(withoutWord(withoutWord(rtf, "shptxt"), "dptxbxtext"))};
+}
 
-void checkCorpus(const std::string& folder, auto&& convert) {
+// LibreOffice's references lie in the corpus for .docx files, among our fixtures for the others.
+void checkCorpus(const std::string& folder, const std::string& references, auto&& convert) {
     std::string corpus = setting("QUILLARY_CORPUS");
-    std::string references = setting("QUILLARY_FIXTURES") + "/converter/reference/";
     if (!fs::is_directory(corpus + "/" + folder)) GTEST_SKIP() << "no corpus at " << corpus;
     Tally whole;
     std::size_t files = 0;
     for (const auto& entry : fs::directory_iterator(corpus + "/" + folder)) {
         std::string name = entry.path().filename().string();
-        auto [outcome, rtf] = convert(entry.path().string());
+        const Converted converted = convert(entry.path().string());
+        const Output& outcome = converted.outcome;
         std::string reference = readFile(references + name + ".txt");
         ++files;
         if (!outcome) {
@@ -228,7 +236,7 @@ void checkCorpus(const std::string& folder, auto&& convert) {
         }
         ASSERT_NE(outcome->find("</body>"), std::string::npos) << name;
         if (reference.empty()) continue;
-        Tally tally = compare(*outcome, reference, rtf);
+        Tally tally = compare(reference, converted);
         whole.add(tally);
         if (std::getenv("QUILLARY_CORPUS_REPORT"))
             std::printf("%6zu of %6zu found, %6zu of %6zu agreed  %s\n", tally.found, tally.theirs, tally.agreed,
@@ -246,10 +254,44 @@ void checkCorpus(const std::string& folder, auto&& convert) {
     EXPECT_GE(whole.precision(), kCorpusPrecision) << whole.agreed << " of our " << whole.ours << " words agreed";
 }
 
+const std::string kReferences = setting("QUILLARY_FIXTURES") + "/converter/reference/";
+
+// The same package with one of its parts edited.
+std::string withEditedPart(const std::string& docx, const std::string& name,
+                           const std::vector<std::pair<std::string, std::string>>& replacements) {
+    quillary::testing::ZipEntries entries = quillary::testing::unzipArchive(docx);
+    for (auto& [entryName, content] : entries) {
+        if (entryName != name) continue;
+        for (const auto& [from, to] : replacements) quillary::text::replaceAll(content, from, to);
+    }
+    return quillary::testing::zipArchive(entries);
+}
+
+Output docxToHtml(const std::string& docx) {
+    quillary::Result<Document> document = readDocx(docx);
+    if (!document) return quillary::failure("Error reading: " + document.reason());
+    return writeHtml(*document);
+}
+
+TEST(Corpus, EveryDocxFileReadsLikeLibreOffice) {
+    checkCorpus("docx", setting("QUILLARY_CORPUS") + "/libreoffice-txt/", [](const std::string& path) {
+        const std::string docx = readFile(path);
+        Converted converted{docxToHtml(docx)};
+        // Revisions kept and hidden text shown, text boxes read as deleted text.
+        const std::string revealed = withEditedPart(docx, "word/document.xml",
+            {{"<w:del ", "<w:ins "}, {"</w:del>", "</w:ins>"}, {"w:delText", "w:t"}, {"<w:moveFrom ", "<w:moveTo "},
+             {"</w:moveFrom>", "</w:moveTo>"}, {"<w:vanish/>", ""}});
+        const std::string unboxed = withEditedPart(docx, "word/document.xml", {{"w:txbxContent", "w:del"}});
+        if (Output html = docxToHtml(revealed)) converted.revealed = *html;
+        if (Output html = docxToHtml(unboxed)) converted.unboxed = *html;
+        return converted;
+    });
+}
+
 TEST(Corpus, EveryRtfFileConvertsAndReadsLikeLibreOffice) {
-    checkCorpus("rtf", [](const std::string& path) {
+    checkCorpus("rtf", kReferences, [](const std::string& path) {
         std::string rtf = readFile(path);
-        return Converted{rtfToHtml(rtf), rtf};
+        return convertedRtf(rtfToHtml(rtf), rtf);
     });
 }
 
@@ -258,15 +300,15 @@ TEST(Corpus, EveryWordFileConvertsThroughLibreOffice) {
     // LibreOffice's profile and working files go to the test's own folder, so
     // every run starts from a fresh profile as on a new machine.
     quillary::testing::TestFolder folder;
-    checkCorpus("doc", [](const std::string& path) {
+    checkCorpus("doc", kReferences, [](const std::string& path) {
         // As in a build: the type check, which reads the container alone and
         // must take every file that LibreOffice reads for Word, then LibreOffice.
         Output type = describeFile(path);
         if (!type) return Converted{type, ""};
         EXPECT_NE(type->find("  Type:  Word format\n"), std::string::npos) << path;
         quillary::Result<std::string> imported = importWordDocument(path, userLibreOffice());
-        if (!imported) return Converted{quillary::failure("Error converting: " + imported.reason()), ""};
-        return Converted{rtfToHtml(*imported), *imported};
+        if (!imported) return Converted{quillary::failure("Error converting: " + imported.reason())};
+        return convertedRtf(rtfToHtml(*imported), *imported);
     });
 }
 

@@ -42,7 +42,9 @@ TEST(Pathological, RandomBytesAndRandomTokensRead) {
     const char* pieces[] = {"{", "}", "\\par ", "\\u-10179?", "\\'e9", "\\'81", "\xC3", "\\u56000 ", "\\bin3 ",
                             "\\*", "\\field", "\\fldinst ", "\\fldrslt ", "\\footnote ", "\\cell ", "\\row ",
                             "\\trowd", "\\intbl ", "\\listtext ",
-                            "x", "\\fonttbl", "\\f1 ", ";", "\\uc9 ", "\\b ", "HYPERLINK \"a\" ", "\\line ", "\\tab "};
+                            "x", "\\fonttbl", "\\f1 ", ";", "\\uc9 ", "\\b ", "HYPERLINK \"a\" ", "\\line ", "\\tab ",
+                            "{\\pict\\pngblip ", "89504e470d0a1a0a", "{\\*\\shppict", "{\\shp{\\*\\shpinst",
+                            "{\\sp{\\sn pib}{\\sv ", "\\info{\\title ", "\\page ", "\\sect ", "\\outlinelevel0 "};
     for (int round = 0; round < 200; ++round) {
         std::string rtf = "{\\rtf1 ";
         for (int i = 0; i < 400; ++i) rtf += pieces[random() % std::size(pieces)];

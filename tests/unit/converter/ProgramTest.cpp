@@ -3,7 +3,10 @@
 // LibreOffice (the real one converts the corpus and the word-processors book).
 
 #include "ConverterTestSupport.h"
+#include "DocxTestSupport.h"
+#include "converter/PictureConversion.h"
 #include "converter/WordImport.h"
+#include "support/ZipParts.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +16,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 
 namespace conv::testing {
@@ -204,6 +208,56 @@ TEST_F(Program, OnlyARegularFileWithinTheManuscriptLimitIsRead) {
         EXPECT_EQ(result.output, "Error reading \"" + file + "\": " + reason + "\n");
         EXPECT_NE(result.status, 0);
     }
+}
+
+TEST_F(Program, WordXmlIsReadWithoutLibreOfficeUnlessTheVariableSendsItThere) {
+    const std::string docx = folder.write("Novel.docx", docxOf({"<w:p><w:r><w:t>Read ourselves</w:t></w:r></w:p>"}));
+    const std::string path = standInPath(folder, kWritesRtf);
+    EXPECT_EQ(bodyLines(convert(docx, path.c_str()).output), Lines{"<p class=\"p1\">Read ourselves</p>"});
+    const ProgramResult info = runTextutil({"-info", docx}, path.c_str());
+    EXPECT_NE(info.output.find("  Type:  Word XML format (.docx)\n  Size:  "), std::string::npos) << info.output;
+    EXPECT_NE(info.output.find("  Length:  15 characters\n"), std::string::npos) << info.output;
+    EXPECT_FALSE(std::filesystem::exists(folder.file("calls")));
+    ::setenv(kDocxThroughLibreOfficeVariable, "1", 1);
+    const ProgramResult throughLibreOffice = convert(docx, path.c_str());
+    ::unsetenv(kDocxThroughLibreOfficeVariable);
+    EXPECT_EQ(bodyLines(throughLibreOffice.output), Lines{"<p class=\"p1\">Stand-in text</p>"});
+    // A package whose text is damaged is unreadable, as the build needs to say.
+    const std::string broken = folder.write("Broken.docx", quillary::testing::zipArchive(
+        {{"[Content_Types].xml", "<Types/>"}, {"word/document.xml", "<w:document><w:body>"}}));
+    for (const ProgramResult& result : {convert(broken), runTextutil({"-info", broken})}) {
+        EXPECT_TRUE(result.output.starts_with("Error reading \"" + broken + "\": Its text (word/document.xml) is damaged"))
+            << result.output;
+        EXPECT_NE(result.status, 0);
+    }
+}
+
+// The stand-in renders the first picture of the pictures' document it gets
+// and, like LibreOffice meeting a damaged picture, refuses a document that
+// holds the second: the run is split, and only the refused half stays.
+TEST_F(Program, PicturesLibreOfficeRendersBecomePngAndTheOthersKeepTheirFormat) {
+    standInPath(folder, "grep -q 'quillary-picture-1[.]' \"$a\" && exit 1; mkdir -p \"$out\"; "
+                        "echo '<p>quillary-picture-0.</p><img src=\"data:image/png;base64,iVBORw0KGgo=\" />' "
+                        ">\"$out/document.html\"");
+    const LibreOffice office{.program = folder.file("stand-in/soffice"),
+                             .timeLimit = std::chrono::seconds(10),
+                             .profile = folder.file("profile")};
+    const std::string metafile = std::string("\x01\0\x09\0", 4) + std::string(14, '\0');
+    Document document;
+    document.pictures = {{"wmf", metafile, "first", 600, 300}, {"wmf", metafile, "", 0, 0}, {"png", "x", "", 0, 0}};
+    EXPECT_EQ(convertPictures(document, office), 1u);
+    EXPECT_EQ(document.pictures[0].format, "png");
+    EXPECT_EQ(document.pictures[0].bytes, "\x89PNG\r\n\x1A\n");
+    EXPECT_EQ(document.pictures[0].description, "first");
+    EXPECT_EQ(document.pictures[0].widthTwips, 600);
+    EXPECT_EQ(document.pictures[1].format, "wmf");
+    // Both together (tried twice), the first alone, the second alone (twice).
+    EXPECT_EQ(readFile(folder.file("calls")), "init\nconvert\nconvert\nconvert\nconvert\nconvert\n");
+    // Nothing to convert starts nothing.
+    Document none;
+    none.pictures = {{"png", "x", "", 0, 0}, {"emf", "damaged", "", 0, 0}};
+    EXPECT_EQ(convertPictures(none, office), 0u);
+    EXPECT_EQ(readFile(folder.file("calls")), "init\nconvert\nconvert\nconvert\nconvert\nconvert\n");
 }
 
 }  // namespace

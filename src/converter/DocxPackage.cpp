@@ -1,0 +1,121 @@
+#include "converter/DocxPackage.h"
+
+#include <vector>
+
+namespace conv {
+
+namespace {
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Part names are URIs: a writer may percent-encode what the archive holds plainly.
+std::string percentDecoded(std::string_view name) {
+    std::string decoded;
+    for (std::size_t at = 0; at < name.size(); ++at) {
+        if (name[at] == '%' && at + 2 < name.size() && hexDigit(name[at + 1]) >= 0 && hexDigit(name[at + 2]) >= 0) {
+            decoded += static_cast<char>(hexDigit(name[at + 1]) * 16 + hexDigit(name[at + 2]));
+            at += 2;
+        } else {
+            decoded += name[at];
+        }
+    }
+    return decoded;
+}
+
+std::string relationshipsPartOf(std::string_view sourcePart) {
+    const std::size_t slash = sourcePart.rfind('/');
+    if (slash == std::string_view::npos) return "_rels/" + std::string(sourcePart) + ".rels";
+    return std::string(sourcePart.substr(0, slash)) + "/_rels/" + std::string(sourcePart.substr(slash + 1)) + ".rels";
+}
+
+}  // namespace
+
+bool relationshipIs(const Relationship& relationship, std::string_view kind) {
+    const std::string_view type = relationship.type;
+    return type.size() > kind.size() && type.ends_with(kind) && type[type.size() - kind.size() - 1] == '/';
+}
+
+std::optional<std::string> resolvePartName(std::string_view sourcePart, std::string_view target) {
+    std::vector<std::string_view> segments;
+    std::string unified(target.substr(0, target.find_first_of("#?")));
+    for (char& c : unified) c = c == '\\' ? '/' : c;
+    std::string_view rest = unified;
+    if (!rest.starts_with('/')) {
+        const std::size_t slash = sourcePart.rfind('/');
+        std::string_view folder = slash == std::string_view::npos ? std::string_view() : sourcePart.substr(0, slash);
+        for (std::size_t start = 0; start < folder.size();) {
+            const std::size_t end = std::min(folder.find('/', start), folder.size());
+            if (end > start) segments.push_back(folder.substr(start, end - start));
+            start = end + 1;
+        }
+    }
+    for (std::size_t start = 0; start < rest.size();) {
+        const std::size_t end = std::min(rest.find('/', start), rest.size());
+        const std::string_view segment = rest.substr(start, end - start);
+        start = end + 1;
+        if (segment.empty() || segment == ".") continue;
+        if (segment != "..") {
+            segments.push_back(segment);
+        } else if (segments.empty()) {
+            return std::nullopt;
+        } else {
+            segments.pop_back();
+        }
+    }
+    if (segments.empty()) return std::nullopt;
+    std::string name;
+    for (std::string_view segment : segments) {
+        if (!name.empty()) name += '/';
+        name += segment;
+    }
+    return name;
+}
+
+std::optional<std::string> DocxPackage::read(std::string_view partName) {
+    if (!refusal_.empty()) return std::nullopt;
+    std::string name(partName);
+    if (!zip_.has(name)) name = percentDecoded(partName);
+    quillary::Result<std::optional<std::string>> content = zip_.read(name);
+    if (!content) {
+        refusal_ = content.reason();
+        return std::nullopt;
+    }
+    return std::move(*content);
+}
+
+std::optional<XmlPart> DocxPackage::readXml(std::string_view partName, std::string* error) {
+    std::optional<std::string> text = read(partName);
+    if (!text) return std::nullopt;
+    return XmlPart::parse(std::move(*text), error);
+}
+
+Relationships DocxPackage::relationships(std::string_view sourcePart) {
+    Relationships relationships;
+    const std::optional<XmlPart> part = readXml(relationshipsPartOf(sourcePart));
+    if (!part) return relationships;
+    for (pugi::xml_node node = part->root().first_child(); node; node = node.next_sibling()) {
+        std::string_view local;
+        part->nameSpace(node.name(), &local);
+        if (local != "Relationship") continue;
+        Relationship relationship;
+        relationship.type = node.attribute("Type").value();
+        relationship.external = std::string_view(node.attribute("TargetMode").value()) == "External";
+        const std::string_view target = node.attribute("Target").value();
+        if (relationship.external) {
+            relationship.target = target;
+        } else if (std::optional<std::string> name = resolvePartName(sourcePart, target)) {
+            relationship.target = std::move(*name);
+        } else {
+            continue;
+        }
+        relationships.try_emplace(node.attribute("Id").value(), std::move(relationship));
+    }
+    return relationships;
+}
+
+}  // namespace conv
