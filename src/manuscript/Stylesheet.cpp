@@ -1,7 +1,9 @@
 #include "manuscript/Stylesheet.h"
 
-
 #include "base/Text.h"
+#include "manuscript/FontSizes.h"
+
+#include <span>
 
 namespace quillary::manuscript {
 
@@ -18,23 +20,6 @@ const std::string_view kBaseStylesheet =
     "#toc ol li {margin: 0 0 0 0; padding: 0 0 0 0;}\n"
     "#toc ol li a {text-decoration: none; }\n"
     "#guide {display: none;}\n";
-
-// 18 px is the reading system's 100%; below it each pixel is 5%, above it
-// the first step is 10% and the rest 5% again, as books made so far have it.
-const std::array<std::pair<std::string_view, std::string_view>, 41> ePubFontAdjusts = {{
-    {"18.0px", "100%"},
-    {"8.0px", "50%"},   {"9.0px", "55%"},   {"10.0px", "60%"},  {"11.0px", "65%"},
-    {"12.0px", "70%"},  {"13.0px", "75%"},  {"14.0px", "80%"},  {"15.0px", "85%"},
-    {"16.0px", "90%"},  {"17.0px", "95%"},
-    {"19.0px", "110%"}, {"20.0px", "115%"}, {"21.0px", "120%"}, {"22.0px", "125%"},
-    {"23.0px", "130%"}, {"24.0px", "135%"}, {"25.0px", "140%"}, {"26.0px", "145%"},
-    {"27.0px", "150%"}, {"28.0px", "155%"}, {"29.0px", "160%"}, {"30.0px", "165%"},
-    {"31.0px", "170%"}, {"32.0px", "175%"}, {"33.0px", "180%"}, {"34.0px", "185%"},
-    {"35.0px", "190%"}, {"36.0px", "195%"}, {"37.0px", "200%"}, {"38.0px", "205%"},
-    {"39.0px", "210%"}, {"40.0px", "215%"}, {"41.0px", "220%"}, {"42.0px", "225%"},
-    {"43.0px", "230%"}, {"44.0px", "235%"}, {"45.0px", "240%"}, {"46.0px", "245%"},
-    {"47.0px", "250%"}, {"48.0px", "255%"},
-}};
 
 namespace {
 
@@ -138,29 +123,6 @@ std::string editRule(std::string rule) {
     return rule;
 }
 
-void convertFontSizes(std::string& stylesheet) {
-    constexpr std::string_view shorthand = "font: ";
-    std::size_t at = stylesheet.find(shorthand);
-    if (at == npos) return;
-    std::string out;
-    out.reserve(stylesheet.size());
-    std::size_t copied = 0;
-    while (at != npos) {
-        const std::size_t sizeStart = at + shorthand.size();
-        std::size_t next = at + 1;
-        for (const auto& [pixels, percentage] : ePubFontAdjusts) {
-            if (stylesheet.compare(sizeStart, pixels.size(), pixels) != 0) continue;
-            out.append(stylesheet, copied, sizeStart - copied);
-            out.append(percentage);
-            copied = next = sizeStart + pixels.size();
-            break;
-        }
-        at = stylesheet.find(shorthand, next);
-    }
-    out.append(stylesheet, copied, npos);
-    stylesheet.swap(out);
-}
-
 DerivedStylesheet deriveStylesheet(const std::vector<std::string>& lines,
                                    bool negativeAlreadyFound) {
     DerivedStylesheet derived;
@@ -182,16 +144,21 @@ DerivedStylesheet deriveStylesheet(const std::vector<std::string>& lines,
     if (closing == lines.size()) return derived;
 
     bool lookForNegative = !negativeAlreadyFound;
+    std::vector<std::string> rules;
+    rules.reserve(closing - opening - 1);
     for (std::size_t index = opening + 1; index < closing; ++index) {
         std::string rule = editRule(lines[index]);
         if (lookForNegative && text::contains(rule, "margin:") && hasNegativePixelValue(rule)) {
             derived.negativeRule = rule;
             lookForNegative = false;
         }
+        rules.push_back(std::move(rule));
+    }
+    makeSizesRelative(rules, std::span(lines).subspan(closing + 1));
+    for (const std::string& rule : rules) {
         derived.text += rule;
         derived.text += '\n';
     }
-    convertFontSizes(derived.text);
     derived.nextLine = closing + 1;
     derived.lastLineRead = lines[closing];
     return derived;

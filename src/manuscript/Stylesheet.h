@@ -3,14 +3,12 @@
 // converted manuscript: a fixed base for the markup the build itself writes,
 // then the manuscript's rules with what reading systems should decide for
 // themselves (justification, white page, black text, line height, letter
-// spacing) taken out, and pixel font sizes made relative.
+// spacing) taken out, and font sizes made relative to the text's own.
 
-#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace quillary::manuscript {
@@ -18,9 +16,6 @@ namespace quillary::manuscript {
 // The nine lines every stylesheet starts with, each ending in a line feed.
 extern const std::string_view kBaseStylesheet;
 
-// Pixel font sizes ("18.0px") and the percentages that replace them
-// ("100%"), one pair for each whole size from 8 to 48, 18 first.
-extern const std::array<std::pair<std::string_view, std::string_view>, 41> ePubFontAdjusts;
 
 // Removes from `rule` the first declaration that starts with
 // `declarationStart`, with the "; " that ends it. A declaration that is the
@@ -39,10 +34,6 @@ bool hasNegativePixelValue(std::string_view rule);
 
 // One rule of the manuscript's style block as it goes into the stylesheet.
 std::string editRule(std::string rule);
-
-// Replaces each "font: <size>" of the table by "font: <percentage>", in one
-// pass over the stylesheet; other sizes and other declarations stay.
-void convertFontSizes(std::string& stylesheet);
 
 struct DerivedStylesheet {
     std::string text;

@@ -25,7 +25,7 @@ TEST(DeriveStylesheet, ReportsTheFirstNegativeValueInARuleWithAMargin) {
         false);
     EXPECT_EQ(derived.negativeRule, p2);
     EXPECT_NE(derived.text.find("span.s1 {text-indent: -18.0px}\n"), std::string::npos);
-    EXPECT_NE(derived.text.find("text-indent: -18.0px; font: 70% Times}\n"), std::string::npos);
+    EXPECT_NE(derived.text.find("text-indent: -18.0px; font: 100% Times}\n"), std::string::npos);
 
     const std::string li = "li.li1 {margin: 0.0px; text-indent: -18.0px}";
     EXPECT_EQ(deriveStylesheet(document({li}), false).negativeRule, li);

@@ -69,16 +69,3 @@ TEST(EditRule, TakesOutWhatReadingSystemsShouldDecide) {
          "span.s3 {font-kerning: none}"}};
     for (const auto& [rule, edited] : cases) EXPECT_EQ(editRule(rule), edited) << rule;
 }
-
-TEST(ConvertFontSizes, EachWholeSizeFrom8To48AfterTheShorthandBecomesItsPercentage) {
-    std::string css, expected;
-    for (int size = 8; size <= 48; ++size) {
-        css += "a {font: " + std::to_string(size) + ".0px X}\n";
-        expected += "a {font: " + std::to_string(size <= 18 ? 5 * size + 10 : 5 * size + 15) + "% X}\n";
-    }
-    const std::string untouched = "e {font: 7.0px X}\nf {font: 49.0px X}\ng {font: 12.5px X}\n"
-                                  "h {font-size: 12.0px}\ni {font: bold 12.0px X}\n";
-    css += untouched + "j {font: 12.0px X; font: 24.0px Y}\n";
-    convertFontSizes(css);
-    EXPECT_EQ(css, expected + untouched + "j {font: 70% X; font: 135% Y}\n");
-}
