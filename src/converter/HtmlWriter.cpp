@@ -4,6 +4,7 @@
 #include "converter/HtmlText.h"
 #include "converter/ParagraphTraits.h"
 #include "converter/PictureMarkup.h"
+#include "converter/TableGrid.h"
 
 #include <algorithm>
 #include <cctype>
@@ -77,10 +78,12 @@ private:
     void writeLinkStart(const Paragraph& paragraph, std::size_t index, const CharFormat& base);
     void writeRun(const Inline& run, const CharFormat& base, bool inLink);
     void writeTable(const Table& table, bool pageBreak);
+    void writeRow(const Table& table, const TableGrid& grid, std::size_t row, std::size_t groupStart,
+                  std::size_t groupEnd, bool head);
     void openList(bool ordered, bool pageBreak);
     void closeList();
     void writeClassAttribute(CssClasses::Kind kind, int number, std::string_view markers = {});
-    int paragraphClass(const Paragraph& paragraph, const CharFormat& base, bool empty, CssClasses::Kind kind,
+    int paragraphClass(const ParaFormat& format, const CharFormat& base, bool empty, CssClasses::Kind kind,
                        std::string_view element);
     int spanClass(const CharFormat& run, const CharFormat& base);
     // A break before the first block of the body has no page before it.
@@ -178,13 +181,12 @@ void BodyWriter::closeList() {
     openList_ = 0;
 }
 
-int BodyWriter::paragraphClass(const Paragraph& paragraph, const CharFormat& base, bool empty,
+int BodyWriter::paragraphClass(const ParaFormat& format, const CharFormat& base, bool empty,
                                CssClasses::Kind kind, std::string_view element) {
-    ParagraphKey key{paragraph.format, base, empty, kind};
+    ParagraphKey key{format, base, empty, kind};
     key.para.inTable = false;
     if (int* number = recentParagraphs_.find(key)) return *number;
-    int number =
-        classes_.classFor(kind, paragraphDeclarations(paragraph.format, base, document_.fonts, empty), element);
+    int number = classes_.classFor(kind, paragraphDeclarations(format, base, document_.fonts, empty), element);
     recentParagraphs_.add(key, number);
     return number;
 }
@@ -208,7 +210,11 @@ void BodyWriter::writeParagraph(const Paragraph& paragraph, Place place, bool pa
     CssClasses::Kind kind = level > 0 ? CssClasses::Heading
                             : place == Place::List ? CssClasses::ListItem
                                                    : CssClasses::Paragraph;
-    int number = paragraphClass(paragraph, base, empty, kind, level > 0 ? std::string_view(tag) : std::string_view());
+    ParaFormat format = paragraph.format;
+    // A first-line indent belongs to running text; in a cell's narrow
+    // column it only pushes the first word away from the others.
+    if (place == Place::Cell && format.firstIndent > 0) format.firstIndent = 0;
+    int number = paragraphClass(format, base, empty, kind, level > 0 ? std::string_view(tag) : std::string_view());
     std::string markers(roleMarker(paragraph.format.role));
     if (isPictureParagraph(paragraph)) markers += " picture";
     if (pageBreak && place == Place::Body) markers += kPageBreakMarker;
@@ -311,19 +317,45 @@ void BodyWriter::writeTable(const Table& table, bool pageBreak) {
     out_ += "<table cellspacing=\"0\" cellpadding=\"0\" ";
     writeClassAttribute(CssClasses::Table, classes_.classFor(CssClasses::Table, "border-collapse: collapse"),
                         pageBreak ? kPageBreakMarker : std::string_view());
-    out_ += ">\n<tbody>\n";
-    for (const Row& row : table.rows) {
-        out_ += "<tr>\n";
-        for (const Cell& cell : row.cells) {
-            out_ += "<td valign=\"top\" ";
-            writeClassAttribute(CssClasses::TableCell, classes_.classFor(CssClasses::TableCell, cellDeclarations(cell)));
-            out_ += ">\n";
-            for (const Paragraph& paragraph : cell.paragraphs) writeParagraph(paragraph, Place::Cell, false);
-            out_ += "</td>\n";
-        }
-        out_ += "</tr>\n";
+    out_ += ">\n";
+    const TableGrid grid(table);
+    // A table that is all head has no body to repeat it over: it is all body.
+    std::size_t headRows = 0;
+    while (headRows < table.rows.size() && table.rows[headRows].header) ++headRows;
+    if (headRows == table.rows.size()) headRows = 0;
+    if (headRows > 0) {
+        out_ += "<thead>\n";
+        for (std::size_t row = 0; row < headRows; ++row) writeRow(table, grid, row, 0, headRows, true);
+        out_ += "</thead>\n";
     }
+    out_ += "<tbody>\n";
+    for (std::size_t row = headRows; row < table.rows.size(); ++row)
+        writeRow(table, grid, row, headRows, table.rows.size(), false);
     out_ += "</tbody>\n</table>\n";
+}
+
+void BodyWriter::writeRow(const Table& table, const TableGrid& grid, std::size_t row, std::size_t groupStart,
+                          std::size_t groupEnd, bool head) {
+    const char* element = head ? "th" : "td";
+    out_ += "<tr>\n";
+    const std::vector<Cell>& cells = table.rows[row].cells;
+    for (std::size_t index = 0; index < cells.size(); ++index) {
+        const Cell& cell = cells[index];
+        if (grid.continuesAbove(row, index, groupStart)) continue;
+        out_ += '<';
+        out_ += element;
+        out_ += " valign=\"top\" ";
+        if (cell.columnSpan > 1) out_ += "colspan=\"" + std::to_string(cell.columnSpan) + "\" ";
+        if (const std::size_t rows = grid.rowsSpanned(row, index, groupEnd); rows > 1)
+            out_ += "rowspan=\"" + std::to_string(rows) + "\" ";
+        writeClassAttribute(CssClasses::TableCell, classes_.classFor(CssClasses::TableCell, cellDeclarations(cell)));
+        out_ += ">\n";
+        for (const Paragraph& paragraph : cell.paragraphs) writeParagraph(paragraph, Place::Cell, false);
+        out_ += "</";
+        out_ += element;
+        out_ += ">\n";
+    }
+    out_ += "</tr>\n";
 }
 
 namespace {

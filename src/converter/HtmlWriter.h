@@ -28,7 +28,13 @@ namespace conv {
 // title's 1), K its rule's number: rules "hN.hK {...}" declare what a
 // paragraph's would, and are numbered across the six levels. A numbered
 // heading is a heading with its number as text, not a list item. In a table
-// cell, a heading is a paragraph.
+// cell, a heading is a paragraph, and a paragraph has no first-line indent.
+//
+// Tables. The leading rows marked as the table's head (unless every row is)
+// are a <thead> of <th> cells, the rest a <tbody> of <td> cells. A cell
+// merged across columns has colspan="N"; one whose merge continues in the
+// rows below (within its head or body) has rowspan="N", and the cells it
+// covers are not written.
 //
 // Markers. After its rule class, the class attribute of a paragraph or
 // heading carries these words for the build, each after a blank, in this

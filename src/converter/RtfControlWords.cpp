@@ -13,6 +13,7 @@ enum class Word : std::uint8_t {
     Ansi, Mac, Pc, Pca, AnsiCodePage, DefaultFont, UnicodeSkip, Unicode,
     // structure and breaks
     Par, Line, Tab, Page, Sect, Cell, NestCell, Row, RowDefaults, RowLeft, CellRight, InTable, TableLevel,
+    RowHeader, CellMergeFirst, CellMerged, CellVerticalFirst, CellVerticalMerged,
     // paragraph
     Pard, AlignLeft, AlignCenter, AlignRight, AlignJustify, LeftIndent, RightIndent, FirstIndent, SpaceBefore,
     SpaceAfter, LineSpacing, LineMultiple, RtlPar, LtrPar, ParaShading, Style, CharStyle,
@@ -66,6 +67,8 @@ const KeywordTable& keywords() {
             {"tab", Word::Tab}, {"page", Word::Page}, {"sect", Word::Sect}, {"cell", Word::Cell},
             {"nestcell", Word::NestCell}, {"row", Word::Row}, {"trowd", Word::RowDefaults},
             {"trleft", Word::RowLeft}, {"cellx", Word::CellRight}, {"intbl", Word::InTable},
+            {"trhdr", Word::RowHeader}, {"clmgf", Word::CellMergeFirst}, {"clmrg", Word::CellMerged},
+            {"clvmgf", Word::CellVerticalFirst}, {"clvmrg", Word::CellVerticalMerged},
             {"itap", Word::TableLevel}, {"pard", Word::Pard}, {"ql", Word::AlignLeft},
             {"qc", Word::AlignCenter}, {"qr", Word::AlignRight}, {"qj", Word::AlignJustify},
             {"qd", Word::AlignJustify}, {"li", Word::LeftIndent}, {"ri", Word::RightIndent},
@@ -307,6 +310,20 @@ bool RtfParser::breakWord(Word word, int param) {
         nextCell_ = CellDefinition{};
         borderSide_ = -1;
         rowLeft_ = 0;
+        rowHeader_ = false;
+        return true;
+    case Word::RowHeader:
+        rowHeader_ = true;
+        return true;
+    case Word::CellMergeFirst:
+    case Word::CellMerged:
+        nextCell_.mergedWithPrevious = word == Word::CellMerged;
+        return true;
+    case Word::CellVerticalFirst:
+        nextCell_.verticalMerge = VerticalMerge::First;
+        return true;
+    case Word::CellVerticalMerged:
+        nextCell_.verticalMerge = VerticalMerge::Continue;
         return true;
     case Word::RowLeft:
         rowLeft_ = twips(param);

@@ -1,6 +1,7 @@
 #include "converter/RtfParser.h"
 
 #include "converter/FieldInstruction.h"
+#include "converter/ParagraphTraits.h"
 #include "converter/RtfReader.h"
 
 #include <algorithm>
@@ -416,11 +417,34 @@ void RtfParser::endRow() {
     for (std::size_t i = 0; i < row_.cells.size() && i < cellDefinitions_.size(); ++i) {
         row_.cells[i].widthTwips = std::max(0, cellDefinitions_[i].right - left);
         row_.cells[i].borders = cellDefinitions_[i].borders;
+        row_.cells[i].verticalMerge = cellDefinitions_[i].verticalMerge;
         left = cellDefinitions_[i].right;
     }
+    mergeRowCells();
+    row_.header = rowHeader_;
     if (!table_) table_.emplace();
     table_->rows.push_back(std::move(row_));
     row_ = Row{};
+}
+
+// A cell marked as part of the one before it widens that one; its text,
+// which a word processor leaves empty, is kept there rather than lost.
+void RtfParser::mergeRowCells() {
+    std::vector<Cell> merged;
+    merged.reserve(row_.cells.size());
+    for (std::size_t i = 0; i < row_.cells.size(); ++i) {
+        const bool joins = i < cellDefinitions_.size() && cellDefinitions_[i].mergedWithPrevious;
+        if (!joins || merged.empty()) {
+            merged.push_back(std::move(row_.cells[i]));
+            continue;
+        }
+        Cell& first = merged.back();
+        first.columnSpan += row_.cells[i].columnSpan;
+        first.widthTwips += row_.cells[i].widthTwips;
+        for (Paragraph& paragraph : row_.cells[i].paragraphs)
+            if (hasVisibleContent(paragraph)) first.paragraphs.push_back(std::move(paragraph));
+    }
+    row_.cells = std::move(merged);
 }
 
 void RtfParser::closeTable() {

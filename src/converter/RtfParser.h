@@ -106,6 +106,8 @@ private:
     struct CellDefinition {
         int right = 0;
         std::array<Border, kSideCount> borders;
+        bool mergedWithPrevious = false;  // \clmrg: part of the cell before it
+        VerticalMerge verticalMerge = VerticalMerge::None;
     };
     struct FieldFrame {
         std::size_t depth = 0;        // stack size of the \field group
@@ -142,6 +144,7 @@ private:
     void endParagraph(bool forceInTable);
     void endCell();
     void endRow();
+    void mergeRowCells();
     void closeTable();
     void closeOpenLinks();
 
@@ -231,6 +234,7 @@ private:
     CellDefinition nextCell_;   // borders read before the next \cellx
     int borderSide_ = -1;       // the cell side \brdr words describe, -1 when another border
     int rowLeft_ = 0;
+    bool rowHeader_ = false;  // \trhdr: the row repeats at the top of each page
     std::vector<TextBoxFrame> textBoxes_;
     bool pageBreakPending_ = false;  // a \page inside the paragraph, shown if text follows
 
