@@ -19,7 +19,8 @@ const std::string_view kBaseStylesheet =
     "#toc ol ol {list-style-type: none; margin: 0 0 0 1em; padding: 0 0 0 0;}\n"
     "#toc ol li {margin: 0 0 0 0; padding: 0 0 0 0;}\n"
     "#toc ol li a {text-decoration: none; }\n"
-    "#guide {display: none;}\n";
+    "#guide {display: none;}\n"
+    ".preformatted {white-space: pre-wrap}\n";
 
 namespace {
 
@@ -108,6 +109,42 @@ bool hasNegativePixelValue(std::string_view rule) {
     return false;
 }
 
+namespace {
+
+// Families that set every character in the same width: text in them is
+// code or a layout made with spaces, which a reading system would collapse.
+constexpr std::string_view kMonospaceFamilies[] = {
+    "courier", "courier new", "consolas", "menlo", "monaco", "lucida console", "lucida sans typewriter",
+    "andale mono", "dejavu sans mono", "liberation mono", "nimbus mono l", "nimbus mono ps", "freemono",
+    "source code pro", "inconsolata", "ubuntu mono", "noto mono", "cascadia code", "cascadia mono", "sf mono",
+    "fira mono", "fira code", "roboto mono", "pt mono", "ocr a extended", "monospace"};
+
+bool isMonospaceFamily(std::string_view family) {
+    std::string name;
+    for (char c : family)
+        if (c != '\'' && c != '"') name += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    name = text::trimBlanksAndTabs(name);
+    for (std::string_view known : kMonospaceFamilies)
+        if (name == known) return true;
+    return false;
+}
+
+}  // namespace
+
+std::string keepMonospaceLayout(std::string rule) {
+    const std::size_t shorthand = rule.find("font: ");
+    if (shorthand == npos) return rule;
+    // The family follows the size: "font: 12.0px 'Courier New'; ...".
+    const std::size_t familyStart = rule.find(' ', shorthand + 6);
+    const std::size_t familyEnd = rule.find_first_of(";}", shorthand);
+    if (familyStart == npos || familyEnd == npos || familyStart >= familyEnd) return rule;
+    if (!isMonospaceFamily(std::string_view(rule).substr(familyStart + 1, familyEnd - familyStart - 1))) return rule;
+    rule.insert(familyEnd, ", monospace");
+    if (rule.ends_with("}") && !text::contains(rule, "white-space:"))
+        rule.insert(rule.size() - 1, rule.ends_with(";}") ? " white-space: pre-wrap;" : "; white-space: pre-wrap");
+    return rule;
+}
+
 std::string editRule(std::string rule) {
     text::replaceAll(rule, "; text-align: justify", "");
     rule = stripStyle("background-color: #ffffff", rule);
@@ -120,7 +157,7 @@ std::string editRule(std::string rule) {
     // paragraphs are only indented where the author said so.
     if (text::contains(rule, "p.") && !text::contains(rule, "text-indent:"))
         text::replaceAll(rule, "; font", "; text-indent: 0.0px; font");
-    return rule;
+    return keepMonospaceLayout(std::move(rule));
 }
 
 DerivedStylesheet deriveStylesheet(const std::vector<std::string>& lines,

@@ -13,7 +13,7 @@
 
 namespace quillary::manuscript {
 
-// The nine lines every stylesheet starts with, each ending in a line feed.
+// The ten lines every stylesheet starts with, each ending in a line feed.
 extern const std::string_view kBaseStylesheet;
 
 
@@ -32,6 +32,9 @@ std::string stripEveryStyle(std::string_view declarationStart, std::string_view 
 // point, digits and "px" (such as "-18.0px").
 bool hasNegativePixelValue(std::string_view rule);
 
+// A rule whose font family is a monospace one gets the generic family as
+// its fallback and keeps its spaces and line breaks (white-space: pre-wrap).
+std::string keepMonospaceLayout(std::string rule);
 // One rule of the manuscript's style block as it goes into the stylesheet.
 std::string editRule(std::string rule);
 

@@ -66,6 +66,11 @@ TEST(EditRule, TakesOutWhatReadingSystemsShouldDecide) {
         {"td.td1 {background-color: #ffffff; padding: 1.0px}", "td.td1 {padding: 1.0px}"},
         {"td.td1 {background-color: #fffffe; padding: 1.0px}", "td.td1 {background-color: #fffffe; padding: 1.0px}"},
         {"\t span.s3 {letter-spacing: 1.0px; line-height: 14.0px; font-kerning: none} ",
-         "span.s3 {font-kerning: none}"}};
+         "span.s3 {font-kerning: none}"},
+        // Code keeps its spaces and falls back on any monospace family.
+        {"p.p4 {margin: 0.0px; font: 10.0px 'Courier New'; color: #000000}",
+         "p.p4 {margin: 0.0px; text-indent: 0.0px; font: 10.0px 'Courier New', monospace; white-space: pre-wrap;}"},
+        {"span.s4 {font: 10.0px Consolas}", "span.s4 {font: 10.0px Consolas, monospace; white-space: pre-wrap}"},
+        {"span.s5 {font: 10.0px 'Courier Sans'}", "span.s5 {font: 10.0px 'Courier Sans'}"}};
     for (const auto& [rule, edited] : cases) EXPECT_EQ(editRule(rule), edited) << rule;
 }
