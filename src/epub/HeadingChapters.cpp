@@ -41,14 +41,39 @@ bool followsPageBreak(std::string_view line) {
     return block && text::contains(tag, "page-break-before");
 }
 
-bool holdsPageBreak(const std::vector<std::string>& lines, std::size_t first, std::size_t end) {
+bool needsSectionLines(const std::vector<std::string>& lines, std::size_t first, std::size_t end) {
     for (std::size_t index = first; index < end; ++index) {
-        if (followsPageBreak(lines[index])) return true;
+        if (followsPageBreak(lines[index]) || directiveOnText(lines[index])) return true;
     }
     return false;
 }
 
+// The marks that say which way the text runs, which LibreOffice puts around
+// a Latin word in a right-to-left paragraph: they are not part of any word.
+void dropDirectionMarks(std::string& text) {
+    for (std::string_view mark : {"&#8206;", "&#8207;", "&#8234;", "&#8235;", "&#8236;", "&#8237;", "&#8238;",
+                                  "&#8294;", "&#8295;", "&#8296;", "&#8297;"})
+        text::replaceAll(text, mark, "");
+}
+
 }  // namespace
+
+std::optional<std::string> directiveOnText(std::string_view line) {
+    // Cheap refusals first: most lines hold no colon, and every line that
+    // today's rule already reads as a directive stays exactly as it is.
+    if (line.empty() || line[0] != '<' || line.find(':') == std::string_view::npos || isDirectiveLine(line))
+        return std::nullopt;
+    bool wordThere = false;
+    for (std::string_view word : {"bookmark", "srh", "toc", "pnh"})
+        wordThere = wordThere || text::containsIgnoringCase(line, word);
+    if (!wordThere) return std::nullopt;
+    std::string plain = plainTextOf(line);
+    dropDirectionMarks(plain);
+    if (!holdsColonWord(plain, {"bookmark:", "srh:", "toc:", "pnh:"})) return std::nullopt;
+    const std::string_view opening = line.substr(0, line.find('>') + 1);
+    const std::string_view name = opening.substr(1, opening.find_first_of(" >") - 1);
+    return std::string(opening) + plain + "</" + std::string(name) + ">";
+}
 
 int headingLevel(std::string_view line) {
     if (line.size() < 4 || line[0] != '<' || (line[1] != 'h' && line[1] != 'H')) return 0;
@@ -61,7 +86,8 @@ HeadingChapters chaptersOf(const std::vector<std::string>& lines) {
     bool used[7] = {};
     for (std::size_t index = first; index < end; ++index) {
         const std::string& line = lines[index];
-        if (isMarkLine(line)) return {ChapterSource::Bookmarks, 0, 0};
+        const std::optional<std::string> directive = directiveOnText(line);
+        if (isMarkLine(directive ? *directive : line)) return {ChapterSource::Bookmarks, 0, 0};
         if (const int level = headingLevel(line); level > 0 && opensChapter(line, level)) used[level] = true;
     }
     HeadingChapters chapters;
@@ -82,12 +108,16 @@ std::optional<std::vector<std::string>> withSectionLines(const std::vector<std::
                                                          const HeadingChapters& chapters) {
     const auto [first, end] = bodyRange(lines);
     const bool fromHeadings = chapters.source == ChapterSource::Headings;
-    if (!fromHeadings && !holdsPageBreak(lines, first, end)) return std::nullopt;
+    if (!fromHeadings && !needsSectionLines(lines, first, end)) return std::nullopt;
     std::vector<std::string> made;
     made.reserve(lines.size() + 64);
     for (std::size_t index = 0; index < lines.size(); ++index) {
         const std::string& line = lines[index];
         const bool inBody = index >= first && index < end;
+        if (std::optional<std::string> directive = inBody ? directiveOnText(line) : std::nullopt) {
+            made.push_back(std::move(*directive));
+            continue;
+        }
         // A chapter opens a section of its own anyway: its page break adds nothing.
         if (inBody && fromHeadings && opensChapter(line, chapters.chapterLevel))
             made.push_back("<p>bookmark: " + headingEntryName(line) + "</p>");

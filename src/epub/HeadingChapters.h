@@ -32,10 +32,17 @@ HeadingChapters chaptersOf(const std::vector<std::string>& lines);
 // with chapters from headings, a "bookmark:" line before every heading of
 // the chapter level, named by the heading's text (its notes left out); and
 // a "#######" line before every other paragraph, heading, list or table
-// that comes after a page break. nullopt when there is nothing to add, so
+// that comes after a page break; every line whose directive only its text
+// shows as directiveOnText gives it. nullopt when there is nothing to add, so
 // the lines stand as they are.
 std::optional<std::vector<std::string>> withSectionLines(const std::vector<std::string>& lines,
                                                          const HeadingChapters& chapters);
+
+// A line whose text holds a directive word although its markup does not
+// (the word in a run of its own, a direction mark before the colon) as a
+// line today's rule reads: its first tag, its plain text, the tag's end.
+// nullopt for every other line, and for a line the rule already reads.
+std::optional<std::string> directiveOnText(std::string_view line);
 
 // The name a heading's contents entry gets: its plain text without notes.
 std::string headingEntryName(std::string_view line);
