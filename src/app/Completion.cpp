@@ -91,4 +91,16 @@ void showIdle(Window& window, const Localizer& texts) {
     window.setProgressHidden(true);
 }
 
+std::string chaptersStatus(const BuildResult& result, const Localizer& texts) {
+    switch (result.chapters) {
+        case ChapterSource::Bookmarks: return texts.text("Chapters from the manuscript's bookmark: lines.");
+        case ChapterSource::Headings:
+            return text::format(
+                texts.text("Chapters from the manuscript's level %@ headings (it has no bookmark: line)."),
+                {std::to_string(result.chapterLevel)});
+        case ChapterSource::None: break;
+    }
+    return texts.text("No chapters: the manuscript has neither bookmark: lines nor headings.");
+}
+
 }  // namespace quillary::app

@@ -49,6 +49,11 @@ Notification readyNotification(const BuildRequest& request);
 void openResults(const BuildRequest& request, const Preferences& preferences, Workspace& workspace,
                  const std::function<std::optional<std::string>()>& findViewer);
 
+// One line on where the book's chapters came from, for the command line and
+// the window's status: the author who typed no bookmark line learns that
+// the headings made the chapters, or that nothing did.
+std::string chaptersStatus(const BuildResult& result, const Localizer& texts);
+
 // The window's status line and progress bar back to idle; the status line
 // holds what the next build shows while it reads the manuscript.
 void showIdle(Window& window, const Localizer& texts);

@@ -17,6 +17,7 @@ namespace {
 constexpr ProblemKind kProblemKinds[] = {
     {"invalidMediaFilenames", "badFilenameTitle", "badFilenameMsg", &Problems::invalidMediaFilenames},
     {"missingFiles", "missingFilesTitle", "missingFilesMsg", nullptr, &Problems::missingFiles},
+    {"picturesLeftOut", "picturesLeftOutTitle", "picturesLeftOutMsg", nullptr, &Problems::picturesLeftOut},
     {"noEnd", "noEndTitle", "noEndsMsg", &Problems::noEnd, nullptr, &Problems::unclosedNote},
     {"duplicateMarks", "dupeMarksTitle", "dupeMarksMsg", &Problems::duplicateMarks},
     {"badLinks", "badLinksTitle", "badLinksMsg", nullptr, &Problems::badLinks},
@@ -24,8 +25,7 @@ constexpr ProblemKind kProblemKinds[] = {
     {"badFormatting", "negMarginsTitle", "negMarginsMsg", &Problems::badFormatting},
     // Last: the book reads well for most, and the author may add the
     // descriptions once everything else is right.
-    {"imagesWithoutAlternative", "noAltTextTitle", "noAltTextMsg", nullptr,
-     &Problems::imagesWithoutAlternative},
+    {"imagesWithoutAlternative", "noAltTextTitle", "noAltTextMsg", nullptr, &Problems::imagesWithoutAlternative},
 };
 
 }  // namespace

@@ -37,6 +37,23 @@ enum class KindleFailure {
     TimedOut,          // the converter outlived its time limit
 };
 
+// What the manuscript's own document properties say of it (a .docx's or
+// .odt's core properties, RTF's info group), as plain UTF-8 text; "" for
+// what it does not state. The front ends offer them for the book
+// information fields the author left empty.
+struct DocumentProperties {
+    std::string title, author, subject, keywords, publisher;
+    std::string language;  // a BCP 47 tag: "en-GB"
+    bool operator==(const DocumentProperties&) const = default;
+};
+
+// Where the book's chapters (its sections with contents entries) came from.
+enum class ChapterSource {
+    None,       // the manuscript has neither bookmark lines nor headings: no chapters
+    Bookmarks,  // the author's "bookmark:" (or "srh:") lines
+    Headings,   // no bookmark line at all, so the manuscript's heading styles
+};
+
 struct BuildResult {
     // The EPUB at the destination, or why there is none.
     Result<std::string, EpubFailure> epub = failure(EpubFailure{});
@@ -44,6 +61,9 @@ struct BuildResult {
     // none was asked for, or there is no EPUB to make it from.
     std::optional<Result<std::string, KindleFailure>> kindle;
     Problems problems;
+    DocumentProperties properties;  // from the converted manuscript; empty when it was not converted
+    ChapterSource chapters = ChapterSource::None;
+    int chapterLevel = 0;  // with Headings: the heading level (1 to 6) that opened the chapters
     StageTimes times;
 };
 

@@ -17,6 +17,9 @@ struct Problems {
     std::vector<std::string> missingMarks;
     bool badFormatting = false;
     std::vector<std::string> imagesWithoutAlternative;
+    // Pasted pictures in a format reading systems cannot show, left out of
+    // the book: each as its format and where it stands ("EMF picture at “Fig”").
+    std::vector<std::string> picturesLeftOut;
 };
 
 }  // namespace quillary

@@ -216,6 +216,7 @@ private:
     int report(const BuildResult& result) {
         const bool made = result.epub.ok();
         if (made) tellStageTimes(result.times);
+        if (made) terminal_.say(app::chaptersStatus(result, texts_));
         tellProblems(result.problems, texts_, terminal_);
         if (options_.jsonReport) {
             std::fputs(buildReportJson(result, problemAlert_, terminal_.alertsShown(), validation_).c_str(), stdout);

@@ -10,6 +10,7 @@
 #include "epub/DeflatedEntry.h"
 #include "kindle/KindleBook.h"
 #include "manuscript/Conversion.h"
+#include "manuscript/DocumentProperties.h"
 #include "manuscript/Normalise.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
@@ -105,6 +106,7 @@ private:
         progress_.stageBegins(BuildStage::Normalise);
         Clock::time_point start = Clock::now();
         // The manuscript's lines go once the model holds the book.
+        result_.properties = manuscript::documentProperties(html);
         const manuscript::NormalisedManuscript normalised =
             manuscript::normaliseManuscript(std::move(html), request_.epub3);
         result_.times.normalise = since(start);
@@ -131,6 +133,8 @@ private:
         epub::archive::EarlyDeflater deflater;
         const epub::AssembledBook book = assemble(std::move(html), templates, deflater);
         result_.problems = book.problems;
+        result_.chapters = book.chapters;
+        result_.chapterLevel = book.chapterLevel;
         if (progress_.cancelled()) {
             result_.epub = failed(EpubFailure::Kind::Cancelled);
             return;

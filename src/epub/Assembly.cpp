@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "base/Text.h"
+#include "epub/HeadingChapters.h"
 #include "epub/Html.h"
 #include "epub/Marks.h"
 #include "epub/Media.h"
@@ -16,6 +17,7 @@
 #include "epub/NoteMarkup.h"
 #include "epub/PageNesting.h"
 #include "epub/Pages.h"
+#include "epub/PastedPictures.h"
 #include "epub/SectionBoundaries.h"
 #include "manuscript/Normalise.h"
 #include "platform/Paths.h"
@@ -26,26 +28,10 @@ namespace {
 
 std::string number(std::int64_t value) { return std::to_string(value); }
 
-// Book information arrives in publication form: markup characters escaped.
-BookFacts bookFacts(const BookInfo& info, const AssemblyTexts& texts, const std::optional<std::string>& cover) {
-    BookFacts facts;
-    facts.title = info.title;
-    facts.author = info.author;
-    facts.publisher = info.publisher;
-    facts.copyright = info.copyright;
-    facts.date = info.date;
-    facts.isbn = bookIdentifier(info.isbn, facts.title, facts.author);
-    facts.genre = info.genre;
-    facts.language = languageCode(info.language);
-    facts.coverName = texts.coverTitle;
-    facts.coverExtension = cover ? paths::extension(*cover) : "png";
-    facts.hasCover = cover.has_value();
-    return facts;
-}
-
 class SectionsPass {
 public:
-    SectionsPass(const AssemblyInput& input, Marks marks);
+    SectionsPass(const AssemblyInput& input, const std::vector<std::string>& lines, Marks marks,
+                 HeadingChapters chapters);
     AssembledBook run() &&;
 
 private:
@@ -55,6 +41,9 @@ private:
     void endOfBody();
     void placePendingImage(const std::optional<std::string>& alternative);
     void appendToPage(std::string line);
+    std::string withEntryAnchor(std::string line);
+    std::string withPastedPictures(const std::string& line);
+    void placePendingFigure(const std::string* caption);
     // ---- the directives' handlers: a line in, the line for the page out
     std::string mediaLine(const std::string& line);
     std::string imageLine(const std::string& line, const std::optional<std::string>& alternative);
@@ -74,6 +63,7 @@ private:
     void tell();
 
     const AssemblyInput& input_;
+    const std::vector<std::string>& lines_;  // the manuscript's, or with its headings' bookmark lines
     const bool epub3_;
     const Marks marks_;
     PackageModel model_;
@@ -92,6 +82,15 @@ private:
     // reading system accepts; only the first one places them.
     bool endnotesPlaced_ = false;
     int headingEntries_ = 0;  // contents entries of the manuscript's named headings
+    const HeadingChapters chapters_;
+    // The headings below the chapter level in the section being filled: they
+    // get entries under the section's own, once it is written with one.
+    std::vector<ContentsEntry> nestedEntries_;
+    int anchors_ = 0;  // ids given to such headings so far
+    PastedPictures pasted_;
+    // A paragraph of pasted pictures waits for the line after it, which may
+    // be its caption.
+    std::optional<std::string> pendingFigure_;
     std::string endnotesTitle_;
     std::string endnotes_;  // the entries of the notes so far
     int noteNumber_ = 1;    // the next note's; 0 once the notes page is made
@@ -105,14 +104,18 @@ private:
     bool stopped_ = false;
 };
 
-SectionsPass::SectionsPass(const AssemblyInput& input, Marks marks)
+SectionsPass::SectionsPass(const AssemblyInput& input, const std::vector<std::string>& lines, Marks marks,
+                           HeadingChapters chapters)
     : input_(input),
+      lines_(lines),
       epub3_(input.request.epub3),
       marks_(std::move(marks)),
-      reader_(input.lines, [this] { lineRead(); }) {
+      reader_(lines, [this] { lineRead(); }),
+      chapters_(chapters),
+      pasted_([this](PackageFile picture) { add(std::move(picture)); }) {
     // Progress is told about a hundred times per book, and once more at the
     // end, so a long book does not flood the window with it.
-    reportEvery_ = std::max<std::int64_t>(1, static_cast<std::int64_t>(input.lines.size()) / 100);
+    reportEvery_ = std::max<std::int64_t>(1, static_cast<std::int64_t>(lines.size()) / 100);
     problems_.duplicateMarks = marks_.duplicates;
     model_.epub3 = epub3_;
     model_.contentsTitle = input.texts.contentsTitle;
@@ -121,7 +124,7 @@ SectionsPass::SectionsPass(const AssemblyInput& input, Marks marks)
 
     const std::optional<std::string> cover = coverFileIn(input.folder);
     if (!cover) problems_.missingFiles.push_back("cover.jpg");
-    model_.facts = bookFacts(input.request.bookInfo, input.texts, cover);
+    model_.facts = bookFacts(input.request.bookInfo, input.texts.coverTitle, cover);
     imageNames_.push_back("cover." + model_.facts.coverExtension);
     add({"OEBPS/cover.xhtml", coverPage(input.templates.cover, model_.facts)});
     model_.sectionTemplate = pageTemplate(input.templates.section, model_.facts, epub3_);
@@ -137,7 +140,7 @@ AssembledBook SectionsPass::run() && {
     if (!stopped_) endOfBody();
     tell();
     finish();
-    return {std::move(model_), std::move(problems_)};
+    return {std::move(model_), std::move(problems_), chapters_.source, chapters_.chapterLevel};
 }
 
 void SectionsPass::lineRead() {
@@ -147,8 +150,8 @@ void SectionsPass::lineRead() {
 }
 
 void SectionsPass::tell() {
-    if (input_.progress && !input_.lines.empty())
-        input_.progress(static_cast<double>(reader_.position()) / static_cast<double>(input_.lines.size()));
+    if (input_.progress && !lines_.empty())
+        input_.progress(static_cast<double>(reader_.position()) / static_cast<double>(lines_.size()));
     if (input_.cancelled && input_.cancelled()) stopped_ = true;
 }
 
@@ -162,11 +165,13 @@ void SectionsPass::add(PackageFile page) {
 // keeps its name, since the name waits for a section that gets written.
 void SectionsPass::directiveLine(const std::string& line) {
     placePendingImage(std::nullopt);
+    placePendingFigure(nullptr);
     if (tracker_.closeSection()) {
         writeFinishedSection();
     } else {
         pageText_.clear();
         nesting_.dropPage();
+        nestedEntries_.clear();
     }
     if (isPlainBreak(line)) return;
 
@@ -198,13 +203,23 @@ void SectionsPass::ordinaryLine(std::string line) {
     // The tracker sees the line as the marks pass saw it, before any
     // rewriting, so both passes take the same section decisions.
     tracker_.addText(line);
+    if (pendingFigure_) {
+        const bool caption = classHolds(line, "caption");
+        placePendingFigure(caption ? &line : nullptr);
+        if (caption) return;
+    }
     if (pendingImage_) {
         // The alternative belongs to the image alone: its paragraph is not the book's text.
         const std::optional<std::string> alternative = media::textAlternative(line);
         placePendingImage(alternative);
         if (alternative) return;
     }
+    if (holdsPastedPicture(line)) line = withPastedPictures(line);
     line = manuscript::fixLinks(line, problems_.badLinks);
+    // Before the first chapter there is no entry to nest under.
+    const bool inChapter = !pendingName_.empty() || headingEntries_ > 0;
+    if (inChapter && chapters_.entryLevel > 0 && headingLevel(line) == chapters_.entryLevel)
+        line = withEntryAnchor(std::move(line));
     if (holdsColonWord(line, {">video:", ">audio:"})) {
         line = mediaLine(line);
     } else if (holdsColonWord(line, {">image:", ">fimage:", ">limage:", ">rimage:"})) {
@@ -214,11 +229,13 @@ void SectionsPass::ordinaryLine(std::string line) {
         if (noteNumber_ > 0 && holdsEndnoteMark(line)) line = withNotes(line);
         line = wrapInSizeSpan(withCrossReferences(line, marks_, sectionNumber_, problems_.missingMarks));
     }
-    appendToPage(std::move(line));
+    if (classHolds(line, "picture")) pendingFigure_ = std::move(line);
+    else appendToPage(std::move(line));
 }
 
 void SectionsPass::endOfBody() {
     placePendingImage(std::nullopt);
+    placePendingFigure(nullptr);
     if (tracker_.hasText()) writeFinishedSection();
     keepStartOfReadingInTheBook();
     packAuthorsFiles();
@@ -239,6 +256,44 @@ void SectionsPass::appendToPage(std::string line) {
     pageText_ += '\n';
 }
 
+// A heading one level below the chapters: an id to point at, and an entry
+// waiting for its section's.
+std::string SectionsPass::withEntryAnchor(std::string line) {
+    const std::string name = headingEntryName(line);
+    if (name.empty() || text::containsIgnoringCase(line.substr(0, line.find('>')), " id=")) return line;
+    const std::string id = "heading-" + number(++anchors_);
+    line.insert(3, " id=\"" + id + "\"");
+    nestedEntries_.push_back({0, sectionFileName(sectionNumber_) + "#" + id, name, true});
+    return line;
+}
+
+std::string SectionsPass::withPastedPictures(const std::string& line) {
+    PastedInLine made = pasted_.place(line);
+    model_.content.images += made.kept;
+    for (std::string& name : made.withoutDescription) problems_.imagesWithoutAlternative.push_back(std::move(name));
+    // Where the author finds it: the words of its paragraph, else its section.
+    const std::string words = firstWords(made.line);
+    for (const std::string& format : made.leftOut)
+        problems_.picturesLeftOut.push_back(
+            format + " picture " +
+            (words.empty() ? "in section " + number(sectionNumber_) : "at \u201c" + words + "\u201d"));
+    return std::move(made.line);
+}
+
+// A picture that is its paragraph stands as a block, with the caption that
+// follows it kept to it: a figure where EPUB 3 has one.
+void SectionsPass::placePendingFigure(const std::string* caption) {
+    if (!pendingFigure_) return;
+    std::string figure = std::move(*pendingFigure_);
+    pendingFigure_.reset();
+    if (caption) {
+        std::string captionLine = wrapInSizeSpan(withCrossReferences(manuscript::fixLinks(*caption, problems_.badLinks),
+                                                                     marks_, sectionNumber_, problems_.missingMarks));
+        figure = withCaption(figure, captionLine, epub3_);
+    }
+    appendToPage(std::move(figure));
+}
+
 std::string SectionsPass::mediaLine(const std::string& line) {
     media::MediaMarkup made = media::mediaMarkup(line, epub3_);
     mediaNames_.push_back(std::move(made.mediaName));
@@ -257,7 +312,7 @@ std::string SectionsPass::imageLine(const std::string& line, const std::optional
 std::string SectionsPass::withNotes(const std::string& line) {
     // The line holding "</body>" is never taken into a note: the sections
     // pass ends there, and the endnotes document would be unreadable.
-    const std::vector<std::string>& lines = input_.lines;
+    const std::vector<std::string>& lines = lines_;
     const notes::LineAhead lineAhead = [&](std::size_t ahead) -> std::optional<std::string_view> {
         const auto index = static_cast<std::size_t>(std::max<std::int64_t>(0, reader_.position())) + ahead;
         if (index >= lines.size() || text::contains(lines[index], "</body>")) return std::nullopt;
@@ -284,7 +339,17 @@ void SectionsPass::writeFinishedSection() {
     }
     pageText_ = nesting_.finishPage(std::move(pageText_));
     writeSection();
-    if (addContentsEntry(pendingName_)) ++headingEntries_;
+    const bool entered = addContentsEntry(pendingName_);
+    if (entered) ++headingEntries_;
+    // A page break inside a chapter leaves its headings under the chapter's entry.
+    if (entered || (pendingName_.empty() && headingEntries_ > 0)) {
+        for (ContentsEntry& entry : nestedEntries_) {
+            model_.contents.push_back({navPoint_, entry.href, entry.label, true});
+            model_.navPoints.push_back({navPoint_, entry.label, entry.href, true});
+            ++navPoint_;
+        }
+    }
+    nestedEntries_.clear();
     pendingName_.clear();
 }
 
@@ -363,6 +428,8 @@ void SectionsPass::keepStartOfReadingInTheBook() {
 }
 
 void SectionsPass::packAuthorsFiles() {
+    for (const ManifestItem& item : pasted_.manifest()) model_.manifest.push_back(item);
+    if (!pasted_.manifest().empty()) model_.stylesheet += pastedPictureRules();
     PackedFiles packed = packAuthorFiles(input_.folder, imageNames_, mediaNames_);
     for (AuthorFile& file : packed.files) model_.authorFiles.push_back(std::move(file));
     for (ManifestItem& item : packed.manifest) model_.manifest.push_back(std::move(item));
@@ -418,6 +485,13 @@ void SectionsPass::finish() {
 
 }  // namespace
 
-AssembledBook assemblePackage(const AssemblyInput& input) { return SectionsPass(input, findMarks(input.lines)).run(); }
+AssembledBook assemblePackage(const AssemblyInput& input) {
+    const HeadingChapters chapters = chaptersOf(input.lines);
+    // Only a manuscript with chapter headings or page breaks is copied, with
+    // the directive lines they stand for; any other is read as it is.
+    const std::optional<std::vector<std::string>> withSections = withSectionLines(input.lines, chapters);
+    const std::vector<std::string>& lines = withSections ? *withSections : input.lines;
+    return SectionsPass(input, lines, findMarks(lines), chapters).run();
+}
 
 }  // namespace quillary::epub

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "book/BuildRequest.h"
+#include "book/BuildResult.h"
 #include "book/Problems.h"
 #include "epub/PackageModel.h"
 #include "epub/Templates.h"
@@ -41,6 +42,8 @@ struct AssemblyInput {
 struct AssembledBook {
     PackageModel model;
     Problems problems;  // what the manuscript does wrong
+    ChapterSource chapters = ChapterSource::None;
+    int chapterLevel = 0;  // with chapters from headings: their level
 };
 
 AssembledBook assemblePackage(const AssemblyInput& input);

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "book/Languages.h"
+#include "platform/Paths.h"
 
 namespace quillary::epub {
 
@@ -60,6 +61,23 @@ std::string fillPlaceholders(std::string_view text, const std::vector<std::pair<
     }
     filled.append(text.substr(std::min(at, text.size())));
     return filled;
+}
+
+// Book information arrives in publication form: markup characters escaped.
+BookFacts bookFacts(const BookInfo& info, const std::string& coverName, const std::optional<std::string>& cover) {
+    BookFacts facts;
+    facts.title = info.title;
+    facts.author = info.author;
+    facts.publisher = info.publisher;
+    facts.copyright = info.copyright;
+    facts.date = info.date;
+    facts.isbn = bookIdentifier(info.isbn, facts.title, facts.author);
+    facts.genre = info.genre;
+    facts.language = languageCode(info.language);
+    facts.coverName = coverName;
+    facts.coverExtension = cover ? paths::extension(*cover) : "png";
+    facts.hasCover = cover.has_value();
+    return facts;
 }
 
 }  // namespace quillary::epub

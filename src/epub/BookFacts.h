@@ -3,10 +3,13 @@
 // publication form, the language's code and the cover, and the one way they
 // are filled into the program's templates.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "book/BookInfo.h"
 
 namespace quillary::epub {
 
@@ -36,6 +39,10 @@ bool isRightToLeftLanguage(const std::string& language);
 // and reading systems would take one for another; it becomes a UUID derived
 // from the title and author instead, the same for every build of the book.
 std::string bookIdentifier(const std::string& isbn, const std::string& title, const std::string& author);
+
+// The facts of a book information in publication form (markup characters
+// escaped), with the cover found in the manuscript's folder, if any.
+BookFacts bookFacts(const BookInfo& info, const std::string& coverName, const std::optional<std::string>& cover);
 
 // Replaces every occurrence of each key by its value in one left-to-right
 // pass: inserted values are never searched again, so an author's title that

@@ -43,14 +43,23 @@ std::string epub2Contents(const PackageModel& model, const std::string& list) {
 
 std::string contentsList(const PackageModel& model) {
     std::string list;
-    for (const ContentsEntry& entry : model.contents) {
+    const std::vector<ContentsEntry>& entries = model.contents;
+    for (std::size_t index = 0; index < entries.size(); ++index) {
+        const ContentsEntry& entry = entries[index];
+        const std::string link = "<a href=\"" + entry.href + "\">" + entry.label + "</a>";
         if (!model.epub3) {
-            list += "<p class=\"tcd\"><span class=\"sz\"><a href=\"" + entry.href + "\">" + entry.label +
-                    "</a><br /></span></p>\n";
-        } else {
-            const std::string id = entry.number > 0 ? " id=\"navpoint-" + std::to_string(entry.number) + "\"" : "";
-            list += "<li" + id + "><a href=\"" + entry.href + "\">" + entry.label + "</a></li>\n";
+            // Its paragraphs cannot nest: a heading inside a chapter is
+            // reached through the chapter's entry.
+            if (!entry.nested) list += "<p class=\"tcd\"><span class=\"sz\">" + link + "<br /></span></p>\n";
+            continue;
         }
+        const std::string id = entry.number > 0 ? " id=\"navpoint-" + std::to_string(entry.number) + "\"" : "";
+        list += "<li" + id + ">" + link;
+        const bool opensList = !entry.nested && index + 1 < entries.size() && entries[index + 1].nested;
+        const bool closesList = entry.nested && (index + 1 == entries.size() || !entries[index + 1].nested);
+        if (opensList) list += "\n<ol>\n";
+        else list += "</li>\n";
+        if (closesList && index > 0) list += "</ol>\n</li>\n";
     }
     return list;
 }

@@ -26,14 +26,18 @@ struct SpineItem {
 
 // An entry of the contents page. `number` shares its count with the NCX's
 // navigation points and names the entry in EPUB 3 ("navpoint-N"); 0: none.
+// `nested`: an entry under the entry before it (a heading inside a chapter),
+// written inside it where the document can nest.
 struct ContentsEntry {
     int number = 0;
     std::string href, label;
+    bool nested = false;
 };
 
 struct NavPoint {
     int number = 0;
     std::string label, source;
+    bool nested = false;
 };
 
 // Where reading starts. A right-to-left book without a start heading gets
@@ -47,8 +51,8 @@ struct StartOfReading {
 struct PackageModel {
     bool epub3 = true;
     BookFacts facts;
-    std::string sectionTemplate;  // the page every section, the notes and the contents are made from
-    std::vector<PackageFile> pages;        // the cover page, the sections and the notes
+    std::string sectionTemplate;          // the page every section, the notes and the contents are made from
+    std::vector<PackageFile> pages;       // the cover page, the sections and the notes
     std::vector<AuthorFile> authorFiles;  // the author's images, audio and video
     std::string stylesheet;
     std::vector<ManifestItem> manifest;  // beyond the template's own items

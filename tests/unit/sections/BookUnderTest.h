@@ -9,6 +9,7 @@
 
 #include "base/Text.h"
 #include "epub/Assembly.h"
+#include "epub/HeadingChapters.h"
 #include "epub/Marks.h"
 #include "epub/Pages.h"
 
@@ -46,7 +47,7 @@ struct BookUnderTest {
                                                           .folder = folder});
         model = std::move(book.model);
         problems = std::move(book.problems);
-        marks = epub::findMarks(lines);
+        marks = epub::findMarks(epub::withSectionLines(lines, epub::chaptersOf(lines)).value_or(lines));
     }
 
     const epub::PackageFile* page(const std::string& name) const {
@@ -73,8 +74,6 @@ struct BookUnderTest {
 };
 
 // "<p>text</p>" as the sections pass writes it.
-inline std::string wrapped(const std::string& text) {
-    return "<p><span class=\"sz\">" + text + "</span></p>\n";
-}
+inline std::string wrapped(const std::string& text) { return "<p><span class=\"sz\">" + text + "</span></p>\n"; }
 
 }  // namespace quillary::testing
