@@ -9,14 +9,19 @@ namespace quillary {
 
 struct Problems {
     bool invalidMediaFilenames = false;
+    std::vector<std::string> invalidMediaNames;  // the files whose names set it
     std::vector<std::string> missingFiles;
+    std::vector<std::string> unreadableFiles;  // "name why": files beside the manuscript the book may not hold
     bool noEnd = false;
     std::string unclosedNote;  // the first words of the first note that never closed
     bool duplicateMarks = false;
+    std::string duplicateMark;  // the first name two bookmarks share, as the author typed it
     std::vector<std::string> badLinks;
     std::vector<std::string> missingMarks;
     bool badFormatting = false;
+    std::string negativeStyle;  // the style whose margins push text off the page
     std::vector<std::string> imagesWithoutAlternative;
+    bool noCover = false;  // not a fault: the first page then shows the title
 };
 
 }  // namespace quillary

@@ -84,11 +84,17 @@ TEST(CommandLine, ManuscriptsAndDestinationsThatCannotWorkAreRefusedBeforeTheCon
         {book + " -o .", "is a folder"},
         {book + " -o " + quoted(folder.file("pipe")), "named pipe"},
         {book + " -o " + quoted(folder.file(fitting + "n.epub")), "too long"},
+        {book + " --date 2024-02-30", "not a valid date"},
+        {book + " --frobnicate", "unknown option"},
     };
+    // A script that asked for the report gets it, refusals included.
     for (const auto& [arguments, reason] : cases) {
         std::string out, err;
-        EXPECT_EQ(runQuillary("build " + arguments, out, &err), 2) << arguments;
+        EXPECT_EQ(runQuillary("build " + arguments + " --report json", out, &err), 2) << arguments;
         EXPECT_TRUE(contains(err, reason)) << arguments << "\n" << err;
+        EXPECT_TRUE(out.starts_with("{\"refused\": \"") && contains(out, reason) && contains(out, "\"epub\": null"))
+            << arguments << "\n" << out;
+        EXPECT_EQ(out.find('\n'), out.size() - 1) << out;
         EXPECT_FALSE(files::exists(converted)) << arguments;
     }
     // The longest name that fits is written.
