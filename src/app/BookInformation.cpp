@@ -194,7 +194,8 @@ std::optional<StoredBookInformation> findBookInformation(const std::string& data
         {manuscriptFolder + "/bookInfo.txt", manuscriptFolder.empty() ? "." : manuscriptFolder}};
     for (const auto& [path, inside] : candidates) {
         if (path.empty()) continue;
-        const auto bytes = safefile::readWhole(path, {.maxBytes = kBookInformationLimit, .insideFolder = inside, .ownedByUs = false});
+        const auto bytes =
+            safefile::readWhole(path, {.maxBytes = kBookInformationLimit, .insideFolder = inside, .ownedByUs = false});
         if (bytes && !bytes->empty()) return StoredBookInformation{path, decodeTextFile(*bytes)};
     }
     return std::nullopt;

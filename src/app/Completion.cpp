@@ -51,9 +51,9 @@ std::optional<Alert> epubFailureAlert(const EpubFailure& failure, const BuildReq
 
 BuildResult buildNotStarted(const std::system_error& error) {
     BuildResult result;
-    result.epub = failure(EpubFailure{EpubFailure::Kind::NotWritten, std::string("the build could not start (") +
-                                                                         error.what() +
-                                                                         "); close some programs and try again"});
+    result.epub =
+        failure(EpubFailure{EpubFailure::Kind::NotWritten, std::string("the build could not start (") + error.what() +
+                                                               "); close some programs and try again"});
     return result;
 }
 

@@ -220,7 +220,8 @@ BuildResult buildBook(const BuildRequest& request, const BuildPorts& ports, Buil
         // The system refused a thread, a lock or the like: the machine is at
         // one of its limits.
         BuildResult result;
-        result.epub = failed(EpubFailure::Kind::NotWritten, std::string("the system refused it (") + error.what() + ")");
+        result.epub =
+            failed(EpubFailure::Kind::NotWritten, std::string("the system refused it (") + error.what() + ")");
         return result;
     }
 }

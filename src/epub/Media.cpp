@@ -69,8 +69,7 @@ std::optional<std::string> coverFileIn(const std::vector<FolderEntry>& folder) {
     return std::nullopt;
 }
 
-AuthorFileIndex::AuthorFileIndex(const std::vector<FolderEntry>& folder)
-    : cover_(coverFileIn(folder)) {
+AuthorFileIndex::AuthorFileIndex(const std::vector<FolderEntry>& folder) : cover_(coverFileIn(folder)) {
     for (const FolderEntry& entry : folder) {
         if (!isPictureOrPlayerFile(entry.name)) continue;
         offers_.push_back(offerFor(entry));
@@ -140,8 +139,7 @@ FileLookup AuthorFileIndex::lookUp(const std::string& typed, bool image) {
     auto stored = stored_.find(found->entry);
     if (stored == stored_.end()) {
         const std::string name =
-            cover ? found->key
-                  : distinctName(withExtensionFor(media::storableName(found->key), found->type), taken_);
+            cover ? found->key : distinctName(withExtensionFor(media::storableName(found->key), found->type), taken_);
         taken_.insert(name);
         stored = stored_.emplace(found->entry, name).first;
     }
@@ -169,8 +167,8 @@ PackedFiles AuthorFileIndex::packed() const {
         const std::string& type = offer.type;
         packed.files.push_back({"OEBPS/" + folder + "/" + stored->second, offer.entry->name, type});
         if (cover) continue;
-        const std::string id = offer.image ? "image" + std::to_string(imageNumber++)
-                                           : "media" + std::to_string(mediaNumber++);
+        const std::string id =
+            offer.image ? "image" + std::to_string(imageNumber++) : "media" + std::to_string(mediaNumber++);
         packed.manifest.push_back({id, folder + "/" + media::fileReference(stored->second), type, ""});
     }
     return packed;

@@ -77,10 +77,10 @@ private:
     FileLookup lookUp(const std::string& typed, bool image);
 
     std::optional<std::string> cover_;
-    std::vector<Offer> offers_;                   // in the folder's order
-    std::multimap<std::string, std::size_t> byKey_;  // offers by key, in the folder's order
+    std::vector<Offer> offers_;                         // in the folder's order
+    std::multimap<std::string, std::size_t> byKey_;     // offers by key, in the folder's order
     std::map<const FolderEntry*, std::string> stored_;  // the files used, by their stored names
-    std::set<std::string> taken_;                 // stored names given so far
+    std::set<std::string> taken_;                       // stored names given so far
 };
 
 }  // namespace quillary::epub

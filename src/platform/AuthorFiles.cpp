@@ -56,8 +56,8 @@ std::vector<FolderEntry> PosixAuthorFiles::list(const std::string& folder) const
 Result<std::unique_ptr<ByteSource>> PosixAuthorFiles::open(const std::string& folder, const std::string& name) const {
     // A folder someone sent the author may hold a link to a private file, a
     // named pipe or a device: none of them may hang the build or reach a book.
-    Result<safefile::CheckedFile, safefile::Refusal> file =
-        safefile::CheckedFile::open(paths::join(folder, name), {.maxBytes = kAuthorFileLimit, .insideFolder = folder, .ownedByUs = false});
+    Result<safefile::CheckedFile, safefile::Refusal> file = safefile::CheckedFile::open(
+        paths::join(folder, name), {.maxBytes = kAuthorFileLimit, .insideFolder = folder, .ownedByUs = false});
     if (!file) return failure(file.reason().reason);
     return std::unique_ptr<ByteSource>(std::make_unique<FileSource>(std::move(*file)));
 }

@@ -103,6 +103,21 @@ TEST(CommandLine, ManuscriptsAndDestinationsThatCannotWorkAreRefusedBeforeTheCon
     EXPECT_TRUE(files::exists(folder.file(fitting + ".epub")));
 }
 
+// A manuscript's name too long for the stored file's gets a shorter one,
+// found again next time; book information that cannot be stored is said in
+// a line, and the book is made all the same.
+TEST(CommandLine, BookInformationThatCannotBeStoredIsSaidAndLongNamesAreStoredToo) {
+    TestFolder folder;
+    const std::string manuscript = quoted(folder.write("Long/" + std::string(247, 'n') + ".rtf", "{\\rtf1 Hi.\\par}"));
+    std::string out, err;
+    EXPECT_EQ(runQuillary("build " + manuscript + " --title Kept -o " + quoted(folder.file("a.epub")), out, &err), 0);
+    EXPECT_EQ(runQuillary("build " + manuscript + " -o " + quoted(folder.file("b.epub")), out, &err), 0) << err;
+    EXPECT_TRUE(contains(err, "stored by an earlier build")) << err;
+    ::setenv("XDG_DATA_HOME", folder.write("not-a-folder", "").c_str(), 1);
+    EXPECT_EQ(runQuillary("build " + manuscript + " --title T -o " + quoted(folder.file("c.epub")), out, &err), 0);
+    EXPECT_TRUE(contains(err, "could not be stored for the next build")) << err;
+}
+
 // Without book information and without flags, a manuscript's book takes its
 // folder's name, the same on every build; stored information and a
 // bookInfo.txt fill the fields, and flags win over both.
