@@ -112,7 +112,7 @@ SectionsPass::SectionsPass(const AssemblyInput& input, Marks marks)
       epub3_(input.request.epub3),
       marks_(std::move(marks)),
       reader_(input.lines, [this] { lineRead(); }),
-      files_(input.folder) {
+      files_(input.folder, input.texts.notAPicture) {
     // Progress is told about a hundred times per book, and once more at the
     // end, so a long book does not flood the window with it.
     reportEvery_ = std::max<std::int64_t>(1, static_cast<std::int64_t>(input.lines.size()) / 100);

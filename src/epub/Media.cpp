@@ -69,7 +69,8 @@ std::optional<std::string> coverFileIn(const std::vector<FolderEntry>& folder) {
     return std::nullopt;
 }
 
-AuthorFileIndex::AuthorFileIndex(const std::vector<FolderEntry>& folder) : cover_(coverFileIn(folder)) {
+AuthorFileIndex::AuthorFileIndex(const std::vector<FolderEntry>& folder, std::string notAPicture)
+    : cover_(coverFileIn(folder)), notAPicture_(std::move(notAPicture)) {
     for (const FolderEntry& entry : folder) {
         if (!isPictureOrPlayerFile(entry.name)) continue;
         offers_.push_back(offerFor(entry));
@@ -90,7 +91,7 @@ AuthorFileIndex::Offer AuthorFileIndex::offerFor(const FolderEntry& entry) const
         // saved as "cover.jpg" is packed as the PNG it is.
         offer.type = *type;
     } else {
-        offer.refusal = "is not a PNG, JPEG or GIF picture";
+        offer.refusal = notAPicture_;
     }
     if (!entry.readable && offer.refusal.empty()) offer.refusal = "cannot be read";
     // The package documents name the cover "cover.EXT", whatever the case

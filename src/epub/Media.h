@@ -49,7 +49,8 @@ struct PackedFiles {
 // reading systems and distinct from every other stored name.
 class AuthorFileIndex {
 public:
-    explicit AuthorFileIndex(const std::vector<FolderEntry>& folder);
+    // `notAPicture` ends the sentence about a picture file that holds none.
+    AuthorFileIndex(const std::vector<FolderEntry>& folder, std::string notAPicture);
 
     // The image or media file a page names, marking it used. "cover.EXT"
     // is the cover. Media names carry their extension lowercased.
@@ -77,6 +78,7 @@ private:
     FileLookup lookUp(const std::string& typed, bool image);
 
     std::optional<std::string> cover_;
+    std::string notAPicture_;
     std::vector<Offer> offers_;                         // in the folder's order
     std::multimap<std::string, std::size_t> byKey_;     // offers by key, in the folder's order
     std::map<const FolderEntry*, std::string> stored_;  // the files used, by their stored names

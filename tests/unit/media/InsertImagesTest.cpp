@@ -51,7 +51,7 @@ TEST(InsertImages, UsedFilesArriveOnceInFolderOrderUnderDistinctSafeNames) {
     const std::string umlaut = "\xC3\x9Cmlaut.png";
     const auto folder = folderOf({"COVER.jpg", "cover.png", "Sea View.png", "SeaView.png", "g#h.png", "g_h.png",
                                   "unused.jpg", "Map.JPG", umlaut, "art/boat.png", "talk.mov", "talk.png"});
-    AuthorFileIndex index(folder);
+    AuthorFileIndex index(folder, "is no picture");
     // The older "SeaView.png" lies beside the one the author means: each
     // is found by its exact name and stored under a name of its own.
     EXPECT_EQ(lookUp(index, {"cover.jpg", "Sea View.png", "SeaView.png", "g#h.png", "g_h.png", "Map.JPG", umlaut,
@@ -71,7 +71,7 @@ TEST(InsertImages, UsedFilesArriveOnceInFolderOrderUnderDistinctSafeNames) {
 
 TEST(InsertImages, NamesTheContainerForbidsAreListedEvenUnusedAndNeverPacked) {
     const auto folder = folderOf({"cover.?.png", "a&b.png", "why?.mp3", "a:b.png", "tab\t.png", "\xFF.png", "ok.png"});
-    AuthorFileIndex index(folder);
+    AuthorFileIndex index(folder, "is no picture");
     EXPECT_EQ(lookUp(index, {"a:b.png", "a&b.png", "ok.png"}, {"why?.mp3"}),
               (Names{"-unusable", "a&b.png", "ok.png", "-unusable"}));
     const PackedFiles packed = index.packed();
@@ -95,11 +95,11 @@ TEST(InsertImages, OnlyRegularFilesInsideTheFolderArePackedAsWhatTheyAre) {
     ASSERT_EQ(::mkfifo(test.file("manuscript/pipe.png").c_str(), 0600), 0);
 
     const std::vector<FolderEntry> entries = lookAtAuthorFiles(PosixAuthorFiles(), folder);
-    AuthorFileIndex index(entries);
+    AuthorFileIndex index(entries, "is no picture");
     EXPECT_EQ(index.refusedCovers(), Names{"cover.jpg links outside the manuscript's folder; copy the file into the folder"});
     EXPECT_EQ(index.coverName(), "cover.png");
     for (const auto& [name, reason] : {std::pair{"pipe.png", "named pipe"}, {"zero.png", "links outside"},
-                                       {"notes.png", "is not a PNG, JPEG or GIF picture"}}) {
+                                       {"notes.png", "is no picture"}}) {
         const FileLookup found = index.image(name);
         EXPECT_EQ(found.state, State::refused) << name;
         EXPECT_NE(found.reason.find(reason), std::string::npos) << name << ": " << found.reason;

@@ -38,12 +38,13 @@ struct BookUnderTest {
     }
 
     void build() {
-        epub::AssembledBook book = epub::assemblePackage({.lines = lines,
-                                                          .request = request,
-                                                          .templates = templates,
-                                                          .texts = {"ContentsTitle", "EndnotesTitle", "Cover"},
-                                                          .stylesheet = "",
-                                                          .folder = folder});
+        epub::AssembledBook book =
+            epub::assemblePackage({.lines = lines,
+                                   .request = request,
+                                   .templates = templates,
+                                   .texts = {"ContentsTitle", "EndnotesTitle", "Cover", "notAPictureMsg"},
+                                   .stylesheet = "",
+                                   .folder = folder});
         model = std::move(book.model);
         problems = std::move(book.problems);
         marks = epub::findMarks(lines);
