@@ -29,12 +29,13 @@ std::optional<std::string> buildOnce(const std::string& html, bool epub3, const 
                                .epub3 = epub3};
     const manuscript::NormalisedManuscript normalised = manuscript::normaliseManuscript(html, epub3);
     const EmptyFolder folder;
-    const epub::AssembledBook book = epub::assemblePackage({.lines = normalised.lines,
-                                                            .request = request,
-                                                            .templates = templates,
-                                                            .texts = {"Contents", "Endnotes", "Cover"},
-                                                            .stylesheet = normalised.stylesheet,
-                                                            .folder = folder.list({})});
+    const epub::AssembledBook book =
+        epub::assemblePackage({.lines = normalised.lines,
+                               .request = request,
+                               .templates = templates,
+                               .texts = {"Contents", "Endnotes", "Cover", "is not a picture"},
+                               .stylesheet = normalised.stylesheet,
+                               .folder = folder.list({})});
     const epub::Rendering rendering = epub::epubRendering(book.model, "");
     const epub::BookFiles files = epub::packageFiles(book.model, templates, rendering);
     if (const Outcome checked = epub::allWellFormed(files.files); !checked) return version + " " + checked.reason();

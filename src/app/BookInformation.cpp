@@ -1,6 +1,7 @@
 #include "app/BookInformation.h"
 
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 
@@ -12,6 +13,7 @@
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/PosixShell.h"
+#include "platform/SafeFile.h"
 
 namespace quillary::app {
 
@@ -156,19 +158,44 @@ std::string formatDate(const CivilDate& date) {
 
 namespace {
 
+// Eight short lines: anything larger is not book information.
+constexpr std::uint64_t kBookInformationLimit = 64 * 1024;
+// File names end at 255 bytes, and the stored file's temporary name adds 8
+// to its own; a longer manuscript name is shortened to this many bytes.
+constexpr std::size_t kLongestStoredName = 200;
+
 std::string nameOf(const std::string& manuscript) {
     return paths::deletingExtension(paths::lastComponent(manuscript));
+}
+
+// "NAMEInfo.txt"; for a name too long for the file system, the name's start
+// and a digest of the whole, so the next build of the manuscript finds it.
+std::string storedFileName(const std::string& manuscript) {
+    const std::string name = nameOf(manuscript);
+    if (name.size() + 8 <= kLongestStoredName) return name + "Info.txt";
+    std::uint64_t digest = 14695981039346656037ULL;  // FNV-1a: stable across builds and machines
+    for (const char c : name) digest = (digest ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+    std::size_t cut = kLongestStoredName - 8 - 17;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;  // not inside a character
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(digest));
+    return name.substr(0, cut) + "-" + hex + "Info.txt";
 }
 
 }  // namespace
 
 std::optional<StoredBookInformation> findBookInformation(const std::string& dataFolder,
                                                          const std::string& manuscript) {
-    std::vector<std::string> candidates;
-    if (!dataFolder.empty()) candidates.push_back(dataFolder + "/" + nameOf(manuscript) + "Info.txt");
-    candidates.push_back(paths::deletingLastComponent(manuscript) + "/bookInfo.txt");
-    for (const std::string& path : candidates) {
-        const Result<std::string> bytes = files::readFile(path);
+    const std::string manuscriptFolder = paths::deletingLastComponent(manuscript);
+    // bookInfo.txt came with the manuscript, from whoever sent it: it is read
+    // as any file of theirs, never through a link out of their folder.
+    const std::pair<std::string, std::string> candidates[] = {
+        {dataFolder.empty() ? "" : dataFolder + "/" + storedFileName(manuscript), ""},
+        {manuscriptFolder + "/bookInfo.txt", manuscriptFolder.empty() ? "." : manuscriptFolder}};
+    for (const auto& [path, inside] : candidates) {
+        if (path.empty()) continue;
+        const auto bytes =
+            safefile::readWhole(path, {.maxBytes = kBookInformationLimit, .insideFolder = inside, .ownedByUs = false});
         if (bytes && !bytes->empty()) return StoredBookInformation{path, decodeTextFile(*bytes)};
     }
     return std::nullopt;
@@ -266,7 +293,7 @@ Outcome storeBookInformation(const std::string& dataFolder, const std::string& m
         if (line != &stored.title) content += "\n";
         content += *line;
     }
-    return files::writeFileAtomically(dataFolder + "/" + nameOf(manuscript) + "Info.txt", content);
+    return files::writeFileAtomically(dataFolder + "/" + storedFileName(manuscript), content);
 }
 
 }  // namespace quillary::app

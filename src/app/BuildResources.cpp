@@ -29,7 +29,8 @@ BuildResources::BuildResources(const Locations& locations, const Localizer& text
       catalogues_(locations.resources.folder + "/locale"),
       book_{.epub2Templates = loadTemplates(locations.resources.folder, false),
             .epub3Templates = loadTemplates(locations.resources.folder, true),
-            .texts = {texts.text("ContentsTitle"), texts.text("EndnotesTitle"), texts.text("CoverTitle")},
+            .texts = {texts.text("ContentsTitle"), texts.text("EndnotesTitle"), texts.text("CoverTitle"),
+                      texts.text("notAPictureMsg")},
             .catalogues = catalogues_} {}
 
 controller::BuildTools BuildResources::tools(std::optional<kindle::Converter> kindleConverter) const {

@@ -49,11 +49,23 @@ std::optional<Alert> epubFailureAlert(const EpubFailure& failure, const BuildReq
     return std::nullopt;
 }
 
+BuildResult buildNotStarted(const std::system_error& error) {
+    BuildResult result;
+    result.epub =
+        failure(EpubFailure{EpubFailure::Kind::NotWritten, std::string("the build could not start (") + error.what() +
+                                                               "); close some programs and try again"});
+    return result;
+}
+
 std::optional<Alert> kindleFailureAlert(KindleFailure failure, const BuildRequest& request, const Localizer& texts) {
     switch (failure) {
         case KindleFailure::NoConverter: break;
         case KindleFailure::ConversionFailed:
             return simpleAlert(texts, "KindleFailTitle", "KindleFailMsg", {}, {request.bookName});
+        case KindleFailure::NotAKindleFile:
+            return simpleAlert(texts, "KindleFailTitle", "KindleNotMobiMsg", {}, {request.bookName});
+        case KindleFailure::DiskFull:
+            return simpleAlert(texts, "KindleFailTitle", "KindleDiskFullMsg", {}, {request.bookName});
         case KindleFailure::TimedOut: {
             const std::string minutes = std::to_string(kindle::kConversionTimeLimit.count());
             return simpleAlert(texts, "KindleFailTitle", "KindleTimeLimitMsg", {}, {minutes, request.bookName});

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "book/BuildRequest.h"
@@ -28,6 +29,10 @@ Alert simpleAlert(const Localizer& texts, const std::string& titleKey, const std
 // The alert that ends a build without its EPUB; nullopt for a build that
 // was asked to stop.
 std::optional<Alert> epubFailureAlert(const EpubFailure& failure, const BuildRequest& request, const Localizer& texts);
+
+// The result of a build whose thread could not start (the system at its
+// limit on processes or memory): no EPUB, and why.
+BuildResult buildNotStarted(const std::system_error& error);
 
 // The Kindle step's alert when it made no file; nullopt when no converter is
 // installed: the converter check, run again, says so.

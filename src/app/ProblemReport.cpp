@@ -15,14 +15,18 @@ namespace {
 
 // The ones that stop media from showing come first.
 constexpr ProblemKind kProblemKinds[] = {
-    {"invalidMediaFilenames", "badFilenameTitle", "badFilenameMsg", &Problems::invalidMediaFilenames},
+    {"invalidMediaFilenames", "badFilenameTitle", "badFilenameMsg", &Problems::invalidMediaFilenames,
+     &Problems::invalidMediaNames},
     {"missingFiles", "missingFilesTitle", "missingFilesMsg", nullptr, &Problems::missingFiles},
     {"picturesLeftOut", "picturesLeftOutTitle", "picturesLeftOutMsg", nullptr, &Problems::picturesLeftOut},
+    {"unreadableFiles", "unreadableFilesTitle", "unreadableFilesMsg", nullptr, &Problems::unreadableFiles},
     {"noEnd", "noEndTitle", "noEndsMsg", &Problems::noEnd, nullptr, &Problems::unclosedNote},
-    {"duplicateMarks", "dupeMarksTitle", "dupeMarksMsg", &Problems::duplicateMarks},
+    {"duplicateMarks", "dupeMarksTitle", "dupeMarksMsg", &Problems::duplicateMarks, nullptr,
+     &Problems::duplicateMark},
     {"badLinks", "badLinksTitle", "badLinksMsg", nullptr, &Problems::badLinks},
     {"missingMarks", "missingMarksTitle", "missingMarksMsg", nullptr, &Problems::missingMarks},
-    {"badFormatting", "negMarginsTitle", "negMarginsMsg", &Problems::badFormatting},
+    {"badFormatting", "negMarginsTitle", "negMarginsMsg", &Problems::badFormatting, nullptr,
+     &Problems::negativeStyle},
     // Last: the book reads well for most, and the author may add the
     // descriptions once everything else is right.
     {"imagesWithoutAlternative", "noAltTextTitle", "noAltTextMsg", nullptr, &Problems::imagesWithoutAlternative},
@@ -39,6 +43,7 @@ std::optional<ProblemAlert> firstProblem(const Problems& build) {
         if (kind.flag && build.*kind.flag) {
             std::vector<std::string> arguments;
             if (kind.where) arguments.push_back(build.*kind.where);
+            if (kind.list) arguments.push_back(joinedList(build.*kind.list));
             return ProblemAlert{kind.titleKey, kind.messageKey, std::move(arguments)};
         }
         if (kind.list && !(build.*kind.list).empty())

@@ -18,7 +18,7 @@ struct ProblemAlert {
 };
 
 // One kind of problem a build can find: a flag, or a list of where it was
-// found; a flag problem may name what it concerns.
+// found; a flag problem may name what it concerns, or list it.
 struct ProblemKind {
     const char* field;  // its name in Problems, as reports name it
     const char* titleKey;

@@ -35,6 +35,8 @@ enum class KindleFailure {
     NoConverter,       // neither kindlegen nor calibre's ebook-convert is installed
     ConversionFailed,  // the converter failed, or its package could not be written
     TimedOut,          // the converter outlived its time limit
+    NotAKindleFile,    // the converter said it succeeded, but made no Kindle file
+    DiskFull,          // the Kindle file did not fit beside the EPUB
 };
 
 // What the manuscript's own document properties say of it (a .docx's or

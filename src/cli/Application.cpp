@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
+#include <system_error>
 #include <thread>
 
 #include "app/BookChecker.h"
@@ -56,9 +57,19 @@ std::string absolute(const std::string& path) {
     return paths::join(here, path);
 }
 
-int refuse(const std::string& reason) {
+// A script that asked for the report gets one on every path, refusals too.
+int refuse(const std::string& reason, bool jsonReport) {
     std::fprintf(stderr, "quillary: %s\n", reason.c_str());
+    if (jsonReport) std::fputs(refusalReportJson(reason).c_str(), stdout);
     return 2;
+}
+
+// Whether a build's words, though they make no command, ask for the report.
+bool asksForJsonReport(const std::vector<std::string>& arguments) {
+    if (arguments.empty() || arguments[0] != "build") return false;
+    for (std::size_t i = 1; i + 1 < arguments.size() && arguments[i] != "--"; ++i)
+        if (arguments[i] == "--report" && arguments[i + 1] == "json") return true;
+    return false;
 }
 
 // The command line has no window to keep responsive: a check runs at once.
@@ -92,6 +103,8 @@ void tellBookInformationSource(const std::optional<app::StoredBookInformation>& 
 }
 
 void tellProblems(const Problems& problems, const Localizer& texts, Terminal& terminal) {
+    // A book without a cover is no fault, so it is not counted among them.
+    if (problems.noCover) terminal.say(texts.text("noCoverMsg"));
     const std::vector<std::string> lines = problemLines(problems, texts);
     if (lines.empty()) return;
     terminal.say("The build found " + std::to_string(lines.size()) + " problem" + (lines.size() == 1 ? ":" : "s:"));
@@ -132,7 +145,8 @@ public:
                                                                               app::defaultBookName(fields))
                                                                 : absolute(options_.output);
         if (const Outcome writable = checkDestination(destination); !writable)
-            return refuse(writable.reason() + (options_.output.empty() ? " (name the book's file with -o)" : ""));
+            return refuse(writable.reason() + (options_.output.empty() ? " (name the book's file with -o)" : ""),
+                          options_.jsonReport);
         if (options_.kindle) chooseKindle();
 
         const BuildRequest request =
@@ -142,8 +156,11 @@ public:
                                    .epub3 = preferences_.boolForKey(prefs::kEpub3),
                                    .kindle = preferences_.integerForKey(prefs::kBuildKindle) != 0,
                                    .entryTime = app::entryTimeFromEnvironment()});
-        // Without it the build goes on: the fields are given again next time.
-        if (dataFolder) (void)app::storeBookInformation(*dataFolder, manuscript, fields);
+        // Without it the build goes on, and the author knows to give the
+        // fields again next time.
+        const Outcome kept = dataFolder ? app::storeBookInformation(*dataFolder, manuscript, fields)
+                                        : Outcome(failure(dataFolder.reason()));
+        if (!kept) terminal_.say(text::format(texts_.text("InfoNotStoredMsg"), {kept.reason()}));
         const BuildResult result = build(request);
         complete(request, result);
         return report(result);
@@ -169,10 +186,17 @@ private:
             queue_, [this](BuildStage stage) { showStage(stage); },
             [this](double fraction) { terminal_.showProgress(fraction); });
         std::optional<BuildResult> result;
-        std::thread worker([&] {
-            BuildResult made = controller::buildBook(request, ports, *progress);
-            queue_.post([&result, made = std::move(made)] { result = made; });
-        });
+        std::thread worker;
+        try {
+            worker = std::thread([&] {
+                BuildResult made = controller::buildBook(request, ports, *progress);
+                queue_.post([&result, made = std::move(made)] { result = made; });
+            });
+        } catch (const std::system_error& error) {
+            // At the limit on processes, or with little address space left,
+            // no thread can start; the earlier book stays as it is.
+            return app::buildNotStarted(error);
+        }
         while (!result) queue_.runOne([this] { terminal_.tick(); });
         worker.join();
         return std::move(*result);
@@ -245,15 +269,16 @@ private:
 };
 
 int runBuild(const BuildOptions& options) {
-    if (const Outcome manuscript = checkManuscript(options.manuscript); !manuscript) return refuse(manuscript.reason());
+    if (const Outcome manuscript = checkManuscript(options.manuscript); !manuscript)
+        return refuse(manuscript.reason(), options.jsonReport);
     if (!options.output.empty())
         if (const Outcome destination = checkDestination(options.output); !destination)
-            return refuse(destination.reason());
+            return refuse(destination.reason(), options.jsonReport);
     return BuildCommand(options).run();
 }
 
 int checkBookFile(const std::string& file) {
-    if (const Outcome book = checkManuscript(file); !book) return refuse(book.reason());
+    if (const Outcome book = checkManuscript(file); !book) return refuse(book.reason(), false);
     const app::Locations where = app::locationsFromEnvironment();
     const Localizer texts = Localizer::load(where.resources.folder + "/locale", Localizer::languagesFromEnvironment());
     PosixShell shell;
@@ -288,6 +313,7 @@ int runCommandLine(const std::vector<std::string>& arguments) {
     const Result<Command> parsed = parseArguments(arguments);
     if (!parsed) {
         std::fprintf(stderr, "quillary: %s\n\n%s", parsed.reason().c_str(), kUsage);
+        if (asksForJsonReport(arguments)) std::fputs(refusalReportJson(parsed.reason()).c_str(), stdout);
         return 2;
     }
     switch (parsed->kind) {

@@ -76,7 +76,7 @@ std::string problemsJson(const Problems& c) {
         if (out.size() > 1) out += ", ";
         out += jsonString(kind.field) + ": " + (kind.flag ? flag(c.*kind.flag) : listJson(c.*kind.list));
     }
-    return out + "}";
+    return out + ", \"noCover\": " + flag(c.noCover) + "}";
 }
 
 }  // namespace
@@ -85,7 +85,8 @@ std::vector<std::string> problemLines(const Problems& c, const Localizer& texts)
     std::vector<std::string> lines;
     for (const ProblemKind& kind : app::problemKinds()) {
         const std::string what = texts.text(kind.titleKey);
-        if (kind.flag && c.*kind.flag)
+        const bool listed = kind.list && !(c.*kind.list).empty();
+        if (kind.flag && c.*kind.flag && !listed)
             lines.push_back(kind.where && !(c.*kind.where).empty() ? what + ": " + c.*kind.where : what);
         if (kind.list)
             for (const std::string& where : c.*kind.list) lines.push_back(what + ": " + where);
@@ -130,6 +131,11 @@ std::string buildReportJson(const BuildResult& result, const std::optional<Alert
            ", \"alert\": " + (alert ? alertJson(*alert) : "null") + ", \"alerts\": " + alerts +
            ", \"problems\": " + problemsJson(result.problems) +
            (validation ? ", \"validation\": " + bookCheckJson(*validation) : "") + "}\n";
+}
+
+std::string refusalReportJson(const std::string& reason) {
+    const std::string report = buildReportJson(BuildResult{}, std::nullopt, {}, std::nullopt);
+    return "{\"refused\": " + jsonString(reason) + ", " + report.substr(1);
 }
 
 }  // namespace quillary::cli

@@ -21,6 +21,10 @@ namespace quillary::cli {
 std::string buildReportJson(const BuildResult& result, const std::optional<Alert>& problemAlert,
                             const std::vector<Alert>& alertsShown, const std::optional<epub::BookCheck>& validation);
 
+// The report of a build refused before it began: the build's report with
+// nothing made, and "refused" holding why.
+std::string refusalReportJson(const std::string& reason);
+
 std::string jsonString(const std::string& text);
 
 // {"outcome": "valid"|"invalid"|"not installed"|"failed", "errors": n,

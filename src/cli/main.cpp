@@ -1,6 +1,7 @@
 #include <clocale>
 #include <cstdio>
 #include <new>
+#include <system_error>
 
 #include "cli/Application.h"
 #include "platform/SignalCleanup.h"
@@ -12,6 +13,10 @@ int main(int argc, char** argv) {
         return quillary::cli::runCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::bad_alloc&) {
         std::fputs("quillary: there is not enough memory to go on\n", stderr);
+        return 1;
+    } catch (const std::system_error& error) {
+        // The machine at one of its limits (processes, threads, memory).
+        std::fprintf(stderr, "quillary: the system refused to go on: %s\n", error.what());
         return 1;
     }
 }

@@ -2,12 +2,14 @@
 
 #include <chrono>
 #include <new>
+#include <system_error>
 
 #include "base/Text.h"
 #include "epub/Accessibility.h"
 #include "epub/Archive.h"
 #include "epub/BookFiles.h"
 #include "epub/DeflatedEntry.h"
+#include "epub/Media.h"
 #include "kindle/KindleBook.h"
 #include "manuscript/Conversion.h"
 #include "manuscript/DocumentProperties.h"
@@ -113,7 +115,7 @@ private:
 
         progress_.stageBegins(BuildStage::Assemble);
         start = Clock::now();
-        const std::vector<FolderEntry> folder = ports_.authorFiles.list(request_.manuscriptFolder);
+        const std::vector<FolderEntry> folder = epub::lookAtAuthorFiles(ports_.authorFiles, request_.manuscriptFolder);
         epub::AssembledBook book = epub::assemblePackage(
             {.lines = normalised.lines,
              .request = request_,
@@ -125,6 +127,7 @@ private:
              .cancelled = [this] { return progress_.cancelled(); },
              .pageMade = [&deflater](const epub::PackageFile& page) { deflater.add(page.name, page.bytes); }});
         book.problems.badFormatting = normalised.negativeMargins;
+        book.problems.negativeStyle = normalised.negativeStyle;
         result_.times.assemble = since(start);
         return book;
     }
@@ -163,8 +166,16 @@ private:
             return;
         }
         result_.epub = request_.epubPath();
-        removeArchiveNamedByIsbn(request_);
-        if (request_.kindle && !progress_.cancelled()) makeKindle(model, templates, rendering);
+        // The new EPUB has replaced the earlier one: whatever befalls the
+        // steps after it, the result says so.
+        try {
+            removeArchiveNamedByIsbn(request_);
+            if (request_.kindle && !progress_.cancelled()) makeKindle(model, templates, rendering);
+        } catch (const std::bad_alloc&) {
+            if (request_.kindle) result_.kindle = failure(KindleFailure::ConversionFailed);
+        } catch (const std::system_error&) {
+            if (request_.kindle) result_.kindle = failure(KindleFailure::ConversionFailed);
+        }
     }
 
     void makeKindle(const epub::PackageModel& model, const epub::Templates& templates,
@@ -208,6 +219,13 @@ BuildResult buildBook(const BuildRequest& request, const BuildPorts& ports, Buil
     } catch (const std::bad_alloc&) {
         BuildResult result;
         result.epub = failed(EpubFailure::Kind::NotWritten, "there is not enough memory");
+        return result;
+    } catch (const std::system_error& error) {
+        // The system refused a thread, a lock or the like: the machine is at
+        // one of its limits.
+        BuildResult result;
+        result.epub =
+            failed(EpubFailure::Kind::NotWritten, std::string("the system refused it (") + error.what() + ")");
         return result;
     }
 }

@@ -133,12 +133,19 @@ void syncFolderOf(const std::string& path) {
     ::close(fd);
 }
 
+// The system's words, but a full disk in the author's: it is the one cause
+// the author can remove at once.
+std::string describedError(int error) {
+    if (error == ENOSPC || error == EDQUOT) return "the disk is full";
+    return std::strerror(error);
+}
+
 // Writes, syncs and closes `fd`; the reason on failure.
 std::optional<std::string> fillAndClose(int fd, const std::string& bytes, mode_t mode) {
     const bool ok = files::writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     const int error = errno;
-    if (::close(fd) != 0 && ok) return std::string(std::strerror(errno));
-    if (!ok) return std::string(std::strerror(error));
+    if (::close(fd) != 0 && ok) return describedError(errno);
+    if (!ok) return describedError(error);
     return std::nullopt;
 }
 

@@ -47,6 +47,7 @@ private:
     // ---- the directives' handlers: a line in, the line for the page out
     std::string mediaLine(const std::string& line);
     std::string imageLine(const std::string& line, const std::optional<std::string>& alternative);
+    void leftOut(const std::string& typedName, const FileLookup& file);
     std::string withNotes(const std::string& line);
     // ---- sections, entries and the pages the pass adds
     void writeFinishedSection();
@@ -97,7 +98,8 @@ private:
     // An image line waits for the paragraph after it, which may give its
     // text alternative.
     std::optional<std::string> pendingImage_;
-    std::vector<std::string> imageNames_;  // the images the pages show; first the cover
+    AuthorFileIndex files_;
+    std::vector<std::string> imageNames_;  // the images the book packs, stored names; first the cover
     std::vector<std::string> mediaNames_;
     std::int64_t reportEvery_ = 1;
     std::int64_t readSinceReport_ = 0;
@@ -112,20 +114,24 @@ SectionsPass::SectionsPass(const AssemblyInput& input, const std::vector<std::st
       marks_(std::move(marks)),
       reader_(lines, [this] { lineRead(); }),
       chapters_(chapters),
-      pasted_([this](PackageFile picture) { add(std::move(picture)); }) {
+      pasted_([this](PackageFile picture) { add(std::move(picture)); }),
+      files_(input.folder, input.texts.notAPicture) {
     // Progress is told about a hundred times per book, and once more at the
     // end, so a long book does not flood the window with it.
     reportEvery_ = std::max<std::int64_t>(1, static_cast<std::int64_t>(lines.size()) / 100);
     problems_.duplicateMarks = marks_.duplicates;
+    problems_.duplicateMark = text::decodeCharacterReferences(marks_.duplicate);
     model_.epub3 = epub3_;
     model_.contentsTitle = input.texts.contentsTitle;
     endnotesTitle_ = input.texts.endnotesTitle;
     model_.stylesheet = input.stylesheet;
 
-    const std::optional<std::string> cover = coverFileIn(input.folder);
-    if (!cover) problems_.missingFiles.push_back("cover.jpg");
-    model_.facts = bookFacts(input.request.bookInfo, input.texts.coverTitle, cover);
-    imageNames_.push_back("cover." + model_.facts.coverExtension);
+    // A book needs no cover: its first page then shows the title.
+    const std::optional<std::string> cover = files_.coverName();
+    problems_.noCover = !cover;
+    model_.facts = bookFacts(input.request.bookInfo, input.texts, cover);
+    problems_.unreadableFiles = files_.refusedCovers();
+    if (cover) imageNames_.push_back(files_.image("cover." + model_.facts.coverExtension).stored);
     add({"OEBPS/cover.xhtml", coverPage(input.templates.cover, model_.facts)});
     model_.sectionTemplate = pageTemplate(input.templates.section, model_.facts, epub3_);
 }
@@ -140,6 +146,10 @@ AssembledBook SectionsPass::run() && {
     if (!stopped_) endOfBody();
     tell();
     finish();
+    // The author is told the words the manuscript shows, not its markup.
+    for (auto* list : {&problems_.badLinks, &problems_.missingMarks})
+        for (std::string& where : *list) where = text::decodeCharacterReferences(plainTextOf(where));
+    problems_.unclosedNote = text::decodeCharacterReferences(plainTextOf(problems_.unclosedNote));
     return {std::move(model_), std::move(problems_), chapters_.source, chapters_.chapterLevel};
 }
 
@@ -222,6 +232,7 @@ void SectionsPass::ordinaryLine(std::string line) {
         line = withEntryAnchor(std::move(line));
     if (holdsColonWord(line, {">video:", ">audio:"})) {
         line = mediaLine(line);
+        if (line.empty()) return;
     } else if (holdsColonWord(line, {">image:", ">fimage:", ">limage:", ">rimage:"})) {
         pendingImage_ = std::move(line);
         return;
@@ -247,7 +258,7 @@ void SectionsPass::placePendingImage(const std::optional<std::string>& alternati
     if (!pendingImage_) return;
     const std::string image = std::move(*pendingImage_);
     pendingImage_.reset();
-    appendToPage(imageLine(image, alternative));
+    if (std::string placed = imageLine(image, alternative); !placed.empty()) appendToPage(std::move(placed));
 }
 
 void SectionsPass::appendToPage(std::string line) {
@@ -294,19 +305,47 @@ void SectionsPass::placePendingFigure(const std::string* caption) {
     appendToPage(std::move(figure));
 }
 
+// A reference to a file the book does not hold makes the whole book
+// invalid: a player or picture whose file cannot be packed is left out of
+// the page, and the author told which and why.
 std::string SectionsPass::mediaLine(const std::string& line) {
-    media::MediaMarkup made = media::mediaMarkup(line, epub3_);
-    mediaNames_.push_back(std::move(made.mediaName));
-    if (made.poster) imageNames_.push_back(std::move(*made.poster));
-    return std::move(made.markup);
+    const media::MediaMarkup named = media::mediaMarkup(line, epub3_);
+    const FileLookup file = files_.media(named.typedName);
+    if (file.state != FileLookup::State::usable) {
+        leftOut(named.typedName, file);
+        return "";
+    }
+    std::optional<std::string> poster;
+    if (named.typedPoster) {
+        const FileLookup image = files_.image(*named.typedPoster);
+        if (image.state == FileLookup::State::usable) poster = image.stored;
+        else leftOut(*named.typedPoster, image);
+    }
+    mediaNames_.push_back(file.stored);
+    if (poster) imageNames_.push_back(*poster);
+    return media::mediaMarkup(line, epub3_, media::MediaSources{file.stored, poster}).markup;
 }
 
 std::string SectionsPass::imageLine(const std::string& line, const std::optional<std::string>& alternative) {
-    media::ImageMarkup made = media::imageMarkup(line, alternative);
+    const std::string typedName = media::imageMarkup(line).typedName;
+    const FileLookup file = files_.image(typedName);
+    if (file.state != FileLookup::State::usable) {
+        leftOut(typedName, file);
+        // What the picture would have shown still reaches the reader.
+        return alternative && !alternative->empty() ? "<p>" + *alternative + "</p>" : "";
+    }
+    media::ImageMarkup made = media::imageMarkup(line, alternative, file.stored);
     ++model_.content.images;
     if (!alternative) problems_.imagesWithoutAlternative.push_back(made.imageName);
-    imageNames_.push_back(std::move(made.imageName));
+    imageNames_.push_back(file.stored);
     return std::move(made.markup);
+}
+
+// A name the container forbids is told once for the folder, with every
+// such file, when the pass ends.
+void SectionsPass::leftOut(const std::string& typedName, const FileLookup& file) {
+    if (file.state == FileLookup::State::missing) problems_.missingFiles.push_back(typedName);
+    if (file.state == FileLookup::State::refused) problems_.unreadableFiles.push_back(typedName + " " + file.reason);
 }
 
 std::string SectionsPass::withNotes(const std::string& line) {
@@ -430,11 +469,11 @@ void SectionsPass::keepStartOfReadingInTheBook() {
 void SectionsPass::packAuthorsFiles() {
     for (const ManifestItem& item : pasted_.manifest()) model_.manifest.push_back(item);
     if (!pasted_.manifest().empty()) model_.stylesheet += pastedPictureRules();
-    PackedFiles packed = packAuthorFiles(input_.folder, imageNames_, mediaNames_);
+    PackedFiles packed = files_.packed();
     for (AuthorFile& file : packed.files) model_.authorFiles.push_back(std::move(file));
     for (ManifestItem& item : packed.manifest) model_.manifest.push_back(std::move(item));
-    for (std::string& name : packed.missing) problems_.missingFiles.push_back(std::move(name));
-    if (packed.invalidNames) problems_.invalidMediaFilenames = true;
+    problems_.invalidMediaFilenames = !packed.invalidNames.empty();
+    problems_.invalidMediaNames = std::move(packed.invalidNames);
 }
 
 // When the counter has moved past the last section, no file of its number

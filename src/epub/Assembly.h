@@ -18,9 +18,11 @@
 
 namespace quillary::epub {
 
-// The titles the build gives in the author's language.
+// The titles the build gives in the author's language, and why a file in
+// a picture's name is left out when it is none ("is not a PNG, JPEG or GIF
+// picture").
 struct AssemblyTexts {
-    std::string contentsTitle, endnotesTitle, coverTitle;
+    std::string contentsTitle, endnotesTitle, coverTitle, notAPicture;
 };
 
 struct AssemblyInput {

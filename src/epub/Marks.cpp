@@ -47,7 +47,10 @@ Marks findMarks(const std::vector<std::string>& lines) {
         // Two marks on adjacent lines give one section named by the second;
         // the first has no place of its own and is left out.
         if (previousWasMark) marks.sections.erase(lastName);
-        if (marks.sections.count(name) != 0) marks.duplicates = true;
+        if (marks.sections.count(name) != 0 && !marks.duplicates) {
+            marks.duplicates = true;
+            marks.duplicate = name;
+        }
         marks.sections[name] = tracker.sectionToWrite();
         previousWasMark = true;
         lastName = std::move(name);

@@ -15,6 +15,7 @@ struct Marks {
     std::map<std::string, int> sections;  // mark name -> the number of the section that holds its text
     bool rightToLeft = false;             // a right-to-left heading made a mark
     bool duplicates = false;              // two marks share a name; the later one counts
+    std::string duplicate;                // the first such name
 };
 
 // The marks of the converted manuscript's body.

@@ -24,14 +24,15 @@ constexpr std::array<std::string_view, 5> kImageExtensions{"png", "jpg", "jpeg",
 struct SplitName {
     std::string base;
     std::string extension;  // trimmed, case as typed
+    std::string typedBase;  // trimmed, blanks kept
 };
 
 // The name reaches us as the normalised HTML holds it, with character
 // references; the folder knows it by its real characters.
 SplitName splitName(std::string_view html) {
     const std::string name = text::decodeCharacterReferences(plainTextOf(html));
-    return {blankFreeName(text::trimBlanksAndTabs(paths::deletingExtension(name))),
-            text::trimBlanksAndTabs(paths::extension(name))};
+    const std::string typedBase = text::trimBlanksAndTabs(paths::deletingExtension(name));
+    return {blankFreeName(typedBase), text::trimBlanksAndTabs(paths::extension(name)), typedBase};
 }
 
 // The image extension that the typed one begins with, as typed: text that
@@ -110,6 +111,13 @@ std::string fileReference(std::string_view name) {
     return reference;
 }
 
+std::string storableName(std::string_view name) {
+    std::string stored(name);
+    for (char& c : stored)
+        if (c == '#') c = '_';
+    return stored;
+}
+
 bool isImageExtension(std::string_view extension) {
     for (std::string_view known : kImageExtensions)
         if (text::equalsIgnoringCase(extension, known)) return true;
@@ -150,7 +158,7 @@ std::string mediaType(std::string_view lowercaseExtension) {
     return "video/mp4";
 }
 
-MediaMarkup mediaMarkup(std::string_view line, bool epub3) {
+MediaMarkup mediaMarkup(std::string_view line, bool epub3, const std::optional<MediaSources>& stored) {
     // Starting at the directive word, not at the line's first colon, keeps a
     // colon in an attribute before it (a style, a link) out of the name.
     const std::size_t start = mediaNameStart(line);
@@ -164,20 +172,24 @@ MediaMarkup mediaMarkup(std::string_view line, bool epub3) {
 
     MediaMarkup result;
     result.mediaName = name.base + "." + extension;
+    result.typedName = name.typedBase + "." + extension;
     if (video) result.poster = name.base + ".png";
+    if (video) result.typedPoster = name.typedBase + ".png";
+    const MediaSources sources = stored.value_or(MediaSources{result.mediaName, result.poster});
 
     const std::string base = manuscript::asPageText(name.base);
-    const std::string source = "media/" + fileReference(result.mediaName);
-    const std::string posterSource = "images/" + fileReference(name.base + ".png");
+    const std::string source = "media/" + fileReference(sources.media);
+    const bool withPoster = video && sources.poster;
+    const std::string posterSource = withPoster ? "images/" + fileReference(*sources.poster) : "";
     std::string& out = result.markup;
     out = "<div style=\"text-align:center\">";
     if (epub3) {
-        const std::string poster = video ? "poster=\"" + posterSource + "\"" : "";
+        const std::string poster = withPoster ? "poster=\"" + posterSource + "\"" : "";
         out += "<" + kind + " controls=\"controls\" preload=\"auto\" " + poster + " src=\"" +
                source + "\">" + base + "</" + kind + ">";
     } else {
         const std::string fallback =
-            video ? "<img src=\"" + posterSource + "\" alt=\"" + base + "\"/>" : base;
+            withPoster ? "<img src=\"" + posterSource + "\" alt=\"" + base + "\"/>" : base;
         out += "<object data=\"" + source + "\" type=\"" + mediaType(extension) + "\">" + fallback +
                "</object>";
     }
@@ -185,7 +197,8 @@ MediaMarkup mediaMarkup(std::string_view line, bool epub3) {
     return result;
 }
 
-ImageMarkup imageMarkup(std::string_view line, const std::optional<std::string>& alternative) {
+ImageMarkup imageMarkup(std::string_view line, const std::optional<std::string>& alternative,
+                        const std::optional<std::string>& stored) {
     const std::size_t at = text::findIgnoringCase(line, "mage:");
     const std::string placement = text::lowercaseAscii(line.substr(0, at == std::string_view::npos ? 0 : at));
     const std::string_view rest = at == std::string_view::npos ? std::string_view{} : line.substr(at + 5);
@@ -200,7 +213,8 @@ ImageMarkup imageMarkup(std::string_view line, const std::optional<std::string>&
     const SplitName name = splitName(rest);
     ImageMarkup result;
     result.imageName = name.base + "." + imageExtensionOf(name.extension);
-    const std::string source = fileReference(result.imageName);
+    result.typedName = name.typedBase + "." + imageExtensionOf(name.extension);
+    const std::string source = fileReference(stored.value_or(result.imageName));
     std::string& out = result.markup;
     if (text::endsWith(placement, "ri"))
         out = "<div>" + link + "<img style=\"float:right\" src=\"images/" + source;

@@ -50,7 +50,9 @@ std::string withoutEmptyMetadata(std::string_view text) {
 std::string packageDate(const std::string& date) { return date + "T08:00:00Z"; }
 
 // The media subtype of the cover image: "png" for "png", else "jpeg".
-std::string coverType(const std::string& extension) { return extension == "png" ? "png" : "jpeg"; }
+std::string coverType(const std::string& extension) {
+    return extension == "png" || extension == "gif" ? extension : "jpeg";
+}
 
 // Where reading starts, as the EPUB 2 guide states it; "" when the model
 // names no start.

@@ -1,5 +1,6 @@
 #include "gui/BuildSession.h"
 
+#include <system_error>
 #include <utility>
 
 #include "app/BookInformation.h"
@@ -86,12 +87,19 @@ void BuildSession::start(BuildRequest request) {
     // The build's one hop off the main thread, and its one hop back.
     const auto tools = std::make_shared<const controller::BuildTools>(
         resources_.tools(request.kindle ? partners_.kindle.findConverter() : std::nullopt));
-    ports_.background.start([this, request = std::move(request), tools, progress = progress_, lifeline] {
-        const controller::BuildPorts ports{ports_.shell, ports_.authorFiles, ports_.fileWriter, resources_.book(),
-                                           *tools};
-        const BuildResult result = controller::buildBook(request, ports, *progress);
-        lifeline->post(ports_.mainQueue, [this, request, result] { finished(request, result); });
-    });
+    const BuildRequest kept = request;
+    try {
+        ports_.background.start([this, request = std::move(request), tools, progress = progress_, lifeline] {
+            const controller::BuildPorts ports{ports_.shell, ports_.authorFiles, ports_.fileWriter, resources_.book(),
+                                               *tools};
+            const BuildResult result = controller::buildBook(request, ports, *progress);
+            lifeline->post(ports_.mainQueue, [this, request, result] { finished(request, result); });
+        });
+    } catch (const std::system_error& error) {
+        // At the limit on processes or memory no thread can start: the
+        // build ends as any failed one, and the window stays.
+        finished(kept, app::buildNotStarted(error));
+    }
 }
 
 void BuildSession::showStage(BuildStage stage) {

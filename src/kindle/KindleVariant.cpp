@@ -127,9 +127,12 @@ std::string kindlegenCommand(std::string_view kindlegenPath, std::string_view sa
 
 // ebook-convert, unlike kindlegen, wants the output named; naming it as
 // kindlegen would keeps the rest of the step the same for both converters.
+// By itself it makes only the old MOBI 6 edition, which loses floats, and
+// turns every picture into a JPEG; the KF8 edition beside it keeps what
+// newer Kindles can show, and the pictures stay as they are.
 std::string ebookConvertCommand(std::string_view ebookConvertPath, std::string_view saveName) {
     return doubleQuoted(ebookConvertPath) + " " + fileArgument(packageName(saveName)) + " " +
-           fileArgument(outputName(saveName));
+           fileArgument(outputName(saveName)) + " --mobi-file-type both --mobi-keep-original-images";
 }
 
 }  // namespace quillary::kindle

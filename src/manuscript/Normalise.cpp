@@ -458,6 +458,7 @@ NormalisedManuscript normaliseManuscript(std::string html, bool epub3) {
     manuscript.bodySearchFrom = derived.nextLine;
     if (derived.negativeRule) {
         manuscript.negativeMargins = true;
+        manuscript.negativeStyle = text::trimBlanksAndTabs(derived.negativeRule->substr(0, derived.negativeRule->find('{')));
         syslog(LOG_WARNING, "%s", derived.negativeRule->c_str());
     }
     return manuscript;

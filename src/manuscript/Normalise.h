@@ -59,7 +59,8 @@ struct NormalisedManuscript {
     std::vector<std::string> lines;
     std::string stylesheet;
     std::size_t bodySearchFrom = 0;  // the first line behind the style block
-    bool negativeMargins = false;    // a rule with a negative margin was found, and logged
+    bool negativeMargins = false;    // a rule whose margins push text off the page was found, and logged
+    std::string negativeStyle;       // that rule's selector: "p.p2"
 };
 // `html` is let go of as soon as it is read: a long book need not be held
 // three times over.

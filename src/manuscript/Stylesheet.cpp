@@ -1,5 +1,7 @@
 #include "manuscript/Stylesheet.h"
 
+#include <charconv>
+
 #include "base/Text.h"
 #include "manuscript/FontSizes.h"
 
@@ -111,6 +113,29 @@ bool hasNegativePixelValue(std::string_view rule) {
 
 namespace {
 
+// The lengths of a declaration's value, in the rule's units ("0.0px 18.0px"
+// gives 0 and 18); none when the rule lacks the declaration.
+std::vector<double> declaredLengths(std::string_view rule, std::string_view declaration) {
+    std::vector<double> lengths;
+    const std::size_t at = rule.find(declaration);
+    if (at == npos) return lengths;
+    const std::size_t start = at + declaration.size();
+    const std::string_view value = rule.substr(start, rule.find_first_of(";}", start) - start);
+    // from_chars, not strtod: the window's locale may want a decimal comma.
+    const char* cursor = value.data();
+    const char* const end = value.data() + value.size();
+    while (cursor != end) {
+        while (cursor != end && *cursor == ' ') ++cursor;
+        double length = 0;
+        const auto [behind, error] = std::from_chars(cursor, end, length);
+        if (error != std::errc()) break;
+        lengths.push_back(length);
+        cursor = behind;
+        while (cursor != end && *cursor != ' ') ++cursor;  // the unit
+    }
+    return lengths;
+}
+
 // Families that set every character in the same width: text in them is
 // code or a layout made with spaces, which a reading system would collapse.
 constexpr std::string_view kMonospaceFamilies[] = {
@@ -143,6 +168,18 @@ std::string keepMonospaceLayout(std::string rule) {
     if (rule.ends_with("}") && !text::contains(rule, "white-space:"))
         rule.insert(rule.size() - 1, rule.ends_with(";}") ? " white-space: pre-wrap;" : "; white-space: pre-wrap");
     return rule;
+}
+
+bool pushesTextOffPage(std::string_view rule) {
+    // The shorthand's one to four values: top, right, bottom, left as CSS
+    // repeats them.
+    const std::vector<double> margin = declaredLengths(rule, "margin:");
+    const double right = margin.size() >= 2 ? margin[1] : margin.empty() ? 0 : margin[0];
+    const double left = margin.size() == 4 ? margin[3] : right;
+    const std::vector<double> indent = declaredLengths(rule, "text-indent:");
+    // A first line indented back by no more than the margin is a hanging
+    // indent, how every numbered list is made: it stays on the page.
+    return left < 0 || right < 0 || (!indent.empty() && left + indent[0] < 0);
 }
 
 std::string editRule(std::string rule) {
@@ -185,7 +222,8 @@ DerivedStylesheet deriveStylesheet(const std::vector<std::string>& lines,
     rules.reserve(closing - opening - 1);
     for (std::size_t index = opening + 1; index < closing; ++index) {
         std::string rule = editRule(lines[index]);
-        if (lookForNegative && text::contains(rule, "margin:") && hasNegativePixelValue(rule)) {
+        if (lookForNegative && text::contains(rule, "margin:") && hasNegativePixelValue(rule) &&
+            pushesTextOffPage(rule)) {
             derived.negativeRule = rule;
             lookForNegative = false;
         }

@@ -35,6 +35,10 @@ bool hasNegativePixelValue(std::string_view rule);
 // A rule whose font family is a monospace one gets the generic family as
 // its fallback and keeps its spaces and line breaks (white-space: pre-wrap).
 std::string keepMonospaceLayout(std::string rule);
+
+// True when the rule's margins and first-line indent put text left of the
+// page's left edge or right of its right edge.
+bool pushesTextOffPage(std::string_view rule);
 // One rule of the manuscript's style block as it goes into the stylesheet.
 std::string editRule(std::string rule);
 
@@ -45,14 +49,14 @@ struct DerivedStylesheet {
     std::size_t nextLine = 0;
     // The line that ended the block, empty when there is none.
     std::string lastLineRead;
-    // The first rule with a margin declaration and a negative value, when
-    // one was looked for and found.
+    // The first rule whose margins push text off the page, when one was
+    // looked for and found.
     std::optional<std::string> negativeRule;
 };
 
 // Derives the stylesheet from the converted manuscript's lines. A document
 // without a style block, or whose block never ends, gives the base
-// stylesheet alone. Rules are checked for negative values only while
+// stylesheet alone. Rules are checked for margins off the page only while
 // `negativeAlreadyFound` is false and none has been found yet.
 DerivedStylesheet deriveStylesheet(const std::vector<std::string>& lines,
                                    bool negativeAlreadyFound);

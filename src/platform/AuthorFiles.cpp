@@ -9,6 +9,7 @@
 
 #include "platform/Files.h"
 #include "platform/Paths.h"
+#include "platform/SafeFile.h"
 
 namespace quillary {
 
@@ -16,21 +17,16 @@ namespace {
 
 class FileSource : public ByteSource {
 public:
-    explicit FileSource(int fd) : fd_(fd) {}
-    FileSource(const FileSource&) = delete;
-    FileSource& operator=(const FileSource&) = delete;
-    ~FileSource() override { ::close(fd_); }
+    explicit FileSource(safefile::CheckedFile file) : file_(std::move(file)) {}
 
     Result<std::size_t> read(char* buffer, std::size_t size) override {
-        for (;;) {
-            const ssize_t n = ::read(fd_, buffer, size);
-            if (n >= 0) return static_cast<std::size_t>(n);
-            if (errno != EINTR) return failure(std::strerror(errno));  // EISDIR for a folder
-        }
+        Result<std::size_t, safefile::Refusal> n = file_.read(buffer, size);
+        if (!n) return failure(n.reason().reason);
+        return *n;
     }
 
 private:
-    int fd_;
+    safefile::CheckedFile file_;
 };
 
 }  // namespace
@@ -58,9 +54,28 @@ std::vector<FolderEntry> PosixAuthorFiles::list(const std::string& folder) const
 }
 
 Result<std::unique_ptr<ByteSource>> PosixAuthorFiles::open(const std::string& folder, const std::string& name) const {
-    const int fd = ::open(paths::join(folder, name).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return failure(std::strerror(errno));
-    return std::unique_ptr<ByteSource>(std::make_unique<FileSource>(fd));
+    // A folder someone sent the author may hold a link to a private file, a
+    // named pipe or a device: none of them may hang the build or reach a book.
+    Result<safefile::CheckedFile, safefile::Refusal> file = safefile::CheckedFile::open(
+        paths::join(folder, name), {.maxBytes = kAuthorFileLimit, .insideFolder = folder, .ownedByUs = false});
+    if (!file) return failure(file.reason().reason);
+    return std::unique_ptr<ByteSource>(std::make_unique<FileSource>(std::move(*file)));
+}
+
+Result<std::string> readHead(const AuthorFiles& files, const std::string& folder, const std::string& name,
+                             std::size_t count) {
+    Result<std::unique_ptr<ByteSource>> source = files.open(folder, name);
+    if (!source) return failure(source.reason());
+    std::string head(count, '\0');
+    std::size_t filled = 0;
+    while (filled < count) {
+        const Result<std::size_t> n = (*source)->read(head.data() + filled, count - filled);
+        if (!n) return failure(n.reason());
+        if (*n == 0) break;
+        filled += *n;
+    }
+    head.resize(filled);
+    return head;
 }
 
 }  // namespace quillary

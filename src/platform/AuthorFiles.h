@@ -5,7 +5,9 @@
 // through this port, at the edge, while it is written.
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,7 +19,17 @@ struct FolderEntry {
     std::string name{};
     bool folder = false;   // a folder, or a link to one: never packed
     bool readable = true;  // the build may open it for reading
+    // Why it may not, as the end of a sentence about it ("links outside the
+    // manuscript's folder; copy the file into the folder"); may be empty.
+    std::string refusal{};
+    // Its first bytes, once looked at (what a picture really is); nullopt
+    // when nobody looked.
+    std::optional<std::string> head{};
 };
+
+// The largest author's file a book packs: larger ones are refused before a
+// byte is read, so a link to a device or a sparse giant cannot fill the book.
+inline constexpr std::uint64_t kAuthorFileLimit = 1ULL << 30;
 
 // An opened file, read from its start to its end in pieces, so that a
 // reader need not hold it whole.
@@ -39,12 +51,20 @@ public:
     virtual std::vector<FolderEntry> list(const std::string& folder) const = 0;
 
     // The file `name` of `folder` (a name from list()), opened for reading;
-    // why not when it cannot be. The source is the caller's. Any thread.
+    // why not when it cannot be, as the end of a sentence about it. Only a
+    // regular file inside `folder` (through every link) and within
+    // kAuthorFileLimit is opened, without blocking. The source is the
+    // caller's. Any thread.
     virtual Result<std::unique_ptr<ByteSource>> open(const std::string& folder, const std::string& name) const = 0;
 };
 
 // Everything `source` holds from where it stands.
 Result<std::string> readAll(ByteSource& source);
+
+// The first `count` bytes of `folder`'s file `name` (fewer when it is
+// shorter), or why it cannot be opened.
+Result<std::string> readHead(const AuthorFiles& files, const std::string& folder, const std::string& name,
+                             std::size_t count);
 
 // The folder's files on this machine, as the file system gives them.
 class PosixAuthorFiles : public AuthorFiles {

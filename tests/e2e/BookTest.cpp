@@ -91,7 +91,8 @@ Entries entriesOf(const std::string& epub) {
 void installKindlegen(const TestFolder& folder) {
     const std::string path = folder.write("xdg-data/Quillary/kindlegen",
         "#!/bin/sh\necho 'Amazon kindlegen(Linux) V2.9 build 1028'\n[ $# -eq 0 ] && exit 0\n"
-        "cp \"$1\" '" + folder.file("received.epub") + "'\necho MOBI >\"${1%.epub}.mobi\"\n");
+        "cp \"$1\" '" + folder.file("received.epub") + "'\n"
+        "{ head -c 60 /dev/zero; echo BOOKMOBI; } >\"${1%.epub}.mobi\"\n");
     EXPECT_TRUE(files::setPermissions(path, 0755));
 }
 
@@ -182,7 +183,7 @@ TEST_P(BookTest, EveryBuildGivesTheExpectedValidBook) {
 
 INSTANTIATE_TEST_SUITE_P(Books, BookTest,
                          ::testing::Values("tale", "every-directive", "media", "placements", "problems", "stylesheet",
-                                           "word-processors"));
+                                           "word-processors", "pictures"));
 
 TEST(HelpPage, IsWellFormed) {
     const auto page = files::readFile(suiteSetting("QUILLARY_RESOURCES") + "/help/HowToPrepare.html");

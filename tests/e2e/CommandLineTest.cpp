@@ -84,17 +84,38 @@ TEST(CommandLine, ManuscriptsAndDestinationsThatCannotWorkAreRefusedBeforeTheCon
         {book + " -o .", "is a folder"},
         {book + " -o " + quoted(folder.file("pipe")), "named pipe"},
         {book + " -o " + quoted(folder.file(fitting + "n.epub")), "too long"},
+        {book + " --date 2024-02-30", "not a valid date"},
+        {book + " --frobnicate", "unknown option"},
     };
+    // A script that asked for the report gets it, refusals included.
     for (const auto& [arguments, reason] : cases) {
         std::string out, err;
-        EXPECT_EQ(runQuillary("build " + arguments, out, &err), 2) << arguments;
+        EXPECT_EQ(runQuillary("build " + arguments + " --report json", out, &err), 2) << arguments;
         EXPECT_TRUE(contains(err, reason)) << arguments << "\n" << err;
+        EXPECT_TRUE(out.starts_with("{\"refused\": \"") && contains(out, reason) && contains(out, "\"epub\": null"))
+            << arguments << "\n" << out;
+        EXPECT_EQ(out.find('\n'), out.size() - 1) << out;
         EXPECT_FALSE(files::exists(converted)) << arguments;
     }
     // The longest name that fits is written.
     std::string out, err;
     EXPECT_EQ(runQuillary("build " + book + " -o " + quoted(folder.file(fitting + ".epub")), out, &err), 0) << err;
     EXPECT_TRUE(files::exists(folder.file(fitting + ".epub")));
+}
+
+// A manuscript's name too long for the stored file's gets a shorter one,
+// found again next time; book information that cannot be stored is said in
+// a line, and the book is made all the same.
+TEST(CommandLine, BookInformationThatCannotBeStoredIsSaidAndLongNamesAreStoredToo) {
+    TestFolder folder;
+    const std::string manuscript = quoted(folder.write("Long/" + std::string(247, 'n') + ".rtf", "{\\rtf1 Hi.\\par}"));
+    std::string out, err;
+    EXPECT_EQ(runQuillary("build " + manuscript + " --title Kept -o " + quoted(folder.file("a.epub")), out, &err), 0);
+    EXPECT_EQ(runQuillary("build " + manuscript + " -o " + quoted(folder.file("b.epub")), out, &err), 0) << err;
+    EXPECT_TRUE(contains(err, "stored by an earlier build")) << err;
+    ::setenv("XDG_DATA_HOME", folder.write("not-a-folder", "").c_str(), 1);
+    EXPECT_EQ(runQuillary("build " + manuscript + " --title T -o " + quoted(folder.file("c.epub")), out, &err), 0);
+    EXPECT_TRUE(contains(err, "could not be stored for the next build")) << err;
 }
 
 // Without book information and without flags, a manuscript's book takes its

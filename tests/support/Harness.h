@@ -26,6 +26,10 @@ namespace quillary::testing {
 
 namespace prefs = app::prefs;
 
+// The first bytes of pictures, which the build reads to know what they are.
+inline const std::string kPngBytes = "\x89PNG\r\n\x1A\n PNG";
+inline const std::string kJpegBytes = "\xFF\xD8\xFF\xE0 JPEG";
+
 // Where a test finds things: the build tree's resources and converter, data
 // and temporary folders inside the test folder.
 inline app::Locations suiteLocations(const TestFolder& folder) {

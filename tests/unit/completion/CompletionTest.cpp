@@ -70,6 +70,24 @@ TEST(Completion, ListsAreJoinedWithACommaAndOneBlankAndReachTheAuthorInTheLocali
     EXPECT_EQ(app::readyNotification(kTale).message, "Your book \"Tale\" is ready for review.");
 }
 
+TEST(Completion, FlagProblemsNameWhatTheyConcernInTheLocalisedMessage) {
+    const std::pair<std::function<void(Problems&)>, std::string> cases[] = {
+        {[](Problems& c) { c.invalidMediaFilenames = true; c.invalidMediaNames = {"a?b.png", "c:d.mp3"}; },
+         "a?b.png, c:d.mp3"},
+        {[](Problems& c) { c.duplicateMarks = true; c.duplicateMark = "Harbour"; }, "Harbour"},
+        {[](Problems& c) { c.badFormatting = true; c.negativeStyle = "p.p2"; }, "p.p2"}};
+    for (const char* language : {"en", "de"}) {
+        const Localizer texts = Localizer::load(suiteSetting("QUILLARY_RESOURCES") + "/locale", {language});
+        for (const auto& [set, shown] : cases) {
+            Problems problems;
+            set(problems);
+            const auto alert = app::problemAlert(problems, texts);
+            ASSERT_TRUE(alert);
+            EXPECT_NE(alert->message.find(shown), std::string::npos) << alert->message;
+        }
+    }
+}
+
 TEST(Completion, OpensTheBookTheKindleFileAndTheFolderAsAskedSkippingAMissingViewer) {
     using Opened = std::vector<std::pair<std::string, std::string>>;  // what, with which application
     for (const bool viewer : {true, false}) {

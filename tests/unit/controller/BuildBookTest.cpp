@@ -41,8 +41,8 @@ struct Tale : BookBuild {
     BuildRequest request;
 
     explicit Tale(bool english = true) : BookBuild(english) {
-        folder.write("Manuscript/cover.jpg", "JPEG");
-        folder.write("Manuscript/photo.png", "PNG");
+        folder.write("Manuscript/cover.jpg", kJpegBytes);
+        folder.write("Manuscript/photo.png", kPngBytes);
         folder.write("Books/Tale.epub", kEarlierBook);
         request = {.manuscript = folder.file("Manuscript/Tale.rtf"),
                    .manuscriptFolder = folder.file("Manuscript"),
@@ -148,14 +148,17 @@ TEST(BuildBook, AFolderInTheBooksPlaceStaysAndNoBookIsReported) {
     EXPECT_EQ(files::readFile(tale.folder.file("Books/Tale.epub/keep.txt")).value_or(""), "kept");
 }
 
-// The folder's listing says the picture is there; by the time the archive
-// reads it, it cannot be read.
+// The picture is there when the assembly looks at it; by the time the
+// archive reads it, it cannot be read.
 class VanishingFile : public PosixAuthorFiles {
 public:
     Result<std::unique_ptr<ByteSource>> open(const std::string& folder, const std::string& name) const override {
-        if (name == "photo.png") return failure("No such file or directory");
+        if (name == "photo.png" && opened_++ > 0) return failure("No such file or directory");
         return PosixAuthorFiles::open(folder, name);
     }
+
+private:
+    mutable int opened_ = 0;
 };
 
 TEST(BuildBook, AnAuthorsFileThatCannotBeReadWhenPackedEndsTheBuildNamingIt) {

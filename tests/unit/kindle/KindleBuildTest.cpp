@@ -13,7 +13,7 @@ using namespace quillary::testing;
 TEST(KindleBuild, TheConverterGetsThePackageWithoutItsCoverPageAndItsFileReplacesTheEarlierOne) {
     KindleBook book;
     book.useKindlegen();
-    book.nextMobi("MOBI one");
+    book.nextMobi(kindleBytes("one"));
     book.folder.write("books/My Book.mobi", "the earlier build");
     const auto before = std::filesystem::current_path();
 
@@ -39,10 +39,10 @@ TEST(KindleBuild, TheConverterGetsThePackageWithoutItsCoverPageAndItsFileReplace
     EXPECT_FALSE(text::contains(opf, "cover.xhtml")) << opf;
     EXPECT_TRUE(text::contains(opf, "<item id=\"toc\" href=\"toc.xhtml\""));
     EXPECT_TRUE(text::contains(opf, "<reference href=\"toc.xhtml\" type=\"toc\""));
-    EXPECT_EQ((*received)[3].content, "JPEG") << "the author's cover, read at the edge";
+    EXPECT_EQ((*received)[3].content, kJpegBytes) << "the author's cover, read at the edge";
     EXPECT_TRUE(text::contains((*received)[4].content,
                                "<div class=\"ul1\">\n<p class=\"li1\"><span class=\"sz\">&#8226; one</span></p>\n</div>"));
-    EXPECT_EQ(files::readFile(book.kindleFile()).value_or("<none>"), "MOBI one");
+    EXPECT_EQ(files::readFile(book.kindleFile()).value_or("<none>"), kindleBytes("one"));
     ASSERT_TRUE(result.kindle && *result.kindle);
     EXPECT_EQ(**result.kindle, book.kindleFile());
     EXPECT_EQ(files::listFolder(book.destination), (std::vector<std::string>{"My Book.epub", "My Book.mobi"}));
@@ -58,7 +58,9 @@ TEST(KindleBuild, AFailedConversionKeepsTheEarlierKindleFileAndSaysWhy) {
     };
     const std::vector<Case> cases = {
         {"no output", KindleFailure::ConversionFailed},
-        {"empty output", KindleFailure::ConversionFailed},
+        {"empty output", KindleFailure::NotAKindleFile},
+        {"garbage", KindleFailure::NotAKindleFile},
+        {"the signature one byte off", KindleFailure::NotAKindleFile},
         {"a folder where the Kindle file goes", KindleFailure::ConversionFailed},
         {"no converter", KindleFailure::NoConverter},
         {"the package cannot be written whole", KindleFailure::ConversionFailed},
@@ -72,8 +74,10 @@ TEST(KindleBuild, AFailedConversionKeepsTheEarlierKindleFileAndSaysWhy) {
         KindleBook book;
         if (converter) book.useKindlegen();
         if (test.what == "empty output") book.nextMobi("");
+        if (test.what == "garbage") book.nextMobi("MOBI!");
+        if (test.what == "the signature one byte off") book.nextMobi(std::string(59, '\0') + "BOOKMOBI" + "more");
         if (folderInTheWay) {
-            book.nextMobi("MOBI");
+            book.nextMobi(kindleBytes(""));
             book.folder.write("books/My Book.mobi/kept", "the author's");
         } else {
             book.folder.write("books/My Book.mobi", "earlier build");
@@ -106,9 +110,9 @@ TEST(KindleBuild, AFailedConversionKeepsTheEarlierKindleFileAndSaysWhy) {
 TEST(KindleBuild, CalibreIsGivenTheOutputsNameAsKindlegenWouldMakeIt) {
     KindleBook book;
     book.useEbookConvert();
-    book.nextMobi("from calibre");
+    book.nextMobi(kindleBytes("from calibre"));
     const BuildResult result = book.build();
     EXPECT_EQ(book.shell.countCalls("ebook-convert"), 1u);
-    EXPECT_EQ(files::readFile(book.kindleFile()).value_or("<none>"), "from calibre");
+    EXPECT_EQ(files::readFile(book.kindleFile()).value_or("<none>"), kindleBytes("from calibre"));
     EXPECT_TRUE(result.kindle && *result.kindle);
 }

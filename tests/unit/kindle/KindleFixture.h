@@ -38,6 +38,9 @@ inline std::string installConverterScript(const std::string& path, const std::st
     return path;
 }
 
+// What a Kindle file begins with, then `rest`.
+inline std::string kindleBytes(const std::string& rest) { return std::string(60, '\0') + "BOOKMOBI" + rest; }
+
 // A manuscript with a list, made into an EPUB 2 and a Kindle file.
 struct KindleBook : BookBuild {
     std::string name;
@@ -45,7 +48,7 @@ struct KindleBook : BookBuild {
     std::string receivedPackage = folder.file("received.epub");  // the converter's copy of its input
 
     explicit KindleBook(std::string bookName = "My Book") : BookBuild(false), name(std::move(bookName)) {
-        folder.write("manuscript/cover.jpg", "JPEG");
+        folder.write("manuscript/cover.jpg", kJpegBytes);
         shell.answer("-info", std::string("  Type:  rich text\n"));
         shell.answer("-convert html", std::string("<html>\n<body>\n<ul class=\"ul1\">\n"
                                                   "<li class=\"li1\">&#8226; one</li>\n</ul>\n</body>\n</html>\n"));

@@ -1,49 +1,45 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "epub/Media.h"
 #include "epub/PackageDocument.h"
+#include "support/Harness.h"
 
 using namespace quillary;
 using namespace quillary::epub;
 using Names = std::vector<std::string>;
+using State = FileLookup::State;
 
 namespace {
 
 // A manuscript's folder holding the given files (a name with a "/" stands
-// for a file in a folder of that name), and what is packed of it once the
-// pages have used the images and media named.
-struct Package {
-    epub::PackedFiles packed;
+// for a file in a folder of that name), sorted as the port lists it.
+std::vector<FolderEntry> folderOf(const Names& files) {
+    std::vector<FolderEntry> folder;
+    for (const auto& name : files) {
+        const std::size_t slash = name.find('/');
+        folder.push_back({name.substr(0, slash), slash != std::string::npos});
+    }
+    std::sort(folder.begin(), folder.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    return folder;
+}
 
-    Package(const Names& files, const Names& usedImages, const Names& usedMedia = {}) {
-        std::vector<FolderEntry> folder;
-        for (const auto& name : files) {
-            const std::size_t slash = name.find('/');
-            folder.push_back({name.substr(0, slash), slash != std::string::npos});
+// What the pages get for each name they use, as "stored" or "-missing" / "-unusable".
+Names lookUp(AuthorFileIndex& index, const Names& images, const Names& media = {}) {
+    Names answers;
+    for (const auto& [names, image] : {std::pair{&images, true}, std::pair{&media, false}}) {
+        for (const auto& name : *names) {
+            const FileLookup found = image ? index.image(name) : index.media(name);
+            answers.push_back(found.state == State::usable ? found.stored
+                              : found.state == State::missing ? "-missing" : "-unusable");
         }
-        std::sort(folder.begin(), folder.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
-        packed = epub::packAuthorFiles(folder, usedImages, usedMedia);
     }
-    // The names packed into the folder, "images" or "media", sorted.
-    Names packedInto(const std::string& folder) const {
-        Names names;
-        for (const auto& file : packed.files)
-            if (file.name.starts_with("OEBPS/" + folder + "/")) names.push_back(file.name.substr(folder.size() + 7));
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    // The author's file a packed file is read from.
-    std::string source(const std::string& name) const {
-        for (const auto& file : packed.files)
-            if (file.name == "OEBPS/" + name) return file.source;
-        return "<none>";
-    }
-    std::string manifest() const { return epub::manifestLines(packed.manifest); }
-    const Names& missing() const { return packed.missing; }
-    bool invalidNames() const { return packed.invalidNames; }
-};
+    return answers;
+}
 
 std::string item(const std::string& id, const std::string& href, const std::string& type) {
     return "    <item id=\"" + id + "\" href=\"" + href + "\" media-type=\"" + type + "\"/>\n";
@@ -51,58 +47,65 @@ std::string item(const std::string& id, const std::string& href, const std::stri
 
 }  // namespace
 
-TEST(InsertImages, UsedImagesArriveUnderTheirRealNamesAndOnlyTheChosenCoverIsPacked) {
+TEST(InsertImages, UsedFilesArriveOnceInFolderOrderUnderDistinctSafeNames) {
     const std::string umlaut = "\xC3\x9Cmlaut.png";
-    Package p({"COVER.jpg", "cover.png", "boat.png", "Photo One.png", "unused.jpg", "Map.JPG", "photo.jpeg", "logo.gif",
-               "plan.svg", umlaut, "50% #1.png"},
-              {"cover.jpg", "boat.png", "PhotoOne.png", "Map.JPG", "photo.jpeg", "logo.gif", "plan.svg", umlaut, "50%#1.png",
-               "Photo.png", "boat.png"});
-    EXPECT_EQ(p.packedInto("images"), (Names{"50%#1.png", "Map.JPG", "PhotoOne.png", "boat.png", "cover.jpg", "logo.gif",
-                                                  "photo.jpeg", "plan.svg", umlaut}));
-    EXPECT_EQ(p.source("images/cover.jpg"), "COVER.jpg");
-    EXPECT_EQ(p.source("images/PhotoOne.png"), "Photo One.png");
-    EXPECT_EQ(p.manifest(), item("image1", "images/50%25%231.png", "image/png") + item("image2", "images/Map.JPG", "image/jpeg") +
-                                item("image3", "images/PhotoOne.png", "image/png") + item("image4", "images/boat.png", "image/png") +
-                                item("image5", "images/logo.gif", "image/gif") + item("image6", "images/photo.jpeg", "image/jpeg") +
-                                item("image7", "images/plan.svg", "image/svg+xml") +
-                                item("image8", "images/%C3%9Cmlaut.png", "image/png"));
-    EXPECT_EQ(p.missing(), (Names{"Photo.png"}));
-    EXPECT_FALSE(p.invalidNames());
+    const auto folder = folderOf({"COVER.jpg", "cover.png", "Sea View.png", "SeaView.png", "g#h.png", "g_h.png",
+                                  "unused.jpg", "Map.JPG", umlaut, "art/boat.png", "talk.mov", "talk.png"});
+    AuthorFileIndex index(folder, "is no picture");
+    // The older "SeaView.png" lies beside the one the author means: each
+    // is found by its exact name and stored under a name of its own.
+    EXPECT_EQ(lookUp(index, {"cover.jpg", "Sea View.png", "SeaView.png", "g#h.png", "g_h.png", "Map.JPG", umlaut,
+                             "boat.png", "Sea View.png", "talk.png"},
+                     {"talk.mov", "song.mp3"}),
+              (Names{"cover.jpg", "SeaView.png", "SeaView-2.png", "g_h.png", "g_h-2.png", "Map.JPG", umlaut,
+                     "-missing", "SeaView.png", "talk.png", "talk.mov", "-missing"}));
+    const PackedFiles packed = index.packed();
+    EXPECT_EQ(packed.files.front().source, "COVER.jpg");
+    EXPECT_EQ(manifestLines(packed.manifest),
+              item("image1", "images/Map.JPG", "image/jpeg") + item("image2", "images/SeaView.png", "image/png") +
+                  item("image3", "images/SeaView-2.png", "image/png") + item("image4", "images/g_h.png", "image/png") +
+                  item("image5", "images/g_h-2.png", "image/png") + item("image6", "images/talk.png", "image/png") +
+                  item("image7", "images/%C3%9Cmlaut.png", "image/png") + item("media1", "media/talk.mov", "video/quicktime"));
+    EXPECT_TRUE(packed.invalidNames.empty());
 }
 
-TEST(InsertImages, OnlyWhatIsUsedArrivesAndWhatIsMissingIsReportedEachTime) {
-    Package p({"cover.png", "holiday.png", "song.mp3", "art/boat.png"}, {"cover.png"});
-    EXPECT_EQ(p.packedInto("images"), (Names{"cover.png"}));
-    EXPECT_TRUE(p.packedInto("media").empty());
-    EXPECT_EQ(p.manifest(), "");
-    EXPECT_TRUE(p.missing().empty());
-
-    // Missing names are reported each time they are used, images first.
-    Package q({"talk.mov"}, {"cover.png", "boat.png", "talk.png", "boat.png", "boat.png"}, {"song.mp3", "talk.mov"});
-    EXPECT_EQ(q.packedInto("media"), (Names{"talk.mov"}));
-    EXPECT_EQ(q.missing(), (Names{"cover.png", "boat.png", "talk.png", "boat.png", "boat.png", "song.mp3"}));
+TEST(InsertImages, NamesTheContainerForbidsAreListedEvenUnusedAndNeverPacked) {
+    const auto folder = folderOf({"cover.?.png", "a&b.png", "why?.mp3", "a:b.png", "tab\t.png", "\xFF.png", "ok.png"});
+    AuthorFileIndex index(folder, "is no picture");
+    EXPECT_EQ(lookUp(index, {"a:b.png", "a&b.png", "ok.png"}, {"why?.mp3"}),
+              (Names{"-unusable", "a&b.png", "ok.png", "-unusable"}));
+    const PackedFiles packed = index.packed();
+    // The cover is named "cover.png" in the book, whatever its own name.
+    EXPECT_EQ(packed.invalidNames, (Names{"a:b.png", "tab\t.png", "\xFF.png", "why?.mp3"}));
+    EXPECT_EQ(packed.files.size(), 2u);
 }
 
-TEST(InsertImages, NamesTheContainerForbidsAreFlaggedEvenUnusedAndNeverPacked) {
-    const std::pair<const char*, bool> names[] = {
-        {"cover.?.png", false}, {"a&b.png", false}, {"why?.mp3", true}, {"a:b.png", true}, {"a|b.gif", true},
-        {"a\"b.jpg", true},      {"tab\t.png", true}, {"\xEE\x80\x80.png", true}, {"\xFF.png", true}};
-    for (const auto& [name, flagged] : names)
-        EXPECT_EQ(Package({name}, {"cover.png"}).invalidNames(), flagged) << name;
-    Package used({"a?b.png", "c?d.mp3"}, {"cover.png", "a?b.png"}, {"c?d.mp3"});
-    EXPECT_EQ(used.packedInto("images"), Names{});
-    EXPECT_EQ(used.packedInto("media"), Names{});
-    EXPECT_EQ(used.manifest(), "");
-    EXPECT_EQ(used.missing(), (Names{"cover.png", "a?b.png", "c?d.mp3"}));
-    EXPECT_EQ(Package({"a&b.png"}, {"a&b.png"}).manifest(), item("image1", "images/a%26b.png", "image/png"));
-}
+// What an author's folder may hold that no book may: each is left out, with
+// why, and a picture is packed as what its bytes are.
+TEST(InsertImages, OnlyRegularFilesInsideTheFolderArePackedAsWhatTheyAre) {
+    quillary::testing::TestFolder test;
+    const std::string folder = test.makeFolder("manuscript");
+    test.write("private/id_rsa", "SECRET");
+    test.write("manuscript/pic.jpg", quillary::testing::kPngBytes);
+    test.write("manuscript/notes.png", "just text");
+    test.write("manuscript/cover.png", quillary::testing::kPngBytes);
+    ASSERT_EQ(::symlink(test.file("private/id_rsa").c_str(), test.file("manuscript/cover.jpg").c_str()), 0);
+    ASSERT_EQ(::symlink("pic.jpg", test.file("manuscript/inside.jpg").c_str()), 0);
+    ASSERT_EQ(::symlink("/dev/zero", test.file("manuscript/zero.png").c_str()), 0);
+    ASSERT_EQ(::mkfifo(test.file("manuscript/pipe.png").c_str(), 0600), 0);
 
-TEST(InsertImages, MediaGetRegisteredTypesAndTheirOwnNumbers) {
-    Package p({"b film.3GP", "c.m4b", "d.mp3", "e.mov", "talk.png", "f.aac"}, {"cover.png", "talk.png"},
-              {"d.mp3", "bfilm.3gp", "c.m4b", "e.mov", "f.aac"});
-    EXPECT_EQ(p.manifest(), item("image1", "images/talk.png", "image/png") + item("media1", "media/c.m4b", "audio/mp4") +
-                                item("media2", "media/d.mp3", "audio/mpeg") + item("media3", "media/e.mov", "video/quicktime") +
-                                item("media4", "media/f.aac", "audio/aac"));
-    // "b film.3GP" becomes "bfilm.3GP", which the lowercased entry does not match.
-    EXPECT_EQ(p.missing(), (Names{"cover.png", "bfilm.3gp"}));
+    const std::vector<FolderEntry> entries = lookAtAuthorFiles(PosixAuthorFiles(), folder);
+    AuthorFileIndex index(entries, "is no picture");
+    EXPECT_EQ(index.refusedCovers(), Names{"cover.jpg links outside the manuscript's folder; copy the file into the folder"});
+    EXPECT_EQ(index.coverName(), "cover.png");
+    for (const auto& [name, reason] : {std::pair{"pipe.png", "named pipe"}, {"zero.png", "links outside"},
+                                       {"notes.png", "is no picture"}}) {
+        const FileLookup found = index.image(name);
+        EXPECT_EQ(found.state, State::refused) << name;
+        EXPECT_NE(found.reason.find(reason), std::string::npos) << name << ": " << found.reason;
+    }
+    EXPECT_EQ(index.image("pic.jpg").state, State::usable);
+    EXPECT_EQ(index.image("inside.jpg").state, State::usable);
+    EXPECT_EQ(manifestLines(index.packed().manifest),
+              item("image1", "images/inside.png", "image/png") + item("image2", "images/pic.png", "image/png"));
 }

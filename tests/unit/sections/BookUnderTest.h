@@ -39,12 +39,13 @@ struct BookUnderTest {
     }
 
     void build() {
-        epub::AssembledBook book = epub::assemblePackage({.lines = lines,
-                                                          .request = request,
-                                                          .templates = templates,
-                                                          .texts = {"ContentsTitle", "EndnotesTitle", "Cover"},
-                                                          .stylesheet = "",
-                                                          .folder = folder});
+        epub::AssembledBook book =
+            epub::assemblePackage({.lines = lines,
+                                   .request = request,
+                                   .templates = templates,
+                                   .texts = {"ContentsTitle", "EndnotesTitle", "Cover", "notAPictureMsg"},
+                                   .stylesheet = "",
+                                   .folder = folder});
         model = std::move(book.model);
         problems = std::move(book.problems);
         marks = epub::findMarks(epub::withSectionLines(lines, epub::chaptersOf(lines)).value_or(lines));

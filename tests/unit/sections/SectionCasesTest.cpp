@@ -118,6 +118,7 @@ void expectBook(const Case& test) {
         else for (const auto& line : text::split(piece, "\n")) lines.push_back(line);
     }
     book.body(lines);
+    book.folder = {{"boat.png"}};  // the one picture the cases show
     book.build();
     std::vector<std::string> written;
     for (int n = 1; n <= book.sectionFilesWritten(); ++n) written.push_back(book.section(n));

@@ -18,6 +18,22 @@ Lines document(const Lines& rules) {
 }
 }  // namespace
 
+TEST(DeriveStylesheet, OnlyMarginsThatPushTextOffThePageAreFound) {
+    const std::pair<const char*, bool> rules[] = {
+        {"li.li1 {margin: 0.0px 0.0px 0.0px 36.0px; text-indent: -18.0px}", false},  // a hanging indent
+        {"p.p1 {margin: 0.0px 0.0px 0.0px 18.0px; text-indent: -18.0px; font: 12.0px Times}", false},
+        {"p.p1 {margin: 0.0px 0.0px 0.0px 18.0px; text-indent: -18.5px; font: 12.0px Times}", true},
+        {"p.p1 {margin: 0.0px 0.0px 0.0px -9.0px}", true},
+        {"p.p1 {margin: 0.0px -9.0px 0.0px 9.0px}", true},
+        {"p.p1 {margin: -2.0px}", true},
+        {"p.p1 {margin: -2.0px 4.0px}", false},  // only the space above and below
+        {"p.p1 {margin: 4.0px; text-indent: -3.5px}", false}};
+    for (const auto& [rule, off] : rules) {
+        EXPECT_EQ(pushesTextOffPage(rule), off) << rule;
+        EXPECT_EQ(deriveStylesheet(document({rule}), false).negativeRule.has_value(), off) << rule;
+    }
+}
+
 TEST(DeriveStylesheet, ReportsTheFirstNegativeValueInARuleWithAMargin) {
     const std::string p2 = "p.p2 {margin: 0.0px 0.0px 0.0px 0.0px; text-indent: -18.0px; font: 12.0px Times}";
     const auto derived = deriveStylesheet(
