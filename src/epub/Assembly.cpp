@@ -129,7 +129,7 @@ SectionsPass::SectionsPass(const AssemblyInput& input, const std::vector<std::st
     // A book needs no cover: its first page then shows the title.
     const std::optional<std::string> cover = files_.coverName();
     problems_.noCover = !cover;
-    model_.facts = bookFacts(input.request.bookInfo, input.texts, cover);
+    model_.facts = bookFacts(input.request.bookInfo, input.texts.coverTitle, cover);
     problems_.unreadableFiles = files_.refusedCovers();
     if (cover) imageNames_.push_back(files_.image("cover." + model_.facts.coverExtension).stored);
     add({"OEBPS/cover.xhtml", coverPage(input.templates.cover, model_.facts)});
