@@ -89,9 +89,11 @@ Entries entriesOf(const std::string& epub) {
 // A converter that keeps the package it is given, so that the Kindle variant
 // of the book can be read.
 void installKindlegen(const TestFolder& folder) {
-    const std::string path = folder.write("xdg-data/Quillary/kindlegen",
-        "#!/bin/sh\necho 'Amazon kindlegen(Linux) V2.9 build 1028'\n[ $# -eq 0 ] && exit 0\n"
-        "cp \"$1\" '" + folder.file("received.epub") + "'\necho MOBI >\"${1%.epub}.mobi\"\n");
+    const std::string path =
+        folder.write("xdg-data/Quillary/kindlegen",
+                     "#!/bin/sh\necho 'Amazon kindlegen(Linux) V2.9 build 1028'\n[ $# -eq 0 ] && exit 0\n"
+                     "cp \"$1\" '" +
+                         folder.file("received.epub") + "'\necho MOBI >\"${1%.epub}.mobi\"\n");
     EXPECT_TRUE(files::setPermissions(path, 0755));
 }
 
@@ -126,7 +128,9 @@ void makeAndCheck(const TestFolder& folder, const std::string& book, const Build
     const std::string epub = folder.file("book" + std::to_string(number) + ".epub");
     std::string report, said;
     ASSERT_EQ(runQuillary("build '" + folder.file(book) + "'/" + build.arguments + " -o '" + epub + "' --report json",
-                          report, &said), 0) << said;
+                          report, &said),
+              0)
+        << said;
     EXPECT_EQ(report.find('\n'), report.size() - 1) << "standard output holds the report alone:\n" << report;
     const Entries entries = entriesOf(epub);
     ASSERT_FALSE(entries.empty()) << "no readable book";
@@ -170,7 +174,8 @@ TEST_P(BookTest, EveryBuildGivesTheExpectedValidBook) {
     const std::string source = suiteSetting("QUILLARY_FIXTURES") + "/books/" + GetParam();
     const std::string copy = folder.makeFolder(GetParam());
     for (const std::string& name : files::listFolder(source)) {
-        if (name.ends_with(".docx.parts")) folder.write(GetParam() + "/" + name.substr(0, name.size() - 6), packed(source + "/" + name));
+        if (name.ends_with(".docx.parts"))
+            folder.write(GetParam() + "/" + name.substr(0, name.size() - 6), packed(source + "/" + name));
         else EXPECT_TRUE(files::copyFile(source + "/" + name, copy + "/" + name));
     }
     const auto expectations = files::readFile(source + "/expect.txt");
@@ -182,7 +187,7 @@ TEST_P(BookTest, EveryBuildGivesTheExpectedValidBook) {
 
 INSTANTIATE_TEST_SUITE_P(Books, BookTest,
                          ::testing::Values("tale", "every-directive", "media", "placements", "problems", "stylesheet",
-                                           "word-processors"));
+                                           "word-processors", "word-processor-headings"));
 
 TEST(HelpPage, IsWellFormed) {
     const auto page = files::readFile(suiteSetting("QUILLARY_RESOURCES") + "/help/HowToPrepare.html");
