@@ -176,6 +176,10 @@ void SectionsPass::add(PackageFile page) {
 void SectionsPass::directiveLine(const std::string& line) {
     placePendingImage(std::nullopt);
     placePendingFigure(nullptr);
+    // A directive line is not copied into the book: a picture pasted into
+    // it is lost, and the author must hear of it.
+    if (holdsPastedPicture(line))
+        problems_.picturesLeftOut.push_back("picture in the directive \u201c" + firstWords(line) + "\u201d");
     if (tracker_.closeSection()) {
         writeFinishedSection();
     } else {

@@ -127,7 +127,9 @@ void makeAndCheck(const TestFolder& folder, const std::string& book, const Build
     const std::string epub = folder.file("book" + std::to_string(number) + ".epub");
     std::string report, said;
     ASSERT_EQ(runQuillary("build '" + folder.file(book) + "'/" + build.arguments + " -o '" + epub + "' --report json",
-                          report, &said), 0) << said;
+                          report, &said),
+              0)
+        << said;
     EXPECT_EQ(report.find('\n'), report.size() - 1) << "standard output holds the report alone:\n" << report;
     const Entries entries = entriesOf(epub);
     ASSERT_FALSE(entries.empty()) << "no readable book";
@@ -171,7 +173,8 @@ TEST_P(BookTest, EveryBuildGivesTheExpectedValidBook) {
     const std::string source = suiteSetting("QUILLARY_FIXTURES") + "/books/" + GetParam();
     const std::string copy = folder.makeFolder(GetParam());
     for (const std::string& name : files::listFolder(source)) {
-        if (name.ends_with(".docx.parts")) folder.write(GetParam() + "/" + name.substr(0, name.size() - 6), packed(source + "/" + name));
+        if (name.ends_with(".docx.parts"))
+            folder.write(GetParam() + "/" + name.substr(0, name.size() - 6), packed(source + "/" + name));
         else EXPECT_TRUE(files::copyFile(source + "/" + name, copy + "/" + name));
     }
     const auto expectations = files::readFile(source + "/expect.txt");
@@ -183,7 +186,8 @@ TEST_P(BookTest, EveryBuildGivesTheExpectedValidBook) {
 
 INSTANTIATE_TEST_SUITE_P(Books, BookTest,
                          ::testing::Values("tale", "every-directive", "media", "placements", "problems", "stylesheet",
-                                           "word-processors", "pictures"));
+                                           "word-processors", "word-processor-headings",
+                                           "pictures"));
 
 TEST(HelpPage, IsWellFormed) {
     const auto page = files::readFile(suiteSetting("QUILLARY_RESOURCES") + "/help/HowToPrepare.html");

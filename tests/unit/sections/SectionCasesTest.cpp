@@ -16,10 +16,10 @@ namespace {
 struct Case {
     std::string what{}, body{};
     bool epub3 = true;
-    std::vector<std::string> pages{};  // every section file written, between its body tags
+    std::vector<std::string> pages{};       // every section file written, between its body tags
     std::optional<std::string> contents{};  // left unchecked when not given
     std::map<std::string, std::string> marks{};
-    std::vector<std::string> missing{}, unnamedImages{}, flags{};
+    std::vector<std::string> missing{}, unnamedImages{}, leftOut{}, flags{};
     std::map<std::string, std::string> values{};
     std::vector<std::pair<std::string, std::string>> files{};  // page, text it holds
 };
@@ -35,8 +35,8 @@ void addContentsEntry(std::string& list, const std::string& value) {
     } else if (!value.empty()) {
         const std::vector<std::string> parts = text::split(value, " ");
         const std::size_t nameAt = parts[0].size() + parts[1].size() + 2;
-        list += "<li id=\"navpoint-" + parts[0] + "\"><a href=\"" + pageName(parts[1]) + "\">" +
-                value.substr(nameAt) + "</a></li>\n";
+        list += "<li id=\"navpoint-" + parts[0] + "\"><a href=\"" + pageName(parts[1]) + "\">" + value.substr(nameAt) +
+                "</a></li>\n";
     }
 }
 
@@ -49,6 +49,7 @@ void addLine(Case& test, const std::string& key, const std::string& value) {
         for (const std::string& paragraph : text::split(value, "|")) test.pages.back() += wrapped(paragraph);
     } else if (key == "missing") test.missing.push_back(value);
     else if (key == "unnamed-image") test.unnamedImages.push_back(value);
+    else if (key == "left-out") test.leftOut.push_back(value);
     else if (key == "mark") {
         const std::size_t arrow = value.rfind(" -> ");
         test.marks[value.substr(0, arrow)] = value.substr(arrow + 4);
@@ -66,17 +67,18 @@ std::string spineOf(const std::string& items) {
         const bool number = item.find_first_not_of("0123456789") == std::string::npos;
         const bool linear = !item.ends_with(":no");
         if (!linear) item.resize(item.size() - 3);
-        spine += "    <itemref idref=\"" + (number ? "section" + item : item) + "\"" + (linear ? "" : " linear=\"no\"") +
-                 "/>\n";
+        spine += "    <itemref idref=\"" + (number ? "section" + item : item) + "\"" +
+                 (linear ? "" : " linear=\"no\"") + "/>\n";
     }
     return spine;
 }
 
 void checkFlags(BookUnderTest& book, const Case& test) {
-    const std::map<std::string, bool> now = {
-        {"rtl-seen", book.marks.rightToLeft}, {"duplicate-marks", book.problems.duplicateMarks},
-        {"contents-placed", book.model.contentsPlaced}, {"start-placed", book.model.start.has_value()},
-        {"note-left-open", book.problems.noEnd}};
+    const std::map<std::string, bool> now = {{"rtl-seen", book.marks.rightToLeft},
+                                             {"duplicate-marks", book.problems.duplicateMarks},
+                                             {"contents-placed", book.model.contentsPlaced},
+                                             {"start-placed", book.model.start.has_value()},
+                                             {"note-left-open", book.problems.noEnd}};
     for (const std::string& flag : test.flags) {
         const bool wanted = !flag.starts_with("no-");
         const auto found = now.find(wanted ? flag : flag.substr(3));
@@ -98,14 +100,17 @@ void checkValues(BookUnderTest& book, const Case& test) {
     for (const auto& [key, value] : test.values) {
         if (key == "spine") EXPECT_EQ(spine, spineOf(value));
         else if (key == "navmap-once") EXPECT_EQ(text::split(navmap, value).size(), 2u) << navmap;
-        else if (key == "empty") for (const std::string& part : text::split(value, " ")) EXPECT_EQ(now.at(part), "");
+        else if (key == "empty")
+            for (const std::string& part : text::split(value, " ")) EXPECT_EQ(now.at(part), "");
         else if (now.contains(key)) EXPECT_EQ(now.at(key), value) << key;
         else ADD_FAILURE() << "unknown check " << key;
     }
     for (const auto& [name, holds] : test.files) {
         const epub::PackageFile* page = book.page(name);
         if (holds.empty()) EXPECT_FALSE(page) << name << " was written";
-        else EXPECT_NE(page ? page->bytes.find(holds) : std::string::npos, std::string::npos) << name << " lacks " << holds;
+        else
+            EXPECT_NE(page ? page->bytes.find(holds) : std::string::npos, std::string::npos)
+                << name << " lacks " << holds;
     }
 }
 
@@ -115,7 +120,8 @@ void expectBook(const Case& test) {
     std::vector<std::string> lines;
     for (const auto& piece : text::split(test.body, "|")) {
         if (!piece.starts_with("<")) lines.push_back("<p>" + piece + "</p>");
-        else for (const auto& line : text::split(piece, "\n")) lines.push_back(line);
+        else
+            for (const auto& line : text::split(piece, "\n")) lines.push_back(line);
     }
     book.body(lines);
     book.folder = {{"boat.png"}};  // the one picture the cases show
@@ -130,6 +136,7 @@ void expectBook(const Case& test) {
     EXPECT_EQ(marks, test.marks);
     EXPECT_EQ(book.problems.missingMarks, test.missing);
     EXPECT_EQ(book.problems.imagesWithoutAlternative, test.unnamedImages);
+    EXPECT_EQ(book.problems.picturesLeftOut, test.leftOut);
     checkFlags(book, test);
     checkValues(book, test);
 }
