@@ -108,7 +108,7 @@ TEST(CommandLine, ManuscriptsAndDestinationsThatCannotWorkAreRefusedBeforeTheCon
 // a line, and the book is made all the same.
 TEST(CommandLine, BookInformationThatCannotBeStoredIsSaidAndLongNamesAreStoredToo) {
     TestFolder folder;
-    const std::string manuscript = quoted(folder.write("Long/" + std::string(247, 'n') + ".rtf", "{\\rtf1 Hi.\\par}"));
+    const std::string manuscript = quoted(folder.write("Long/" + std::string(240, 'n') + ".rtf", "{\\rtf1 Hi.\\par}"));
     std::string out, err;
     EXPECT_EQ(runQuillary("build " + manuscript + " --title Kept -o " + quoted(folder.file("a.epub")), out, &err), 0);
     EXPECT_EQ(runQuillary("build " + manuscript + " -o " + quoted(folder.file("b.epub")), out, &err), 0) << err;
