@@ -35,6 +35,7 @@ enum class KindleFailure {
     NoConverter,       // neither kindlegen nor calibre's ebook-convert is installed
     ConversionFailed,  // the converter failed, or its package could not be written
     TimedOut,          // the converter outlived its time limit
+    Stopped,           // the author stopped the build while the converter ran; the EPUB is made
 };
 
 struct BuildResult {
