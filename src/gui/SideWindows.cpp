@@ -123,7 +123,7 @@ PreferencesDialog::PreferencesDialog(Texts texts, Preferences& preferences, QWid
 
     auto* language = new QComboBox;
     language->setObjectName(prefs::kDefaultLang);
-    for (const char* name : langNames) language->addItem(QString::fromLatin1(name));
+    for (const char* name : nativeLangNames) language->addItem(QString::fromUtf8(name));
     const long stored = preferences.integerForKey(prefs::kDefaultLang);
     if (stored >= 0 && stored < kLanguageCount) language->setCurrentIndex(static_cast<int>(stored));
     connect(language, &QComboBox::activated, this, [this, &preferences](int index) {
