@@ -12,8 +12,8 @@ namespace {
 std::string explanationOf(const Localizer& texts, const ProblemKind& kind, bool listed) {
     const std::string pattern = texts.text(kind.messageKey);
     if (!listed) return text::format(pattern, {""});
-    std::string withoutList = text::replacedAll(pattern, ": %@", ".");
-    return text::format(withoutList, {"…"});
+    // "...: %@. More" and "...: %@" both end the sentence where the list stood.
+    return text::format(text::replacedAll(text::replacedAll(pattern, ": %@.", "."), ": %@", "."), {"…"});
 }
 
 std::vector<BuildReport::Group> groupsOf(const Problems& problems, const Localizer& texts) {

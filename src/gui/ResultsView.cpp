@@ -10,6 +10,7 @@
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace quillary::gui {
 
@@ -51,6 +52,7 @@ ResultsView::ResultsView(Texts texts, QWidget* parent) : QDialog(parent), texts_
     auto* text = new QVBoxLayout;
     text->addWidget(heading_);
     text->addWidget(detail_);
+    text->addStretch(1);
     auto* top = new QHBoxLayout;
     top->addWidget(icon_, 0, Qt::AlignTop);
     top->addLayout(text, 1);
@@ -104,6 +106,9 @@ void ResultsView::present(const BuildReport& report) {
     problems_->setVisible(!report.groups.empty());
     const bool made = !report.bookPath.empty();
     for (QPushButton* button : {open_, folder_, check_}) button->setVisible(made);
+    // Without problems there is no list to make room for.
+    if (report.groups.empty()) resize(width(), sizeHint().height());
+    else resize(width(), std::max(height(), minimumWidth() * 3 / 4));
     show();
     raise();
     activateWindow();

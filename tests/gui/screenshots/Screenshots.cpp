@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     // A manuscript with two kinds of problem: a cross-reference to no
     // bookmark and a picture that is not in its folder.
     const std::string flawed = desktop.folder.write(
-        "Flawed/Flawed.rtf", "{\\rtf1 bookmark: One\\par See {{Nowhere}} and {{Elsewhere}}.\\par "
+        "Flawed/Flawed.rtf", "{\\rtf1 bookmark: One\\par See \\{\\{Nowhere\\}\\} and \\{\\{Elsewhere\\}\\}.\\par "
                              "image:harbour.png\\par bookmark: Two\\par The end.\\par}");
     desktop.app->openDocument(QString::fromStdString(flawed));
     desktop.dialogs.saveAs = desktop.folder.file("Flawed/Flawed.epub");

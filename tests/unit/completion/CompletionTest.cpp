@@ -131,6 +131,7 @@ TEST(BuildReport, EveryProblemGroupedByKindWithItsPlacesAndTheOutcomePicksTheIco
     EXPECT_EQ(problems.groups[1].explanation.find("%@"), std::string::npos) << problems.groups[1].explanation;
     EXPECT_EQ(problems.groups[2].titleKey, "noAltTextTitle");
     EXPECT_EQ(problems.groups[2].places, std::vector<std::string>{"map.png"});
+    EXPECT_EQ(problems.groups[2].explanation.find(".."), std::string::npos) << problems.groups[2].explanation;
 
     // A Kindle file asked for and not made is a problem of a made book.
     result.problems = {};
