@@ -315,7 +315,11 @@ void DesktopApplication::openDocument(const QString& path) {
                                           : texts_("The Kindle converter could not be installed."));
         return;
     }
-    if (app::hasManuscriptExtension(file)) session_.takeManuscript(file);
+    if (app::hasManuscriptExtension(file)) {
+        // The author knows what to do: the welcome would only cover the manuscript.
+        splash_.close();
+        session_.takeManuscript(file);
+    }
     else window_.say(texts_("%1 is not a manuscript: Quillary opens .rtf, .doc, .docx and .odt files.").arg(name));
 }
 

@@ -29,6 +29,7 @@ class CoverPreview : public QLabel {
 public:
     explicit CoverPreview(QWidget* parent) : QLabel(parent) {
         setAlignment(Qt::AlignCenter);
+        setWordWrap(true);
         setMinimumSize(120, 160);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     }
@@ -46,10 +47,8 @@ protected:
 
 private:
     void rescale() {
-        if (image_.isNull()) {
-            setPixmap({});
-            return;
-        }
+        // Without an image the label holds its text, which a resize keeps.
+        if (image_.isNull()) return;
         const qreal ratio = devicePixelRatioF();
         QPixmap scaled = image_.scaled(size() * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         scaled.setDevicePixelRatio(ratio);
@@ -286,7 +285,9 @@ void MainWindow::setManuscriptLocation(const std::string& fileName) {
 
 void MainWindow::setCoverPreview(const std::string& imagePath) {
     const QPixmap image(qt(imagePath));
-    cover_->setImage(image.isNull() ? applicationIcon(256) : image);
+    cover_->setImage(image);  // a pixmap replaces the label's text
+    // The application's icon here would pass for the book's cover.
+    if (image.isNull()) cover_->setText(texts_("No cover: put cover.jpg or cover.png beside the manuscript."));
 }
 
 void MainWindow::setMakeEnabled(bool enabled) {

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QLabel>
@@ -34,6 +35,11 @@ TEST(DesktopStart, EmptyStoreStartsWithTheRegisteredDefaults) {
     EXPECT_TRUE(window.epub3Checked());
     EXPECT_FALSE(window.kindleChecked());
     EXPECT_TRUE(desktop.app->splashWindow().isVisible());
+    EXPECT_TRUE(desktop.app->splashWindow().findChild<QCheckBox*>(prefs::kShowLaunch)->isChecked())
+        << "the box shows the setting that showed the window";
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&desktop.app->splashWindow(), &escape);
+    EXPECT_FALSE(desktop.app->splashWindow().isVisible());
     EXPECT_EQ(window.language(), "0");
     EXPECT_FALSE(window.makeAction()->isEnabled());
 
@@ -149,6 +155,7 @@ TEST(DesktopWindow, ADroppedManuscriptFillsTheFieldsAndShowsItsCover) {
     drop(desktop.window(), exampleManuscript());
 
     EXPECT_EQ(desktop.window().manuscriptLocation(), "Lighthouse.rtf");
+    EXPECT_FALSE(desktop.app->splashWindow().isVisible()) << "the welcome does not cover a manuscript";
     EXPECT_EQ(desktop.window().fieldText(BookField::Title), "The Keeper of Gull Rock");
     EXPECT_EQ(desktop.window().fieldText(BookField::Author), "Mara Quill");
     EXPECT_TRUE(desktop.window().makeAction()->isEnabled());
