@@ -29,6 +29,10 @@ endif()
 set(QUILLARY_DEB_RECOMMENDS
   # Word and OpenDocument manuscripts are converted through LibreOffice.
   "libreoffice-writer-nogui | libreoffice-writer")
+if(QUILLARY_GUI)
+  # Qt's own dialogs and key names in the desktop's language.
+  list(APPEND QUILLARY_DEB_RECOMMENDS qt6-translations-l10n)
+endif()
 set(QUILLARY_DEB_SUGGESTS
   epubcheck  # checks the books
   calibre)   # ebook-convert makes Kindle files when kindlegen is missing

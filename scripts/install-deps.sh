@@ -1,6 +1,6 @@
 #!/bin/sh
 # Installs the Debian packages Quillary needs to build and run (Qt 6 for the
-# window); with --tests
+# window, and Qt's own translations of its dialogs and key names); with --tests
 # also those its tests need (GoogleTest, EPUBCheck with the Java runtime it
 # brings, which is the larger half of the download; dpkg-dev, whose
 # dpkg-shlibdeps lists the libraries the Debian package needs, and file, which
@@ -15,7 +15,7 @@ packages="build-essential cmake pkg-config git
   libzip-dev libdeflate-dev libpugixml-dev
   gettext
   libreoffice-writer-nogui
-  qt6-base-dev"
+  qt6-base-dev qt6-translations-l10n"
 if [ "${1:-}" = --tests ]; then
   packages="$packages libgtest-dev libgmock-dev epubcheck default-jre-headless dpkg-dev file"
 fi

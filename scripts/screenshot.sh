@@ -1,7 +1,8 @@
 #!/bin/sh
 # Writes PNG pictures of the windows, with the example manuscript loaded, into
-# build/screenshots/: the main window, the window during a build, a problem
-# alert, the help window and the welcome window. Runs on a virtual X server
+# build/screenshots/: the main window (in English and in German), the window
+# during a build, the results of a clean build and of one with problems, the
+# preferences, the Kindle alert, the help window and the welcome window. Runs on a virtual X server
 # (xvfb-run, from the package xvfb) when one is installed, else on Qt's
 # offscreen platform. Needs a build configured with -DQUILLARY_GUI=ON.
 set -eu

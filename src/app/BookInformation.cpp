@@ -1,5 +1,6 @@
 #include "app/BookInformation.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -130,17 +131,48 @@ std::optional<CivilDate> parsePublicationDate(const std::string& text) {
     return date;
 }
 
-int parseLanguageIndex(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    long value = 0;
-    bool any = false;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-        any = true;
-        value = value * 10 + (text[i] - '0');
-        if (value >= kLanguageCount) return 0;
+std::string parseStoredLanguage(const std::string& text) {
+    const std::string trimmed = text::trimBlanksAndTabs(text);
+    // Earlier versions read the digits up to the first other character.
+    if (!trimmed.empty() && std::isdigit(static_cast<unsigned char>(trimmed[0]))) {
+        const std::size_t digits = std::min(trimmed.find_first_not_of("0123456789"), trimmed.size());
+        return std::to_string(quickListIndex(trimmed.substr(0, std::min<std::size_t>(digits, 3))).value_or(0));
     }
-    return any ? static_cast<int>(value) : 0;
+    if (const std::optional<int> index = quickListIndex(trimmed)) return std::to_string(*index);
+    return canonicalCase(trimmed);
+}
+
+namespace {
+
+// The ISBN's check digit as the standard computes it from the digits before
+// it: weights 10 down to 2 modulo 11 for ISBN-10 ("X" for ten), 1 and 3
+// modulo 10 for ISBN-13.
+char isbnCheckDigit(const std::string& digits) {
+    int sum = 0;
+    if (digits.size() == 10) {
+        for (std::size_t i = 0; i < 9; ++i) sum += (digits[i] - '0') * static_cast<int>(10 - i);
+        const int check = (11 - sum % 11) % 11;
+        return check == 10 ? 'X' : static_cast<char>('0' + check);
+    }
+    for (std::size_t i = 0; i < 12; ++i) sum += (digits[i] - '0') * (i % 2 ? 3 : 1);
+    return static_cast<char>('0' + (10 - sum % 10) % 10);
+}
+
+}  // namespace
+
+std::string isbnCheckDigitAdvice(const std::string& isbn) {
+    std::string digits;
+    for (char c : isbn)
+        if (c != '-' && c != ' ' && c != '\t') digits += c == 'x' ? 'X' : c;
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    const bool isbn10 = digits.size() == 10 && std::all_of(digits.begin(), digits.end() - 1, isDigit) &&
+                        (isDigit(digits.back()) || digits.back() == 'X');
+    const bool isbn13 = digits.size() == 13 && std::all_of(digits.begin(), digits.end(), isDigit);
+    if (!isbn10 && !isbn13) return "";
+    const char expected = isbnCheckDigit(digits);
+    if (digits.back() == expected) return "";
+    return "The ISBN " + text::trimBlanksAndTabs(isbn) + " should end in " + expected + ", not " + digits.back() +
+           ": its check digit is wrong, and stores may refuse it. The book keeps it as typed.";
 }
 
 CivilDate today() {
@@ -168,54 +200,105 @@ std::string nameOf(const std::string& manuscript) {
     return paths::deletingExtension(paths::lastComponent(manuscript));
 }
 
-// "NAMEInfo.txt"; for a name too long for the file system, the name's start
-// and a digest of the whole, so the next build of the manuscript finds it.
-std::string storedFileName(const std::string& manuscript) {
-    const std::string name = nameOf(manuscript);
-    if (name.size() + 8 <= kLongestStoredName) return name + "Info.txt";
-    std::uint64_t digest = 14695981039346656037ULL;  // FNV-1a: stable across builds and machines
-    for (const char c : name) digest = (digest ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
-    std::size_t cut = kLongestStoredName - 8 - 17;
-    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;  // not inside a character
+// FNV-1a: a key that only needs to differ between names and folders and
+// stay the same from one run to the next, which std::hash does not promise.
+std::string digestOf(const std::string& text) {
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    for (char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
     char hex[17];
-    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(digest));
-    return name.substr(0, cut) + "-" + hex + "Info.txt";
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+    return hex;
+}
+
+// "NAMEInfo-KEY.txt", KEY a digest of the manuscript's folder, so that two
+// manuscripts of one name in two folders keep their own; for a name too long
+// for the file system, the name's start and a digest of the whole, so the
+// next build of the manuscript finds it.
+std::string storedFileName(const std::string& manuscript) {
+    std::string name = nameOf(manuscript);
+    const std::string key = "Info-" + digestOf(paths::deletingLastComponent(manuscript)) + ".txt";
+    if (name.size() + key.size() > kLongestStoredName) {
+        std::size_t cut = kLongestStoredName - key.size() - 17;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;  // not inside a character
+        name = name.substr(0, cut) + "-" + digestOf(name);
+    }
+    return name + key;
+}
+
+// A file of book information, read as any file we did not write: never
+// through a link out of `inside` (when given), never more than such a file
+// needs.
+std::optional<StoredBookInformation> readNonEmpty(const std::string& path, InformationSource source,
+                                                  const std::string& inside = "") {
+    const auto bytes =
+        safefile::readWhole(path, {.maxBytes = kBookInformationLimit, .insideFolder = inside, .ownedByUs = false});
+    if (!bytes || bytes->empty()) return std::nullopt;
+    return StoredBookInformation{path, decodeTextFile(*bytes), source};
+}
+
+// The stand-ins earlier versions stored for fields the author left empty.
+bool isOldStandIn(const std::string& value) {
+    for (const char* standIn : {"No Title!", "No Author", "No Publisher", "No Copyright", "No Genre"})
+        if (value == standIn) return true;
+    return false;
 }
 
 }  // namespace
 
-std::optional<StoredBookInformation> findBookInformation(const std::string& dataFolder,
-                                                         const std::string& manuscript) {
-    const std::string manuscriptFolder = paths::deletingLastComponent(manuscript);
-    // bookInfo.txt came with the manuscript, from whoever sent it: it is read
-    // as any file of theirs, never through a link out of their folder.
-    const std::pair<std::string, std::string> candidates[] = {
-        {dataFolder.empty() ? "" : dataFolder + "/" + storedFileName(manuscript), ""},
-        {manuscriptFolder + "/bookInfo.txt", manuscriptFolder.empty() ? "." : manuscriptFolder}};
-    for (const auto& [path, inside] : candidates) {
-        if (path.empty()) continue;
-        const auto bytes =
-            safefile::readWhole(path, {.maxBytes = kBookInformationLimit, .insideFolder = inside, .ownedByUs = false});
-        if (bytes && !bytes->empty()) return StoredBookInformation{path, decodeTextFile(*bytes)};
-    }
-    return std::nullopt;
+std::string storedInformationPath(const std::string& dataFolder, const std::string& manuscript) {
+    return dataFolder + "/" + storedFileName(manuscript);
 }
 
-BookInfo fieldsFromStored(const std::string& manuscript, const std::optional<std::string>& storedText) {
-    BookInfo fields{.title = paths::lastComponent(paths::deletingLastComponent(manuscript))};
+std::optional<StoredBookInformation> findBookInformation(const std::string& dataFolder,
+                                                         const std::string& manuscript) {
+    const std::string own = dataFolder.empty() ? "" : storedInformationPath(dataFolder, manuscript);
+    if (!own.empty())
+        if (auto stored = readNonEmpty(own, InformationSource::Stored)) return stored;
+    // bookInfo.txt came with the manuscript, from whoever sent it: it is read
+    // as any file of theirs, never through a link out of their folder.
+    const std::string manuscriptFolder = paths::deletingLastComponent(manuscript);
+    if (auto beside = readNonEmpty(manuscriptFolder + "/bookInfo.txt", InformationSource::BesideManuscript,
+                                   manuscriptFolder.empty() ? "." : manuscriptFolder))
+        return beside;
+    if (own.empty()) return std::nullopt;
+    const std::string unkeyed = dataFolder + "/" + nameOf(manuscript) + "Info.txt";
+    auto earlier = readNonEmpty(unkeyed, InformationSource::Stored);
+    if (earlier && files::moveFile(unkeyed, own)) earlier->path = own;
+    return earlier;
+}
+
+BookInfo fieldsFromStored(const std::string& manuscript, const std::optional<std::string>& storedText,
+                          const DocumentProperties& properties, bool* propertiesUsed) {
+    BookInfo fields{.language = ""};
     if (storedText) applyBookInformation(*storedText, fields);
+    for (std::string* entry : fields.inFileOrder())
+        if (isOldStandIn(*entry)) entry->clear();
+    const bool filled = fillFromProperties(fields, properties, !fields.language.empty());
+    if (propertiesUsed) *propertiesUsed = filled;
+    if (fields.title.empty()) fields.title = defaultTitle(manuscript);
     // An unreadable date shows today's, as a blank one does.
     const std::optional<CivilDate> date = fields.date.empty() ? std::nullopt : parsePublicationDate(fields.date);
     fields.date = formatDate(date.value_or(today()));
-    fields.language = std::to_string(parseLanguageIndex(fields.language));
+    fields.language = parseStoredLanguage(fields.language);
     return fields;
 }
 
-namespace {
-
-std::string orDefault(const std::string& value, const char* fallback) {
-    return value.empty() ? fallback : value;
+std::string informationSourceLine(const std::optional<StoredBookInformation>& stored, const std::string& manuscript,
+                                  bool titleGiven, bool propertiesUsed) {
+    const std::string name = paths::lastComponent(manuscript);
+    if (!stored && propertiesUsed) return "Book information from the document properties of " + name + ".";
+    if (!stored) return "No book information for " + name + (titleGiven ? "." : ": the title defaults to its folder's name.");
+    const std::string properties = propertiesUsed ? "; empty fields from the document properties" : "";
+    if (stored->source == InformationSource::BesideManuscript)
+        return "Book information from " + stored->path + ", beside the manuscript" + properties + ".";
+    return "Book information from " + stored->path + ", stored by an earlier build" + properties + ".";
 }
+
+std::string defaultTitle(const std::string& manuscript) {
+    return paths::lastComponent(paths::deletingLastComponent(manuscript));
+}
+
+namespace {
 
 std::string removingAll(std::string text, std::string_view what) {
     text::replaceAll(text, what, "");
@@ -233,27 +316,28 @@ BookInfo typed(const BookInfo& fields) {
     return info;
 }
 
-// The book information as the book states it: stand-ins for what the
-// author left empty, and the ISBN without its separators.
-BookInfo forTheBook(const BookInfo& typed) {
-    std::string identifier = typed.isbn;
-    for (const char* separator : {"-", "/", ":"}) identifier = removingAll(identifier, separator);
-    return {.title = orDefault(typed.title, "No Title!"),
-            .author = orDefault(typed.author, "No Author"),
-            .publisher = orDefault(typed.publisher, "No Publisher"),
-            .copyright = orDefault(typed.copyright, "No Copyright"),
-            .date = typed.date,
-            .isbn = text::trimBlanksAndTabs(identifier),
-            .genre = orDefault(typed.genre, "No Genre"),
-            .language = typed.language};
+// The book information as the book states it: the default title for an
+// empty one, the ISBN without its separators, the language as stored.
+// Empty optional entries stay empty: a stand-in such as "No Author" would
+// reach the stores' catalogues as if it were the author's name.
+BookInfo forTheBook(const BookInfo& typed, const std::string& manuscript) {
+    BookInfo info = typed;
+    if (info.title.empty()) info.title = defaultTitle(manuscript);
+    for (const char* separator : {"-", "/", ":"}) info.isbn = removingAll(info.isbn, separator);
+    info.isbn = text::trimBlanksAndTabs(info.isbn);
+    info.language = parseStoredLanguage(typed.language);
+    return info;
 }
 
 }  // namespace
 
-std::string defaultBookName(const BookInfo& fields) {
+std::string defaultBookName(const BookInfo& fields, const std::string& manuscript) {
+    const auto fromTitle = [](const std::string& title) {
+        return text::trimBlanksAndTabs(removingAll(text::replacedAll(title, ":", "-"), "\""));
+    };
     std::string name = removingAll(fields.isbn, "-");
-    if (name.empty()) name = text::trimBlanksAndTabs(removingAll(text::replacedAll(fields.title, ":", "-"), "\""));
-    if (name.empty()) name = "No Title";
+    if (name.empty()) name = fromTitle(fields.title);
+    if (name.empty()) name = fromTitle(defaultTitle(manuscript));
     // A slash would put the book into another folder than the one chosen.
     text::replaceAll(name, "/", "-");
     return name + ".epub";
@@ -272,7 +356,7 @@ BuildRequest makeBuildRequest(const std::string& manuscript, const BookInfo& fie
                          .manuscriptFolder = paths::deletingLastComponent(manuscript),
                          .destinationFolder = choices.destinationFolder,
                          .bookName = choices.bookName,
-                         .bookInfo = forTheBook(typed(fields)),
+                         .bookInfo = forTheBook(typed(fields), manuscript),
                          .epub3 = choices.epub3,
                          .kindle = choices.kindle,
                          .entryTime = choices.entryTime};
@@ -284,16 +368,14 @@ BuildRequest makeBuildRequest(const std::string& manuscript, const BookInfo& fie
 }
 
 Outcome storeBookInformation(const std::string& dataFolder, const std::string& manuscript, const BookInfo& fields) {
-    // The file keeps the book information as typed, but for the stand-ins.
-    const BookInfo typedFields = typed(fields);
-    BookInfo stored = forTheBook(typedFields);
-    stored.isbn = typedFields.isbn;
+    BookInfo stored = typed(fields);
+    stored.language = parseStoredLanguage(stored.language);
     std::string content;
     for (const std::string* line : stored.inFileOrder()) {
         if (line != &stored.title) content += "\n";
         content += *line;
     }
-    return files::writeFileAtomically(dataFolder + "/" + storedFileName(manuscript), content);
+    return files::writeFileAtomically(storedInformationPath(dataFolder, manuscript), content);
 }
 
 }  // namespace quillary::app

@@ -70,6 +70,7 @@ std::optional<Alert> kindleFailureAlert(KindleFailure failure, const BuildReques
             const std::string minutes = std::to_string(kindle::kConversionTimeLimit.count());
             return simpleAlert(texts, "KindleFailTitle", "KindleTimeLimitMsg", {}, {minutes, request.bookName});
         }
+        case KindleFailure::Stopped: return simpleAlert(texts, "KindleFailTitle", "KindleStoppedMsg", {}, {});
     }
     return std::nullopt;
 }
@@ -86,12 +87,15 @@ Notification readyNotification(const BuildRequest& request) {
     return {"A Quillary is Made", text::format("Your book \"%@\" is ready for review.", {request.bookName})};
 }
 
-void openResults(const BuildRequest& request, const Preferences& preferences, Workspace& workspace,
-                 const std::function<std::optional<std::string>()>& findViewer) {
+void openResults(const BuildRequest& request, const BuildResult& result, const Preferences& preferences,
+                 Workspace& workspace, const std::function<std::optional<std::string>()>& findViewer) {
     if (preferences.integerForKey(prefs::kReviewPub) != 0) workspace.openFile(request.epubPath());
     // No viewer installed: nothing to open with, and nothing to say; the
-    // Kindle checks warn about that when the option is chosen.
-    if (preferences.integerForKey(prefs::kReviewKindle) != 0)
+    // Kindle checks warn about that when the option is chosen. A Kindle file
+    // that was not made (none asked for, or the step failed) is not opened:
+    // the viewer would show an older file of that name, or an error.
+    const bool kindleMade = result.kindle && *result.kindle;
+    if (kindleMade && preferences.integerForKey(prefs::kReviewKindle) != 0)
         if (const std::optional<std::string> viewer = findViewer())
             workspace.openFileWithApplication(request.kindlePath(), *viewer);
     if (preferences.integerForKey(prefs::kShowInFolder) != 0) workspace.showInFolder(request.epubPath());

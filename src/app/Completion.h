@@ -35,7 +35,8 @@ std::optional<Alert> epubFailureAlert(const EpubFailure& failure, const BuildReq
 BuildResult buildNotStarted(const std::system_error& error);
 
 // The Kindle step's alert when it made no file; nullopt when no converter is
-// installed: the converter check, run again, says so.
+// installed: the converter check, run again, says so. A step the author
+// stopped says that the EPUB is made and the earlier Kindle file stays.
 std::optional<Alert> kindleFailureAlert(KindleFailure failure, const BuildRequest& request, const Localizer& texts);
 
 // The first of the problems, in the order the author is told about them,
@@ -48,11 +49,12 @@ struct Notification {
 // The notification that the book is made.
 Notification readyNotification(const BuildRequest& request);
 
-// Opens the results as the preferences ask, in this order: the EPUB, the
-// Kindle file in the viewer `findViewer` finds (when it finds one), the
-// destination folder.
-void openResults(const BuildRequest& request, const Preferences& preferences, Workspace& workspace,
-                 const std::function<std::optional<std::string>()>& findViewer);
+// Opens the results of a build that made its EPUB as the preferences ask,
+// in this order: the EPUB, the Kindle file in the viewer `findViewer` finds
+// (only when the build made one, and the viewer is found), the destination
+// folder.
+void openResults(const BuildRequest& request, const BuildResult& result, const Preferences& preferences,
+                 Workspace& workspace, const std::function<std::optional<std::string>()>& findViewer);
 
 // One line on where the book's chapters came from, for the command line and
 // the window's status: the author who typed no bookmark line learns that

@@ -74,11 +74,27 @@ Alert KindleTools::twoButtonAlert(const std::string& titleKey, const std::string
     return alert;
 }
 
+Alert KindleTools::noConverterAlert() {
+    Alert alert;
+    alert.titleKey = "noKindleConverterTitle";
+    alert.title = texts_.text("noKindleConverterTitle");
+    alert.message = texts_.text("noKindleConverterMsg");
+    alert.defaultButton = texts_.text("TryAgain");
+    alert.alternateButton = texts_.text("Cancel");
+    alert.critical = false;  // nothing failed: a tool is missing, and the EPUB is made all the same
+    alert.onEnd = [this, lifeline = lifeline_](int returnCode) {
+        if (!lifeline->alive()) return;
+        if (returnCode == kAlertDefaultButton) checkConverter();
+        else if (declined_) declined_();
+    };
+    return alert;
+}
+
 void KindleTools::checkConverter() {
     if (ports_.preferences.integerForKey(prefs::kBuildKindle) == 0) return;
     const std::optional<kindle::Converter> converter = findConverter();
     if (!converter) {
-        ports_.alerts.showAlert(twoButtonAlert("noKindleGenTitle", "noKindleGenMsg", "GetKindleGen", kKindlegenPage));
+        ports_.alerts.showAlert(noConverterAlert());
         return;
     }
     // ebook-convert has no banner of the kind kindlegen's versions are

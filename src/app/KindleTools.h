@@ -4,6 +4,7 @@
 // ebook-convert), its checks, and the e-book viewer that stands for the
 // Kindle reading application. Main thread unless a call says otherwise.
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -56,8 +57,12 @@ public:
 
     // With the Kindle option on, alerts when no converter is installed, or
     // when kindlegen is older than 2.9; its version is asked off the main
-    // thread, and the verdict alerts only if the option is still on.
+    // thread, and the verdict alerts only if the option is still on. The
+    // alert without a converter names calibre first, with what to install,
+    // and kindlegen second; its default button checks again, its Cancel
+    // calls the `declined` callback (the window unticks the option).
     void checkConverter();
+    void setDeclined(std::function<void()> declined) { declined_ = std::move(declined); }
     // With Kindle files opened for review, alerts when no viewer is found.
     void checkViewer();
     // The viewer that opens Kindle files: the "kindleViewer" preference, else
@@ -70,6 +75,7 @@ public:
     void updaterWillRelaunchApplication() override;
 
 private:
+    Alert noConverterAlert();
     void checkKindlegenVersion(const std::string& kindlegen);
     void kindlegenVersionChecked(bool recent);
     Alert twoButtonAlert(const std::string& titleKey, const std::string& messageKey, const std::string& defaultKey,
@@ -83,6 +89,7 @@ private:
     bool versionCheckRunning_ = false;
     std::optional<std::string> kindlegenToCheckNext_;
     std::optional<std::string> keptConverter_;  // set aside while an update installs
+    std::function<void()> declined_;
     // Cut by the destructor: a check that ends after the tools have gone
     // drops its verdict.
     std::shared_ptr<Lifeline> lifeline_ = std::make_shared<Lifeline>();

@@ -3,10 +3,36 @@
 #include "app/BookInformation.h"
 #include "app/ManuscriptTypes.h"
 #include "app/PreferenceKeys.h"
+#include "base/Text.h"
+#include "book/Languages.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
 namespace quillary::app {
+
+BookInfo fieldsOf(const Window& window) {
+    return {.title = window.fieldText(BookField::Title),
+            .author = window.fieldText(BookField::Author),
+            .publisher = window.fieldText(BookField::Publisher),
+            .copyright = window.fieldText(BookField::Copyright),
+            .date = formatDate(window.pubDate()),
+            .isbn = window.fieldText(BookField::Isbn),
+            .genre = window.fieldText(BookField::Genre),
+            .language = window.language()};
+}
+
+namespace {
+
+std::string adviceOn(const BookInfo& fields) {
+    std::string advice = isbnCheckDigitAdvice(fields.isbn);
+    const std::string language = text::trimBlanksAndTabs(fields.language);
+    if (!language.empty() && !quickListIndex(language) && !isWellFormedLanguageTag(language))
+        advice += std::string(advice.empty() ? "" : " ") + "\"" + language +
+                  "\" is not a language tag (such as en-GB, cs or pt-BR): the book is made in English.";
+    return advice;
+}
+
+}  // namespace
 
 ManuscriptSession::ManuscriptSession(Window& window, Preferences& preferences, std::string dataFolder)
     : window_(window), preferences_(preferences), dataFolder_(std::move(dataFolder)) {}
@@ -25,8 +51,11 @@ void ManuscriptSession::choose(std::function<void(const std::string& path)> chos
 void ManuscriptSession::load(const std::string& path) {
     manuscript_ = path;
     const std::optional<StoredBookInformation> stored = findBookInformation(dataFolder_, path);
-    if (stored || !window_.manuscriptLocation().empty()) {
-        const BookInfo fields = fieldsFromStored(path, stored ? std::optional(stored->text) : std::nullopt);
+    const DocumentProperties properties = readDocumentProperties(path);
+    bool propertiesUsed = false;
+    if (stored || !properties.empty() || !window_.manuscriptLocation().empty()) {
+        const BookInfo fields =
+            fieldsFromStored(path, stored ? std::optional(stored->text) : std::nullopt, properties, &propertiesUsed);
         window_.setFieldText(BookField::Title, fields.title);
         window_.setFieldText(BookField::Author, fields.author);
         window_.setFieldText(BookField::Publisher, fields.publisher);
@@ -34,14 +63,30 @@ void ManuscriptSession::load(const std::string& path) {
         window_.setFieldText(BookField::Isbn, fields.isbn);
         window_.setPubDate(parsePublicationDate(fields.date).value_or(today()));
         window_.setFieldText(BookField::Genre, fields.genre);
-        window_.setLanguageIndex(parseLanguageIndex(fields.language));
+        window_.setLanguage(fields.language);
     }
+    window_.setInformationSource(informationSourceLine(stored, path, false, propertiesUsed));
+    window_.setFieldAdvice(adviceOn(fieldsOf(window_)));
     const std::string folder = paths::deletingLastComponent(path);
     window_.setManuscriptLocation(paths::lastComponent(path));
     if (files::exists(folder + "/cover.png")) window_.setCoverPreview(folder + "/cover.png");
     else if (files::exists(folder + "/cover.jpg")) window_.setCoverPreview(folder + "/cover.jpg");
     else window_.setCoverPreview({});
     window_.setMakeEnabled(true);
+}
+
+}  // namespace quillary::app
+
+namespace quillary::app {
+
+void ManuscriptSession::fieldsEdited() {
+    window_.setFieldAdvice(adviceOn(fieldsOf(window_)));
+    if (manuscript_.empty() || dataFolder_.empty()) return;
+    // Kept for the author's next session; a failure here is told by the
+    // build, which stores them again.
+    if (files::makeFolders(dataFolder_) && storeBookInformation(dataFolder_, manuscript_, fieldsOf(window_)))
+        window_.setInformationSource("Book information saved to " + storedInformationPath(dataFolder_, manuscript_) +
+                                     ".");
 }
 
 }  // namespace quillary::app

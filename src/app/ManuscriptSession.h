@@ -6,10 +6,14 @@
 #include <functional>
 #include <string>
 
+#include "book/BookInfo.h"
 #include "platform/Preferences.h"
 #include "platform/Window.h"
 
 namespace quillary::app {
+
+// The window's fields as typed, in the form the book information takes.
+BookInfo fieldsOf(const Window& window);
 
 class ManuscriptSession {
 public:
@@ -23,9 +27,16 @@ public:
 
     // Loads the manuscript into the window: the stored book information
     // fills the fields (the first manuscript without any leaves what the
-    // author typed before choosing it; a later one resets them), the cover
-    // shows, and the make command is enabled.
+    // author typed before choosing it; a later one resets them), the line
+    // under them says where they came from, the cover shows, and the make
+    // command is enabled.
     void load(const std::string& path);
+
+    // The author changed a field: the fields are stored for this manuscript
+    // at once, so that quitting or choosing another manuscript loses
+    // nothing, and the advice line says what is wrong with what was typed.
+    // Nothing is stored before a manuscript is loaded.
+    void fieldsEdited();
 
     const std::string& manuscript() const { return manuscript_; }
 

@@ -37,6 +37,7 @@ enum class KindleFailure {
     TimedOut,          // the converter outlived its time limit
     NotAKindleFile,    // the converter said it succeeded, but made no Kindle file
     DiskFull,          // the Kindle file did not fit beside the EPUB
+    Stopped,           // the author stopped the build while the converter ran; the EPUB is made
 };
 
 // What the manuscript's own document properties say of it (a .docx's or
@@ -47,6 +48,7 @@ struct DocumentProperties {
     std::string title, author, subject, keywords, publisher;
     std::string language;  // a BCP 47 tag: "en-GB"
     bool operator==(const DocumentProperties&) const = default;
+    bool empty() const { return *this == DocumentProperties{}; }
 };
 
 // Where the book's chapters (its sections with contents entries) came from.

@@ -87,19 +87,7 @@ void applyFlags(const BuildOptions& options, BookInfo& fields) {
     for (const auto& [value, field] : given)
         if (*value) *field = **value;
     if (options.date) fields.date = app::formatDate(*options.date);
-    if (options.language) fields.language = std::to_string(*options.language);
-}
-
-// Which file filled the fields, so that an author who wonders where a title
-// came from knows which file to edit.
-void tellBookInformationSource(const std::optional<app::StoredBookInformation>& stored, const std::string& manuscript,
-                               Terminal& terminal, bool titleGiven) {
-    if (!stored)
-        terminal.say("No book information for " + paths::lastComponent(manuscript) +
-                     (titleGiven ? "." : ": the title defaults to its folder's name."));
-    else if (stored->path == paths::join(paths::deletingLastComponent(manuscript), "bookInfo.txt"))
-        terminal.say("Book information from " + stored->path + ", beside the manuscript.");
-    else terminal.say("Book information from " + stored->path + ", stored by an earlier build.");
+    if (options.language) fields.language = *options.language;
 }
 
 void tellProblems(const Problems& problems, const Localizer& texts, Terminal& terminal) {
@@ -138,11 +126,14 @@ public:
         const std::string manuscript = absolute(options_.manuscript);
         const Result<std::string> dataFolder = app::applicationDirectory(locations_);
         const auto stored = app::findBookInformation(dataFolder.value_or(""), manuscript);
-        tellBookInformationSource(stored, manuscript, terminal_, options_.title.has_value());
-        BookInfo fields = app::fieldsFromStored(manuscript, stored ? std::optional(stored->text) : std::nullopt);
+        bool propertiesUsed = false;
+        BookInfo fields = app::fieldsFromStored(manuscript, stored ? std::optional(stored->text) : std::nullopt,
+                                                app::readDocumentProperties(manuscript), &propertiesUsed);
+        terminal_.say(app::informationSourceLine(stored, manuscript, options_.title.has_value(), propertiesUsed));
         applyFlags(options_, fields);
+        if (const std::string advice = app::isbnCheckDigitAdvice(fields.isbn); !advice.empty()) terminal_.say(advice);
         const std::string destination = options_.output.empty() ? paths::join(paths::deletingLastComponent(manuscript),
-                                                                              app::defaultBookName(fields))
+                                                                              app::defaultBookName(fields, manuscript))
                                                                 : absolute(options_.output);
         if (const Outcome writable = checkDestination(destination); !writable)
             return refuse(writable.reason() + (options_.output.empty() ? " (name the book's file with -o)" : ""),
@@ -223,7 +214,7 @@ private:
         const app::Notification ready = app::readyNotification(request);
         notifier_.deliver(ready.title, ready.message);
         terminal_.endStep();
-        app::openResults(request, preferences_, workspace_, [this] { return kindle_.viewer(); });
+        app::openResults(request, result, preferences_, workspace_, [this] { return kindle_.viewer(); });
         problemAlert_ = app::problemAlert(result.problems, texts_);
         if (problemAlert_) terminal_.showAlert(*problemAlert_);
         if (options_.check) check(*result.epub);

@@ -14,7 +14,7 @@ const char* const kUsage =
     "Usage:\n"
     "  quillary build MANUSCRIPT [-o OUTPUT.epub] [--epub2|--epub3] [--kindle]\n"
     "                 [--title T] [--author A] [--publisher P] [--copyright C]\n"
-    "                 [--isbn I] [--genre G] [--date YYYY-MM-DD] [--language CODE|INDEX]\n"
+    "                 [--isbn I] [--genre G] [--date YYYY-MM-DD] [--language TAG|INDEX]\n"
     "                 [--open] [--check] [--report json]\n"
     "  quillary check BOOK.epub\n"
     "  quillary install-kindlegen FILE\n"
@@ -42,7 +42,7 @@ const char* const kBuildHelp =
     "  --title T, --author A, --publisher P, --copyright C, --isbn I, --genre G\n"
     "                       the book's information; each replaces what is stored\n"
     "  --date YYYY-MM-DD    the publication date (default: today)\n"
-    "  --language CODE      a code, an English name or an index 0-19\n"
+    "  --language TAG       a BCP 47 tag (en, en-GB, cs), an English name or an index 0-19\n"
     "  --open               open the results afterwards\n"
     "  --check              check the book with EPUBCheck afterwards\n"
     "  --report json        print the outcome as one JSON object on standard output\n"
@@ -52,18 +52,17 @@ const char* const kBuildHelp =
     "the same name stored in the data folder, else from bookInfo.txt beside the\n"
     "manuscript, else the title is the name of the manuscript's folder.\n";
 
-std::optional<int> parseLanguageOption(const std::string& value) {
+std::optional<std::string> parseLanguageOption(const std::string& value) {
     if (!value.empty() && std::all_of(value.begin(), value.end(),
                                       [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
         if (value.size() > 2) return std::nullopt;
         const int index = std::stoi(value);
-        if (index < kLanguageCount) return index;
+        if (index < kLanguageCount) return std::to_string(index);
         return std::nullopt;
     }
     for (int i = 0; i < kLanguageCount; ++i)
-        if (text::equalsIgnoringCase(value, languages[i]) || text::equalsIgnoringCase(value, langNames[i]))
-            return i;
-    return std::nullopt;
+        if (text::equalsIgnoringCase(value, langNames[i])) return std::to_string(i);
+    return storedLanguage(value);
 }
 
 namespace {
@@ -73,8 +72,8 @@ Failure<std::string> refused(std::string message) { return failure(std::move(mes
 std::string unknownLanguage(const std::string& value) {
     std::string codes;
     for (int i = 0; i < kLanguageCount; ++i) codes += std::string(i ? ", " : "") + languages[i];
-    return "unknown language \"" + value + "\"; give one of " + codes +
-           " (or its English name, or its index 0-" + std::to_string(kLanguageCount - 1) + ")";
+    return "unknown language \"" + value + "\"; give a language tag such as en, en-GB, cs or pt-BR, one of " +
+           codes + " by its English name, or its index 0-" + std::to_string(kLanguageCount - 1);
 }
 
 std::string badDate(const std::string& value) {

@@ -20,7 +20,7 @@ struct BuildOptions {
     bool check = false;  // run EPUBCheck on the book afterwards
     std::optional<std::string> title, author, publisher, copyright, isbn, genre;
     std::optional<CivilDate> date;
-    std::optional<int> language;
+    std::optional<std::string> language;  // as stored: an index of the quick list, or a tag
 };
 
 enum class CommandKind { Build, BuildHelp, Check, InstallKindlegen, Help, Version };
@@ -34,8 +34,10 @@ struct Command {
 // The command, or why the arguments make none.
 Result<Command> parseArguments(const std::vector<std::string>& arguments);
 
-// A language given as a code ("de") or an index ("7"); nullopt when neither.
-std::optional<int> parseLanguageOption(const std::string& value);
+// A language given as an index of the quick list ("7"), the English name of
+// one of its languages ("German"), or any well-formed BCP 47 tag ("de",
+// "en-GB", "cs"), in its stored form ("7", "en-GB"); nullopt when none.
+std::optional<std::string> parseLanguageOption(const std::string& value);
 
 extern const char* const kUsage;
 extern const char* const kBuildHelp;

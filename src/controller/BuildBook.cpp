@@ -76,7 +76,8 @@ public:
 
     BuildResult run() && {
         Result<std::string, EpubFailure> html = convert();
-        if (html && progress_.cancelled()) html = failed(EpubFailure::Kind::Cancelled);
+        // A converter stopped on the author's word failed only because it was stopped.
+        if (progress_.cancelled()) html = failed(EpubFailure::Kind::Cancelled);
         const Result<epub::Templates>& templates =
             request_.epub3 ? ports_.resources.epub3Templates : ports_.resources.epub2Templates;
         // Without the program's own files there is nothing to make a book of.
@@ -95,7 +96,8 @@ private:
         const Clock::time_point start = Clock::now();
         const BuildTools& tools = ports_.tools;
         Result<std::string, manuscript::ConversionFailure> html = manuscript::convertManuscript(
-            request_.manuscript, {ports_.shell, tools.textutilPath, tools.readRtfInProcess});
+            request_.manuscript,
+            {ports_.shell, tools.textutilPath, tools.readRtfInProcess, [this] { return progress_.cancelled(); }});
         result_.times.convert = since(start);
         if (html) return std::move(*html);
         return failed(html.reason() == manuscript::ConversionFailure::FormattingError
@@ -186,9 +188,9 @@ private:
             result_.kindle = failure(KindleFailure::NoConverter);
             return;
         }
-        result_.kindle =
-            kindle::makeKindleBook({model, templates, rendering, request_, *converter},
-                                   {ports_.shell, ports_.fileWriter, ports_.authorFiles, ports_.tools.tempParent});
+        result_.kindle = kindle::makeKindleBook({model, templates, rendering, request_, *converter},
+                                                {ports_.shell, ports_.fileWriter, ports_.authorFiles,
+                                                 ports_.tools.tempParent, [this] { return progress_.cancelled(); }});
     }
 
     const BuildRequest& request_;

@@ -39,6 +39,8 @@ ProcessEnd runWithLimits(const std::vector<std::string>& arguments, const Proces
     switch (end.how) {
         case quillary::ChildEnd::How::NotStarted: return result;
         case quillary::ChildEnd::How::TimedOut: result.how = ProcessEnd::How::TimedOut; return result;
+        // Never asked for here: the converter is stopped by a signal, which ends the run itself.
+        case quillary::ChildEnd::How::Stopped: result.how = ProcessEnd::How::Signalled; return result;
         case quillary::ChildEnd::How::Signalled: result.how = ProcessEnd::How::Signalled; break;
         case quillary::ChildEnd::How::Exited: result.how = ProcessEnd::How::Exited; break;
     }

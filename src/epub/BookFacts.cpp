@@ -9,17 +9,7 @@
 
 namespace quillary::epub {
 
-std::string languageCode(const std::string& index) {
-    if (index.empty() || index.size() > 2) return languages[0];
-    int value = 0;
-    for (char c : index) {
-        if (c < '0' || c > '9') return languages[0];
-        value = value * 10 + (c - '0');
-    }
-    return value < kLanguageCount ? languages[value] : languages[0];
-}
-
-bool isRightToLeftLanguage(const std::string& language) { return language == "ar" || language == "he"; }
+std::string languageCode(const std::string& stored) { return languageTagOf(stored); }
 
 std::string bookIdentifier(const std::string& isbn, const std::string& title, const std::string& author) {
     if (isbn != "urn:uuid:12345") return isbn;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "book/BookInfo.h"
+#include "book/Languages.h"
 
 namespace quillary::epub {
 
@@ -21,18 +22,16 @@ struct BookFacts {
     std::string date{};  // "yyyy-MM-dd"
     std::string isbn{};
     std::string genre{};
-    std::string language{};        // the code, "en"
+    std::string language{};        // the BCP 47 tag, "en"
     std::string coverName{};       // the localised "CoverTitle"
     std::string coverExtension{};  // "png" or "jpg"
     bool hasCover = true;          // false: the manuscript's folder holds no cover image
 };
 
-// The language code for the book information's language index ("9" ->
-// "he"); an index that is not a number from 0 to 19 gives "en".
-std::string languageCode(const std::string& index);
-
-// Arabic and Hebrew, the right-to-left languages a book may have.
-bool isRightToLeftLanguage(const std::string& language);
+// The language tag for the book information's stored language ("9" ->
+// "he", "pt-br" -> "pt-BR"); anything neither an index of the quick list
+// nor a well-formed tag gives "en".
+std::string languageCode(const std::string& stored);
 
 // The package's unique identifier. The stand-in "urn:uuid:12345" that a
 // book without an ISBN carries would give every such book the same identity,

@@ -4,8 +4,10 @@
 #include <utility>
 
 #include "app/BookInformation.h"
+#include "app/BuildReportText.h"
 #include "app/Completion.h"
 #include "app/PreferenceKeys.h"
+#include "base/Text.h"
 #include "controller/BuildBook.h"
 #include "platform/Paths.h"
 
@@ -15,18 +17,6 @@ namespace {
 
 namespace prefs = app::prefs;
 using controller::BuildStage;
-
-// The window's fields as typed, in the form the book information takes.
-BookInfo fieldsOf(const Window& window) {
-    return {.title = window.fieldText(BookField::Title),
-            .author = window.fieldText(BookField::Author),
-            .publisher = window.fieldText(BookField::Publisher),
-            .copyright = window.fieldText(BookField::Copyright),
-            .date = app::formatDate(window.pubDate()),
-            .isbn = window.fieldText(BookField::Isbn),
-            .genre = window.fieldText(BookField::Genre),
-            .language = std::to_string(window.languageIndex())};
-}
 
 // The progress bar counts in these steps.
 constexpr double kProgressSteps = 1000;
@@ -44,8 +34,9 @@ BuildSession::~BuildSession() {
 
 void BuildSession::make() {
     if (building_) return;  // one build at a time: the command is disabled meanwhile
-    const SavePanelRequest request{app::defaultBookName(fieldsOf(ports_.window)),
-                                   paths::deletingLastComponent(partners_.manuscripts.manuscript()), "epub"};
+    const SavePanelRequest request{
+        app::defaultBookName(app::fieldsOf(ports_.window), partners_.manuscripts.manuscript()),
+        paths::deletingLastComponent(partners_.manuscripts.manuscript()), "epub"};
     ports_.window.beginSavePanel(request, [this](const std::string& name, const std::string& folder, int returnCode) {
         savePanelEnded(name, folder, returnCode);
     });
@@ -54,7 +45,9 @@ void BuildSession::make() {
 void BuildSession::savePanelEnded(const std::string& name, const std::string& folder, int returnCode) {
     if (returnCode != 1 || building_) return;
     const std::string& manuscript = partners_.manuscripts.manuscript();
-    const BookInfo fields = fieldsOf(ports_.window);
+    const BookInfo fields = app::fieldsOf(ports_.window);
+    title_ = text::trimBlanksAndTabs(text::withLineBreaksAsBlanks(fields.title));
+    if (title_.empty()) title_ = app::defaultTitle(manuscript);
     BuildRequest request = app::makeBuildRequest(manuscript, fields,
                                                  {.destinationFolder = folder,
                                                   .bookName = paths::deletingExtension(name),
@@ -125,24 +118,31 @@ void BuildSession::finished(const BuildRequest& request, const BuildResult& resu
         return;
     }
     app::showIdle(ports_.window, texts_);
-    if (const auto alert = app::epubFailureAlert(result.epub.reason(), request, texts_))
-        ports_.window.showAlert(*alert);
+    // A build the author stopped needs no report, only the word that the
+    // earlier book is as it was.
+    if (const auto alert = app::epubFailureAlert(result.epub.reason(), request, texts_)) {
+        ports_.window.showBuildReport(app::describeBuild(title_, request, result, texts_, alert));
+    } else {
+        ports_.window.setStatusText(texts_.text("BuildStoppedMsg"));
+        ports_.window.setStatusHidden(false);
+    }
     endBuild();
 }
 
 void BuildSession::completed(const BuildRequest& request, const BuildResult& result) {
+    std::optional<Alert> kindleAlert;
     if (result.kindle && !*result.kindle) {
         const KindleFailure failure = result.kindle->reason();
-        // The check explains what is missing; its alert goes up before the
-        // completion report.
+        // The check explains what is missing, with what to install.
         if (failure == KindleFailure::NoConverter) partners_.kindle.checkConverter();
-        else if (const auto alert = app::kindleFailureAlert(failure, request, texts_)) ports_.window.showAlert(*alert);
+        else kindleAlert = app::kindleFailureAlert(failure, request, texts_);
     }
     const app::Notification ready = app::readyNotification(request);
     ports_.notifier.deliver(ready.title, ready.message);
     app::showIdle(ports_.window, texts_);
-    app::openResults(request, ports_.preferences, ports_.workspace, [this] { return partners_.kindle.viewer(); });
-    if (const auto alert = app::problemAlert(result.problems, texts_)) ports_.window.showAlert(*alert);
+    app::openResults(request, result, ports_.preferences, ports_.workspace,
+                     [this] { return partners_.kindle.viewer(); });
+    ports_.window.showBuildReport(app::describeBuild(title_, request, result, texts_, std::nullopt, kindleAlert));
     endBuild();
     if (ports_.preferences.boolForKey(prefs::kCheckAfterBuild)) partners_.checker.check(*result.epub);
 }

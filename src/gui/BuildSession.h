@@ -87,6 +87,7 @@ private:
     std::shared_ptr<app::PostedProgress> progress_;
     std::optional<std::string> manuscriptChosenDuringBuild_;
     std::string lastDestination_;
+    std::string title_;  // the running build's, as typed, for its report
     // Cut by the destructor: what the build posts after it is dropped.
     std::shared_ptr<Lifeline> lifeline_ = std::make_shared<Lifeline>();
 };

@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStandardPaths>
 
 #include "app/Completion.h"
 #include "app/ManuscriptTypes.h"
@@ -19,9 +20,9 @@ namespace {
 
 namespace prefs = app::prefs;
 
-// Where the author sends feedback, and the validator of the EPUB standards
-// body that the Help menu opens.
-constexpr const char* kFeedbackAddress = "mailto:feedback@quillary.example.org?subject=Quillary%20Feedback";
+// The validator of the EPUB standards body that the Help menu opens. The
+// Help menu has no web site or feedback command until the project has real
+// addresses for them: a placeholder would lead the author nowhere.
 constexpr const char* kValidatorPage = "https://validator.idpf.org/";
 constexpr const char* kUserGuide = "User's Guide.pdf";
 constexpr const char* kHelpPage = "help/HowToPrepare.html";
@@ -41,6 +42,15 @@ void centre(QWidget& window) {
         window.move(screen->availableGeometry().center() - window.rect().center());
 }
 
+// A resource in the catalogue's language: the catalogue names its own file
+// under `key` ("help/HowToPrepare.de.html"); without one, or when that file
+// is missing, the English file.
+std::string localisedResource(const app::Locations& locations, const Localizer& catalogue, const char* key,
+                              const char* english) {
+    const std::string named = catalogue.has(key) ? locations.resources.path(catalogue.text(key)) : "";
+    return !named.empty() && files::exists(named) ? named : locations.resources.path(english);
+}
+
 }  // namespace
 
 DesktopApplication::DesktopApplication(DesktopPorts ports, app::Locations locations, const Localizer& texts)
@@ -58,7 +68,7 @@ DesktopApplication::DesktopApplication(DesktopPorts ports, app::Locations locati
                 ports_.shell, authorFiles_, fileWriter_},
                {manuscripts_, kindle_, checker_}, locations_, catalogue_),
       splash_(texts_, ports_.preferences),
-      help_(texts_, QString::fromStdString(locations_.resources.path(kHelpPage))) {
+      help_(texts_, QString::fromStdString(localisedResource(locations_, catalogue_, "HelpPage", kHelpPage))) {
     ports_.preferences.registerDefaults(prefs::registeredDefaults());
     addFileMenu();
     addEditMenu();
@@ -82,7 +92,7 @@ void DesktopApplication::restoreState() {
     window_.setEpub3Checked(store.boolForKey(prefs::kEpub3));
     window_.setKindleChecked(store.integerForKey(prefs::kBuildKindle) != 0);
     const long language = store.integerForKey(prefs::kDefaultLang);
-    if (language >= 0 && language < kLanguageCount) window_.setLanguageIndex(static_cast<int>(language));
+    if (language >= 0 && language < kLanguageCount) window_.setLanguage(std::to_string(language));
     const std::string frame = store.stringForKey(kWindowFrame);
     if (!frame.empty()) window_.restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(frame)));
     centre(splash_);
@@ -92,7 +102,9 @@ void DesktopApplication::restoreState() {
 void DesktopApplication::saveState() {
     Preferences& store = ports_.preferences;
     store.setString(kWindowFrame, window_.saveGeometry().toBase64().toStdString());
-    store.setString(prefs::kDefaultLang, std::to_string(window_.languageIndex()));
+    // The default stays one of the quick list; a typed tag belongs to its book.
+    if (const std::optional<int> index = quickListIndex(window_.language()))
+        store.setString(prefs::kDefaultLang, std::to_string(*index));
     store.synchronize();
 }
 
@@ -116,7 +128,24 @@ void DesktopApplication::connectWindow() {
     connect(&window_, &MainWindow::documentsDropped, this, [this](const QStringList& paths) {
         for (const QString& path : paths) openDocument(path);
     });
+    connect(&window_, &MainWindow::openBookRequested, this,
+            [this](const QString& path) { ports_.workspace.openFile(path.toStdString()); });
+    connect(&window_, &MainWindow::showInFolderRequested, this,
+            [this](const QString& path) { ports_.workspace.showInFolder(path.toStdString()); });
+    connect(&window_, &MainWindow::checkBookRequested, this,
+            [this](const QString& path) { checker_.check(path.toStdString()); });
+    kindle_.setDeclined([this] {
+        window_.setKindleChecked(false);
+        selectKindle(false);
+    });
+    connect(&window_, &MainWindow::cancelRequested, this, [this] { session_.cancel(); });
+    window_.setCloseGuard([this] { return mayClose(); });
+    connect(&window_, &MainWindow::buildHasEnded, this, [this] {
+        if (std::exchange(quitAfterBuild_, false)) window_.close();
+    });
+    connect(&window_, &MainWindow::fieldsEdited, this, [this] { manuscripts_.fieldsEdited(); });
     connect(&window_, &MainWindow::closing, this, [this] {
+        manuscripts_.fieldsEdited();
         saveState();
         splash_.close();
         help_.close();
@@ -141,7 +170,10 @@ void DesktopApplication::addFileMenu() {
     menu->addAction(window_.chooseAction());
     menu->addAction(window_.makeAction());
     menu->addSeparator();
-    commands_.close = command(menu, "&Close", QKeySequence(Qt::CTRL | Qt::Key_W));
+    commands_.installConverter = command(menu, "&Install Kindle Converter…");
+    connect(commands_.installConverter, &QAction::triggered, this, &DesktopApplication::chooseConverter);
+    menu->addSeparator();
+    commands_.close = command(menu, "C&lose", QKeySequence(Qt::CTRL | Qt::Key_W));
     commands_.print = command(menu, "&Print…", QKeySequence::Print);
     commands_.print->setEnabled(false);
     menu->addSeparator();
@@ -186,10 +218,8 @@ void DesktopApplication::addHelpMenu() {
     menu->addSeparator();
     commands_.checkBook = command(menu, "&Check Book…");
     commands_.validator = command(menu, "EPUB &Validator");
-    commands_.webSite = command(menu, "&Web Site");
-    commands_.feedback = command(menu, "Send &Feedback");
     menu->addSeparator();
-    commands_.updates = command(menu, "Check for &Updates");
+    commands_.updates = command(menu, "Check for Up&dates");
     commands_.about = command(menu, "&About Quillary");
     Workspace& workspace = ports_.workspace;
     connect(commands_.help, &QAction::triggered, this, [this] {
@@ -204,9 +234,6 @@ void DesktopApplication::addHelpMenu() {
                                       : paths::expandTilde(ports_.preferences.stringForKey(prefs::kParentDirectory)));
     });
     connect(commands_.validator, &QAction::triggered, this, [&workspace] { workspace.openURL(kValidatorPage); });
-    connect(commands_.webSite, &QAction::triggered, this,
-            [this, &workspace] { workspace.openURL(catalogue_.text("ProductSite")); });
-    connect(commands_.feedback, &QAction::triggered, this, [&workspace] { workspace.openURL(kFeedbackAddress); });
     connect(commands_.updates, &QAction::triggered, this, [this] {
         ports_.dialogs.message(&window_, texts_("Quillary is kept up to date by your system"),
                                texts_("Updates come through your distribution's package manager."));
@@ -225,7 +252,14 @@ void DesktopApplication::selectEpub3(bool on) {
 }
 
 void DesktopApplication::selectKindle(bool on) {
+    // A Kindle book is made from an EPUB 2; the author's EPUB choice comes
+    // back when the Kindle book is no longer wanted.
+    if (on) epub3BeforeKindle_ = window_.epub3Checked();
     ports_.preferences.setBool(prefs::kBuildKindle, on);
+    if (!on) {
+        window_.setEpub3Checked(epub3BeforeKindle_);
+        ports_.preferences.setBool(prefs::kEpub3, epub3BeforeKindle_);
+    }
     checkKindleChoice();
 }
 
@@ -237,18 +271,32 @@ void DesktopApplication::checkKindleChoice() {
     if (window_.kindleChecked()) kindle_.checkConverter();
 }
 
+void DesktopApplication::chooseConverter() {
+    const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    const OpenPanelRequest request{{}, downloads.toStdString(), texts_("Install Kindle Converter").toStdString()};
+    window_.beginOpenPanel(request, [this](int returnCode, const std::string& path) {
+        if (returnCode != 1) return;
+        if (!kindle_.install(path)) {
+            window_.say(texts_("The Kindle converter could not be installed."));
+            return;
+        }
+        window_.say(texts_("The Kindle converter is installed."));
+        checkKindleChoice();
+    });
+}
+
 void DesktopApplication::showPreferences() {
     if (!preferencesDialog_) {
         preferencesDialog_ = new PreferencesDialog(texts_, ports_.preferences, &window_);
         connect(preferencesDialog_, &PreferencesDialog::defaultLanguageChosen, &window_,
-                &MainWindow::setLanguageIndex);
+                [this](int index) { window_.setLanguage(std::to_string(index)); });
     }
     preferencesDialog_->show();
     preferencesDialog_->raise();
 }
 
 void DesktopApplication::openUserGuide() {
-    const std::string guide = locations_.resources.path(kUserGuide);
+    const std::string guide = localisedResource(locations_, catalogue_, "UserGuide", kUserGuide);
     if (!files::exists(guide) || !ports_.workspace.openFile(guide))
         window_.say(texts_("The User's Guide could not be opened."));
 }
@@ -267,7 +315,11 @@ void DesktopApplication::openDocument(const QString& path) {
                                           : texts_("The Kindle converter could not be installed."));
         return;
     }
-    if (app::hasManuscriptExtension(file)) session_.takeManuscript(file);
+    if (app::hasManuscriptExtension(file)) {
+        // The author knows what to do: the welcome would only cover the manuscript.
+        splash_.close();
+        session_.takeManuscript(file);
+    }
     else window_.say(texts_("%1 is not a manuscript: Quillary opens .rtf, .doc, .docx and .odt files.").arg(name));
 }
 
@@ -301,9 +353,35 @@ void DesktopApplication::handlerFailed(HandlerFailure failure, const std::string
     }
     alert.onEnd = [this, building](int) {
         failureShowing_ = false;
-        if (building) window_.close();
+        if (!building) return;
+        forceQuit_ = true;
+        window_.close();
     };
     window_.showAlert(alert);
+}
+
+bool DesktopApplication::mayClose() {
+    if (!session_.isBuilding() || forceQuit_) return true;
+    if (quitAfterBuild_) return false;  // already asked and agreed: the build is stopping
+    Alert alert;
+    alert.title = texts_("A book is being made").toStdString();
+    alert.message = texts_("Quit now and the build stops: nothing half-made is written, and the earlier book "
+                           "stays as it was.").toStdString();
+    alert.defaultButton = texts_("Stop and Quit").toStdString();
+    alert.alternateButton = texts_("Keep Building").toStdString();
+    alert.critical = false;
+    alert.onEnd = [this](int returnCode) {
+        if (returnCode != kAlertDefaultButton) return;
+        // The build may have ended while the author read the question.
+        if (!session_.isBuilding()) {
+            window_.close();
+            return;
+        }
+        quitAfterBuild_ = true;
+        session_.cancel();
+    };
+    window_.showAlert(alert);
+    return false;
 }
 
 void DesktopApplication::closeFrontmost() {

@@ -37,6 +37,7 @@ struct DesktopPorts {
 // The menu commands, for the menus' owners and the tests.
 struct Commands {
     QMenu* fileMenu = nullptr;
+    QAction* installConverter = nullptr;
     QAction* close = nullptr;
     QAction* print = nullptr;
     QAction* quit = nullptr;
@@ -45,8 +46,6 @@ struct Commands {
     QAction* userGuide = nullptr;
     QAction* checkBook = nullptr;
     QAction* validator = nullptr;
-    QAction* webSite = nullptr;
-    QAction* feedback = nullptr;
     QAction* updates = nullptr;
     QAction* about = nullptr;
 };
@@ -65,6 +64,11 @@ public:
     void openDocument(const QString& path);
     // Closes the help window, else the splash window, else the main window.
     void closeFrontmost();
+    // The main window's close guard: during a build, asks whether to stop it
+    // and quit; the window closes once the stopped build has ended.
+    bool mayClose();
+    // File ▸ Install Kindle Converter…: an open panel for the kindlegen file.
+    void chooseConverter();
     // An event handler failed: an alert, then the application goes on, or
     // quits when a build was running. Reports one failure at a time.
     void handlerFailed(HandlerFailure failure, const std::string& detail);
@@ -111,6 +115,9 @@ private:
     HelpWindow help_;
     PreferencesDialog* preferencesDialog_ = nullptr;
     bool failureShowing_ = false;
+    bool quitAfterBuild_ = false;
+    bool epub3BeforeKindle_ = true;  // restored when the Kindle option is unticked  // the author agreed to stop the build and quit
+    bool forceQuit_ = false;       // an internal failure during a build: quit without asking
     Commands commands_;
 };
 

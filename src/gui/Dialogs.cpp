@@ -72,7 +72,9 @@ void QtDialogs::openPanel(QWidget* parent, const OpenPanelRequest& request, Open
     QStringList patterns;
     for (const std::string& type : request.allowedTypes) patterns << "*." + qt(type);
     const bool books = request.allowedTypes == std::vector<std::string>{"epub"};
-    dialog->setNameFilter((books ? texts_("E-books (%1)") : texts_("Manuscripts (%1)")).arg(patterns.join(' ')));
+    if (!patterns.isEmpty())
+        dialog->setNameFilter((books ? texts_("E-books (%1)") : texts_("Manuscripts (%1)")).arg(patterns.join(' ')));
+    if (!request.title.empty()) dialog->setWindowTitle(qt(request.title));
     QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, ended](int result) {
         const QStringList chosen = dialog->selectedFiles();
         if (result != QDialog::Accepted || chosen.isEmpty()) ended(0, {});

@@ -14,11 +14,13 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <cmath>
 
 #include "book/Languages.h"
 #include "gui/Icon.h"
+#include "gui/ResultsView.h"
 
 namespace quillary::gui {
 
@@ -27,6 +29,7 @@ class CoverPreview : public QLabel {
 public:
     explicit CoverPreview(QWidget* parent) : QLabel(parent) {
         setAlignment(Qt::AlignCenter);
+        setWordWrap(true);
         setMinimumSize(120, 160);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     }
@@ -44,10 +47,8 @@ protected:
 
 private:
     void rescale() {
-        if (image_.isNull()) {
-            setPixmap({});
-            return;
-        }
+        // Without an image the label holds its text, which a resize keeps.
+        if (image_.isNull()) return;
         const qreal ratio = devicePixelRatioF();
         QPixmap scaled = image_.scaled(size() * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         scaled.setDevicePixelRatio(ratio);
@@ -104,6 +105,7 @@ QLineEdit* MainWindow::addField(QFormLayout* form, const char* label, const char
     caption->setBuddy(edit);
     edit->setAccessibleName(caption->text().remove('&').remove(':'));
     form->addRow(caption, edit);
+    connect(edit, &QLineEdit::editingFinished, this, &MainWindow::fieldsEdited);
     return edit;
 }
 
@@ -118,7 +120,7 @@ QWidget* MainWindow::makeForm() {
     manuscript_->setObjectName("manuscript");
     manuscript_->setReadOnly(true);
     manuscript_->setAccessibleName(texts_("Manuscript"));
-    auto* choose = new QPushButton(texts_("C&hoose…"));
+    auto* choose = new QPushButton(texts_("Ch&oose…"));
     choose->setObjectName("choose");
     connect(choose, &QPushButton::clicked, chooseAction_, &QAction::trigger);
     auto* manuscriptRow = new QHBoxLayout;
@@ -139,14 +141,33 @@ QWidget* MainWindow::makeForm() {
     auto* dateLabel = new QLabel(texts_("&Date:"));
     dateLabel->setBuddy(pubDate_);
     form->insertRow(5, dateLabel, pubDate_);  // after the copyright, as the book states them
+    connect(pubDate_, &QDateEdit::editingFinished, this, &MainWindow::fieldsEdited);
 
+    // The quick list, each language in its own name; any other language is
+    // typed as its tag ("en-GB", "cs").
     language_ = new QComboBox;
     language_->setObjectName("language");
-    for (const char* name : langNames) language_->addItem(QString::fromLatin1(name));
+    language_->setEditable(true);
+    language_->setInsertPolicy(QComboBox::NoInsert);
+    for (const char* name : nativeLangNames) language_->addItem(QString::fromUtf8(name));
     language_->setAccessibleName(texts_("Language"));
+    language_->setToolTip(texts_("Pick a language, or type its tag, such as en-GB, cs or pt-BR"));
+    connect(language_, &QComboBox::activated, this, &MainWindow::fieldsEdited);
+    connect(language_->lineEdit(), &QLineEdit::editingFinished, this, &MainWindow::fieldsEdited);
     auto* languageLabel = new QLabel(texts_("&Language:"));
     languageLabel->setBuddy(language_);
     form->addRow(languageLabel, language_);
+
+    // Both lines keep their room when empty, so the form does not jump.
+    source_ = new QLabel;
+    source_->setObjectName("informationSource");
+    source_->setWordWrap(true);
+    source_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    advice_ = new QLabel;
+    advice_->setObjectName("fieldAdvice");
+    advice_->setWordWrap(true);
+    form->addRow(source_);
+    form->addRow(advice_);
     return box;
 }
 
@@ -166,13 +187,22 @@ QWidget* MainWindow::makeOutputColumn() {
     kindle_ = new QCheckBox(texts_("Also make a &Kindle book"));
     kindle_->setObjectName("kindle");
     connect(kindle_, &QCheckBox::clicked, this, &MainWindow::kindleClicked);
+    auto* kindleNote = new QLabel(texts_("A Kindle book makes the EPUB an EPUB 2."));
+    kindleNote->setObjectName("kindleNote");
+    kindleNote->setWordWrap(true);
+    kindleNote->setIndent(kindle_->style()->pixelMetric(QStyle::PM_IndicatorWidth) + 4);
+    QFont small = kindleNote->font();
+    small.setPointSizeF(small.pointSizeF() * 0.9);
+    kindleNote->setFont(small);
     choices->addWidget(epub3_);
     choices->addWidget(kindle_);
+    choices->addWidget(kindleNote);
     column->addWidget(output);
 
     make_ = new QPushButton(texts_("&Make E-book…"));
     make_->setObjectName("make");
-    make_->setDefault(true);
+    // No default button: a main window has none that Enter reaches, and one
+    // drawn as the default would promise it. Enter in a field keeps its edit.
     make_->setEnabled(false);
     connect(make_, &QPushButton::clicked, makeAction_, &QAction::trigger);
     column->addWidget(make_, 0, Qt::AlignRight);
@@ -193,8 +223,21 @@ QWidget* MainWindow::makeStatusRow() {
     progress_->setAccessibleName(texts_("Progress"));
     progress_->setTextVisible(false);
     progress_->hide();
+    cancel_ = new QPushButton(texts_("Cancel"));
+    cancel_->setObjectName("cancelBuild");
+    cancel_->setAutoDefault(false);
+    cancel_->hide();
+    connect(cancel_, &QPushButton::clicked, this, &MainWindow::cancelRequested);
+    // The row keeps its height while its parts come and go, so the form
+    // above it does not jump when a build starts or ends.
+    for (QWidget* part : std::initializer_list<QWidget*>{status_, progress_, cancel_}) {
+        QSizePolicy policy = part->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        part->setSizePolicy(policy);
+    }
     layout->addWidget(status_, 1);
     layout->addWidget(progress_, 1);
+    layout->addWidget(cancel_);
     return row;
 }
 
@@ -213,19 +256,38 @@ CivilDate MainWindow::pubDate() const {
 
 void MainWindow::setPubDate(const CivilDate& date) { pubDate_->setDate(QDate(date.year, date.month, date.day)); }
 
-int MainWindow::languageIndex() const { return language_->currentIndex(); }
-
-void MainWindow::setLanguageIndex(int index) {
-    if (index >= 0 && index < language_->count()) language_->setCurrentIndex(index);
+std::string MainWindow::language() const {
+    const QString typed = language_->currentText().trimmed();
+    const int index = language_->findText(typed, Qt::MatchFixedString);
+    if (index >= 0) return std::to_string(index);
+    // An author may type the English name of one of the list's languages.
+    for (int i = 0; i < kLanguageCount; ++i)
+        if (typed.compare(QLatin1String(langNames[i]), Qt::CaseInsensitive) == 0) return std::to_string(i);
+    return storedLanguage(typed.toStdString()).value_or(typed.toStdString());
 }
+
+void MainWindow::setLanguage(const std::string& stored) {
+    if (const std::optional<int> index = quickListIndex(stored)) language_->setCurrentIndex(*index);
+    else language_->setEditText(qt(stored));
+}
+
+void MainWindow::setInformationSource(const std::string& line) { source_->setText(qt(line)); }
+
+void MainWindow::setFieldAdvice(const std::string& advice) { advice_->setText(qt(advice)); }
 
 std::string MainWindow::manuscriptLocation() const { return manuscript_->text().toStdString(); }
 
-void MainWindow::setManuscriptLocation(const std::string& fileName) { manuscript_->setText(qt(fileName)); }
+void MainWindow::setManuscriptLocation(const std::string& fileName) {
+    manuscript_->setText(qt(fileName));
+    // The desktop's window list and task switcher tell manuscripts apart by it.
+    setWindowTitle(fileName.empty() ? QStringLiteral("Quillary") : qt(fileName) + QStringLiteral(" \u2014 Quillary"));
+}
 
 void MainWindow::setCoverPreview(const std::string& imagePath) {
     const QPixmap image(qt(imagePath));
-    cover_->setImage(image.isNull() ? applicationIcon(256) : image);
+    cover_->setImage(image);  // a pixmap replaces the label's text
+    // The application's icon here would pass for the book's cover.
+    if (image.isNull()) cover_->setText(texts_("No cover: put cover.jpg or cover.png beside the manuscript."));
 }
 
 void MainWindow::setMakeEnabled(bool enabled) {
@@ -246,7 +308,11 @@ void MainWindow::say(const QString& text) {
     status_->show();
 }
 
-void MainWindow::setProgressHidden(bool hidden) { progress_->setHidden(hidden); }
+void MainWindow::setProgressHidden(bool hidden) {
+    progress_->setHidden(hidden);
+    cancel_->setHidden(hidden);
+    cancel_->setEnabled(true);
+}
 
 void MainWindow::setProgressIndeterminate(bool indeterminate) {
     // A range of 0..0 is Qt's busy indicator.
@@ -281,6 +347,16 @@ void MainWindow::showFirstWaitingAlert() {
     dialogs_.alert(this, shown);
 }
 
+void MainWindow::showBuildReport(const BuildReport& report) {
+    if (!results_) {
+        results_ = new ResultsView(texts_, this);
+        connect(results_, &ResultsView::openBook, this, &MainWindow::openBookRequested);
+        connect(results_, &ResultsView::showInFolder, this, &MainWindow::showInFolderRequested);
+        connect(results_, &ResultsView::checkBook, this, &MainWindow::checkBookRequested);
+    }
+    results_->present(report);
+}
+
 void MainWindow::beginSavePanel(const SavePanelRequest& request, SavePanelEnded ended) {
     dialogs_.savePanel(this, request, std::move(ended));
 }
@@ -292,6 +368,10 @@ void MainWindow::beginOpenPanel(const OpenPanelRequest& request, OpenPanelEnded 
 void MainWindow::buildEnded() { emit buildHasEnded(); }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (closeGuard_ && !closeGuard_()) {
+        event->ignore();
+        return;
+    }
     QMainWindow::closeEvent(event);
     if (event->isAccepted()) emit closing();
 }

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <array>
 #include <deque>
+#include <functional>
 
 #include "gui/Dialogs.h"
 #include "gui/Texts.h"
@@ -25,6 +26,7 @@ class QPushButton;
 namespace quillary::gui {
 
 class CoverPreview;
+class ResultsView;
 
 class MainWindow : public QMainWindow, public Window {
     Q_OBJECT
@@ -40,8 +42,10 @@ public:
     void setFieldText(BookField field, const std::string& text) override;
     CivilDate pubDate() const override;
     void setPubDate(const CivilDate& date) override;
-    int languageIndex() const override;
-    void setLanguageIndex(int index) override;
+    std::string language() const override;
+    void setLanguage(const std::string& stored) override;
+    void setInformationSource(const std::string& line) override;
+    void setFieldAdvice(const std::string& advice) override;
     std::string manuscriptLocation() const override;
     void setManuscriptLocation(const std::string& fileName) override;
     void setCoverPreview(const std::string& imagePath) override;
@@ -57,6 +61,9 @@ public:
     void setProgressRange(double minimum, double maximum) override;
     void setProgressValue(double value) override;
     void showAlert(const Alert& alert) override;
+    void showBuildReport(const BuildReport& report) override;
+    // The results view, once a build has shown it; null before.
+    ResultsView* resultsView() const { return results_; }
     void beginSavePanel(const SavePanelRequest& request, SavePanelEnded ended) override;
     void beginOpenPanel(const OpenPanelRequest& request, OpenPanelEnded ended) override;
     void buildEnded() override;
@@ -64,12 +71,25 @@ public:
     // A short message in the status line, outside a build.
     void say(const QString& text);
 
+    // Asked before the window closes; false keeps it open (the guard then
+    // asks the author, and closes the window again when they agree).
+    void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
+
 signals:
     void epub3Clicked(bool on);
     void kindleClicked(bool on);
     void documentsDropped(const QStringList& paths);
     void closing();
     void buildHasEnded();
+    // The Cancel button beside the progress bar.
+    void cancelRequested();
+    // The results view's buttons.
+    void openBookRequested(const QString& path);
+    void showInFolderRequested(const QString& path);
+    void checkBookRequested(const QString& path);
+    // The author finished editing a field of the book (left it, pressed
+    // Enter, picked a date or a language).
+    void fieldsEdited();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -91,15 +111,20 @@ private:
     std::array<QLineEdit*, 6> fields_{};  // in BookField order
     QDateEdit* pubDate_ = nullptr;
     QComboBox* language_ = nullptr;
+    QLabel* source_ = nullptr;
+    QLabel* advice_ = nullptr;
     CoverPreview* cover_ = nullptr;
     QCheckBox* epub3_ = nullptr;
     QCheckBox* kindle_ = nullptr;
     QPushButton* make_ = nullptr;
     QLabel* status_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+    std::function<bool()> closeGuard_;
     double progressMinimum_ = 0;
     double progressMaximum_ = 100;
-    std::deque<Alert> waitingAlerts_;  // the first is the one showing
+    std::deque<Alert> waitingAlerts_;
+    ResultsView* results_ = nullptr;  // the first is the one showing
 };
 
 }  // namespace quillary::gui

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
@@ -35,7 +36,7 @@ QCheckBox* preferenceBox(const QString& label, Preferences& preferences, const c
 
 }  // namespace
 
-SplashWindow::SplashWindow(Texts texts, Preferences& preferences) {
+SplashWindow::SplashWindow(Texts texts, Preferences& preferences) : preferences_(preferences) {
     setObjectName("splash");
     setWindowTitle(texts("Welcome to Quillary"));
     auto* icon = new QLabel;
@@ -61,7 +62,18 @@ SplashWindow::SplashWindow(Texts texts, Preferences& preferences) {
     layout->addWidget(name);
     layout->addWidget(line);
     layout->addWidget(learn, 0, Qt::AlignLeft);
-    layout->addWidget(preferenceBox(texts("&Show this window at start"), preferences, prefs::kShowLaunch));
+    showAtStart_ = preferenceBox(texts("&Show this window at start"), preferences, prefs::kShowLaunch);
+    layout->addWidget(showAtStart_);
+}
+
+void SplashWindow::showEvent(QShowEvent* event) {
+    showAtStart_->setChecked(preferences_.integerForKey(prefs::kShowLaunch) != 0);
+    QWidget::showEvent(event);
+}
+
+void SplashWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) close();
+    else QWidget::keyPressEvent(event);
 }
 
 HelpWindow::HelpWindow(Texts texts, const QString& page) : browser_(new QTextBrowser(this)) {
@@ -123,7 +135,7 @@ PreferencesDialog::PreferencesDialog(Texts texts, Preferences& preferences, QWid
 
     auto* language = new QComboBox;
     language->setObjectName(prefs::kDefaultLang);
-    for (const char* name : langNames) language->addItem(QString::fromLatin1(name));
+    for (const char* name : nativeLangNames) language->addItem(QString::fromUtf8(name));
     const long stored = preferences.integerForKey(prefs::kDefaultLang);
     if (stored >= 0 && stored < kLanguageCount) language->setCurrentIndex(static_cast<int>(stored));
     connect(language, &QComboBox::activated, this, [this, &preferences](int index) {

@@ -8,6 +8,7 @@
 #include "gui/Texts.h"
 #include "platform/Preferences.h"
 
+class QCheckBox;
 class QTextBrowser;
 
 namespace quillary::gui {
@@ -19,6 +20,16 @@ public:
 
 signals:
     void learnMore();
+
+protected:
+    // The box shows the setting as it is when the window shows: the
+    // defaults are registered after the window is made.
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    Preferences& preferences_;
+    QCheckBox* showAtStart_ = nullptr;
 };
 
 class HelpWindow : public QWidget {

@@ -1,4 +1,6 @@
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QMessageBox>
 #include <clocale>
 
@@ -14,6 +16,19 @@
 namespace {
 
 using namespace quillary;
+
+// Qt's own texts (the file dialogs, "Show Details…", "Strg+Z") in the
+// language our catalogues speak, from Qt's translations (Debian's
+// qt6-translations-l10n); without them Qt speaks English, as before.
+void loadQtTranslations(QTranslator& translator, const std::vector<std::string>& languages) {
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const std::string& language : languages) {
+        if (translator.load(QStringLiteral("qtbase_") + QString::fromStdString(language), folder)) {
+            QCoreApplication::installTranslator(&translator);
+            return;
+        }
+    }
+}
 
 // Too old a system: the version alert, run application-modally, and no window.
 int refuseOldSystem(const Localizer& texts) {
@@ -35,8 +50,10 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon(gui::applicationIcon(256)));
 
     const app::Locations locations = app::locationsFromEnvironment();
-    const Localizer texts =
-        Localizer::load(locations.resources.folder + "/locale", Localizer::languagesFromEnvironment());
+    const std::vector<std::string> languages = Localizer::languagesFromEnvironment();
+    const Localizer texts = Localizer::load(locations.resources.folder + "/locale", languages);
+    QTranslator qtTexts;
+    loadQtTranslations(qtTexts, languages);
     if (!app::kernelIsSupported(app::runningKernelRelease())) return refuseOldSystem(texts);
 
     PosixShell shell;

@@ -90,8 +90,10 @@ Result<std::string, KindleFailure> convertIn(const std::string& folder, const Ki
                                     job.request.entryTime);
     if (!package || !ports.writer.write(paths::join(folder, packageName(name)), *package))
         return failure(KindleFailure::ConversionFailed);
-    const ShellResult run = ports.shell.run(conversionCommand(job.converter, name), folder, kConversionTimeLimit);
+    const ShellResult run =
+        ports.shell.run(conversionCommand(job.converter, name), folder, kConversionTimeLimit, kShellOutputLimit, ports.stop);
     if (run.end == ShellResult::End::TimedOut) return failure(KindleFailure::TimedOut);
+    if (run.end == ShellResult::End::Stopped) return failure(KindleFailure::Stopped);
     // A converter that was stopped or failed may have left half a file; the
     // earlier build's Kindle file goes only when a new one takes its place:
     // the move renames over it in one step.

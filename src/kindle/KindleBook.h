@@ -30,6 +30,7 @@ struct KindlePorts {
     FileWriter& writer;               // writes the package for the converter
     const AuthorFiles& authorFiles;   // the author's files the package packs
     const std::string& tempParent;    // where its private folder is made; empty: $TMPDIR or /tmp
+    StopRequest stop{};               // the build's: the converter stops when it answers true
 };
 
 // Every file of the Kindle package.

@@ -63,14 +63,15 @@ Result<std::string, ConversionFailure> convertManuscript(const std::string& manu
     if (route.readRtfInProcess) {
         if (const std::optional<ShellResult> html = convertRtfInProcess(manuscript)) return converted(*html);
     }
-    const ShellResult info = route.shell.run(converterCommand(route.textutilPath, "-info", manuscript), {}, {});
+    const ShellResult info =
+        route.shell.run(converterCommand(route.textutilPath, "-info", manuscript), {}, {}, kShellOutputLimit, route.stop);
     switch (judgeDocumentType(info)) {
         case ConversionVerdict::FormattingError: return failure(ConversionFailure::FormattingError);
         case ConversionVerdict::Failed: return failure(ConversionFailure::Failed);
         case ConversionVerdict::Convert: break;
     }
     return converted(route.shell.run(converterCommand(route.textutilPath, "-convert html -stdout -strip", manuscript),
-                                     {}, {}, kConvertedHtmlLimit));
+                                     {}, {}, kConvertedHtmlLimit, route.stop));
 }
 
 }  // namespace quillary::manuscript

@@ -35,6 +35,7 @@ struct ConversionRoute {
     Shell& shell;
     std::string textutilPath;
     bool readRtfInProcess = false;
+    StopRequest stop{};  // the build's: a converter that runs stops when it answers true
 };
 
 // The manuscript as HTML, or why there is none: a manuscript that is not a

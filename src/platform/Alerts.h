@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace quillary {
 
@@ -21,6 +22,27 @@ struct Alert {
     // Called with the return code once the author dismisses the alert; may be
     // empty (the button only dismisses it).
     std::function<void(int returnCode)> onEnd{};
+};
+
+// What one build made and found, as a front end shows it after the build:
+// one report for every build, whatever its outcome.
+struct BuildReport {
+    enum class Outcome { Clean, MadeWithProblems, NotMade };
+    // One kind of problem and every place the build found it.
+    struct Group {
+        std::string titleKey{};             // the localised key of its title, for reports
+        std::string title{};                // "Some cross-references have no bookmark"
+        std::string explanation{};          // what it means and what to do
+        std::vector<std::string> places{};  // file, bookmark, note, link or picture; may be empty
+    };
+
+    Outcome outcome = Outcome::Clean;
+    std::string heading{};     // "Made “The Lighthouse”", or why no book was made
+    std::string detail{};      // the book's path and version, or the failure's message
+    std::string bookPath{};    // empty when no book was made
+    std::string kindlePath{};  // empty when no Kindle file was made
+    std::string kindleNote{};  // why the Kindle file asked for was not made, or ""
+    std::vector<Group> groups{};
 };
 
 class AlertPresenter {

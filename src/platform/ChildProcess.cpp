@@ -120,20 +120,36 @@ int spawn(const ChildSpec& spec, int outputFd, pid_t& pid) {
     return ::posix_spawn(&pid, argv[0], &setup.actions, &setup.attributes, argv.data(), environ);
 }
 
-// Reads the child's output until the child has ended or its time is up;
-// false when the time was up first.
-bool watch(pid_t pid, int output, const ChildSpec& spec, Tail& tail) {
+enum class Watched { Ended, TimedOut, Stopped };
+
+// How often a child that may be asked to stop is asked.
+constexpr long long kStopLookMilliseconds = 100;
+
+// Reads the child's output until the child has ended, its time is up or it
+// is asked to stop.
+Watched watch(pid_t pid, int output, const ChildSpec& spec, Tail& tail) {
     // Through syscall(): glibc 2.36's <sys/pidfd.h> cannot be used from C++.
     const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
     std::optional<Clock::time_point> deadline;
     if (spec.limits.time) deadline = Clock::now() + *spec.limits.time;
     bool pipeOpen = true;
-    bool ended = false;
-    while (!(ended = hasEnded(pid))) {
+    Watched watched = Watched::Ended;
+    while (!hasEnded(pid)) {
         const auto now = Clock::now();
-        if (deadline && now >= *deadline) break;
+        if (deadline && now >= *deadline) {
+            watched = Watched::TimedOut;
+            break;
+        }
+        if (spec.stopWhen && spec.stopWhen()) {
+            watched = Watched::Stopped;
+            break;
+        }
         std::optional<Clock::time_point> wake;
         if (pidfd < 0) wake = now + std::chrono::milliseconds(kLookMilliseconds);
+        if (spec.stopWhen) {
+            const auto look = now + std::chrono::milliseconds(kStopLookMilliseconds);
+            wake = wake ? std::min(*wake, look) : look;
+        }
         if (deadline) wake = wake ? std::min(*wake, *deadline) : *deadline;
         const int timeout = wake ? static_cast<int>(std::min<long long>(
                                        std::chrono::ceil<std::chrono::milliseconds>(*wake - now).count(), 60'000))
@@ -143,7 +159,16 @@ bool watch(pid_t pid, int output, const ChildSpec& spec, Tail& tail) {
     }
     if (pidfd >= 0) ::close(pidfd);
     if (pipeOpen) drain(output, tail);
-    return ended;
+    return watched;
+}
+
+// SIGTERM to the whole group, then SIGKILL to what is left of it after the
+// grace: the converter's own clean-up runs on SIGTERM.
+void stopGroup(pid_t pid) {
+    ::kill(-pid, SIGTERM);
+    const auto until = Clock::now() + kStopGrace;
+    while (!hasEnded(pid) && Clock::now() < until) ::poll(nullptr, 0, 20);
+    ::kill(-pid, SIGKILL);
 }
 
 }  // namespace
@@ -166,11 +191,13 @@ ChildEnd runChild(const ChildSpec& spec) {
     signalcleanup::watchChild(pid, true);
     ::fcntl(fds[0], F_SETFL, O_NONBLOCK);
     Tail tail(spec.limits.outputBytes);
-    const bool timedOut = !watch(pid, fds[0], spec, tail);
+    const Watched watched = watch(pid, fds[0], spec, tail);
     ::close(fds[0]);
+    const bool timedOut = watched == Watched::TimedOut;
     // On time out, the child and all it started; otherwise what it left,
     // when asked.
-    if (timedOut || spec.endLeftovers) ::kill(-pid, SIGKILL);
+    if (watched == Watched::Stopped) stopGroup(pid);
+    else if (timedOut || spec.endLeftovers) ::kill(-pid, SIGKILL);
     signalcleanup::forgetChild(pid);
     int status = 0;
     struct rusage usage {};
@@ -178,7 +205,9 @@ ChildEnd runChild(const ChildSpec& spec) {
     }
     end.output = tail.finish(end.cutBytes);
     end.peakResidentBytes = static_cast<std::uint64_t>(usage.ru_maxrss) * 1024;
-    if (timedOut) {
+    if (watched == Watched::Stopped) {
+        end.how = ChildEnd::How::Stopped;
+    } else if (timedOut) {
         end.how = ChildEnd::How::TimedOut;
     } else if (WIFSIGNALED(status)) {
         end.how = ChildEnd::How::Signalled;

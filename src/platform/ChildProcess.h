@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,13 +34,22 @@ struct ChildSpec {
     // helper holding its output, say) is killed then; otherwise it stays,
     // as a program started in the background should.
     bool endLeftovers = false;
+    // Asked now and then while the child runs (about ten times a second, on
+    // the calling thread); once it answers true, the child's process group
+    // gets SIGTERM, so that a converter can stop what it started in groups
+    // of its own (LibreOffice) and remove its folders, and SIGKILL after
+    // kStopGrace. Empty: never stopped.
+    std::function<bool()> stopWhen{};
 };
+
+inline constexpr std::chrono::milliseconds kStopGrace{3000};
 
 struct ChildEnd {
     enum class How {
         Exited,      // `code` is its exit status
         Signalled,   // `code` is the signal
         TimedOut,    // the time limit passed and it was stopped
+        Stopped,     // stopWhen asked it to stop
         NotStarted,  // `code` is the errno
     };
     How how = How::NotStarted;

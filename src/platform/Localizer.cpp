@@ -84,7 +84,9 @@ Localizer Localizer::load(const std::string& localeFolder,
 const Localizer& Catalogues::of(const std::string& language) const {
     std::lock_guard lock(mutex_);
     std::unique_ptr<const Localizer>& catalogue = loaded_[language];
-    if (!catalogue) catalogue = std::make_unique<const Localizer>(Localizer::load(folder_, {language}));
+    // A regional tag ("pt-BR") takes its language's texts when it has none of its own.
+    const std::string primary = language.substr(0, language.find('-'));
+    if (!catalogue) catalogue = std::make_unique<const Localizer>(Localizer::load(folder_, {language, primary}));
     return *catalogue;
 }
 

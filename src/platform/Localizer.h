@@ -43,7 +43,7 @@ public:
     Catalogues(const Catalogues&) = delete;
     Catalogues& operator=(const Catalogues&) = delete;
 
-    // The texts of `language` ("de"), English behind them; "en" gives
+    // The texts of `language` ("de", "de-AT": then "de" behind it), English behind them; "en" gives
     // English alone. The reference lives as long as the catalogues.
     const Localizer& of(const std::string& language) const;
 

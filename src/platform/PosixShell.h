@@ -9,7 +9,7 @@ class PosixShell : public Shell {
 public:
     ShellResult run(const std::string& commandLine, const std::string& workingFolder = {},
                     std::optional<std::chrono::milliseconds> timeLimit = std::nullopt,
-                    std::size_t outputLimit = kShellOutputLimit) override;
+                    std::size_t outputLimit = kShellOutputLimit, const StopRequest& stop = {}) override;
 };
 
 // True when `bytes` is well-formed UTF-8 (no overlongs, no surrogates, nothing

@@ -3,10 +3,14 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
 namespace quillary {
+
+// Asked while a command runs: true once it should stop. Any thread.
+using StopRequest = std::function<bool()>;
 
 // How a command ended, with what it printed.
 struct ShellResult {
@@ -14,6 +18,7 @@ struct ShellResult {
         Exited,      // the shell exited by itself; `status` is its exit status
         Killed,      // a signal ended it; `status` is the signal's number
         TimedOut,    // it outlived its time limit and was stopped
+        Stopped,     // `stop` asked it to stop, and it was
         NotStarted,  // no process could be made
     };
     // The output, or nullopt when it is not valid UTF-8 or nothing ran.
@@ -49,11 +54,13 @@ public:
     // output, the last `outputLimit` bytes are kept. With a `timeLimit`, the
     // whole group is killed when the limit passes (End::TimedOut) or, if
     // anything of it is left, when the shell ends; without one, the shell
-    // may run for ever, and what it starts in the background stays. Safe to
-    // call from any thread.
+    // may run for ever, and what it starts in the background stays. `stop`,
+    // when given, is asked about ten times a second while the shell runs; once
+    // it answers true the whole group is stopped (SIGTERM, then SIGKILL) and
+    // the result is End::Stopped. Safe to call from any thread.
     virtual ShellResult run(const std::string& commandLine, const std::string& workingFolder = {},
                             std::optional<std::chrono::milliseconds> timeLimit = std::nullopt,
-                            std::size_t outputLimit = kShellOutputLimit) = 0;
+                            std::size_t outputLimit = kShellOutputLimit, const StopRequest& stop = {}) = 0;
 };
 
 }  // namespace quillary

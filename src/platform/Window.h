@@ -32,8 +32,9 @@ using SavePanelEnded =
     std::function<void(const std::string& name, const std::string& folder, int returnCode)>;
 
 struct OpenPanelRequest {
-    std::vector<std::string> allowedTypes;  // extensions, such as "rtf"
+    std::vector<std::string> allowedTypes;  // extensions, such as "rtf"; empty: any file
     std::string directory;
+    std::string title{};  // what the panel is for, as its title says; "" for the usual
 };
 using OpenPanelEnded = std::function<void(int returnCode, const std::string& path)>;
 
@@ -44,8 +45,16 @@ public:
     virtual void setFieldText(BookField field, const std::string& text) = 0;
     virtual CivilDate pubDate() const = 0;
     virtual void setPubDate(const CivilDate& date) = 0;
-    virtual int languageIndex() const = 0;
-    virtual void setLanguageIndex(int index) = 0;  // 0..19 only
+    // The language as the book information stores it: an index of the quick
+    // list ("7"), else the tag the author typed ("en-GB"), as typed.
+    virtual std::string language() const = 0;
+    virtual void setLanguage(const std::string& stored) = 0;
+
+    // One line under the fields saying where they came from ("" hides it),
+    // and one with advice on what was typed into them, such as a wrong ISBN
+    // check digit ("" hides it).
+    virtual void setInformationSource(const std::string& line) = 0;
+    virtual void setFieldAdvice(const std::string& advice) = 0;
 
     virtual std::string manuscriptLocation() const = 0;
     virtual void setManuscriptLocation(const std::string& fileName) = 0;
@@ -70,6 +79,10 @@ public:
     // Shows the panel as a sheet and returns at once; `ended` is called once.
     virtual void beginSavePanel(const SavePanelRequest& request, SavePanelEnded ended) = 0;
     virtual void beginOpenPanel(const OpenPanelRequest& request, OpenPanelEnded ended) = 0;
+
+    // The report every build ends with, made or not; shown beside the main
+    // window, never blocking it.
+    virtual void showBuildReport(const BuildReport& report) = 0;
 
     // The running build has ended, made or failed; the make command is back.
     // A window that waits for nothing need not listen.

@@ -19,9 +19,10 @@ void FakeShell::answerWithResult(const std::string& contains, std::function<Shel
 }
 
 ShellResult FakeShell::run(const std::string& commandLine, const std::string& workingFolder,
-                           std::optional<std::chrono::milliseconds> timeLimit, std::size_t outputLimit) {
+                           std::optional<std::chrono::milliseconds> timeLimit, std::size_t outputLimit,
+                           const StopRequest& stop) {
     std::function<ShellResult(const Call&)> handler;
-    const Call call{commandLine, workingFolder, timeLimit, outputLimit};
+    const Call call{commandLine, workingFolder, timeLimit, outputLimit, stop};
     {
         std::lock_guard lock(mutex_);
         calls_.push_back(call);
@@ -33,7 +34,7 @@ ShellResult FakeShell::run(const std::string& commandLine, const std::string& wo
         }
     }
     if (handler) return handler(call);
-    if (passThrough) return real_.run(commandLine, workingFolder, timeLimit, outputLimit);
+    if (passThrough) return real_.run(commandLine, workingFolder, timeLimit, outputLimit, stop);
     return ShellResult{std::string{}, ShellResult::End::Exited, 0};
 }
 

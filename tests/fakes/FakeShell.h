@@ -20,6 +20,7 @@ public:
         std::string workingFolder;
         std::optional<std::chrono::milliseconds> timeLimit;
         std::size_t outputLimit = kShellOutputLimit;
+        StopRequest stop{};  // what the command was given to ask whether to stop
     };
 
     // The first rule whose `contains` text occurs in the command answers it,
@@ -35,7 +36,7 @@ public:
 
     ShellResult run(const std::string& commandLine, const std::string& workingFolder = {},
                     std::optional<std::chrono::milliseconds> timeLimit = std::nullopt,
-                    std::size_t outputLimit = kShellOutputLimit) override;
+                    std::size_t outputLimit = kShellOutputLimit, const StopRequest& stop = {}) override;
 
     std::vector<Call> calls() const;
     // Commands seen whose text contains `part`.

@@ -23,6 +23,7 @@ public:
 
     // ---- record ----
     std::vector<Alert> alerts;
+    std::vector<BuildReport> reports;
     std::vector<SavePanelRequest> savePanels;
     std::vector<OpenPanelRequest> openPanels;
     OpenPanelEnded pendingOpen;
@@ -33,14 +34,18 @@ public:
     double progressMax = 0;
     bool makeEnabled = false;
     std::string coverPreview = "<none>";
+    std::string informationSource;
+    std::string fieldAdvice;
 
     // ---- Window ----
     std::string fieldText(BookField field) const override;
     void setFieldText(BookField field, const std::string& text) override { fields_[field] = text; }
     CivilDate pubDate() const override { return date_; }
     void setPubDate(const CivilDate& date) override { date_ = date; }
-    int languageIndex() const override { return language_; }
-    void setLanguageIndex(int index) override { language_ = index; }
+    std::string language() const override { return language_; }
+    void setLanguage(const std::string& stored) override { language_ = stored; }
+    void setInformationSource(const std::string& line) override { informationSource = line; }
+    void setFieldAdvice(const std::string& advice) override { fieldAdvice = advice; }
     std::string manuscriptLocation() const override { return manuscript_; }
     void setManuscriptLocation(const std::string& name) override { manuscript_ = name; }
     void setCoverPreview(const std::string& path) override { coverPreview = path; }
@@ -56,6 +61,7 @@ public:
     void setProgressRange(double, double maximum) override { progressMax = maximum; }
     void setProgressValue(double) override {}
     void showAlert(const Alert& alert) override;
+    void showBuildReport(const BuildReport& report) override { reports.push_back(report); }
     void beginSavePanel(const SavePanelRequest& request, SavePanelEnded) override { savePanels.push_back(request); }
     void beginOpenPanel(const OpenPanelRequest& request, OpenPanelEnded ended) override {
         openPanels.push_back(request);
@@ -65,7 +71,7 @@ public:
 private:
     std::map<BookField, std::string> fields_;
     CivilDate date_{2024, 5, 17};
-    int language_ = 0;
+    std::string language_ = "0";
     std::string manuscript_;
     bool kindle_ = false;
     bool epub3_ = true;

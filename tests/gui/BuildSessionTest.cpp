@@ -2,6 +2,7 @@
 // its progress in the window, and what the author is told when it ends.
 #include <gtest/gtest.h>
 
+#include "app/BookInformation.h"
 #include "fakes/FailingFileWriter.h"
 #include "gui/BuildSession.h"
 #include "platform/Files.h"
@@ -51,7 +52,8 @@ TEST(BuildSession, OneBuildAtATimeAndAManuscriptChosenMeanwhileWaitsForItsEnd) {
     s.confirm();
     ASSERT_TRUE(s.session.isBuilding());
     EXPECT_FALSE(s.h.window.makeEnabled);
-    EXPECT_TRUE(files::exists(s.h.folder.dataHome() + "/Quillary/My.NovelInfo.txt")) << "stored when the build starts";
+    EXPECT_TRUE(files::exists(app::storedInformationPath(s.h.folder.dataHome() + "/Quillary", s.manuscript)))
+        << "stored when the build starts";
     s.session.make();
     s.confirm("Other.epub");
     EXPECT_EQ(s.h.window.savePanels.size(), 1u);
@@ -86,7 +88,9 @@ TEST(BuildSession, TheStatusLineAndProgressFollowTheStagesAndEndIdle) {
     EXPECT_TRUE(s.h.window.progressHidden);
     ASSERT_EQ(s.notifier.delivered.size(), 1u);
     EXPECT_EQ(s.notifier.delivered[0].message, "Your book \"Book\" is ready for review.");
-    EXPECT_TRUE(s.h.window.alerts.empty()) << "a book without a cover is no problem";
+    EXPECT_TRUE(s.h.window.alerts.empty()) << "no alert: the report tells";
+    ASSERT_EQ(s.h.window.reports.size(), 1u);
+    EXPECT_EQ(s.h.window.reports[0].bookPath, s.out + "/Book.epub");
 }
 
 TEST(BuildSession, AFailedBuildEndsInItsAlertAndNothingIsOpenedOrChecked) {
@@ -96,11 +100,25 @@ TEST(BuildSession, AFailedBuildEndsInItsAlertAndNothingIsOpenedOrChecked) {
     s.h.shell.answer("-info", std::string("Error reading My.Novel.rtf"));
     s.confirm();
     s.runBuild();
-    ASSERT_EQ(s.h.window.alerts.size(), 1u);
-    EXPECT_EQ(s.h.window.alerts[0].titleKey, "FormattingErrTitle");
+    ASSERT_EQ(s.h.window.reports.size(), 1u);
+    EXPECT_EQ(s.h.window.reports[0].outcome, BuildReport::Outcome::NotMade);
+    EXPECT_EQ(s.h.window.reports[0].heading, "FormattingErrTitle");
     EXPECT_TRUE(s.notifier.delivered.empty());
     EXPECT_TRUE(s.h.workspace.opened.empty());
     EXPECT_EQ(s.h.checks.runHeld(), 0);
+    EXPECT_TRUE(s.h.window.makeEnabled);
+}
+
+TEST(BuildSession, AStoppedBuildSaysSoAndLeavesTheEarlierBook) {
+    Session s;
+    s.h.folder.write("out/Book.epub", "the earlier book");
+    s.confirm();
+    s.session.cancel();
+    s.runBuild();
+    EXPECT_TRUE(s.h.window.reports.empty());
+    EXPECT_FALSE(s.h.window.statusHidden);
+    EXPECT_EQ(s.h.window.statusText, "BuildStoppedMsg");
+    EXPECT_EQ(files::readFile(s.out + "/Book.epub").value_or(""), "the earlier book");
     EXPECT_TRUE(s.h.window.makeEnabled);
 }
 

@@ -1,21 +1,29 @@
 // The desktop application's windows and menus, as the author meets them.
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QDropEvent>
 #include <QCheckBox>
+#include <QDialog>
+#include <QDropEvent>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QStyle>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <map>
 #include <tuple>
 
 #include "Desktop.h"
 #include "app/SystemCheck.h"
+#include "gui/ResultsView.h"
 #include "platform/Files.h"
 
 namespace quillary::testing {
@@ -27,7 +35,12 @@ TEST(DesktopStart, EmptyStoreStartsWithTheRegisteredDefaults) {
     EXPECT_TRUE(window.epub3Checked());
     EXPECT_FALSE(window.kindleChecked());
     EXPECT_TRUE(desktop.app->splashWindow().isVisible());
-    EXPECT_EQ(window.languageIndex(), 0);
+    EXPECT_TRUE(desktop.app->splashWindow().findChild<QCheckBox*>(prefs::kShowLaunch)->isChecked())
+        << "the box shows the setting that showed the window";
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&desktop.app->splashWindow(), &escape);
+    EXPECT_FALSE(desktop.app->splashWindow().isVisible());
+    EXPECT_EQ(window.language(), "0");
     EXPECT_FALSE(window.makeAction()->isEnabled());
 
     window.chooseAction()->trigger();
@@ -44,7 +57,7 @@ TEST(DesktopStart, LanguageSurvivesARestartAsDecimalText) {
     desktop.restart();
     EXPECT_EQ(desktop.preferences->stringForKey(prefs::kDefaultLang), "11");
     EXPECT_FALSE(desktop.preferences->stringForKey("windowPosn").empty());
-    EXPECT_EQ(desktop.window().languageIndex(), 11);
+    EXPECT_EQ(desktop.window().language(), "11");
 }
 
 TEST(DesktopStart, WindowsSpeakTheDesktopsLanguage) {
@@ -109,13 +122,15 @@ TEST(DesktopMenus, CheckAfterEveryBuildIsOffUntilTurnedOnAndHelpOffersACheck) {
     EXPECT_EQ(desktop.dialogs.openPanels[0].allowedTypes, std::vector<std::string>{"epub"});
 }
 
-TEST(DesktopWindow, Epub3AndKindleStayExclusiveInTheStore) {
+TEST(DesktopWindow, Epub3AndKindleStayExclusiveAndUntickingKindleRestoresTheEarlierChoice) {
     Desktop desktop;
+    desktop.workspace.installedApplications.insert("ebook-convert");
     QCheckBox* epub3 = desktop.child<QCheckBox>("epub3");
     QCheckBox* kindle = desktop.child<QCheckBox>("kindle");
     // A box clicked, then whether EPUB 3 and Kindle are on, in the window and in the store.
     const std::tuple<QCheckBox*, bool, bool> steps[] = {
-        {kindle, false, true}, {epub3, true, false}, {epub3, false, false}};
+        {kindle, false, true}, {kindle, true, false}, {epub3, false, false},
+        {kindle, false, true}, {kindle, false, false}, {epub3, true, false}};
     for (const auto& [box, epub3On, kindleOn] : steps) {
         box->click();
         EXPECT_EQ(epub3->isChecked(), epub3On);
@@ -140,6 +155,7 @@ TEST(DesktopWindow, ADroppedManuscriptFillsTheFieldsAndShowsItsCover) {
     drop(desktop.window(), exampleManuscript());
 
     EXPECT_EQ(desktop.window().manuscriptLocation(), "Lighthouse.rtf");
+    EXPECT_FALSE(desktop.app->splashWindow().isVisible()) << "the welcome does not cover a manuscript";
     EXPECT_EQ(desktop.window().fieldText(BookField::Title), "The Keeper of Gull Rock");
     EXPECT_EQ(desktop.window().fieldText(BookField::Author), "Mara Quill");
     EXPECT_TRUE(desktop.window().makeAction()->isEnabled());
@@ -161,6 +177,115 @@ TEST(DesktopWindow, WhatIsNoManuscriptIsRefusedInTheStatusLine) {
         EXPECT_TRUE(status->text().contains(name)) << name;
         EXPECT_TRUE(desktop.window().manuscriptLocation().empty()) << name;
         EXPECT_FALSE(desktop.window().makeAction()->isEnabled()) << name;
+    }
+}
+
+TEST(DesktopWindow, WithoutAKindleConverterTheAlertOffersCalibreAndCancelUnticksTheBox) {
+    Desktop desktop;
+    desktop.child<QCheckBox>("kindle")->click();  // the scripted dialogs answer Cancel
+    ASSERT_EQ(desktop.dialogs.alerts.size(), 1u);
+    EXPECT_EQ(desktop.dialogs.alerts[0].titleKey, "noKindleConverterTitle");
+    EXPECT_NE(desktop.dialogs.alerts[0].message.find("calibre"), std::string::npos);
+    EXPECT_FALSE(desktop.window().kindleChecked());
+    EXPECT_TRUE(desktop.window().epub3Checked()) << "the earlier choice is back";
+    EXPECT_FALSE(desktop.preferences->boolForKey(prefs::kBuildKindle));
+}
+
+TEST(DesktopWindow, QuitDuringABuildAsksAndQuitsOnceTheStoppedBuildHasEnded) {
+    Desktop desktop;
+    desktop.app->openDocument(QString::fromStdString(exampleManuscript()));
+    desktop.dialogs.saveAs = desktop.folder.file("Keeper.epub");
+    desktop.dialogs.holdAlerts = true;
+    desktop.window().makeAction()->trigger();
+    ASSERT_TRUE(desktop.app->buildSession().isBuilding());
+
+    desktop.app->commands().quit->trigger();
+    ASSERT_EQ(desktop.dialogs.alerts.size(), 1u);
+    EXPECT_EQ(desktop.dialogs.alerts[0].title, "A book is being made");
+    desktop.dialogs.answerLastAlert(kAlertAlternateButton);  // Keep Building
+    EXPECT_EQ(desktop.quits, 0);
+    desktop.app->commands().quit->trigger();
+    desktop.dialogs.answerLastAlert(kAlertDefaultButton);  // Stop and Quit
+    EXPECT_EQ(desktop.quits, 0) << "not before the build has ended";
+    desktop.runUntilBuildEnds();
+    EXPECT_EQ(desktop.quits, 1);
+}
+
+TEST(DesktopWindow, TheResultsViewListsEveryProblemUnderItsKindWithTheOutcomesIcon) {
+    Desktop desktop;
+    const BuildReport withProblems{.outcome = BuildReport::Outcome::MadeWithProblems,
+                                   .heading = "Made \u201cTale\u201d",
+                                   .bookPath = desktop.folder.file("Tale.epub"),
+                                   .groups = {{"missingMarksTitle", "No bookmark", "", {"Nine", "Ten"}},
+                                              {"noAltTextTitle", "No text alternative", "", {"map.png"}}}};
+    desktop.window().showBuildReport(withProblems);
+    gui::ResultsView* view = desktop.window().resultsView();
+    ASSERT_TRUE(view);
+    auto* problems = view->findChild<QTreeWidget*>("resultsProblems");
+    ASSERT_EQ(problems->topLevelItemCount(), 2);
+    EXPECT_EQ(problems->topLevelItem(0)->childCount(), 3) << "its explanation and both places";
+    EXPECT_EQ(problems->topLevelItem(1)->child(1)->text(0).trimmed(), "map.png");
+
+    const std::pair<BuildReport::Outcome, QStyle::StandardPixmap> icons[] = {
+        {BuildReport::Outcome::Clean, QStyle::SP_MessageBoxInformation},
+        {BuildReport::Outcome::MadeWithProblems, QStyle::SP_MessageBoxWarning},
+        {BuildReport::Outcome::NotMade, QStyle::SP_MessageBoxCritical}};
+    for (const auto& [outcome, icon] : icons) {
+        BuildReport report = withProblems;
+        report.outcome = outcome;
+        desktop.window().showBuildReport(report);
+        const QPixmap shown = view->findChild<QLabel*>("resultsIcon")->pixmap();
+        const QPixmap expected = view->style()->standardIcon(icon, nullptr, view).pixmap(shown.size());
+        EXPECT_EQ(shown.toImage(), expected.toImage()) << static_cast<int>(outcome);
+    }
+    EXPECT_EQ(desktop.dialogs.alerts.size(), 0u) << "a view beside the window, not an alert";
+}
+
+// The texts of a window's own buttons, labels and check boxes, not those of
+// the windows and menus inside it, which have mnemonics of their own.
+QStringList mnemonicTexts(QWidget* window) {
+    QStringList texts;
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        if (widget->window() != window) continue;
+        if (auto* button = qobject_cast<QAbstractButton*>(widget)) texts << button->text();
+        else if (auto* label = qobject_cast<QLabel*>(widget); label && label->buddy()) texts << label->text();
+    }
+    return texts;
+}
+
+// Each window and menu has its own scope: a letter twice in one makes
+// Alt+letter go to the first of them only.
+void expectUniqueMnemonics(const QString& scope, const QStringList& texts) {
+    std::map<QChar, QString> taken;
+    for (const QString& text : texts) {
+        for (qsizetype i = text.indexOf('&'); i >= 0 && i + 1 < text.size(); i = text.indexOf('&', i + 2)) {
+            if (text[i + 1] == '&') continue;
+            const auto [first, inserted] = taken.emplace(text[i + 1].toLower(), text);
+            EXPECT_TRUE(inserted) << scope.toStdString() << ": \"" << text.toStdString() << "\" and \""
+                                  << first->second.toStdString() << "\"";
+            break;
+        }
+    }
+}
+
+TEST(DesktopWindow, EveryWindowAndMenuHasUniqueMnemonicsInEveryLanguage) {
+    for (const char* language : {"en", "de"}) {
+        Desktop desktop(false, language);
+        gui::MainWindow& window = desktop.window();
+        QStringList topLevel = mnemonicTexts(&window);
+        for (QAction* menu : window.menuBar()->actions()) topLevel << menu->text();
+        expectUniqueMnemonics(QString(language) + " main window", topLevel);
+        for (QMenu* menu : window.findChildren<QMenu*>()) {
+            QStringList items;
+            for (QAction* action : menu->actions()) items << action->text();
+            expectUniqueMnemonics(QString(language) + " menu " + menu->title(), items);
+        }
+        desktop.app->commands().preferences->trigger();
+        for (QDialog* dialog : window.findChildren<QDialog*>())
+            expectUniqueMnemonics(QString(language) + " " + dialog->objectName(), mnemonicTexts(dialog));
+        expectUniqueMnemonics(QString(language) + " welcome", mnemonicTexts(&desktop.app->splashWindow()));
+        window.showBuildReport({.bookPath = "/b.epub"});
+        expectUniqueMnemonics(QString(language) + " results", mnemonicTexts(window.resultsView()));
     }
 }
 

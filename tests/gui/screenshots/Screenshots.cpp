@@ -1,7 +1,10 @@
-// Pictures of the windows for the README and the help page:
+// Pictures of the windows for the README and the help page (the main window
+// in English and German, during a build, the results of a clean build and of
+// one with problems, the preferences, the Kindle alert, help and welcome):
 // gui_screenshots OUTPUT_FOLDER (see scripts/screenshot.sh).
 
 #include <QApplication>
+#include <QDialog>
 #include <QEventLoop>
 #include <QTimer>
 #include <QMessageBox>
@@ -9,7 +12,9 @@
 #include <cstdio>
 
 #include "../Desktop.h"
+#include "app/Completion.h"
 #include "base/Text.h"
+#include "gui/ResultsView.h"
 
 namespace {
 
@@ -63,15 +68,41 @@ int main(int argc, char** argv) {
     if (!desktop.app->buildSession().isBuilding()) std::fprintf(stderr, "gui_screenshots: the build ended early\n");
     save(window, folder, "building.png");
     desktop.runUntilBuildEnds();
+    if (gui::ResultsView* results = window.resultsView()) save(*results, folder, "results-clean.png");
+
+    // A manuscript with two kinds of problem: a cross-reference to no
+    // bookmark and a picture that is not in its folder.
+    const std::string flawed = desktop.folder.write(
+        "Flawed/Flawed.rtf", "{\\rtf1 bookmark: One\\par See \\{\\{Nowhere\\}\\} and \\{\\{Elsewhere\\}\\}.\\par "
+                             "image:harbour.png\\par bookmark: Two\\par The end.\\par}");
+    desktop.app->openDocument(QString::fromStdString(flawed));
+    desktop.dialogs.saveAs = desktop.folder.file("Flawed/Flawed.epub");
+    window.makeAction()->trigger();
+    desktop.runUntilBuildEnds();
+    if (gui::ResultsView* results = window.resultsView()) save(*results, folder, "results-problems.png");
+    if (gui::ResultsView* results = window.resultsView()) results->close();
+
+    desktop.app->commands().preferences->trigger();
+    for (QDialog* dialog : window.findChildren<QDialog*>())
+        if (dialog->isVisible() && dialog != window.resultsView()) save(*dialog, folder, "preferences.png");
+
     const Localizer texts = suiteTexts(true);
     gui::QtDialogs dialogs{gui::Texts(texts)};
-    const Alert alert = app::simpleAlert(texts, "missingFilesTitle", "missingFilesMsg", {}, {"lamp-room.png"});
-    dialogs.alert(&window, alert);
-    saveWithAlert(window, folder, "problem-alert.png");
+    Alert kindle = app::simpleAlert(texts, "noKindleConverterTitle", "noKindleConverterMsg");
+    kindle.defaultButton = texts.text("TryAgain");
+    kindle.alternateButton = texts.text("Cancel");
+    kindle.critical = false;
+    dialogs.alert(&window, kindle);
+    saveWithAlert(window, folder, "kindle-alert.png");
 
     desktop.app->commands().help->trigger();
     save(desktop.app->helpWindow(), folder, "help-window.png");
     desktop.app->splashWindow().show();
     save(desktop.app->splashWindow(), folder, "welcome-window.png");
+
+    Desktop german(false, "de");
+    german.app->splashWindow().close();
+    german.app->openDocument(QString::fromStdString(exampleManuscript()));
+    save(german.window(), folder, "main-window-de.png");
     return 0;
 }

@@ -10,8 +10,10 @@ using namespace quillary::cli;
 // the end-to-end tests, as do build's own help and a build without a
 // manuscript; the date and --epub2 are checked here.
 TEST(CommandLine, LanguagesByNameOrIndexTheDateAndEpub2) {
-    EXPECT_EQ(parseLanguageOption("Japanese"), std::optional<int>(11));
-    EXPECT_EQ(parseLanguageOption("19"), std::optional<int>(19));
+    EXPECT_EQ(parseLanguageOption("Japanese"), std::optional<std::string>("11"));
+    EXPECT_EQ(parseLanguageOption("19"), std::optional<std::string>("19"));
+    EXPECT_EQ(parseLanguageOption("FR"), std::optional<std::string>("6"));
+    EXPECT_EQ(parseLanguageOption("pt-br"), std::optional<std::string>("pt-BR"));
     EXPECT_FALSE(parseLanguageOption("20"));
     const auto parsed = parseArguments({"build", "novel.rtf", "--date", "2013-03-01", "--epub2"});
     ASSERT_TRUE(parsed) << parsed.reason();
@@ -36,7 +38,7 @@ TEST(CommandLine, MistakesAreUsageErrorsWithAReason) {
         {{"build", "a.rtf", "--title"}, "needs a value"},
         {{"build", "a.rtf", "--date", "March 1"}, "YYYY-MM-DD"},
         {{"build", "a.rtf", "--date", "2025-02-30"}, "2025-02-30 is not a valid date"},
-        {{"build", "a.rtf", "--language", "xx"},
+        {{"build", "a.rtf", "--language", "en_GB"},
          "en, ar, zh, da, nl, fi, fr, de, el, he, it, ja, ko, no, pl, pt, ru, es, sv, tr"},
         {{"build", "a.rtf", "--report", "xml"}, "json"},
         {{"build", "a.rtf", "--kindle", "--epub3"}, "--epub3"},

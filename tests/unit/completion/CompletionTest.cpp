@@ -3,6 +3,7 @@
 
 #include <functional>
 
+#include "app/BuildReportText.h"
 #include "app/Completion.h"
 #include "fakes/FakeDesktop.h"
 #include "platform/MemoryPreferences.h"
@@ -90,11 +91,14 @@ TEST(Completion, FlagProblemsNameWhatTheyConcernInTheLocalisedMessage) {
 
 TEST(Completion, OpensTheBookTheKindleFileAndTheFolderAsAskedSkippingAMissingViewer) {
     using Opened = std::vector<std::pair<std::string, std::string>>;  // what, with which application
+    BuildResult made;
+    made.epub = std::string("/out/Tale.epub");
+    made.kindle = std::string("/out/Tale.mobi");
     for (const bool viewer : {true, false}) {
         MemoryPreferences preferences;
         preferences.registerDefaults(prefs::registeredDefaults());
         FakeWorkspace workspace;
-        app::openResults(kTale, preferences, workspace, [viewer] {
+        app::openResults(kTale, made, preferences, workspace, [viewer] {
             return viewer ? std::optional<std::string>("/usr/bin/ebook-viewer") : std::nullopt;
         });
         Opened opened;
@@ -103,12 +107,62 @@ TEST(Completion, OpensTheBookTheKindleFileAndTheFolderAsAskedSkippingAMissingVie
         if (viewer) expected.insert(expected.begin() + 1, {"/out/Tale.mobi", "/usr/bin/ebook-viewer"});
         EXPECT_EQ(opened, expected);
 
+        // No Kindle file made (none asked for, or its step failed): no viewer.
+        for (const auto& kindle : {std::optional<Result<std::string, KindleFailure>>{},
+                                   std::optional<Result<std::string, KindleFailure>>{
+                                       failure(KindleFailure::ConversionFailed)}}) {
+            BuildResult epubOnly = made;
+            epubOnly.kindle = kindle;
+            workspace.opened.clear();
+            app::openResults(kTale, epubOnly, preferences, workspace, [] { return std::optional<std::string>("v"); });
+            EXPECT_EQ(workspace.opened.size(), 2u) << "the book and its folder only";
+        }
+
         for (const char* key : {prefs::kReviewPub, prefs::kReviewKindle, prefs::kShowInFolder})
             preferences.setBool(key, false);
         workspace.opened.clear();
-        app::openResults(kTale, preferences, workspace, [] { return std::optional<std::string>("viewer"); });
+        app::openResults(kTale, made, preferences, workspace, [] { return std::optional<std::string>("viewer"); });
         EXPECT_TRUE(workspace.opened.empty());
     }
+}
+
+TEST(BuildReport, EveryProblemGroupedByKindWithItsPlacesAndTheOutcomePicksTheIcon) {
+    const Localizer english = suiteTexts(true);
+    BuildResult result;
+    result.epub = std::string("/out/Tale.epub");
+    const BuildReport clean = app::describeBuild("Tale", kTale, result, english);
+    EXPECT_EQ(clean.outcome, BuildReport::Outcome::Clean);
+    EXPECT_EQ(clean.heading, "Made \u201cTale\u201d");
+    EXPECT_NE(clean.detail.find("EPUB 3 book, at /out/Tale.epub"), std::string::npos) << clean.detail;
+    EXPECT_TRUE(clean.groups.empty());
+
+    result.problems.missingMarks = {"Chapter Nine", "Epilogue"};
+    result.problems.imagesWithoutAlternative = {"map.png"};
+    result.problems.noEnd = true;
+    result.problems.unclosedNote = "See the";
+    const BuildReport problems = app::describeBuild("Tale", kTale, result, english);
+    EXPECT_EQ(problems.outcome, BuildReport::Outcome::MadeWithProblems);
+    ASSERT_EQ(problems.groups.size(), 3u);
+    EXPECT_EQ(problems.groups[0].titleKey, "noEndTitle");
+    EXPECT_EQ(problems.groups[0].places, std::vector<std::string>{"See the"});
+    EXPECT_EQ(problems.groups[1].places, (std::vector<std::string>{"Chapter Nine", "Epilogue"}));
+    EXPECT_EQ(problems.groups[1].explanation.find("%@"), std::string::npos) << problems.groups[1].explanation;
+    EXPECT_EQ(problems.groups[2].titleKey, "noAltTextTitle");
+    EXPECT_EQ(problems.groups[2].places, std::vector<std::string>{"map.png"});
+    EXPECT_EQ(problems.groups[2].explanation.find(".."), std::string::npos) << problems.groups[2].explanation;
+
+    // A Kindle file asked for and not made is a problem of a made book.
+    result.problems = {};
+    result.kindle = failure(KindleFailure::NoConverter);
+    EXPECT_EQ(app::describeBuild("Tale", kTale, result, english).outcome, BuildReport::Outcome::MadeWithProblems);
+
+    result.epub = failure(EpubFailure{EpubFailure::Kind::NotWritten, "the disk is full"});
+    const auto alert = app::epubFailureAlert(result.epub.reason(), kTale, english);
+    const BuildReport notMade = app::describeBuild("Tale", kTale, result, english, alert);
+    EXPECT_EQ(notMade.outcome, BuildReport::Outcome::NotMade);
+    EXPECT_EQ(notMade.heading, alert->title);
+    EXPECT_NE(notMade.detail.find("the disk is full"), std::string::npos);
+    EXPECT_TRUE(notMade.bookPath.empty());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <new>
+#include <thread>
 
 #include "epub/Archive.h"
 #include "platform/Files.h"
@@ -104,6 +105,36 @@ TEST(BuildBook, AStoppedBuildWritesNothingAndMakesNoKindleFile) {
         EXPECT_FALSE(result.kindle);
         EXPECT_EQ(std::count(watcher.stages.begin(), watcher.stages.end(), BuildStage::Archive), 0);
     }
+}
+
+// A converter that runs until it is asked to stop, as LibreOffice or a
+// Kindle converter that hangs would.
+ShellResult runUntilStopped(const FakeShell::Call& call) {
+    while (!call.stop()) std::this_thread::yield();
+    return ShellResult{std::nullopt, ShellResult::End::Stopped, 0};
+}
+
+TEST(BuildBook, AStopReachesARunningConverterAndLeavesTheEarlierFilesAlone) {
+    Tale converting;
+    converting.shell.answerWithResult("-convert", runUntilStopped);
+    Watcher watcher;
+    watcher.stopAt = BuildStage::Convert;
+    converting.expectNoBook(converting.run(watcher), Kind::Cancelled);
+
+    // Stopped in the Kindle step, the EPUB is made already; the earlier
+    // Kindle file stays, and the author hears why there is no new one.
+    Tale kindle;
+    kindle.request.kindle = true;
+    kindle.request.epub3 = false;
+    kindle.folder.write("Books/Tale.mobi", "the earlier Kindle file");
+    kindle.kindleConverter = kindle::Converter{kindle::ConverterKind::kindlegen, "/opt/kindlegen"};
+    kindle.shell.answerWithResult("kindlegen", runUntilStopped);
+    watcher.stopAt = BuildStage::Kindle;
+    const BuildResult result = kindle.run(watcher);
+    ASSERT_TRUE(result.epub) << result.epub.reason().reason;
+    ASSERT_TRUE(result.kindle && !*result.kindle);
+    EXPECT_EQ(result.kindle->reason(), KindleFailure::Stopped);
+    EXPECT_EQ(files::readFile(kindle.folder.file("Books/Tale.mobi")).value_or(""), "the earlier Kindle file");
 }
 
 TEST(BuildBook, ConverterFailuresAreTheAuthorsToMendOrTheConvertersAndNoBookIsMade) {

@@ -25,8 +25,9 @@ TEST(KindleConverterCheck, AlertsOnlyForAMissingOrOldConverterAndOnlyWithTheOpti
         bool pageOpened;
     };
     const std::vector<Case> cases = {
-        {nullptr, false, true, kAlertDefaultButton, {"noKindleGenTitle"}, true},
-        {nullptr, false, true, kAlertAlternateButton, {"noKindleGenTitle"}, false},
+        // Without a converter: Try Again checks again; Cancel declines the option.
+        {nullptr, false, true, kAlertDefaultButton, {"noKindleConverterTitle", "noKindleConverterTitle"}, false},
+        {nullptr, false, true, kAlertAlternateButton, {"noKindleConverterTitle"}, false},
         {nullptr, true, true, kAlertDefaultButton, {}, false},  // calibre stands in
         {"Amazon kindlegen(Linux) V2.9 build 1028-0897292", false, true, kAlertDefaultButton, {}, false},
         {"Amazon kindlegen(Linux) V2.8 build 0615-9a9cb2a",
@@ -46,6 +47,8 @@ TEST(KindleConverterCheck, AlertsOnlyForAMissingOrOldConverterAndOnlyWithTheOpti
         if (test.calibre) h.workspace.installedApplications.insert("ebook-convert");
         h.preferences.setBool(prefs::kBuildKindle, test.optionOn);
         h.window.alertAnswers.push_back(test.answer);
+        int declined = 0;
+        h.kindle->setDeclined([&declined] { ++declined; });
 
         h.kindle->checkConverter();
         h.checks.runHeld();
@@ -54,6 +57,7 @@ TEST(KindleConverterCheck, AlertsOnlyForAMissingOrOldConverterAndOnlyWithTheOpti
         EXPECT_EQ(h.shell.countCalls("kindlegen"), test.kindlegenBanner && test.optionOn ? 1u : 0u);
         EXPECT_EQ(h.shell.calls().size(), h.shell.countCalls("kindlegen"));
         EXPECT_EQ(alertKeys(h.window), test.alerts);
+        EXPECT_EQ(declined, !test.kindlegenBanner && !test.calibre && test.answer == kAlertAlternateButton ? 1 : 0);
         ASSERT_EQ(h.workspace.opened.size(), test.pageOpened ? 1u : 0u);
         if (test.pageOpened) {
             EXPECT_EQ(h.workspace.opened[0].application, "<url>");

@@ -24,10 +24,18 @@ BookFacts facts() {
             "9781234567897", "Fiction", "he", "Cover", "jpg", true};
 }
 
-TEST(LanguageCode, FollowsTheTableAndFallsBackToEnglish) {
+TEST(LanguageCode, FollowsTheTableTakesAnyWellFormedTagAndFallsBackToEnglish) {
     const std::pair<const char*, const char*> cases[] = {
-        {"0", "en"}, {"9", "he"}, {"19", "tr"}, {"20", "en"}, {"", "en"}, {"-1", "en"}, {"1x", "en"}, {"100", "en"}};
-    for (const auto& [index, code] : cases) EXPECT_EQ(languageCode(index), code) << index;
+        {"0", "en"},      {"9", "he"},        {"19", "tr"},         {"20", "en"},     {"", "en"},
+        {"-1", "en"},     {"1x", "en"},       {"100", "en"},        {"en-gb", "en-GB"}, {"cs", "cs"},
+        {"PT-br", "pt-BR"}, {"sr-latn-rs", "sr-Latn-RS"}, {"zh-yue-HK", "zh-yue-HK"}, {"es-419", "es-419"},
+        {"de-CH-1901", "de-CH-1901"}, {"en-US-u-ca-gregory", "en-US-u-ca-gregory"}, {"x-klingon", "x-klingon"},
+        {"en_GB", "en"},  {"en-", "en"},      {"a", "en"},          {"en-GB-x", "en"}, {"de-1901-1901", "en"},
+        {"en-u", "en"},   {"toolonglang", "en"}, {"\xC3\xA9n", "en"}, {"<b>", "en"}};
+    for (const auto& [stored, tag] : cases) EXPECT_EQ(languageCode(stored), tag) << stored;
+    EXPECT_TRUE(isRightToLeftLanguage("ar-EG"));
+    EXPECT_TRUE(isRightToLeftLanguage("fa"));
+    EXPECT_FALSE(isRightToLeftLanguage("hr"));
 }
 
 TEST(BookIdentifier, AnIsbnStaysAndTheSharedStandInBecomesAUuidOfThisBook) {

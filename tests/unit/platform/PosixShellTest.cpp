@@ -96,6 +96,23 @@ TEST(PosixShell, AHelperLeftHoldingThePipeNeitherHoldsTheCallerUpNorOutlivesATim
     ::prctl(PR_SET_CHILD_SUBREAPER, 0);
 }
 
+TEST(PosixShell, AStopRequestEndsTheCommandAndEverythingItStarted) {
+    quillary::testing::TestFolder folder;
+    ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    PosixShell shell;
+    const std::string pidFile = folder.file("helper");
+    const auto helperStarted = [&] { return files::readFile(pidFile).value_or("").ends_with("\n"); };
+    const ShellResult run =
+        shell.run("sleep 30 & echo $! >'" + pidFile + "'; wait", {}, std::nullopt, kShellOutputLimit, helperStarted);
+    EXPECT_EQ(run.end, ShellResult::End::Stopped);
+    const pid_t helper = std::stoi(files::readFile(pidFile).value_or("0"));
+    ASSERT_GT(helper, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(helper, &status, 0), helper);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << "asked to end, as a converter is: " << status;
+    ::prctl(PR_SET_CHILD_SUBREAPER, 0);
+}
+
 TEST(PosixShell, RunsInTheGivenFolderWithoutMovingTheCaller) {
     quillary::testing::TestFolder folder;
     const auto before = std::filesystem::current_path();
