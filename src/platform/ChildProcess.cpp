@@ -111,7 +111,12 @@ int spawn(const ChildSpec& spec, int outputFd, pid_t& pid) {
     posix_spawn_file_actions_adddup2(&setup.actions, outputFd, 2);
     if (!spec.workingFolder.empty())
         posix_spawn_file_actions_addchdir_np(&setup.actions, spec.workingFolder.c_str());
-    posix_spawnattr_setflags(&setup.attributes, POSIX_SPAWN_SETPGROUP);
+    // The spawning thread holds the handled signals back until the child is
+    // registered; the child starts with none held.
+    sigset_t none;
+    ::sigemptyset(&none);
+    posix_spawnattr_setsigmask(&setup.attributes, &none);
+    posix_spawnattr_setflags(&setup.attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
     posix_spawnattr_setpgroup(&setup.attributes, 0);
     std::vector<std::string> command = commandOf(spec);
     std::vector<char*> argv;
@@ -181,18 +186,26 @@ ChildEnd runChild(const ChildSpec& spec) {
         return end;
     }
     pid_t pid = 0;
-    const int spawned = spawn(spec, fds[1], pid);
+    int spawned = 0;
+    {
+        // A signal between the spawn and the registration would leave the
+        // child running after our clean-up.
+        const signalcleanup::HeldSignals held;
+        signalcleanup::yieldToCleanUp();
+        spawned = spawn(spec, fds[1], pid);
+        if (spawned == 0) signalcleanup::watchChild(pid, true);
+    }
     ::close(fds[1]);
     if (spawned != 0) {
         ::close(fds[0]);
         end.code = spawned;
         return end;
     }
-    signalcleanup::watchChild(pid, true);
     ::fcntl(fds[0], F_SETFL, O_NONBLOCK);
     Tail tail(spec.limits.outputBytes);
     const Watched watched = watch(pid, fds[0], spec, tail);
     ::close(fds[0]);
+    signalcleanup::yieldToCleanUp();
     const bool timedOut = watched == Watched::TimedOut;
     // On time out, the child and all it started; otherwise what it left,
     // when asked.

@@ -53,12 +53,17 @@ std::optional<std::string> make(const std::string& base, std::string_view prefix
     removeAbandoned(parent, prefix);
     (void)files::makeFolders(parent);  // mkdtemp says when it is missing
     std::string folder = paths::join(parent, std::string(prefix) + "XXXXXX");
-    if (::mkdtemp(folder.data()) == nullptr) return std::nullopt;
     // The clean-up needs an absolute path: the process may not stay where
     // it was when the folder was made.
     std::error_code ignored;
     if (folder.front() != '/') folder = std::filesystem::absolute(folder, ignored).string();
-    signalcleanup::watchFolder(folder);
+    {
+        // A signal between making the folder and registering it would leave it.
+        const signalcleanup::HeldSignals held;
+        signalcleanup::yieldToCleanUp();
+        if (::mkdtemp(folder.data()) == nullptr) return std::nullopt;
+        signalcleanup::watchFolder(folder);
+    }
     if (!files::writeScratchFile(paths::join(folder, kOwnerFile), std::to_string(::getpid()))) {
         remove(folder, prefix);
         return std::nullopt;

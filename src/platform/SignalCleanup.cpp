@@ -195,11 +195,13 @@ void removeFolders() {
     }
 }
 
+[[noreturn]] void awaitTheEnd() {
+    for (;;) ::pause();
+}
+
 void onSignal(int signal) {
     // A second signal, on another thread, waits for the first to end the program.
-    if (cleaning.exchange(true)) {
-        for (;;) ::pause();
-    }
+    if (cleaning.exchange(true)) awaitTheEnd();
     if (graceMilliseconds > 0) {
         signalChildren(SIGTERM);
         awaitChildren(nowMilliseconds() + graceMilliseconds);
@@ -240,9 +242,16 @@ void install(std::chrono::milliseconds grace) {
 
 void watchChild(pid_t pid, bool ownGroup) {
     if (pid <= 0) return;
+    const pid_t target = ownGroup ? -pid : pid;
     for (std::atomic<pid_t>& slot : children) {
         pid_t free = 0;
-        if (slot.compare_exchange_strong(free, ownGroup ? -pid : pid, std::memory_order_acq_rel)) return;
+        if (slot.compare_exchange_strong(free, target, std::memory_order_acq_rel)) break;
+    }
+    // A clean-up that began on another thread meanwhile may have gone past
+    // the table already.
+    if (cleaning.load()) {
+        ::kill(target, SIGKILL);
+        awaitTheEnd();
     }
 }
 
@@ -256,6 +265,19 @@ void forgetChild(pid_t pid) {
     }
 }
 
+void yieldToCleanUp() {
+    if (cleaning.load()) awaitTheEnd();
+}
+
+HeldSignals::HeldSignals() {
+    sigset_t held;
+    ::sigemptyset(&held);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaddset(&held, signal);
+    ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
+}
+
+HeldSignals::~HeldSignals() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+
 void watchFolder(const std::string& path) {
     if (path.empty() || path.front() != '/' || path.size() >= PATH_MAX) return;
     for (FolderSlot& slot : folders) {
@@ -263,7 +285,11 @@ void watchFolder(const std::string& path) {
         if ((word & 3) != kFree || !slot.word.compare_exchange_strong(word, (word & ~3u) | kBusy)) continue;
         std::memcpy(slot.path, path.c_str(), path.size() + 1);
         slot.word.store(next(word, kLive), std::memory_order_release);
-        return;
+        break;
+    }
+    if (cleaning.load()) {
+        removeTree(path.c_str());
+        awaitTheEnd();
     }
 }
 
