@@ -190,8 +190,7 @@ ChildEnd runChild(const ChildSpec& spec) {
     {
         // A signal between the spawn and the registration would leave the
         // child running after our clean-up.
-        const signalcleanup::HeldSignals held;
-        signalcleanup::yieldToCleanUp();
+        const signalcleanup::Registering registering;
         spawned = spawn(spec, fds[1], pid);
         if (spawned == 0) signalcleanup::watchChild(pid, true);
     }

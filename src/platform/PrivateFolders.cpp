@@ -59,8 +59,7 @@ std::optional<std::string> make(const std::string& base, std::string_view prefix
     if (folder.front() != '/') folder = std::filesystem::absolute(folder, ignored).string();
     {
         // A signal between making the folder and registering it would leave it.
-        const signalcleanup::HeldSignals held;
-        signalcleanup::yieldToCleanUp();
+        const signalcleanup::Registering registering;
         if (::mkdtemp(folder.data()) == nullptr) return std::nullopt;
         signalcleanup::watchFolder(folder);
     }

@@ -42,6 +42,8 @@ struct FolderSlot {
 FolderSlot folders[kFolderSlots];
 
 std::atomic<bool> cleaning{false};
+// How many Registering scopes are open.
+std::atomic<int> registering{0};
 long long graceMilliseconds = 0;
 // A killed child dies at once, but may still be writing into a folder we are
 // about to remove: it is given this long to be gone.
@@ -199,9 +201,16 @@ void removeFolders() {
     for (;;) ::pause();
 }
 
+// A scope that opened before `cleaning` was set registers what it makes;
+// one that opens after sees it set and makes nothing.
+void awaitRegistrations(long long deadline) {
+    while (registering.load() > 0 && nowMilliseconds() < deadline) pauseMilliseconds(1);
+}
+
 void onSignal(int signal) {
     // A second signal, on another thread, waits for the first to end the program.
     if (cleaning.exchange(true)) awaitTheEnd();
+    awaitRegistrations(nowMilliseconds() + kDyingMilliseconds);
     if (graceMilliseconds > 0) {
         signalChildren(SIGTERM);
         awaitChildren(nowMilliseconds() + graceMilliseconds);
@@ -242,16 +251,9 @@ void install(std::chrono::milliseconds grace) {
 
 void watchChild(pid_t pid, bool ownGroup) {
     if (pid <= 0) return;
-    const pid_t target = ownGroup ? -pid : pid;
     for (std::atomic<pid_t>& slot : children) {
         pid_t free = 0;
-        if (slot.compare_exchange_strong(free, target, std::memory_order_acq_rel)) break;
-    }
-    // A clean-up that began on another thread meanwhile may have gone past
-    // the table already.
-    if (cleaning.load()) {
-        ::kill(target, SIGKILL);
-        awaitTheEnd();
+        if (slot.compare_exchange_strong(free, ownGroup ? -pid : pid, std::memory_order_acq_rel)) return;
     }
 }
 
@@ -269,14 +271,22 @@ void yieldToCleanUp() {
     if (cleaning.load()) awaitTheEnd();
 }
 
-HeldSignals::HeldSignals() {
+Registering::Registering() {
     sigset_t held;
     ::sigemptyset(&held);
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaddset(&held, signal);
     ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
+    registering.fetch_add(1);
+    if (cleaning.load()) {
+        registering.fetch_sub(1);
+        awaitTheEnd();
+    }
 }
 
-HeldSignals::~HeldSignals() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+Registering::~Registering() {
+    registering.fetch_sub(1);
+    ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+}
 
 void watchFolder(const std::string& path) {
     if (path.empty() || path.front() != '/' || path.size() >= PATH_MAX) return;
@@ -285,11 +295,7 @@ void watchFolder(const std::string& path) {
         if ((word & 3) != kFree || !slot.word.compare_exchange_strong(word, (word & ~3u) | kBusy)) continue;
         std::memcpy(slot.path, path.c_str(), path.size() + 1);
         slot.word.store(next(word, kLive), std::memory_order_release);
-        break;
-    }
-    if (cleaning.load()) {
-        removeTree(path.c_str());
-        awaitTheEnd();
+        return;
     }
 }
 

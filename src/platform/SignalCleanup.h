@@ -36,38 +36,38 @@ inline constexpr std::chrono::milliseconds kBuildGrace{3000};
 // then ended with it. Forget it before waiting for it, so that its id is
 // never signalled after it was reused. At most a handful at a time (the
 // table is fixed, as a signal handler cannot allocate); past that, a child
-// is not registered. Any thread; registered once a clean-up has begun, the
-// child is killed at once and the thread waits for the program's end.
+// is not registered. Any thread, within a Registering scope.
 void watchChild(pid_t pid, bool ownGroup);
 void forgetChild(pid_t pid);
 
 // The handler may run on any thread while the others go on. A thread that
-// sees a child end, or is about to start one or make a folder, calls this
-// first: once a clean-up has begun, the child's end may be the clean-up's
-// own doing, and reaping it, ending its group or starting another would
-// cut the clean-up short (a converter killed before it removed its folder)
-// or outlive it. Such a thread then waits here for the program's end.
+// sees a child end calls this first: once a clean-up has begun, the child's
+// end may be the clean-up's own doing, and reaping it or ending its group
+// would cut the clean-up short (a converter killed before it removed its
+// folder). Such a thread then waits here for the program's end.
 void yieldToCleanUp();
 
-// Holds the handled signals back on this thread while it lives, so that a
-// child or folder made in its scope is registered before a signal's
-// clean-up can run on this thread: a signal that came meanwhile is handled
-// when it ends. A child spawned meanwhile must be given an empty signal mask.
-class HeldSignals {
+// The scope in which a child is started or a folder made and registered, so
+// that none escapes a clean-up: when one has begun already, the thread
+// waits for the program's end as the scope opens; one that begins on
+// another thread while the scope is open waits for it to close (a bounded
+// while) before it ends the registered children; and on this thread the
+// handled signals are held back until it closes. A child spawned in the
+// scope must be given an empty signal mask.
+class Registering {
 public:
-    HeldSignals();
-    ~HeldSignals();
-    HeldSignals(const HeldSignals&) = delete;
-    HeldSignals& operator=(const HeldSignals&) = delete;
+    Registering();
+    ~Registering();
+    Registering(const Registering&) = delete;
+    Registering& operator=(const Registering&) = delete;
 
 private:
     sigset_t previous_;
 };
 
 // A folder of ours to remove, by its absolute path (at most PATH_MAX bytes).
-// Never register a folder the author owns. Any thread; registered once a
-// clean-up has begun, it is removed at once and the thread waits for the
-// program's end.
+// Never register a folder the author owns. Any thread, within a Registering
+// scope.
 void watchFolder(const std::string& path);
 void forgetFolder(const std::string& path);
 
