@@ -1,6 +1,7 @@
 // A note's entry on the notes page: how its number, its text and the way
 // back stand together, and which way its text runs.
 
+#include <algorithm>
 #include <array>
 
 #include "base/Text.h"
@@ -80,19 +81,19 @@ std::string paragraphs(const std::string& number, const std::string& text, const
 
 }  // namespace
 
+// The letters decide by their number, not by which comes first: a French
+// note that begins with the Hebrew word it explains is French.
 std::optional<TextDirection> textDirection(std::string_view html) {
     const std::string text = text::decodeCharacterReferences(plainTextOf(html));
+    std::size_t rightToLeft = 0, leftToRight = 0;
     for (std::size_t at = 0; at < text.size();) {
         const utf8::Decoded decoded = utf8::decodeAt(text, at);
-        if (decoded.length == 0) {
-            ++at;
-            continue;
-        }
-        if (isRightToLeftLetter(decoded.codePoint)) return TextDirection::RightToLeft;
-        if (isLeftToRightLetter(decoded.codePoint)) return TextDirection::LeftToRight;
-        at += decoded.length;
+        at += std::max<std::size_t>(decoded.length, 1);
+        if (isRightToLeftLetter(decoded.codePoint)) ++rightToLeft;
+        else if (isLeftToRightLetter(decoded.codePoint)) ++leftToRight;
     }
-    return std::nullopt;
+    if (rightToLeft == leftToRight) return std::nullopt;
+    return rightToLeft > leftToRight ? TextDirection::RightToLeft : TextDirection::LeftToRight;
 }
 
 std::string entryForm(int number, const std::string& note, bool continued, const NoteContext& context) {

@@ -60,8 +60,8 @@ std::string referenceForm(int number, bool epub3);
 std::string entryForm(int number, const std::string& note, bool continued, const NoteContext& context);
 
 enum class TextDirection { LeftToRight, RightToLeft };
-// The direction of the first letter of `html`'s text that has one (markup
-// skipped, character references read); nullopt when no letter has one.
+// The direction most letters of `html`'s text run in (markup skipped,
+// character references read); nullopt when neither has more.
 std::optional<TextDirection> textDirection(std::string_view html);
 
 // The two nesting repairs and the carried tag, exposed for their tests.

@@ -144,8 +144,9 @@ TEST(NoteEntries, ANoteRunningTheOtherWayThanItsPageKeepsItsOwnDirection) {
     const Case cases[] = {
         {"Voir : &#171;&#160;Le Petit Prince&#160;&#187;, p. 2.", true, " dir=\"ltr\""},
         {"1999, <i>Paris</i>.", true, " dir=\"ltr\""},  // digits and markup have no direction
-        {"&#1513;&#1500;&#1493;&#1501;, Paris.", true, ""},
-        {"&#1513;&#1500;&#1493;&#1501;, Paris.", false, " dir=\"rtl\""},
+        {"&#1513;&#1500;&#1493;&#1501; &#1512;&#1489;, Paris.", true, ""},
+        {"&#1513;&#1500;&#1493;&#1501; &#1512;&#1489;, Paris.", false, " dir=\"rtl\""},
+        {"&#1497;&#1501;, la mer en h&#233;breu.", true, " dir=\"ltr\""},  // most letters decide, not the first
         {"\xD7\xA9\xD7\x9C", false, " dir=\"rtl\""},  // UTF-8 as well as references
         {"Paris.", false, ""},
         {"42.", true, ""}};
