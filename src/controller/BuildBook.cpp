@@ -105,6 +105,18 @@ private:
                           : EpubFailure::Kind::ConversionFailed);
     }
 
+    // The notes page is part of the book, so its title speaks the book's
+    // language where our catalogues have it (English behind them); the
+    // author's interface language has no say in it. Without catalogues the
+    // interface's title stands.
+    epub::AssemblyTexts textsOfBook() const {
+        epub::AssemblyTexts texts = ports_.resources.texts;
+        const Localizer& inLanguage = ports_.resources.catalogues.of(epub::languageCode(request_.bookInfo.language));
+        if (inLanguage.has("EndnotesTitle"))
+            texts.endnotesTitle = manuscript::asPageText(inLanguage.text("EndnotesTitle"));
+        return texts;
+    }
+
     epub::AssembledBook assemble(std::string html, const epub::Templates& templates,
                                  epub::archive::EarlyDeflater& deflater) {
         progress_.stageBegins(BuildStage::Normalise);
@@ -122,7 +134,7 @@ private:
             {.lines = normalised.lines,
              .request = request_,
              .templates = templates,
-             .texts = ports_.resources.texts,
+             .texts = textsOfBook(),
              .stylesheet = normalised.stylesheet,
              .folder = folder,
              .progress = [this](double done) { progress_.advanced(done); },

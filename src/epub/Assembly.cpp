@@ -54,7 +54,7 @@ private:
     void writeSection();
     bool addContentsEntry(const std::string& name);
     std::string nameFromText() const;
-    void placeEndnotes();
+    void placeEndnotes(bool byAuthor);
     void placeContentsPage();
     void keepStartOfReadingInTheBook();
     void packAuthorsFiles();
@@ -207,7 +207,7 @@ void SectionsPass::directiveLine(const std::string& line) {
     }
 
     if (text::containsIgnoringCase(pendingName_, "Endnotes")) {
-        if (!endnotesPlaced_) placeEndnotes();
+        if (!endnotesPlaced_) placeEndnotes(true);
     } else if (pendingName_ == "Contents" || pendingName_ == "contents") {
         if (!model_.contentsPlaced) placeContentsPage();
     }
@@ -254,7 +254,7 @@ void SectionsPass::endOfBody() {
     if (tracker_.hasText()) writeFinishedSection();
     keepStartOfReadingInTheBook();
     packAuthorsFiles();
-    if (noteNumber_ >= 2 && !endnotesPlaced_) placeEndnotes();
+    if (noteNumber_ >= 2 && !endnotesPlaced_) placeEndnotes(false);
 }
 
 // The image waiting for its alternative goes onto the page.
@@ -361,7 +361,8 @@ std::string SectionsPass::withNotes(const std::string& line) {
         if (index >= lines.size() || text::contains(lines[index], "</body>")) return std::nullopt;
         return lines[index];
     };
-    notes::NotesOfLine made = notes::makeNotes(line, {noteNumber_, sectionNumber_, epub3_}, lineAhead);
+    notes::NotesOfLine made = notes::makeNotes(
+        line, {noteNumber_, sectionNumber_, epub3_, isRightToLeftLanguage(model_.facts.language)}, lineAhead);
     reader_.skip(made.linesTakenIn);
     if (!made.unclosed.empty()) {
         if (!problems_.noEnd) problems_.unclosedNote = made.unclosed.front();
@@ -425,7 +426,8 @@ std::string SectionsPass::nameFromText() const {
     return name.empty() ? "Section " + number(sectionNumber_) : name;
 }
 
-void SectionsPass::placeEndnotes() {
+// `byAuthor`: an endnotes heading places the page, not the end of the book.
+void SectionsPass::placeEndnotes(bool byAuthor) {
     endnotesPlaced_ = true;
     // In EPUB 3 the entry takes the number; in EPUB 2 the notes page's
     // navigation point does.
@@ -437,9 +439,10 @@ void SectionsPass::placeEndnotes() {
          notesPage(model_.sectionTemplate, model_.facts.language, endnotesTitle_, endnotes_, epub3_)});
     model_.manifest.push_back({"endnotes", "endnotes.xhtml", "application/xhtml+xml", ""});
     if (epub3_) {
-        // Outside the reading order: reached through the references and the
-        // contents entry.
-        model_.spine.push_back({"endnotes", false});
+        // At the end, outside the reading order: reached through the
+        // references and the contents entry. Where the author placed it, a
+        // reader paging through the book comes to it there.
+        model_.spine.push_back({"endnotes", byAuthor});
     } else {
         model_.spine.push_back({"endnotes"});
         model_.navPoints.push_back({navPoint_++, endnotesTitle_, "endnotes.xhtml"});

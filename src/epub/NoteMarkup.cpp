@@ -5,8 +5,6 @@
 
 #include "base/Text.h"
 #include "epub/Html.h"
-#include "epub/PageNesting.h"
-#include "epub/Pages.h"
 
 namespace quillary::epub::notes {
 
@@ -240,26 +238,6 @@ std::string referenceForm(int number, bool epub3) {
            "\" href=\"endnotes.xhtml#ref" + n + "\">" + n + "</a></sup>";
 }
 
-std::string entryForm(int number, const std::string& note, int section, bool continued, bool epub3) {
-    const std::string n = std::to_string(number);
-    const std::string target = "href=\"" + sectionFileName(section) + "#ref" + n + "\">&#8617;</a>";
-    // Whatever a note cut out of its line, its entry closes what it opens
-    // and drops closing tags of elements it never opened. A note on one line
-    // closes its elements before the way back; a continued one leaves its
-    // last paragraph open for the entry to close after it.
-    const std::string text = continued ? note : balanced(note);
-    // The aside keeps the note a pop-up for reading systems that show one;
-    // the list item tells assistive technology what it is.
-    if (epub3)
-        return balanced("<li role=\"doc-endnote\">" + n + ". <aside epub:type=\"footnote\" id=\"ref" + n + "\">" +
-                        text + (continued ? "</p>" : "") + "</aside> <a role=\"doc-backlink\" " + target +
-                        "<br /><br /></li>") +
-               "\n";
-    return balanced("<div id=\"ref" + n + "\">" + n + ". " + text + " <a " + target + (continued ? "</p>" : "") +
-                    "<br /><br /></div>") +
-           "\n";
-}
-
 NotesOfLine makeNotes(std::string_view line, const NoteContext& context, const LineAhead& lineAhead) {
     NotesOfLine result;
     result.line.reserve(line.size() + 128);
@@ -291,7 +269,7 @@ NotesOfLine makeNotes(std::string_view line, const NoteContext& context, const L
         if (!openLink.empty()) result.line += "</a>";
         result.line += referenceForm(number, context.epub3);
         result.line += openLink;
-        result.entries += entryForm(number, one.note, context.section, one.continued, context.epub3);
+        result.entries += entryForm(number, one.note, one.continued, context);
         ++number;
         ++result.notesMade;
     }

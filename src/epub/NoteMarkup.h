@@ -19,6 +19,7 @@ struct NoteContext {
     int firstNumber = 1;  // the number the first note of the line gets
     int section = 1;      // the section file the references stand in
     bool epub3 = false;
+    bool rightToLeftPage = false;  // the notes page reads right to left
 };
 
 // The manuscript's line `ahead` lines after the one being worked on (0: the
@@ -49,11 +50,19 @@ NotesOfLine makeNotes(std::string_view line, const NoteContext& context, const L
 
 // The superscript reference to note `number`.
 std::string referenceForm(int number, bool epub3);
-// The entry of note `number` whose reference stands in section `section`;
-// in EPUB 3 an item of the endnotes document's list.
+// The entry of note `number` whose reference stands in `context.section`;
+// in EPUB 3 an item of the endnotes document's list. The number, the text
+// and the way back read as one paragraph; a note of several paragraphs keeps
+// them, with the number in the first and the way back in the last.
 // `continued` is for a note that took in further lines: its last paragraph,
-// opened inside the note, is closed by the entry.
-std::string entryForm(int number, const std::string& note, int section, bool continued, bool epub3);
+// opened inside the note, is closed by the entry. A note whose text runs the
+// other way than the notes page states its own direction.
+std::string entryForm(int number, const std::string& note, bool continued, const NoteContext& context);
+
+enum class TextDirection { LeftToRight, RightToLeft };
+// The direction most letters of `html`'s text run in (markup skipped,
+// character references read); nullopt when neither has more.
+std::optional<TextDirection> textDirection(std::string_view html);
 
 // The two nesting repairs and the carried tag, exposed for their tests.
 // A note that ends with an opening tag hands that tag to the text after it;

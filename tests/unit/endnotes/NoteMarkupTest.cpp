@@ -21,7 +21,9 @@ NotesOfLine notesOf(const std::string& line, NoteContext context = {}) {
 }
 
 std::string ref(int n) { return referenceForm(n, false); }
-std::string entry(int n, const std::string& note) { return entryForm(n, note, 1, false, false); }
+std::string entry(int n, const std::string& note) { return entryForm(n, note, false, {}); }
+// The paragraph an entry opens itself.
+const std::string para = "<p style=\"margin: 0 0 1em 0; text-indent: 0\">";
 
 }  // namespace
 
@@ -29,12 +31,13 @@ TEST(Notes, TheWorkedExampleInBothVersions) {
     const std::string line = "<p class=\"p1\">Sea&lt;&lt;Salt water.&gt;&gt; level.</p>";
     const auto epub2 = notesOf(line, {1, 3, false});
     EXPECT_EQ(epub2.line, "<p class=\"p1\">Sea<sup><a class=\"noteref\" id=\"ref1\" href=\"endnotes.xhtml#ref1\">1</a></sup> level.</p>");
-    EXPECT_EQ(epub2.entries, "<div id=\"ref1\">1. Salt water. <a href=\"section3.xhtml#ref1\">&#8617;</a><br /><br /></div>\n");
+    EXPECT_EQ(epub2.entries,
+              "<div id=\"ref1\">" + para + "1. Salt water. <a href=\"section3.xhtml#ref1\">&#8617;</a></p></div>\n");
     const auto epub3 = notesOf(line, {1, 3, true});
     EXPECT_EQ(epub3.line, "<p class=\"p1\">Sea<sup><a class=\"noteref\" epub:type=\"noteref\" role=\"doc-noteref\" id=\"ref1\" "
                           "href=\"endnotes.xhtml#ref1\">1</a></sup> level.</p>");
-    EXPECT_EQ(epub3.entries, "<li role=\"doc-endnote\">1. <aside epub:type=\"footnote\" id=\"ref1\">Salt water.</aside> "
-                             "<a role=\"doc-backlink\" href=\"section3.xhtml#ref1\">&#8617;</a><br /><br /></li>\n");
+    EXPECT_EQ(epub3.entries, "<li role=\"doc-endnote\"><aside epub:type=\"footnote\" id=\"ref1\">" + para +
+                                 "1. Salt water. <a role=\"doc-backlink\" href=\"section3.xhtml#ref1\">&#8617;</a></p></aside></li>\n");
 }
 
 TEST(Notes, ANoteReadsOnThroughWholeParagraphsUpToItsClosingMarker) {
@@ -43,9 +46,9 @@ TEST(Notes, ANoteReadsOnThroughWholeParagraphsUpToItsClosingMarker) {
                                            "<p>after</p>"}));
     EXPECT_EQ(made.linesTakenIn, 2u);
     EXPECT_EQ(made.line, "<p class=\"p1\">Sea" + referenceForm(4, true) + " level.</p>");
-    EXPECT_EQ(made.entries, "<li role=\"doc-endnote\">4. <aside epub:type=\"footnote\" id=\"ref4\">First.<p class=\"p2\">"
-                            "Second.</p><p class=\"p3\">Third.</p></aside> <a role=\"doc-backlink\" "
-                            "href=\"section2.xhtml#ref4\">&#8617;</a><br /><br /></li>\n");
+    EXPECT_EQ(made.entries, "<li role=\"doc-endnote\"><aside epub:type=\"footnote\" id=\"ref4\">" + para +
+                                "4. First.</p><p class=\"p2\">Second.</p><p class=\"p3\">Third. <a role=\"doc-backlink\" "
+                                "href=\"section2.xhtml#ref4\">&#8617;</a></p></aside></li>\n");
     EXPECT_TRUE(made.unclosed.empty());
     // A closing marker split over two lines of one paragraph is found all the same.
     const auto split = makeNotes("<p>A&lt;&lt;a</p>", {}, following({"<p>b&gt;", "&gt; c</p>", "<p>never read</p>"}));
@@ -116,4 +119,43 @@ TEST(Notes, ManyNotesInOneRunKeepTheirTextAndTheRunClosesOnce) {
     EXPECT_EQ(made.notesMade, 2000);
     EXPECT_TRUE(made.line.ends_with("w1999" + ref(2000) + " end</span></p>"));
     EXPECT_TRUE(made.entries.ends_with(entry(2000, "n1999")));
+}
+
+// Each entry stays one paragraph of number, text and way back where it can,
+// and valid where it cannot: a paragraph never holds a block.
+TEST(NoteEntries, TheNumberLeadsTheFirstParagraphAndTheWayBackEndsTheLast) {
+    const std::string back = "<a href=\"section1.xhtml#ref1\">&#8617;</a>";
+    struct Case { const char* what; std::string note; bool continued; std::string paragraphs; };
+    const Case cases[] = {
+        {"a continued note whose first line had nothing after the marker", "<p class=\"p2\">Two.", true,
+         "<p class=\"p2\">1. Two. " + back + "</p>"},
+        {"a list inside a note on one line", "See<ul><li>a</li></ul>", false,
+         para + "1. See</p><ul><li>a</li></ul>" + para + back + "</p>"},
+        {"text after a paragraph inside a note on one line", "<p>a</p> and more", false,
+         "<p>1. a</p> and more " + back},
+        {"a paragraph inside a note on one line takes the way back", "x<p>a</p>", false,
+         para + "1. x</p><p>a " + back + "</p>"}};
+    for (const auto& [what, note, continued, paragraphs] : cases)
+        EXPECT_EQ(entryForm(1, note, continued, {}), "<div id=\"ref1\">" + paragraphs + "</div>\n") << what;
+}
+
+TEST(NoteEntries, ANoteRunningTheOtherWayThanItsPageKeepsItsOwnDirection) {
+    struct Case { const char* note; bool rightToLeftPage; const char* direction; };
+    const Case cases[] = {
+        {"Voir : &#171;&#160;Le Petit Prince&#160;&#187;, p. 2.", true, " dir=\"ltr\""},
+        {"1999, <i>Paris</i>.", true, " dir=\"ltr\""},  // digits and markup have no direction
+        {"&#1513;&#1500;&#1493;&#1501; &#1512;&#1489;, Paris.", true, ""},
+        {"&#1513;&#1500;&#1493;&#1501; &#1512;&#1489;, Paris.", false, " dir=\"rtl\""},
+        {"&#1497;&#1501;, la mer en h&#233;breu.", true, " dir=\"ltr\""},  // most letters decide, not the first
+        {"\xD7\xA9\xD7\x9C", false, " dir=\"rtl\""},  // UTF-8 as well as references
+        {"Paris.", false, ""},
+        {"42.", true, ""}};
+    for (const auto& [note, rightToLeftPage, direction] : cases) {
+        const NoteContext context{.rightToLeftPage = rightToLeftPage};
+        EXPECT_TRUE(entryForm(1, note, false, context).starts_with("<div id=\"ref1\"" + std::string(direction) + "><p"))
+            << note;
+        const NoteContext epub3{.epub3 = true, .rightToLeftPage = rightToLeftPage};
+        EXPECT_NE(entryForm(1, note, false, epub3).find("id=\"ref1\"" + std::string(direction) + "><p"), std::string::npos)
+            << note;
+    }
 }
