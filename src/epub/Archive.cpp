@@ -80,8 +80,8 @@ std::optional<std::vector<DeflatedEntry>> deflatedPages(const std::vector<Entry>
 
 std::string zipError(zip_t* archive) { return zip_strerror(archive); }
 
-// An author's file that is not compressed yet is deflated by libzip as it
-// is read, at its best level, like the pages.
+// An author's file that is not compressed yet (an SVG) is deflated by
+// libzip as it is read, at zlib's best level: libdeflate would need it whole.
 constexpr zip_uint32_t kBestLevel = 9;
 
 bool addEntry(zip_t* archive, const Entry& entry, zip_source_t* source, time_t time, std::string& error) {
