@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 
+#include "epub/ZipSource.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 
@@ -164,15 +165,7 @@ ArchiveFile::~ArchiveFile() {
 }
 
 zip_source_t* ArchiveFile::source(zip_error_t* error) {
-    auto* state = new (std::nothrow) SourceState{fd_, writeFailure_};
-    if (!state) return nullptr;
-    zip_error_init(&state->error);
-    zip_source_t* made = zip_source_function_create(answer, state, error);
-    if (!made) {
-        zip_error_fini(&state->error);
-        delete state;
-    }
-    return made;
+    return sourceOwning(new (std::nothrow) SourceState{fd_, writeFailure_}, answer, error);
 }
 
 Outcome ArchiveFile::syncAndClose() {

@@ -1,4 +1,5 @@
 #include "epub/AuthorFileEntry.h"
+#include "epub/ZipSource.h"
 
 #include <algorithm>
 #include <array>
@@ -105,15 +106,7 @@ bool storedAsItIs(std::string_view mediaType) {
 }
 
 zip_source_t* authorFileSource(zip_t* archive, const AuthorFile& file, AuthorFileReading& reading) {
-    auto* state = new (std::nothrow) SourceState{file, reading};
-    if (!state) return nullptr;
-    zip_error_init(&state->error);
-    zip_source_t* source = zip_source_function(archive, answer, state);
-    if (!source) {
-        zip_error_fini(&state->error);
-        delete state;
-    }
-    return source;
+    return sourceOwning(new (std::nothrow) SourceState{file, reading}, answer, zip_get_error(archive));
 }
 
 }  // namespace quillary::epub::archive
