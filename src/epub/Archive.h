@@ -35,20 +35,27 @@ struct AuthorFolder {
 // less these cannot be written.
 inline constexpr std::size_t kTemporaryNameExtra = 15;
 
-// The package's files as a zip archive, made in memory: the entry
-// "mimetype" first and stored, every other file deflated, in a fixed
-// (sorted) order, without directory entries or extra fields, every entry
-// dated `entryTime`, so that a build can be reproduced byte for byte. An
-// author's file that cannot be read fails the archive, naming it. Any thread.
+// The package's files as a zip archive: the entry "mimetype" first and
+// stored, the pages deflated, in a fixed (sorted) order, without directory
+// entries or extra fields, every entry dated `entryTime`, so that a build
+// can be reproduced byte for byte. The author's files are read in pieces
+// while the archive is written, never held whole; those already compressed
+// (JPEG, PNG, MP3, MP4...) are stored, the others deflated. An author's file
+// that cannot be read, or is no longer the file the build looked at, fails
+// the archive, naming it. Any thread.
 //
-// `early` holds entries deflated ahead of time; one is taken for a file of
-// its name only when its size and checksum say it holds that file's bytes.
+// `early` holds pages deflated ahead of time; one is taken for a page of
+// its name only when its size and checksum say it holds that page's bytes.
+//
+// The archive's bytes, for a package that is not the author's book (the
+// Kindle converter's input).
 Result<std::string> archiveBytes(const ArchiveFiles& files, const AuthorFolder& authors, std::time_t entryTime,
                                  const EarlyEntries& early = {});
 
-// The archive of `files` at `archivePath`. It reaches `archivePath` only
-// when complete, by a rename in its folder: a failure never replaces a good
-// archive, and a process killed meanwhile leaves no file behind. Any thread.
+// The archive of `files` at `archivePath`, written into a file beside it.
+// It reaches `archivePath` only when complete, by a rename in its folder: a
+// failure never replaces a good archive, and a process killed meanwhile
+// leaves no file behind. Any thread.
 Outcome writeArchive(const ArchiveFiles& files, const AuthorFolder& authors, const std::string& archivePath,
                      std::time_t entryTime, const EarlyEntries& early = {});
 

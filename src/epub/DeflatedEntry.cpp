@@ -1,4 +1,5 @@
 #include "epub/DeflatedEntry.h"
+#include "epub/ZipSource.h"
 
 #include <libdeflate.h>
 
@@ -179,15 +180,7 @@ void EarlyDeflater::work() {
 }
 
 zip_source_t* deflatedSource(zip_t* archive, DeflatedEntry entry) {
-    auto* state = new (std::nothrow) SourceState{std::move(entry), 0, {}};
-    if (!state) return nullptr;
-    zip_error_init(&state->error);
-    zip_source_t* source = zip_source_function(archive, answer, state);
-    if (!source) {
-        zip_error_fini(&state->error);
-        delete state;
-    }
-    return source;
+    return sourceOwning(new (std::nothrow) SourceState{std::move(entry), 0, {}}, answer, zip_get_error(archive));
 }
 
 }  // namespace quillary::epub::archive

@@ -8,6 +8,9 @@ namespace quillary::epub {
 
 namespace {
 
+// Enough of a file to tell a PNG, a JPEG or a GIF by.
+constexpr std::size_t kHeadBytes = 16;
+
 // "SeaView.png" -> "SeaView-2.png", "SeaView-3.png" ... until no file of
 // the book has the name.
 std::string distinctName(const std::string& name, const std::set<std::string>& taken) {
@@ -39,9 +42,12 @@ std::vector<FolderEntry> lookAtAuthorFiles(const AuthorFiles& files, const std::
     std::vector<FolderEntry> entries = files.list(folder);
     for (FolderEntry& entry : entries) {
         if (entry.folder || !entry.readable || !isPictureOrPlayerFile(entry.name)) continue;
-        Result<std::string> head = readHead(files, folder, entry.name, 16);
+        Result<std::unique_ptr<ByteSource>> source = files.open(folder, entry.name);
+        Result<std::string> head =
+            source ? readHead(**source, kHeadBytes) : Result<std::string>(failure(source.reason()));
         if (head) {
             entry.head = std::move(*head);
+            entry.size = (*source)->size();
         } else {
             entry.readable = false;
             entry.refusal = head.reason();
@@ -166,7 +172,8 @@ PackedFiles AuthorFileIndex::packed() const {
         if (stored == stored_.end()) continue;
         const std::string folder = offer.image ? "images" : "media";
         const std::string& type = offer.type;
-        packed.files.push_back({"OEBPS/" + folder + "/" + stored->second, offer.entry->name, type});
+        packed.files.push_back(
+            {"OEBPS/" + folder + "/" + stored->second, offer.entry->name, type, offer.entry->head, offer.entry->size});
         if (cover) continue;
         const std::string id =
             offer.image ? "image" + std::to_string(imageNumber++) : "media" + std::to_string(mediaNumber++);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace quillary::epub {
@@ -17,6 +19,11 @@ struct AuthorFile {
     std::string name;       // its path inside the book: "OEBPS/images/Map.png"
     std::string source;     // its name in the manuscript's folder: "Map.png"
     std::string mediaType;  // "image/png"
+    // What the build saw of it when it chose its media type: its first bytes
+    // and its size (nullopt and 0 when nobody looked). The archive packs it
+    // only while it still is that file.
+    std::optional<std::string> head{};
+    std::uint64_t size = 0;
     bool operator==(const AuthorFile&) const = default;
 };
 

@@ -25,22 +25,13 @@ public:
         return *n;
     }
 
+    std::uint64_t size() const override { return file_.size(); }
+
 private:
     safefile::CheckedFile file_;
 };
 
 }  // namespace
-
-Result<std::string> readAll(ByteSource& source) {
-    std::string bytes;
-    char chunk[64 * 1024];
-    for (;;) {
-        const Result<std::size_t> n = source.read(chunk, sizeof chunk);
-        if (!n) return failure(n.reason());
-        if (*n == 0) return bytes;
-        bytes.append(chunk, *n);
-    }
-}
 
 std::vector<FolderEntry> PosixAuthorFiles::list(const std::string& folder) const {
     std::vector<FolderEntry> entries;
@@ -62,14 +53,11 @@ Result<std::unique_ptr<ByteSource>> PosixAuthorFiles::open(const std::string& fo
     return std::unique_ptr<ByteSource>(std::make_unique<FileSource>(std::move(*file)));
 }
 
-Result<std::string> readHead(const AuthorFiles& files, const std::string& folder, const std::string& name,
-                             std::size_t count) {
-    Result<std::unique_ptr<ByteSource>> source = files.open(folder, name);
-    if (!source) return failure(source.reason());
+Result<std::string> readHead(ByteSource& source, std::size_t count) {
     std::string head(count, '\0');
     std::size_t filled = 0;
     while (filled < count) {
-        const Result<std::size_t> n = (*source)->read(head.data() + filled, count - filled);
+        const Result<std::size_t> n = source.read(head.data() + filled, count - filled);
         if (!n) return failure(n.reason());
         if (*n == 0) break;
         filled += *n;

@@ -25,6 +25,8 @@ struct FolderEntry {
     // Its first bytes, once looked at (what a picture really is); nullopt
     // when nobody looked.
     std::optional<std::string> head{};
+    // Its size when the head was read.
+    std::uint64_t size = 0;
 };
 
 // The largest author's file a book packs: larger ones are refused before a
@@ -39,6 +41,8 @@ public:
     // Up to `size` bytes into `buffer`: how many (0 at the end), or why none
     // could be read.
     virtual Result<std::size_t> read(char* buffer, std::size_t size) = 0;
+    // How many bytes the file held when it was opened.
+    virtual std::uint64_t size() const = 0;
 };
 
 class AuthorFiles {
@@ -58,13 +62,9 @@ public:
     virtual Result<std::unique_ptr<ByteSource>> open(const std::string& folder, const std::string& name) const = 0;
 };
 
-// Everything `source` holds from where it stands.
-Result<std::string> readAll(ByteSource& source);
-
-// The first `count` bytes of `folder`'s file `name` (fewer when it is
-// shorter), or why it cannot be opened.
-Result<std::string> readHead(const AuthorFiles& files, const std::string& folder, const std::string& name,
-                             std::size_t count);
+// The first `count` bytes of `source` (fewer when it is shorter), or why
+// they cannot be read.
+Result<std::string> readHead(ByteSource& source, std::size_t count);
 
 // The folder's files on this machine, as the file system gives them.
 class PosixAuthorFiles : public AuthorFiles {

@@ -93,19 +93,27 @@ TEST(InsertImages, OnlyRegularFilesInsideTheFolderArePackedAsWhatTheyAre) {
     ASSERT_EQ(::symlink("pic.jpg", test.file("manuscript/inside.jpg").c_str()), 0);
     ASSERT_EQ(::symlink("/dev/zero", test.file("manuscript/zero.png").c_str()), 0);
     ASSERT_EQ(::mkfifo(test.file("manuscript/pipe.png").c_str(), 0600), 0);
+    // A sparse file past the limit: refused before a byte is read.
+    const std::string huge = test.write("manuscript/huge.png", quillary::testing::kPngBytes);
+    ASSERT_EQ(::truncate(huge.c_str(), static_cast<off_t>(kAuthorFileLimit + 1)), 0);
 
     const std::vector<FolderEntry> entries = lookAtAuthorFiles(PosixAuthorFiles(), folder);
     AuthorFileIndex index(entries, "is no picture");
     EXPECT_EQ(index.refusedCovers(), Names{"cover.jpg links outside the manuscript's folder; copy the file into the folder"});
     EXPECT_EQ(index.coverName(), "cover.png");
     for (const auto& [name, reason] : {std::pair{"pipe.png", "named pipe"}, {"zero.png", "links outside"},
-                                       {"notes.png", "is no picture"}}) {
+                                       {"notes.png", "is no picture"}, {"huge.png", "is larger than 1 GB"}}) {
         const FileLookup found = index.image(name);
         EXPECT_EQ(found.state, State::refused) << name;
         EXPECT_NE(found.reason.find(reason), std::string::npos) << name << ": " << found.reason;
     }
     EXPECT_EQ(index.image("pic.jpg").state, State::usable);
     EXPECT_EQ(index.image("inside.jpg").state, State::usable);
+    // The archive packs each only while it is still what was looked at.
+    for (const AuthorFile& file : index.packed().files) {
+        EXPECT_EQ(file.head, quillary::testing::kPngBytes) << file.source;
+        EXPECT_EQ(file.size, quillary::testing::kPngBytes.size()) << file.source;
+    }
     EXPECT_EQ(manifestLines(index.packed().manifest),
               item("image1", "images/inside.png", "image/png") + item("image2", "images/pic.png", "image/png"));
 }

@@ -9,14 +9,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 
+#include <map>
 #include "platform/Files.h"
-#include "support/TestFolder.h"
 #include "support/EpubInspector.h"
+#include "support/TestFolder.h"
 
 namespace quillary::testing {
 namespace {
@@ -60,6 +64,58 @@ std::string noise(std::size_t size) {
 
 constexpr std::time_t kEntryTime = 1700000000;
 
+// The bytes the process holds on its heap now: what the packer keeps in
+// memory, counted by the allocator rather than read from the page tables,
+// so that the figure is the same on every run.
+std::size_t heapInUse() {
+    const struct mallinfo2 info = ::mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+// An author's file made up as it is read, never held whole by the test:
+// `head`, then bytes that are `compressible` or not. Each read notes the
+// heap, so the largest figure seen while the archive reads it is known; it
+// may also hand over fewer bytes than its size, as a file cut short does.
+class MadeUpFile : public ByteSource {
+public:
+    MadeUpFile(std::string head, std::uint64_t size, std::uint64_t gives, bool compressible, std::size_t& peak)
+        : head_(std::move(head)), size_(size), gives_(gives), compressible_(compressible), peak_(peak) {}
+    Result<std::size_t> read(char* buffer, std::size_t size) override {
+        peak_ = std::max(peak_, heapInUse());
+        const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(size, gives_ - at_));
+        for (std::size_t i = 0; i < count; ++i) buffer[i] = byteAt(at_ + i);
+        at_ += count;
+        return count;
+    }
+    std::uint64_t size() const override { return size_; }
+    char byteAt(std::uint64_t at) const {
+        if (at < head_.size()) return head_[static_cast<std::size_t>(at)];
+        return compressible_ ? ' ' : static_cast<char>((at * 2654435761u) >> 13);
+    }
+
+private:
+    std::string head_;
+    std::uint64_t size_, gives_, at_ = 0;
+    bool compressible_;
+    std::size_t& peak_;
+};
+
+struct MadeUpFiles : AuthorFiles {
+    struct Made {
+        std::string head;
+        std::uint64_t size, gives;
+        bool compressible;
+    };
+    std::map<std::string, Made> made;
+    mutable std::size_t peak = 0;
+    std::vector<FolderEntry> list(const std::string&) const override { return {}; }
+    Result<std::unique_ptr<ByteSource>> open(const std::string&, const std::string& name) const override {
+        const Made& file = made.at(name);
+        return std::unique_ptr<ByteSource>(
+            std::make_unique<MadeUpFile>(file.head, file.size, file.gives, file.compressible, peak));
+    }
+};
+
 class ArchiveTest : public ::testing::Test {
 protected:
     TestFolder folder;
@@ -72,7 +128,7 @@ protected:
     };
     // The author's cover, read from the manuscript's folder as it is packed.
     std::string cover = folder.write("manuscript/My Cover.png", noise(300));
-    std::vector<epub::AuthorFile> authors = {{"OEBPS/images/cover.png", "My Cover.png", "image/png"}};
+    std::vector<epub::AuthorFile> authors = {{"OEBPS/images/cover.png", "My Cover.png", "image/png", "", 300}};
     PosixAuthorFiles authorFiles;
 
     epub::archive::ArchiveFiles list() const {
@@ -91,7 +147,7 @@ protected:
     std::string archiveBytes() { return files::readFile(destination).value_or(""); }
 };
 
-TEST_F(ArchiveTest, MimetypeComesFirstStoredAndTheRestSortedAndDeflated) {
+TEST_F(ArchiveTest, MimetypeComesFirstStoredAndTheRestSortedAndDeflatedButPictures) {
     // Many entries, compressed side by side, keep their order and contents.
     std::vector<std::string> expected = {"mimetype", "META-INF/container.xml", "OEBPS/content.opf",
                                          "OEBPS/images/cover.png"};
@@ -107,7 +163,7 @@ TEST_F(ArchiveTest, MimetypeComesFirstStoredAndTheRestSortedAndDeflated) {
     for (const auto& header : headers) names.push_back(header.name);
     EXPECT_EQ(names, expected);
     for (const auto& header : headers) {
-        const bool stored = header.name == "mimetype";
+        const bool stored = header.name == "mimetype" || header.name == "OEBPS/images/cover.png";
         EXPECT_EQ(header.method, stored ? 0u : 8u) << header.name;
         EXPECT_EQ(header.extraLength, 0u) << header.name;
     }
@@ -208,6 +264,61 @@ TEST_F(ArchiveTest, ANewArchiveIsReadableByOthersAndAReplacedOneKeepsItsMode) {
     ASSERT_TRUE(write());
     ASSERT_EQ(::stat(destination.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST_F(ArchiveTest, LargeFilesAreReadInPiecesStoredWhenCompressedAndNeverHeldWhole) {
+    constexpr std::uint64_t kLarge = 48u << 20;
+    const std::string filmHead(
+        "\0\0\0\x20"
+        "ftypisom",
+        12);
+    MadeUpFiles madeUp;
+    madeUp.made["film.mp4"] = {filmHead, kLarge, kLarge, false};
+    madeUp.made["map.svg"] = {"<svg", kLarge, kLarge, true};
+    authors = {{"OEBPS/media/film.mp4", "film.mp4", "video/mp4", filmHead, kLarge},
+               {"OEBPS/images/map.svg", "map.svg", "image/svg+xml", "<svg", kLarge}};
+    const std::size_t before = heapInUse();
+    ASSERT_TRUE(epub::archive::writeArchive(list(), {madeUp, "manuscript"}, destination, kEntryTime));
+    EXPECT_LT(madeUp.peak - before, 4u << 20) << "bytes held beyond the pages while 96 MB were packed";
+
+    const std::string bytes = archiveBytes();
+    for (const LocalHeader& header : localHeaders(bytes)) {
+        EXPECT_EQ(header.method, header.name == "mimetype" || header.name == "OEBPS/media/film.mp4" ? 0u : 8u)
+            << header.name;
+        EXPECT_EQ(header.extraLength, 0u) << header.name;
+    }
+    EXPECT_LT(bytes.size(), kLarge + (1u << 20)) << "the SVG is deflated";
+    const auto entries = readArchive(destination);
+    ASSERT_TRUE(entries) << "sizes and checksums agree";
+    for (const ArchiveEntry& entry : *entries) {
+        if (entry.name.find("film") == std::string::npos) continue;
+        const MadeUpFile film(filmHead, kLarge, kLarge, false, madeUp.peak);
+        ASSERT_EQ(entry.content.size(), kLarge);
+        for (std::uint64_t at = 0; at < kLarge; at += 4093) ASSERT_EQ(entry.content[at], film.byteAt(at)) << at;
+    }
+}
+
+TEST_F(ArchiveTest, AFileThatIsNoLongerTheOneLookedAtFailsTheArchiveNamingIt) {
+    EXPECT_TRUE(files::writeFileAtomically(destination, "the good old book"));
+    const std::string png("\x89PNG\r\n\x1A\n", 8);
+    struct Case {
+        const char* what;
+        MadeUpFiles::Made now;
+    } const cases[] = {{"rewritten longer", {png, 1001, 1001, false}},
+                       {"a GIF in the PNG's place", {"GIF89a", 1000, 1000, false}},
+                       {"cut short while it is read", {png, 1000, 600, false}},
+                       {"grown while it is read", {png, 1000, 1500, false}}};
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        MadeUpFiles madeUp;
+        madeUp.made["photo.png"] = test.now;
+        authors = {{"OEBPS/images/photo.png", "photo.png", "image/png", png, 1000}};
+        const Outcome written = epub::archive::writeArchive(list(), {madeUp, "manuscript"}, destination, kEntryTime);
+        ASSERT_FALSE(written);
+        EXPECT_EQ(written.reason(), "cannot pack photo.png: changed while the book was being made; build it again");
+        EXPECT_EQ(archiveBytes(), "the good old book");
+        EXPECT_EQ(files::listFolder(folder.file("out")), std::vector<std::string>{"Book.epub"});
+    }
 }
 
 }  // namespace
