@@ -268,6 +268,7 @@ private:
             if (place_ == Place::FieldTarget && c == '"') {
                 place_ = Place::Text;
             } else if (place_ == Place::Tag) {
+                if (c == '"' && languageAttribute()) return;
                 place_ = Place::Quoted;
                 quote_ = c;
             } else if (place_ == Place::Quoted && c == quote_) {
@@ -287,6 +288,30 @@ private:
             break;
         }
         ++pos_;
+    }
+
+    // The pages are XHTML: EPUB 2's knows a language only as xml:lang,
+    // EPUB 3's wants lang and xml:lang to agree. `pos_` is at the quote
+    // that opens an attribute's value. A value that is not a plain tag is
+    // left alone.
+    bool languageAttribute() {
+        constexpr std::string_view name = " lang=";
+        if (pos_ < name.size() || text_.compare(pos_ - name.size(), name.size(), name) != 0) return false;
+        const std::size_t end = text_.find('"', pos_ + 1);
+        if (end == std::string_view::npos) return false;
+        const std::string_view value = text_.substr(pos_ + 1, end - pos_ - 1);
+        if (value.empty() || !std::all_of(value.begin(), value.end(), [](char c) {
+                return std::isalnum(static_cast<unsigned char>(c)) || c == '-';
+            }))
+            return false;
+        pos_ -= name.size() - 1;
+        flush();
+        out_.append(epub3_ ? "lang=\"" : "xml:lang=\"").append(value);
+        if (epub3_) out_.append("\" xml:lang=\"").append(value);
+        out_ += '"';
+        pos_ = end + 1;
+        markCopied();
+        return true;
     }
 
     void atHyphen() {
