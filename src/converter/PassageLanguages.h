@@ -20,6 +20,14 @@ bool sameLanguage(std::string_view a, std::string_view b);
 // Blanks, digits and ASCII punctuation belong to no language.
 bool hasLetters(std::string_view text);
 
+// The manuscript's own language (the one most of its letters are in)
+// stands for the book's. When the author names no language the book takes
+// exactly that one; when the author names another, it is the author's word
+// for the same text, for a word processor's language is as often the
+// language of its installation as that of the text. Either way the body
+// text is never marked, only what differs from it; a passage that happens
+// to be in the language the author named keeps a mark that only repeats
+// the page's.
 class PassageLanguages {
 public:
     // Foreign is what is not the document's language (DocumentInfo::language);
