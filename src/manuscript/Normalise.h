@@ -65,7 +65,9 @@ struct NormalisedManuscript {
     std::string negativeStyle;       // that rule's selector: "p.p2"
 };
 // `html` is let go of as soon as it is read: a long book need not be held
-// three times over.
-NormalisedManuscript normaliseManuscript(std::string html, bool epub3);
+// three times over. A passage marked in `bookLanguage` (a BCP 47 tag, ""
+// when unknown) loses its mark, the first subtags deciding: the pages
+// state the book's language already.
+NormalisedManuscript normaliseManuscript(std::string html, bool epub3, std::string_view bookLanguage = {});
 
 }  // namespace quillary::manuscript

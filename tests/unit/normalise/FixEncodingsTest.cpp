@@ -116,3 +116,11 @@ TEST(FixEncodings, APassagesLanguageTakesTheFormOfThePages) {
         EXPECT_EQ(inManuscript(odd, true), odd);
     EXPECT_EQ(metadata("<p lang=\"fr\">"), "<p lang=\"fr\">");
 }
+
+TEST(NormaliseManuscript, APassageInTheBooksOwnLanguageLosesItsMark) {
+    const std::string html = "<style type=\"text/css\">\n</style>\n<body>\n<p lang=\"fr-CA\" class=\"p1\">a "
+                             "<span lang=\"el\">b</span> <span lang=\"FR\">c</span></p>\n</body>\n";
+    const std::vector<std::string> lines = normaliseManuscript(html, false, "fr").lines;
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "<p class=\"p1\">a <span xml:lang=\"el\">b</span> <span>c</span></p>"),
+              lines.end());
+}
