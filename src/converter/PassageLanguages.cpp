@@ -17,6 +17,15 @@ bool wellFormedTag(std::string_view tag) {
                        [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '-'; });
 }
 
+// Word and LibreOffice write "zxx" (no linguistic content), "und"
+// (undetermined) and private "x-" tags where no language applies; "mul"
+// and "mis" name none a reader could use either.
+bool namesALanguage(std::string_view tag) {
+    const std::string_view primary = primarySubtag(tag);
+    return primary != "zxx" && primary != "und" && primary != "mul" && primary != "mis" && primary != "x" &&
+           primary != "X";
+}
+
 }  // namespace
 
 bool sameLanguage(std::string_view a, std::string_view b) {
@@ -38,7 +47,7 @@ PassageLanguages::PassageLanguages(const Document& document) {
     if (own.empty()) return;
     foreign_.reserve(document.languages.size());
     for (const std::string& tag : document.languages)
-        foreign_.push_back(wellFormedTag(tag) && !sameLanguage(tag, own) ? tag : std::string());
+        foreign_.push_back(wellFormedTag(tag) && namesALanguage(tag) && !sameLanguage(tag, own) ? tag : std::string());
 }
 
 std::string_view PassageLanguages::ofRun(int language) const {
