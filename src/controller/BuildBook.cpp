@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "base/Text.h"
+#include "book/Languages.h"
 #include "epub/Accessibility.h"
 #include "epub/Archive.h"
 #include "epub/BookFiles.h"
@@ -124,7 +125,7 @@ private:
         // The manuscript's lines go once the model holds the book.
         result_.properties = manuscript::documentProperties(html);
         const manuscript::NormalisedManuscript normalised =
-            manuscript::normaliseManuscript(std::move(html), request_.epub3);
+            manuscript::normaliseManuscript(std::move(html), request_.epub3, languageTagOf(request_.bookInfo.language));
         result_.times.normalise = since(start);
 
         progress_.stageBegins(BuildStage::Assemble);

@@ -4,6 +4,7 @@
 #include "base/Utf8.h"
 #include "converter/DocxBody.h"
 #include "converter/FieldInstruction.h"
+#include "converter/PassageLanguages.h"
 
 #include <algorithm>
 #include <cctype>
@@ -49,12 +50,6 @@ Script scriptOf(std::string_view text) {
 }
 
 // Blanks and ASCII punctuation are in no language: they join the run before.
-bool withoutLetters(std::string_view text) {
-    return std::none_of(text.begin(), text.end(), [](char c) {
-        return static_cast<unsigned char>(c) >= 0x80 || std::isalpha(static_cast<unsigned char>(c));
-    });
-}
-
 bool sameButLanguage(const CharFormat& before, CharFormat format) {
     format.language = before.language;
     return before == format;
@@ -142,7 +137,7 @@ void DocxBody::appendInline(Inline::Kind kind, std::string_view text, const Char
         if (kind != Inline::Kind::LineBreak) inlines.push_back(Inline{Inline::Kind::LineBreak, format, {}});
     }
     if (kind == Inline::Kind::Text && !inlines.empty() && inlines.back().kind == Inline::Kind::Text &&
-        (inlines.back().format == format || (withoutLetters(text) && sameButLanguage(inlines.back().format, format)))) {
+        (inlines.back().format == format || (!hasLetters(text) && sameButLanguage(inlines.back().format, format)))) {
         inlines.back().text.append(text);
         return;
     }

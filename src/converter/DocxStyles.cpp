@@ -273,7 +273,9 @@ void DocxStyles::applyLanguages(const XmlPart& part, pugi::xml_node lang, RunPro
         {kLatin, "val"}, {kEastAsian, "eastAsia"}, {kComplex, "bidi"}};
     for (const auto& [script, name] : attributes) {
         const std::string_view tag = part.attribute(lang, Ns::W, name).value();
-        if (!tag.empty()) into.languages[script] = languageIndex(tag);
+        // Word's "x-none" is its way of saying no language: the run keeps
+        // the language it had.
+        if (!tag.empty() && tag != "x-none") into.languages[script] = languageIndex(tag);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "converter/CssRules.h"
 #include "converter/HtmlText.h"
 #include "converter/ParagraphTraits.h"
+#include "converter/PassageLanguages.h"
 #include "converter/PictureMarkup.h"
 #include "converter/TableGrid.h"
 
@@ -65,7 +66,7 @@ enum class Place : std::uint8_t { Body, List, Cell };
 
 class BodyWriter {
 public:
-    BodyWriter(const Document& document, std::string& out) : document_(document), out_(out) {}
+    BodyWriter(const Document& document, std::string& out) : document_(document), out_(out), languages_(document) {}
 
     void writeBlocks();
     const CssClasses& classes() const { return classes_; }
@@ -77,6 +78,7 @@ private:
     void writeInlines(const Paragraph& paragraph, const CharFormat& base);
     void writeLinkStart(const Paragraph& paragraph, std::size_t index, const CharFormat& base);
     void writeRun(const Inline& run, const CharFormat& base, bool inLink);
+    void writeLanguage(std::string_view tag);
     void writeTable(const Table& table, bool pageBreak);
     void writeRow(const Table& table, const TableGrid& grid, std::size_t row, std::size_t groupStart,
                   std::size_t groupEnd, bool head);
@@ -92,6 +94,8 @@ private:
     const Document& document_;
     std::string& out_;
     CssClasses classes_;
+    const PassageLanguages languages_;
+    std::string_view paragraphLanguage_;  // the tag the paragraph being written carries, "" when none
     RecentClasses<ParagraphKey> recentParagraphs_;
     RecentClasses<SpanKey> recentSpans_;
     int openList_ = 0;  // 0 none, 1 unordered, 2 ordered
@@ -221,6 +225,8 @@ void BodyWriter::writeParagraph(const Paragraph& paragraph, Place place, bool pa
     out_ += '<';
     out_ += tag;
     out_ += paragraph.format.rightToLeft ? " dir=\"rtl\" " : " ";
+    paragraphLanguage_ = languages_.ofParagraph(paragraph);
+    writeLanguage(paragraphLanguage_);
     writeClassAttribute(kind, number, markers);
     out_ += '>';
     if (empty) {
@@ -292,6 +298,7 @@ void BodyWriter::writeLinkStart(const Paragraph& paragraph, std::size_t index, c
     out_ += "HYPERLINK \"";
     appendLinkTarget(out_, paragraph.inlines[index].text);
     out_ += "\" <span ";
+    if (paragraphLanguage_.empty()) writeLanguage(languages_.ofRun(linkFormat->language));
     writeClassAttribute(CssClasses::Span, number);
     out_ += '>';
 }
@@ -302,15 +309,28 @@ void BodyWriter::writeRun(const Inline& run, const CharFormat& base, bool inLink
     if (format.italic) out_ += "<i>";
     // Inside a link a nested span would end the link text early.
     int span = inLink ? 0 : spanClass(format, base);
-    if (span != 0) {
+    const std::string_view language =
+        inLink || !paragraphLanguage_.empty() ? std::string_view() : languages_.ofRun(format.language);
+    const bool spanned = span != 0 || !language.empty();
+    if (spanned) {
         out_ += "<span ";
-        writeClassAttribute(CssClasses::Span, span);
+        writeLanguage(language);
+        if (span != 0) writeClassAttribute(CssClasses::Span, span);
+        else out_.pop_back();
         out_ += '>';
     }
     appendEscaped(out_, run.text, inLink ? " " : kLineBreak, inLink ? " " : kTabSpan);
-    if (span != 0) out_ += "</span>";
+    if (spanned) out_ += "</span>";
     if (format.italic) out_ += "</i>";
     if (format.bold) out_ += "</b>";
+}
+
+// Written before the class, so that the build's markers stay last in the tag.
+void BodyWriter::writeLanguage(std::string_view tag) {
+    if (tag.empty()) return;
+    out_ += "lang=\"";
+    out_ += tag;
+    out_ += "\" ";
 }
 
 void BodyWriter::writeTable(const Table& table, bool pageBreak) {

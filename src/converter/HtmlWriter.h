@@ -48,6 +48,14 @@ namespace conv {
 // A caption's paragraph that begins with its pictures (LibreOffice's frame)
 // is written as two lines: a "picture" paragraph, then the "caption" one.
 //
+// Languages. A paragraph or heading whose runs with letters are all in one
+// language other than the document's (the "language" property) has
+// lang="TAG" before its class attribute; otherwise each run in such a
+// language is in a span with lang="TAG" (before its class, if it has one),
+// and so is a link's text span. Languages are compared by their first
+// subtag, so en-GB text in an en-US document carries none; a document
+// that names no language marks nothing.
+//
 // Pictures. A picture is <img src="data:TYPE;base64,BYTES" alt="TEXT" />,
 // inline where it stands, with ` width="W" height="H"` (CSS pixels, 96 to
 // the inch) before " />" when its size is known, and then

@@ -59,6 +59,17 @@ constexpr std::size_t kBaseCandidates = 8;
 
 }  // namespace
 
+namespace {
+
+// A run's language is no part of its looks: the words of one passage in
+// another language must not change which look is the paragraph's.
+bool sameLooks(const CharFormat& a, CharFormat b) {
+    b.language = a.language;
+    return a == b;
+}
+
+}  // namespace
+
 const CharFormat& baseFormat(const Paragraph& paragraph) {
     struct Candidate {
         const CharFormat* format;
@@ -69,7 +80,7 @@ const CharFormat& baseFormat(const Paragraph& paragraph) {
     for (const Inline& item : paragraph.inlines) {
         if (item.kind != Inline::Kind::Text) continue;
         std::size_t k = 0;
-        while (k < count && !(*candidates[k].format == item.format)) ++k;
+        while (k < count && !sameLooks(*candidates[k].format, item.format)) ++k;
         if (k < count) candidates[k].length += item.text.size();
         else if (count < kBaseCandidates) candidates[count++] = {&item.format, item.text.size()};
     }

@@ -181,7 +181,11 @@ void RtfParser::carryPageBreak(Paragraph& paragraph) {
     breakBeforeNext_ = sectionBreakPending_ = false;
 }
 
-void RtfParser::noteLanguage(std::string_view utf8) {
+// Counts the letters for the document's language, and gives the language
+// of the text: any letter of a right-to-left or East Asian script makes it
+// that script's, as Word splits runs where the script changes.
+// kLanguageBefore when it has no letters.
+int RtfParser::noteLanguage(std::string_view utf8) {
     const RunLanguages& run = state().languages;
     const RunLanguages& defaults = defaultLanguages_;
     Letters letters = countLetters(utf8);
@@ -199,6 +203,21 @@ void RtfParser::noteLanguage(std::string_view utf8) {
     add(latin, letters.latin);
     add(farEast, letters.farEast);
     add(bidi, letters.bidi);
+    if (letters.bidi > 0) return languageIndex(bidi);
+    if (letters.farEast > 0) return languageIndex(farEast);
+    return letters.latin > 0 ? languageIndex(latin) : kLanguageBefore;
+}
+
+// -1 for an id that names no language we know: better none than a wrong one.
+int RtfParser::languageIndex(int id) {
+    const auto [found, added] = languageIndices_.try_emplace(id, -1);
+    if (!added) return found->second;
+    const std::string_view tag = languageTag(id);
+    if (tag.empty()) return -1;
+    auto same = std::find(document_.languages.begin(), document_.languages.end(), tag);
+    found->second = static_cast<int>(same - document_.languages.begin());
+    if (same == document_.languages.end()) document_.languages.emplace_back(tag);
+    return found->second;
 }
 
 // The language most letters are in; the document's default when no letter

@@ -282,8 +282,7 @@ void RtfParser::deliver(std::string_view utf8) {
     switch (current.destination) {
     case Destination::Body:
         if (textHidden()) break;
-        noteLanguage(utf8);
-        appendInline(Inline::Kind::Text, utf8);
+        appendInline(Inline::Kind::Text, utf8, -1, noteLanguage(utf8));
         break;
     case Destination::FieldInstruction:
         if (!fields_.empty() && fields_.back().instruction.size() < kMaxInstructionLength)
@@ -332,15 +331,18 @@ void RtfParser::deliverToTable(std::string_view utf8) {
     }
 }
 
-void RtfParser::appendInline(Inline::Kind kind, std::string_view text, int picture) {
+void RtfParser::appendInline(Inline::Kind kind, std::string_view text, int picture, int language) {
     if (noteDepth_ > 0 && (kind == Inline::Kind::Tab || kind == Inline::Kind::LineBreak)) {
         // A note stays on its paragraph's line, so its breaks become blanks.
         kind = Inline::Kind::Text;
         text = " ";
     }
     std::vector<Inline>& inlines = paragraph_.inlines;
-    const CharFormat& format = state().chr;
+    CharFormat format = state().chr;
     if (kind == Inline::Kind::Text) {
+        // Blanks and punctuation between the words of a passage stay in it.
+        const bool after = !inlines.empty() && inlines.back().kind == Inline::Kind::Text;
+        format.language = language != kLanguageBefore ? language : after ? inlines.back().format.language : -1;
         if (noteOpening_) {
             // The note's own number and the blanks around it are not its text.
             std::size_t start = text.find_first_not_of(' ');

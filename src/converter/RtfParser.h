@@ -134,7 +134,10 @@ private:
     void flushBytes();
     void deliver(std::string_view utf8);
     void deliverToTable(std::string_view utf8);
-    void appendInline(Inline::Kind kind, std::string_view text, int picture = -1);
+    // `language` is the text's index into Document::languages, -1 for the
+    // document's own; text without letters joins the language before it.
+    static constexpr int kLanguageBefore = -2;
+    void appendInline(Inline::Kind kind, std::string_view text, int picture = -1, int language = kLanguageBefore);
     void appendNoteMark(std::string_view mark);
     void skipFallback(Token& token);
     void startFieldResult();
@@ -189,7 +192,8 @@ private:
     void closeInfoText();
     void finishStyleEntry();
     void carryPageBreak(Paragraph& paragraph);
-    void noteLanguage(std::string_view utf8);
+    int noteLanguage(std::string_view utf8);
+    int languageIndex(int id);
     std::string documentLanguage() const;
 
     RtfTokenizer tokens_;
@@ -253,6 +257,7 @@ private:
     bool sectionStartsPage_ = true;     // the section break kind in effect starts a new page
     RunLanguages defaultLanguages_;
     std::vector<std::pair<int, std::size_t>> letterCounts_;  // language id, letters in it
+    std::map<int, int> languageIndices_;                      // language id, index into Document::languages
 };
 
 }  // namespace conv

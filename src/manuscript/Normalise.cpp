@@ -13,6 +13,7 @@
 #include "base/Text.h"
 #include "base/Url.h"
 #include "base/Xml.h"
+#include "converter/PassageLanguages.h"
 #include "manuscript/Conversion.h"
 #include "manuscript/Stylesheet.h"
 
@@ -204,8 +205,8 @@ constexpr std::string_view kFieldStart = "HYPERLINK \"";
 // rule is tried only where its first bytes stand.
 class Normaliser {
 public:
-    Normaliser(std::string_view text, bool forBookInfo, bool epub3)
-        : text_(text), forBookInfo_(forBookInfo), epub3_(epub3),
+    Normaliser(std::string_view text, bool forBookInfo, bool epub3, std::string_view bookLanguage = {})
+        : text_(text), forBookInfo_(forBookInfo), epub3_(epub3), bookLanguage_(bookLanguage),
           stops_(forBookInfo ? kMetadataStops : kManuscriptStops) {
         out_.reserve(text.size() + text.size() / 16);
     }
@@ -268,6 +269,7 @@ private:
             if (place_ == Place::FieldTarget && c == '"') {
                 place_ = Place::Text;
             } else if (place_ == Place::Tag) {
+                if (c == '"' && languageAttribute()) return;
                 place_ = Place::Quoted;
                 quote_ = c;
             } else if (place_ == Place::Quoted && c == quote_) {
@@ -287,6 +289,34 @@ private:
             break;
         }
         ++pos_;
+    }
+
+    // The pages are XHTML: EPUB 2's knows a language only as xml:lang,
+    // EPUB 3's wants lang and xml:lang to agree. `pos_` is at the quote
+    // that opens an attribute's value. A value that is not a plain tag is
+    // left alone.
+    bool languageAttribute() {
+        constexpr std::string_view name = " lang=";
+        if (pos_ < name.size() || text_.compare(pos_ - name.size(), name.size(), name) != 0) return false;
+        const std::size_t end = text_.find('"', pos_ + 1);
+        if (end == std::string_view::npos) return false;
+        const std::string_view value = text_.substr(pos_ + 1, end - pos_ - 1);
+        if (value.empty() || !std::all_of(value.begin(), value.end(), [](char c) {
+                return std::isalnum(static_cast<unsigned char>(c)) || c == '-';
+            }))
+            return false;
+        // In the book's own language a passage needs no mark: the page has it.
+        const bool bookLanguage = !bookLanguage_.empty() && conv::sameLanguage(value, bookLanguage_);
+        pos_ -= bookLanguage ? name.size() : name.size() - 1;
+        flush();
+        if (!bookLanguage) {
+            out_.append(epub3_ ? "lang=\"" : "xml:lang=\"").append(value);
+            if (epub3_) out_.append("\" xml:lang=\"").append(value);
+            out_ += '"';
+        }
+        pos_ = end + 1;
+        markCopied();
+        return true;
     }
 
     void atHyphen() {
@@ -337,6 +367,7 @@ private:
     std::string_view text_;
     bool forBookInfo_;
     bool epub3_;
+    std::string_view bookLanguage_;
     const ByteSet& stops_;
     std::string out_;
     std::size_t pos_ = 0;
@@ -448,9 +479,9 @@ std::string fixLinks(std::string_view line, std::vector<std::string>& badLinks) 
     return out;
 }
 
-NormalisedManuscript normaliseManuscript(std::string html, bool epub3) {
+NormalisedManuscript normaliseManuscript(std::string html, bool epub3, std::string_view bookLanguage) {
     NormalisedManuscript manuscript;
-    std::string encoded = fixEncodings(html, false, epub3);
+    std::string encoded = Normaliser(html, false, epub3, bookLanguage).run();
     html = std::string();
     manuscript.lines = splitConvertedLines(encoded);
     DerivedStylesheet derived = deriveStylesheet(manuscript.lines, false);

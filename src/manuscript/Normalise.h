@@ -34,7 +34,9 @@ std::size_t countString(std::string_view needle, std::string_view haystack);
 // em dash; longer runs fours first), in the manuscript only outside its
 // tags, quoted attribute values and comments; the horizontal bar becomes
 // an en dash; then tabs and line breaks; then (with `epub3`)
-// the table attributes EPUB 3 no longer allows; then EncodeForHTML.
+// the table attributes EPUB 3 no longer allows; then a tag's lang="TAG"
+// (TAG letters, digits and hyphens) becomes xml:lang="TAG", or with
+// `epub3` lang="TAG" xml:lang="TAG"; then EncodeForHTML.
 // `forBookInfo`: a metadata entry, where tabs, "\t" and "<br>" become one
 // blank; otherwise the converted manuscript, where a tab span becomes six
 // no-break spaces and "<br>" becomes "<br />".
@@ -63,7 +65,9 @@ struct NormalisedManuscript {
     std::string negativeStyle;       // that rule's selector: "p.p2"
 };
 // `html` is let go of as soon as it is read: a long book need not be held
-// three times over.
-NormalisedManuscript normaliseManuscript(std::string html, bool epub3);
+// three times over. A passage marked in `bookLanguage` (a BCP 47 tag, ""
+// when unknown) loses its mark, the first subtags deciding: the pages
+// state the book's language already.
+NormalisedManuscript normaliseManuscript(std::string html, bool epub3, std::string_view bookLanguage = {});
 
 }  // namespace quillary::manuscript

@@ -187,7 +187,7 @@ TEST_P(BookTest, EveryBuildGivesTheExpectedValidBook) {
 INSTANTIATE_TEST_SUITE_P(Books, BookTest,
                          ::testing::Values("tale", "every-directive", "media", "placements", "problems", "stylesheet",
                                            "word-processors", "word-processor-headings",
-                                           "pictures", "notes-languages"));
+                                           "pictures", "notes-languages", "languages"));
 
 TEST(HelpPage, IsWellFormed) {
     const auto page = files::readFile(suiteSetting("QUILLARY_RESOURCES") + "/help/HowToPrepare.html");

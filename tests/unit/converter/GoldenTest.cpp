@@ -1,9 +1,11 @@
-// The golden cases: each tests/fixtures/converter/cases/NAME.rtf converts to
-// exactly NAME.html beside it. Cases named issue-N-... are regressions.
+// The golden cases: each tests/fixtures/converter/cases/NAME.rtf (or
+// NAME.docx) converts to exactly NAME.html beside it. Cases named issue-N-... are regressions.
 // To accept a deliberate change, rerun the converter over the case and
 // review the difference before committing it.
 
 #include "ConverterTestSupport.h"
+#include "converter/DocxReader.h"
+#include "converter/HtmlWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +20,8 @@ Lines goldenCases() {
     Lines names;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(kFolder, error))
-        if (entry.path().extension() == ".rtf") names.push_back(entry.path().stem().string());
+        if (entry.path().extension() == ".rtf" || entry.path().extension() == ".docx")
+            names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -26,9 +29,17 @@ Lines goldenCases() {
 class Golden : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(Golden, ConvertsToItsExpectedHtml) {
-    std::string expected = readFile(kFolder + GetParam() + ".html");
-    ASSERT_FALSE(expected.empty()) << "no " << GetParam() << ".html";
-    std::string actual = rtfToHtml(readFile(kFolder + GetParam() + ".rtf"));
+    const std::filesystem::path source = kFolder + GetParam();
+    std::string expected = readFile(std::filesystem::path(source).replace_extension(".html").string());
+    ASSERT_FALSE(expected.empty()) << "no .html for " << GetParam();
+    std::string actual;
+    if (source.extension() == ".rtf") {
+        actual = rtfToHtml(readFile(source.string()));
+    } else {
+        quillary::Result<Document> document = readDocx(readFile(source.string()));
+        ASSERT_TRUE(document) << document.reason();
+        actual = writeHtml(*document);
+    }
     // Compare line by line so a failure names the first line that differs.
     Lines expectedLines = bodyLines(expected), actualLines = bodyLines(actual);
     for (std::size_t i = 0; i < std::min(expectedLines.size(), actualLines.size()); ++i)

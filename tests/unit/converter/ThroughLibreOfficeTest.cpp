@@ -45,5 +45,17 @@ TEST(ThroughLibreOffice, AnOdtKeepsItsChaptersPicturesCaptionsBreaksAndPropertie
     EXPECT_EQ(actual, expected);
 }
 
+// LibreOffice's RTF states each run's language (\lang, \alang), so the
+// passages of an .odt or a .doc keep theirs.
+TEST(ThroughLibreOffice, AnOdtKeepsTheLanguageOfItsPassages) {
+    if (findLibreOffice().empty()) GTEST_SKIP() << "LibreOffice is not installed";
+    quillary::testing::TestFolder folder;
+    Output html = convertFileToHtml(setting("QUILLARY_FIXTURES") + "/converter/libreoffice/passages.odt");
+    ASSERT_TRUE(html) << html.reason();
+    EXPECT_NE(html->find("<meta name=\"language\" content=\"fr-FR\">"), std::string::npos);
+    EXPECT_NE(html->find("Le mot <span lang=\"el-GR\">\u03BB\u03CC\u03B3\u03BF\u03C2</span> veut"), std::string::npos);
+    EXPECT_NE(html->find("<span lang=\"he-IL\">\u05E9"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace conv::testing

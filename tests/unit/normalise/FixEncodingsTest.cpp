@@ -102,3 +102,25 @@ TEST(FixEncodings, DashesTabsAndBreaksInBothSettings) {
     EXPECT_EQ(metadata(breaks), "a<span class=\"Apple-tab-span\"> </span>b<span class=\"Apple-tab-span\"> </span>"
                                 "c d e f<br />g&#233;");
 }
+
+// The pages are XHTML: a passage's language is xml:lang in EPUB 2, and
+// lang with xml:lang beside it in EPUB 3; only in a tag, only a plain tag.
+TEST(FixEncodings, APassagesLanguageTakesTheFormOfThePages) {
+    const std::string passage = "<p lang=\"el-GR\" class=\"p1\">a <span lang=\"he\">b</span> lang=\"x\"</p>";
+    EXPECT_EQ(inManuscript(passage),
+              "<p xml:lang=\"el-GR\" class=\"p1\">a <span xml:lang=\"he\">b</span> lang=\"x\"</p>");
+    EXPECT_EQ(inManuscript(passage, true), "<p lang=\"el-GR\" xml:lang=\"el-GR\" class=\"p1\">a <span lang=\"he\" "
+                                           "xml:lang=\"he\">b</span> lang=\"x\"</p>");
+    for (const std::string odd : {"<p lang=\"a b\">", "<p lang=\"\">", "<p xml:lang=\"fr\">", "<p lang='fr'>",
+                                  "<p lang=\"fr", "<p title=\"x lang=\"fr\">"})
+        EXPECT_EQ(inManuscript(odd, true), odd);
+    EXPECT_EQ(metadata("<p lang=\"fr\">"), "<p lang=\"fr\">");
+}
+
+TEST(NormaliseManuscript, APassageInTheBooksOwnLanguageLosesItsMark) {
+    const std::string html = "<style type=\"text/css\">\n</style>\n<body>\n<p lang=\"fr-CA\" class=\"p1\">a "
+                             "<span lang=\"el\">b</span> <span lang=\"FR\">c</span></p>\n</body>\n";
+    const std::vector<std::string> lines = normaliseManuscript(html, false, "fr").lines;
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "<p class=\"p1\">a <span xml:lang=\"el\">b</span> <span>c</span></p>"),
+              lines.end());
+}
