@@ -8,14 +8,18 @@
 #include <string>
 
 #include "book/BookInfo.h"
-#include "book/BuildResult.h"
 
 namespace quillary::app {
 
-// The same properties the build reads from the converted manuscript; here
-// the language is as the document states it, used only when a well-formed
-// tag.
-using DocumentProperties = quillary::DocumentProperties;
+// What the manuscript's own document properties say of it, as plain UTF-8
+// text; "" for what it does not state. The front ends offer them for the
+// book information fields the author left empty.
+struct DocumentProperties {
+    std::string title, author, subject, keywords, publisher;
+    std::string language;  // as the document states it; used only when a well-formed tag
+    bool operator==(const DocumentProperties&) const = default;
+    bool empty() const { return *this == DocumentProperties{}; }
+};
 
 // The properties of `manuscript`, by its extension; empty when it states
 // none, cannot be read, or is a .doc. Reads at most the file's first

@@ -40,17 +40,6 @@ enum class KindleFailure {
     Stopped,           // the author stopped the build while the converter ran; the EPUB is made
 };
 
-// What the manuscript's own document properties say of it (a .docx's or
-// .odt's core properties, RTF's info group), as plain UTF-8 text; "" for
-// what it does not state. The front ends offer them for the book
-// information fields the author left empty.
-struct DocumentProperties {
-    std::string title, author, subject, keywords, publisher;
-    std::string language;  // a BCP 47 tag: "en-GB"
-    bool operator==(const DocumentProperties&) const = default;
-    bool empty() const { return *this == DocumentProperties{}; }
-};
-
 // Where the book's chapters (its sections with contents entries) came from.
 enum class ChapterSource {
     None,       // the manuscript has neither bookmark lines nor headings: no chapters
@@ -65,7 +54,6 @@ struct BuildResult {
     // none was asked for, or there is no EPUB to make it from.
     std::optional<Result<std::string, KindleFailure>> kindle;
     Problems problems;
-    DocumentProperties properties;  // from the converted manuscript; empty when it was not converted
     ChapterSource chapters = ChapterSource::None;
     int chapterLevel = 0;  // with Headings: the heading level (1 to 6) that opened the chapters
     StageTimes times;

@@ -13,7 +13,6 @@
 #include "epub/Media.h"
 #include "kindle/KindleBook.h"
 #include "manuscript/Conversion.h"
-#include "manuscript/DocumentProperties.h"
 #include "manuscript/Normalise.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
@@ -123,7 +122,6 @@ private:
         progress_.stageBegins(BuildStage::Normalise);
         Clock::time_point start = Clock::now();
         // The manuscript's lines go once the model holds the book.
-        result_.properties = manuscript::documentProperties(html);
         const manuscript::NormalisedManuscript normalised =
             manuscript::normaliseManuscript(std::move(html), request_.epub3, languageTagOf(request_.bookInfo.language));
         result_.times.normalise = since(start);

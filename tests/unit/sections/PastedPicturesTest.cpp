@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "epub/PastedPictures.h"
-#include "manuscript/DocumentProperties.h"
 
 using namespace quillary;
 using namespace quillary::epub;
@@ -50,14 +49,4 @@ TEST(PastedPictures, AFormatReadersCannotShowOrBrokenDataIsLeftOutAndNamed) {
     EXPECT_EQ(made.leftOut, (std::vector<std::string>{"EMF", "PNG", "unknown"}));
     EXPECT_EQ(made.kept, 0);
     EXPECT_TRUE(added.empty());
-}
-
-TEST(DocumentProperties, ReadFromTheHeadOnlyWithEntitiesReadBack) {
-    const std::string html =
-        "<html>\n<head>\n<title>Salt &amp; &quot;Glass&quot;</title>\n<meta name=\"author\" content=\"Tamsin Vale\">\n"
-        "<meta name=\"keywords\" content=\"glass, &lt;winter&gt;\">\n<meta name=\"language\" content=\"en-GB\">\n"
-        "</head>\n<body>\n<p><meta name=\"publisher\" content=\"Not a property\"></p>\n</body>\n</html>\n";
-    const DocumentProperties properties = manuscript::documentProperties(html);
-    EXPECT_EQ(properties, (DocumentProperties{"Salt & \"Glass\"", "Tamsin Vale", "", "glass, <winter>", "", "en-GB"}));
-    EXPECT_EQ(manuscript::documentProperties("<body><title>x</title>"), DocumentProperties{});
 }
