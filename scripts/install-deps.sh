@@ -4,7 +4,9 @@
 # also those its tests need (GoogleTest, EPUBCheck with the Java runtime it
 # brings, which is the larger half of the download; dpkg-dev, whose
 # dpkg-shlibdeps lists the libraries the Debian package needs, and file, which
-# cpack runs on every program it packs and which a minimal Debian lacks).
+# cpack runs on every program it packs and which a minimal Debian lacks;
+# clang-format, without which the test that keeps the code laid out as
+# .clang-format says would not run).
 # Safe to run again: only what is missing is installed.
 set -eu
 if [ "$(id -u)" -ne 0 ]; then
@@ -17,7 +19,8 @@ packages="build-essential cmake pkg-config git
   libreoffice-writer-nogui
   qt6-base-dev qt6-translations-l10n"
 if [ "${1:-}" = --tests ]; then
-  packages="$packages libgtest-dev libgmock-dev epubcheck default-jre-headless dpkg-dev file"
+  packages="$packages libgtest-dev libgmock-dev epubcheck default-jre-headless dpkg-dev file
+    clang-format"
 fi
 missing=""
 for p in $packages; do
