@@ -4,9 +4,11 @@
 #include <system_error>
 
 #include "cli/Application.h"
+#include "platform/HeapTuning.h"
 #include "platform/SignalCleanup.h"
 
 int main(int argc, char** argv) {
+    quillary::heaptuning::preferHugePages();
     std::setlocale(LC_ALL, "");
     quillary::signalcleanup::install(quillary::signalcleanup::kBuildGrace);
     try {

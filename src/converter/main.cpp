@@ -5,6 +5,7 @@
 // reads one stream and looks for its markers there.
 
 #include "converter/Converter.h"
+#include "platform/HeapTuning.h"
 #include "platform/SignalCleanup.h"
 
 #include <cstdio>
@@ -32,6 +33,7 @@ int writeOut(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    quillary::heaptuning::preferHugePages();
     // LibreOffice runs in a group of its own, on a copy of the manuscript in
     // a private folder: a build that is interrupted must end both. It keeps
     // nothing worth a grace: it is killed at once.
