@@ -26,10 +26,10 @@ std::string unhexed(std::string_view hex) {
 // for any other entry ("hex:" before bytes written in hexadecimal).
 DocxParts partsOf(const Case& docxCase) {
     DocxParts parts;
-    std::pair<const char*, std::string*> named[] = {
-        {"body", &parts.body}, {"styles", &parts.styles}, {"numbering", &parts.numbering},
-        {"footnotes", &parts.footnotes}, {"endnotes", &parts.endnotes}, {"settings", &parts.settings},
-        {"core", &parts.core}, {"rels", &parts.relationships}};
+    std::pair<const char*, std::string*> named[] = {{"body", &parts.body},           {"styles", &parts.styles},
+                                                    {"numbering", &parts.numbering}, {"footnotes", &parts.footnotes},
+                                                    {"endnotes", &parts.endnotes},   {"settings", &parts.settings},
+                                                    {"core", &parts.core},           {"rels", &parts.relationships}};
     for (const auto& [key, value] : docxCase.entries) {
         for (auto& [name, part] : named)
             if (key == name) *part += value;
@@ -81,10 +81,14 @@ TEST(DocxCases, GiveTheModelAndHtmlTheirCasesSay) {
 
 TEST(DocxPackage, RelationshipTargetsStayInsideThePackage) {
     const std::pair<std::string, std::optional<std::string>> cases[] = {
-        {"media/a.png", "word/media/a.png"}, {"../customXml/item.xml", "customXml/item.xml"},
-        {"/word/media/a.png", "word/media/a.png"}, {"media\\a.png", "word/media/a.png"},
-        {"./media/../media/a.png#x", "word/media/a.png"}, {"../../etc/passwd", std::nullopt},
-        {"/../etc/passwd", std::nullopt}, {"..", std::nullopt}};
+        {"media/a.png", "word/media/a.png"},
+        {"../customXml/item.xml", "customXml/item.xml"},
+        {"/word/media/a.png", "word/media/a.png"},
+        {"media\\a.png", "word/media/a.png"},
+        {"./media/../media/a.png#x", "word/media/a.png"},
+        {"../../etc/passwd", std::nullopt},
+        {"/../etc/passwd", std::nullopt},
+        {"..", std::nullopt}};
     for (const auto& [target, name] : cases) EXPECT_EQ(resolvePartName("word/document.xml", target), name) << target;
 }
 
@@ -106,6 +110,19 @@ TEST(DocxPackage, PartsAreFoundByNameAndReadWithinTheLimits) {
     EXPECT_EQ(*ZipPackage::open(archive, limits)->read("word/c"), "small");
     limits.entries = 2;
     EXPECT_FALSE(ZipPackage::open(archive, limits).ok());
+
+    // Headers that understate an entry's size must neither cut its content
+    // short nor let it past the limit.
+    std::string understated = archive;
+    for (std::size_t at = 0; (at = understated.find("PK", at)) != std::string::npos; at += 2) {
+        const bool local = understated.compare(at, 4, "PK\3\4") == 0;
+        if (!local && understated.compare(at, 4, "PK\1\2") != 0) continue;
+        understated.replace(at + (local ? 22 : 24), 4, std::string("\xE8\x03\0\0", 4));  // 1000 bytes
+    }
+    limits = ZipLimits{};
+    limits.unpackedBytes = 100000;
+    quillary::Result<std::optional<std::string>> cut = ZipPackage::open(understated, limits)->read("a");
+    EXPECT_TRUE(!cut.ok() || !cut->has_value()) << (cut.ok() && cut->has_value() ? (*cut)->size() : 0);
 }
 
 // A zip bomb, entities that would expand to gigabytes or read a local file,
@@ -114,10 +131,12 @@ TEST(DocxHostile, DocumentsBuiltToHarmAReaderGiveTheirTextOrAClearError) {
     DocxParts bomb;
     bomb.body = "<w:p><w:r><w:t>x</w:t></w:r></w:p>";
     bomb.extra.emplace_back("word/media/bomb.png", std::string(32u << 20, '\0'));
-    bomb.relationships = "<Relationship Id=\"rB\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-                         "relationships/image\" Target=\"media/bomb.png\"/>";
-    bomb.body += "<w:p><w:r><w:drawing><wp:inline><pic:pic><pic:blipFill><a:blip r:embed=\"rB\"/></pic:blipFill>"
-                 "</pic:pic></wp:inline></w:drawing></w:r></w:p>";
+    bomb.relationships =
+        "<Relationship Id=\"rB\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+        "relationships/image\" Target=\"media/bomb.png\"/>";
+    bomb.body +=
+        "<w:p><w:r><w:drawing><wp:inline><pic:pic><pic:blipFill><a:blip r:embed=\"rB\"/></pic:blipFill>"
+        "</pic:pic></wp:inline></w:drawing></w:r></w:p>";
     const quillary::Result<Document> exploded = readDocx(docxOf(bomb));
     ASSERT_FALSE(exploded.ok());
     EXPECT_NE(exploded.reason().find("unpacks to hundreds of times"), std::string::npos) << exploded.reason();
@@ -136,13 +155,15 @@ TEST(DocxHostile, DocumentsBuiltToHarmAReaderGiveTheirTextOrAClearError) {
     EXPECT_EQ(describeModel(*entities), Lines{"p: a &lol9; &file; b"});
 
     DocxParts outside;
-    outside.relationships = "<Relationship Id=\"rP\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-                            "relationships/image\" Target=\"../../etc/passwd\"/>"
-                            "<Relationship Id=\"rM\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-                            "relationships/image\" Target=\"media/gone.png\"/>";
+    outside.relationships =
+        "<Relationship Id=\"rP\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+        "relationships/image\" Target=\"../../etc/passwd\"/>"
+        "<Relationship Id=\"rM\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+        "relationships/image\" Target=\"media/gone.png\"/>";
     for (const char* id : {"rP", "rM", "rNone"})
-        outside.body += std::string("<w:p><w:r><w:drawing><wp:inline><wp:extent cx=\"635000\" cy=\"635\"/><wp:docPr "
-                                    "id=\"1\" name=\"P\" descr=\"Sea\"/><pic:pic><pic:blipFill><a:blip r:embed=\"") +
+        outside.body += std::string(
+                            "<w:p><w:r><w:drawing><wp:inline><wp:extent cx=\"635000\" cy=\"635\"/><wp:docPr "
+                            "id=\"1\" name=\"P\" descr=\"Sea\"/><pic:pic><pic:blipFill><a:blip r:embed=\"") +
                         id + "\"/></pic:blipFill></pic:pic></wp:inline></w:drawing></w:r></w:p>";
     const Lines missing(3, "p: {picture ? 0 1000x1 \"Sea\"}");
     EXPECT_EQ(describeModel(*readDocx(docxOf(outside))), missing);
