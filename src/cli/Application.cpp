@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string_view>
 #include <system_error>
 #include <thread>
@@ -147,12 +148,14 @@ public:
                                    .epub3 = preferences_.boolForKey(prefs::kEpub3),
                                    .kindle = preferences_.integerForKey(prefs::kBuildKindle) != 0,
                                    .entryTime = app::entryTimeFromEnvironment()});
-        // Without it the build goes on, and the author knows to give the
+        // Stored while the book is made (the store waits for the disk);
+        // without it the build goes on, and the author knows to give the
         // fields again next time.
-        const Outcome kept = dataFolder ? app::storeBookInformation(*dataFolder, manuscript, fields)
-                                        : Outcome(failure(dataFolder.reason()));
-        if (!kept) terminal_.say(text::format(texts_.text("InfoNotStoredMsg"), {kept.reason()}));
-        const BuildResult result = build(request);
+        const BuildResult result = build(request, [&] {
+            const Outcome kept = dataFolder ? app::storeBookInformation(*dataFolder, manuscript, fields)
+                                            : Outcome(failure(dataFolder.reason()));
+            if (!kept) terminal_.say(text::format(texts_.text("InfoNotStoredMsg"), {kept.reason()}));
+        });
         complete(request, result);
         return report(result);
     }
@@ -169,7 +172,9 @@ private:
         if (wasEpub3) terminal_.say("--kindle: the book is made as EPUB 2, the version Kindle files are made from.");
     }
 
-    BuildResult build(const BuildRequest& request) {
+    // `meanwhile` runs on this thread once the build has started (or could
+    // not start).
+    BuildResult build(const BuildRequest& request, const std::function<void()>& meanwhile) {
         const app::BuildResources resources(locations_, texts_);
         const controller::BuildTools tools = resources.tools(request.kindle ? kindle_.findConverter() : std::nullopt);
         const controller::BuildPorts ports{shell_, authorFiles_, fileWriter_, resources.book(), tools};
@@ -186,8 +191,10 @@ private:
         } catch (const std::system_error& error) {
             // At the limit on processes, or with little address space left,
             // no thread can start; the earlier book stays as it is.
+            meanwhile();
             return app::buildNotStarted(error);
         }
+        meanwhile();
         while (!result) queue_.runOne([this] { terminal_.tick(); });
         worker.join();
         return std::move(*result);
