@@ -1,5 +1,6 @@
 #include "manuscript/FontSizes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -32,7 +33,7 @@ bool isRunSelector(std::string_view selector) { return selector.starts_with("spa
 
 // The characters of text on a line, tags and their attributes left out.
 struct Tally {
-    std::map<std::string, std::size_t, std::less<>> textByBlock;                      // "p.p5" -> characters
+    std::map<std::string, std::size_t, std::less<>> textByBlock;                        // "p.p5" -> characters
     std::map<std::string, std::map<std::string, std::size_t>, std::less<>> runParents;  // "span.s2" -> blocks
 };
 
@@ -51,28 +52,29 @@ std::string classOfTag(std::string_view tag) {
     return std::string(name) + "." + std::string(tag.substr(valueStart, valueEnd - valueStart));
 }
 
+// A character is counted at its first byte.
+std::size_t charactersIn(std::string_view text) {
+    return static_cast<std::size_t>(std::count_if(
+        text.begin(), text.end(), [](char byte) { return (static_cast<unsigned char>(byte) & 0xC0) != 0x80; }));
+}
+
 void tallyLine(std::string_view line, Tally& tally) {
     std::string block;
     std::size_t at = 0;
     while (at < line.size()) {
-        if (line[at] == '<') {
-            const std::size_t close = line.find('>', at);
-            if (close == std::string_view::npos) return;
-            std::string selector = classOfTag(line.substr(at, close - at));
-            if (isRunSelector(selector)) ++tally.runParents[selector][block];
-            else if (!selector.empty()) block = std::move(selector);
-            at = close + 1;
-            continue;
-        }
-        // A character is counted at its first byte.
-        if (!block.empty() && (static_cast<unsigned char>(line[at]) & 0xC0) != 0x80) ++tally.textByBlock[block];
-        ++at;
+        const std::size_t open = std::min(line.find('<', at), line.size());
+        if (!block.empty() && open > at) tally.textByBlock[block] += charactersIn(line.substr(at, open - at));
+        if (open == line.size()) return;
+        const std::size_t close = line.find('>', open);
+        if (close == std::string_view::npos) return;
+        std::string selector = classOfTag(line.substr(open, close - open));
+        if (isRunSelector(selector)) ++tally.runParents[selector][block];
+        else if (!selector.empty()) block = std::move(selector);
+        at = close + 1;
     }
 }
 
-std::string percentage(double pixels, double of) {
-    return std::to_string(std::lround(pixels / of * 100.0)) + "%";
-}
+std::string percentage(double pixels, double of) { return std::to_string(std::lround(pixels / of * 100.0)) + "%"; }
 
 bool raisedOrLowered(std::string_view rule) {
     return rule.find("vertical-align: super") != std::string_view::npos ||
