@@ -31,10 +31,18 @@ void preferHugePages() {
     // what the build will use; the pages are not touched here.
     void* reserve = std::malloc(kReservedHeap);
     if (!reserve) return;
-    const auto start = (reinterpret_cast<std::uintptr_t>(reserve) + kHugePage - 1) & ~(kHugePage - 1);
+    const auto from = reinterpret_cast<std::uintptr_t>(reserve);
+    const auto start = (from + kHugePage - 1) & ~(kHugePage - 1);
     const auto end = reinterpret_cast<std::uintptr_t>(sbrk(0));
     if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
     std::free(reserve);
+    // The freed space up to the first huge page is kept out of use (its
+    // pages are never touched), or the first large buffers would be made
+    // of small pages there.
+    constexpr std::size_t kChunkHeader = 2 * sizeof(std::size_t);
+    if (start - from > 4 * kChunkHeader) {
+        [[maybe_unused]] void* keptOut = std::malloc(start - from - kChunkHeader);
+    }
 }
 
 }  // namespace quillary::heaptuning
