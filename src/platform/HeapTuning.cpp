@@ -40,9 +40,9 @@ void preferHugePages() {
     // pages are never touched), or the first large buffers would be made
     // of small pages there.
     constexpr std::size_t kChunkHeader = 2 * sizeof(std::size_t);
-    if (start - from > 4 * kChunkHeader) {
-        [[maybe_unused]] void* keptOut = std::malloc(start - from - kChunkHeader);
-    }
+    // (Held where the compiler cannot drop it as unused.)
+    [[maybe_unused]] static void* volatile keptOut = nullptr;
+    if (start - from > 4 * kChunkHeader) keptOut = std::malloc(start - from - kChunkHeader);
 }
 
 }  // namespace quillary::heaptuning
