@@ -96,7 +96,9 @@ BuildReport bookCheckReport(const epub::BookCheck& check, const std::string& epu
     BuildReport report;
     report.outcome = passed(check) ? BuildReport::Outcome::Clean : BuildReport::Outcome::MadeWithProblems;
     report.heading = texts.text(verdictTitle(check.verdict));
-    report.detail = verdictLine(check, paths::lastComponent(epubPath), texts) + "\n" + epubPath;
+    // A clean pass says no more than the heading; anything else has counts or a reason.
+    const bool plainPass = passed(check) && check.warnings == 0;
+    report.detail = (plainPass ? "" : verdictLine(check, paths::lastComponent(epubPath), texts) + "\n") + epubPath;
     report.bookPath = epubPath;
     report.groups = findingsOf(check, texts);
     return report;

@@ -28,7 +28,7 @@ QLabel* wrapped(const QString& text) {
 AboutDialog::AboutDialog(Texts texts, const AboutFacts& facts, QWidget* parent) : QDialog(parent) {
     setObjectName("about");
     setWindowTitle(texts("About Quillary"));
-    setMinimumWidth(fontMetrics().averageCharWidth() * 56);
+    setMinimumWidth(fontMetrics().averageCharWidth() * 72);
     auto* icon = new QLabel;
     icon->setPixmap(applicationIcon(96));
     auto* text = new QVBoxLayout;

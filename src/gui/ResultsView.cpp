@@ -60,7 +60,9 @@ ResultsView::ResultsView(Texts texts, QWidget* parent, Kind kind) : QDialog(pare
     problems_ = new QTreeWidget;
     problems_->setObjectName("resultsProblems");
     problems_->setHeaderHidden(true);
-    problems_->setWordWrap(true);
+    // EPUBCheck's messages are long: whole, with a scroll bar, not cut short.
+    problems_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    problems_->header()->setStretchLastSection(false);
     problems_->setAccessibleName(texts_("Problems"));
 
     auto* buttons = new QDialogButtonBox;
@@ -125,7 +127,8 @@ void ResultsView::addGroups(const std::vector<BuildReport::Group>& groups, const
             auto* explanation = new QTreeWidgetItem(item, {qt(group.explanation)});
             explanation->setFlags(Qt::ItemIsEnabled);
         }
-        for (const std::string& place : group.places) new QTreeWidgetItem(item, {"  " + qt(place)});
+        for (const std::string& place : group.places)
+            (new QTreeWidgetItem(item, {"  " + qt(place)}))->setToolTip(0, qt(place));
         item->setExpanded(true);
     }
 }
