@@ -1,8 +1,11 @@
 #!/bin/sh
 # Writes PNG pictures of the windows, with the example manuscript loaded, into
 # build/screenshots/: the main window (in English and in German), the window
-# during a build, the results of a clean build and of one with problems, the
-# preferences, the Kindle alert, the help window and the welcome window. Runs on a virtual X server
+# during a build, the results of a clean build, of one with problems and of
+# one checked by EPUBCheck (while it checks, and its verdict), Check Book's own
+# view, the preferences, Open Recent, About, the Kindle alert, the help window
+# and the welcome window. EPUBCheck is the installed one (the package
+# epubcheck); without it the verdict says it is not installed. Runs on a virtual X server
 # (xvfb-run, from the package xvfb) when one is installed, else on Qt's
 # offscreen platform. Needs a build configured with -DQUILLARY_GUI=ON.
 set -eu

@@ -160,7 +160,7 @@ char isbnCheckDigit(const std::string& digits) {
 
 }  // namespace
 
-std::string isbnCheckDigitAdvice(const std::string& isbn) {
+std::string isbnCheckDigitAdvice(const std::string& isbn, const Localizer& texts) {
     std::string digits;
     for (char c : isbn)
         if (c != '-' && c != ' ' && c != '\t') digits += c == 'x' ? 'X' : c;
@@ -171,8 +171,9 @@ std::string isbnCheckDigitAdvice(const std::string& isbn) {
     if (!isbn10 && !isbn13) return "";
     const char expected = isbnCheckDigit(digits);
     if (digits.back() == expected) return "";
-    return "The ISBN " + text::trimBlanksAndTabs(isbn) + " should end in " + expected + ", not " + digits.back() +
-           ": its check digit is wrong, and stores may refuse it. The book keeps it as typed.";
+    return text::format(texts.text("The ISBN %@ should end in %@, not %@: its check digit is wrong, and stores may "
+                                   "refuse it. The book keeps it as typed."),
+                        {text::trimBlanksAndTabs(isbn), std::string(1, expected), std::string(1, digits.back())});
 }
 
 CivilDate today() {
@@ -284,14 +285,22 @@ BookInfo fieldsFromStored(const std::string& manuscript, const std::optional<std
 }
 
 std::string informationSourceLine(const std::optional<StoredBookInformation>& stored, const std::string& manuscript,
-                                  bool titleGiven, bool propertiesUsed) {
+                                  bool titleGiven, bool propertiesUsed, const Localizer& texts) {
     const std::string name = paths::lastComponent(manuscript);
-    if (!stored && propertiesUsed) return "Book information from the document properties of " + name + ".";
-    if (!stored) return "No book information for " + name + (titleGiven ? "." : ": the title defaults to its folder's name.");
-    const std::string properties = propertiesUsed ? "; empty fields from the document properties" : "";
+    const char* line = "No book information for %@: the title defaults to its folder's name.";
+    if (!stored && propertiesUsed) line = "Book information from the document properties of %@.";
+    else if (!stored && titleGiven) line = "No book information for %@.";
+    if (!stored) return text::format(texts.text(line), {name});
+    // Whole sentences, so that each language can word them its own way.
     if (stored->source == InformationSource::BesideManuscript)
-        return "Book information from " + stored->path + ", beside the manuscript" + properties + ".";
-    return "Book information from " + stored->path + ", stored by an earlier build" + properties + ".";
+        line = propertiesUsed ? "Book information from %@, beside the manuscript; empty fields from the document "
+                                "properties."
+                              : "Book information from %@, beside the manuscript.";
+    else
+        line = propertiesUsed ? "Book information from %@, stored by an earlier build; empty fields from the "
+                                "document properties."
+                              : "Book information from %@, stored by an earlier build.";
+    return text::format(texts.text(line), {stored->path});
 }
 
 std::string defaultTitle(const std::string& manuscript) {

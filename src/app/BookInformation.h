@@ -13,6 +13,7 @@
 #include "base/Result.h"
 #include "book/BookInfo.h"
 #include "book/BuildRequest.h"
+#include "platform/Localizer.h"
 #include "platform/Window.h"
 
 namespace quillary::app {
@@ -43,7 +44,7 @@ std::string parseStoredLanguage(const std::string& text);
 // What the author should hear about an ISBN-10 or ISBN-13 whose check digit
 // is wrong ("The ISBN 978-0-306-40615-6 should end in 7 ..."); "" for any
 // other text, a right ISBN included. Blanks and "-" are ignored.
-std::string isbnCheckDigitAdvice(const std::string& isbn);
+std::string isbnCheckDigitAdvice(const std::string& isbn, const Localizer& texts);
 
 CivilDate today();
 // "2013-03-01"
@@ -94,7 +95,7 @@ BookInfo fieldsFromStored(const std::string& manuscript, const std::optional<std
 // does not come from the folder; `propertiesUsed` when the document's own
 // properties filled fields.
 std::string informationSourceLine(const std::optional<StoredBookInformation>& stored, const std::string& manuscript,
-                                  bool titleGiven, bool propertiesUsed = false);
+                                  bool titleGiven, bool propertiesUsed, const Localizer& texts);
 
 // ---- From the fields to a build -------------------------------------------
 

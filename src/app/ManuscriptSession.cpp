@@ -3,6 +3,7 @@
 #include "app/BookInformation.h"
 #include "app/ManuscriptTypes.h"
 #include "app/PreferenceKeys.h"
+#include "app/RecentManuscripts.h"
 #include "base/Text.h"
 #include "book/Languages.h"
 #include "platform/Files.h"
@@ -23,19 +24,22 @@ BookInfo fieldsOf(const Window& window) {
 
 namespace {
 
-std::string adviceOn(const BookInfo& fields) {
-    std::string advice = isbnCheckDigitAdvice(fields.isbn);
+std::string adviceOn(const BookInfo& fields, const Localizer& texts) {
+    std::string advice = isbnCheckDigitAdvice(fields.isbn, texts);
     const std::string language = text::trimBlanksAndTabs(fields.language);
     if (!language.empty() && !quickListIndex(language) && !isWellFormedLanguageTag(language))
-        advice += std::string(advice.empty() ? "" : " ") + "\"" + language +
-                  "\" is not a language tag (such as en-GB, cs or pt-BR): the book is made in English.";
+        advice += std::string(advice.empty() ? "" : " ") +
+                  text::format(texts.text("\u201c%@\u201d is not a language tag (such as en-GB, cs or pt-BR): the "
+                                          "book is made in English."),
+                               {language});
     return advice;
 }
 
 }  // namespace
 
-ManuscriptSession::ManuscriptSession(Window& window, Preferences& preferences, std::string dataFolder)
-    : window_(window), preferences_(preferences), dataFolder_(std::move(dataFolder)) {}
+ManuscriptSession::ManuscriptSession(Window& window, Preferences& preferences, std::string dataFolder,
+                                     const Localizer& texts)
+    : window_(window), preferences_(preferences), dataFolder_(std::move(dataFolder)), texts_(texts) {}
 
 void ManuscriptSession::choose(std::function<void(const std::string& path)> chosen) {
     const OpenPanelRequest request{kManuscriptExtensions,
@@ -50,6 +54,7 @@ void ManuscriptSession::choose(std::function<void(const std::string& path)> chos
 
 void ManuscriptSession::load(const std::string& path) {
     manuscript_ = path;
+    addRecentManuscript(preferences_, path);
     const std::optional<StoredBookInformation> stored = findBookInformation(dataFolder_, path);
     const DocumentProperties properties = readDocumentProperties(path);
     bool propertiesUsed = false;
@@ -65,8 +70,8 @@ void ManuscriptSession::load(const std::string& path) {
         window_.setFieldText(BookField::Genre, fields.genre);
         window_.setLanguage(fields.language);
     }
-    window_.setInformationSource(informationSourceLine(stored, path, false, propertiesUsed));
-    window_.setFieldAdvice(adviceOn(fieldsOf(window_)));
+    window_.setInformationSource(informationSourceLine(stored, path, false, propertiesUsed, texts_));
+    window_.setFieldAdvice(adviceOn(fieldsOf(window_), texts_));
     const std::string folder = paths::deletingLastComponent(path);
     window_.setManuscriptLocation(paths::lastComponent(path));
     if (files::exists(folder + "/cover.png")) window_.setCoverPreview(folder + "/cover.png");
@@ -80,13 +85,13 @@ void ManuscriptSession::load(const std::string& path) {
 namespace quillary::app {
 
 void ManuscriptSession::fieldsEdited() {
-    window_.setFieldAdvice(adviceOn(fieldsOf(window_)));
+    window_.setFieldAdvice(adviceOn(fieldsOf(window_), texts_));
     if (manuscript_.empty() || dataFolder_.empty()) return;
     // Kept for the author's next session; a failure here is told by the
     // build, which stores them again.
     if (files::makeFolders(dataFolder_) && storeBookInformation(dataFolder_, manuscript_, fieldsOf(window_)))
-        window_.setInformationSource("Book information saved to " + storedInformationPath(dataFolder_, manuscript_) +
-                                     ".");
+        window_.setInformationSource(text::format(texts_.text("Book information saved to %@."),
+                                                  {storedInformationPath(dataFolder_, manuscript_)}));
 }
 
 }  // namespace quillary::app

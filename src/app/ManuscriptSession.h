@@ -7,6 +7,7 @@
 #include <string>
 
 #include "book/BookInfo.h"
+#include "platform/Localizer.h"
 #include "platform/Preferences.h"
 #include "platform/Window.h"
 
@@ -18,8 +19,8 @@ BookInfo fieldsOf(const Window& window);
 class ManuscriptSession {
 public:
     // `dataFolder` is where earlier builds stored book information ("" when
-    // there is none).
-    ManuscriptSession(Window& window, Preferences& preferences, std::string dataFolder);
+    // there is none); `texts` speak to the author and outlive the session.
+    ManuscriptSession(Window& window, Preferences& preferences, std::string dataFolder, const Localizer& texts);
 
     // The open panel, starting in the folder above the last manuscript's;
     // `chosen` gets the manuscript the author picks (not when cancelled).
@@ -45,6 +46,7 @@ private:
     Preferences& preferences_;
     std::string dataFolder_;
     std::string manuscript_;
+    const Localizer& texts_;
 };
 
 }  // namespace quillary::app

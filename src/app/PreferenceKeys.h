@@ -18,6 +18,7 @@ inline constexpr const char* kShowLaunch = "showLaunch";
 inline constexpr const char* kDefaultLang = "defaultLang";
 inline constexpr const char* kKindleViewer = "kindleViewer";
 inline constexpr const char* kCheckAfterBuild = "checkAfterBuild";
+inline constexpr const char* kRecentManuscripts = "recentManuscripts";  // one path a line, newest first
 
 std::map<std::string, std::string> registeredDefaults();
 

@@ -130,9 +130,11 @@ public:
         bool propertiesUsed = false;
         BookInfo fields = app::fieldsFromStored(manuscript, stored ? std::optional(stored->text) : std::nullopt,
                                                 app::readDocumentProperties(manuscript), &propertiesUsed);
-        terminal_.say(app::informationSourceLine(stored, manuscript, options_.title.has_value(), propertiesUsed));
+        terminal_.say(
+            app::informationSourceLine(stored, manuscript, options_.title.has_value(), propertiesUsed, texts_));
         applyFlags(options_, fields);
-        if (const std::string advice = app::isbnCheckDigitAdvice(fields.isbn); !advice.empty()) terminal_.say(advice);
+        if (const std::string advice = app::isbnCheckDigitAdvice(fields.isbn, texts_); !advice.empty())
+            terminal_.say(advice);
         const std::string destination = options_.output.empty() ? paths::join(paths::deletingLastComponent(manuscript),
                                                                               app::defaultBookName(fields, manuscript))
                                                                 : absolute(options_.output);

@@ -66,6 +66,8 @@ void BuildSession::start(BuildRequest request) {
     ports_.window.setMakeEnabled(false);
     ports_.window.setProgressIndeterminate(true);
     ports_.window.setProgressHidden(false);
+    // Not the last build's word ("stopped") while this one reads the manuscript.
+    ports_.window.setStatusText(texts_.text("LoadingMsg"));
     ports_.window.setStatusHidden(false);
 
     const std::shared_ptr<Lifeline> lifeline = lifeline_;
@@ -121,7 +123,7 @@ void BuildSession::finished(const BuildRequest& request, const BuildResult& resu
     // A build the author stopped needs no report, only the word that the
     // earlier book is as it was.
     if (const auto alert = app::epubFailureAlert(result.epub.reason(), request, texts_)) {
-        ports_.window.showBuildReport(app::describeBuild(title_, request, result, texts_, alert));
+        showReport(app::describeBuild(title_, request, result, texts_, alert));
     } else {
         ports_.window.setStatusText(texts_.text("BuildStoppedMsg"));
         ports_.window.setStatusHidden(false);
@@ -142,9 +144,35 @@ void BuildSession::completed(const BuildRequest& request, const BuildResult& res
     app::showIdle(ports_.window, texts_);
     app::openResults(request, result, ports_.preferences, ports_.workspace,
                      [this] { return partners_.kindle.viewer(); });
-    ports_.window.showBuildReport(app::describeBuild(title_, request, result, texts_, std::nullopt, kindleAlert));
+    BuildReport report = app::describeBuild(title_, request, result, texts_, std::nullopt, kindleAlert);
+    const bool check = ports_.preferences.boolForKey(prefs::kCheckAfterBuild);
+    if (check) {
+        report.checking = true;
+        report.checkVerdict =
+            text::format(texts_.text("Checking %@ with EPUBCheck\u2026"), {paths::lastComponent(*result.epub)});
+    }
+    showReport(report);
     endBuild();
-    if (ports_.preferences.boolForKey(prefs::kCheckAfterBuild)) partners_.checker.check(*result.epub);
+    if (check) checkBook(std::move(report));
+}
+
+void BuildSession::showReport(const BuildReport& report) {
+    ++reportsShown_;
+    ports_.window.showBuildReport(report);
+}
+
+// The verdict joins the build's report, unless a later build's report has
+// taken its place meanwhile.
+void BuildSession::checkBook(BuildReport report) {
+    const int shown = reportsShown_;
+    const std::shared_ptr<Lifeline> lifeline = lifeline_;
+    const std::string book = report.bookPath;
+    partners_.checker.check(book, [this, lifeline, shown,
+                                   report = std::move(report)](const std::optional<epub::BookCheck>& verdict) mutable {
+        if (!lifeline->alive() || shown != reportsShown_) return;
+        app::addBookCheck(report, verdict, texts_);
+        showReport(report);
+    });
 }
 
 // Every build ends here: the make command comes back and a manuscript

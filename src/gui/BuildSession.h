@@ -76,6 +76,8 @@ private:
     void showFraction(double fraction);
     void finished(const BuildRequest& request, const BuildResult& result);
     void completed(const BuildRequest& request, const BuildResult& result);
+    void showReport(const BuildReport& report);
+    void checkBook(BuildReport report);
     void endBuild();
 
     BuildSessionPorts ports_;
@@ -88,6 +90,7 @@ private:
     std::optional<std::string> manuscriptChosenDuringBuild_;
     std::string lastDestination_;
     std::string title_;  // the running build's, as typed, for its report
+    int reportsShown_ = 0;
     // Cut by the destructor: what the build posts after it is dropped.
     std::shared_ptr<Lifeline> lifeline_ = std::make_shared<Lifeline>();
 };

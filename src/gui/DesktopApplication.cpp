@@ -8,6 +8,8 @@
 #include <QStandardPaths>
 
 #include "app/Completion.h"
+#include "gui/AboutDialog.h"
+#include "gui/RecentMenu.h"
 #include "app/ManuscriptTypes.h"
 #include "app/PreferenceKeys.h"
 #include "book/Languages.h"
@@ -59,10 +61,10 @@ DesktopApplication::DesktopApplication(DesktopPorts ports, app::Locations locati
       catalogue_(texts),
       texts_(catalogue_),
       window_(texts_, ports_.dialogs),
-      manuscripts_(window_, ports_.preferences, app::applicationDirectory(locations_).value_or("")),
+      manuscripts_(window_, ports_.preferences, app::applicationDirectory(locations_).value_or(""), catalogue_),
       kindle_({ports_.shell, ports_.workspace, ports_.preferences, window_, ports_.checks, queue_},
               locations_.dataHome, catalogue_),
-      checker_({ports_.shell, window_, ports_.checks, queue_}, locations_.epubcheckCommand, catalogue_,
+      checker_({ports_.shell, window_, ports_.bookChecks, queue_}, locations_.epubcheckCommand, catalogue_,
                [this] { return session_.isBuilding(); }),
       session_({window_, ports_.preferences, ports_.workspace, ports_.notifier, queue_, ports_.background,
                 ports_.shell, authorFiles_, fileWriter_},
@@ -71,6 +73,7 @@ DesktopApplication::DesktopApplication(DesktopPorts ports, app::Locations locati
       help_(texts_, QString::fromStdString(localisedResource(locations_, catalogue_, "HelpPage", kHelpPage))) {
     ports_.preferences.registerDefaults(prefs::registeredDefaults());
     addFileMenu();
+    commands_.recentMenu->rebuild();
     addEditMenu();
     addHelpMenu();
     connectWindow();
@@ -138,7 +141,10 @@ void DesktopApplication::connectWindow() {
         window_.setKindleChecked(false);
         selectKindle(false);
     });
-    connect(&window_, &MainWindow::cancelRequested, this, [this] { session_.cancel(); });
+    connect(&window_, &MainWindow::cancelRequested, this, [this] {
+        if (session_.isBuilding()) session_.cancel();
+        else checker_.stop();
+    });
     window_.setCloseGuard([this] { return mayClose(); });
     connect(&window_, &MainWindow::buildHasEnded, this, [this] {
         if (std::exchange(quitAfterBuild_, false)) window_.close();
@@ -168,6 +174,10 @@ void DesktopApplication::addFileMenu() {
     QMenu* menu = window_.menuBar()->addMenu(texts_("&File"));
     commands_.fileMenu = menu;
     menu->addAction(window_.chooseAction());
+    auto* recent = new RecentMenu(texts_, ports_.preferences, menu);
+    commands_.recentMenu = recent;
+    menu->addMenu(recent);
+    connect(recent, &RecentMenu::manuscriptChosen, this, &DesktopApplication::openDocument);
     menu->addAction(window_.makeAction());
     menu->addSeparator();
     commands_.installConverter = command(menu, "&Install Kindle Converter…");
@@ -239,8 +249,9 @@ void DesktopApplication::addHelpMenu() {
                                texts_("Updates come through your distribution's package manager."));
     });
     connect(commands_.about, &QAction::triggered, this, [this] {
-        ports_.dialogs.message(&window_, texts_("About Quillary"),
-                               texts_("Quillary turns a manuscript into an EPUB e-book."));
+        if (!about_) about_ = new AboutDialog(texts_, thisBuild(), &window_);
+        about_->show();
+        about_->raise();
     });
 }
 

@@ -21,6 +21,9 @@ class QMenu;
 
 namespace quillary::gui {
 
+class AboutDialog;
+class RecentMenu;
+
 // The ports that differ between the application and its tests; all outlive
 // the application.
 struct DesktopPorts {
@@ -28,6 +31,9 @@ struct DesktopPorts {
     Preferences& preferences;
     BackgroundRunner& background;
     BackgroundRunner& checks;  // the checks of the author's tools: never the build's runner
+    // EPUBCheck's, on its own: a check takes up to minutes, and a tool
+    // check started meanwhile would wait for it on the main thread.
+    BackgroundRunner& bookChecks;
     Workspace& workspace;
     Notifier& notifier;
     Dialogs& dialogs;
@@ -37,6 +43,7 @@ struct DesktopPorts {
 // The menu commands, for the menus' owners and the tests.
 struct Commands {
     QMenu* fileMenu = nullptr;
+    RecentMenu* recentMenu = nullptr;
     QAction* installConverter = nullptr;
     QAction* close = nullptr;
     QAction* print = nullptr;
@@ -75,6 +82,7 @@ public:
 
     MainWindow& mainWindow() { return window_; }
     BuildSession& buildSession() { return session_; }
+    app::BookChecker& checker() { return checker_; }
     SplashWindow& splashWindow() { return splash_; }
     HelpWindow& helpWindow() { return help_; }
     const Commands& commands() const { return commands_; }
@@ -114,9 +122,10 @@ private:
     SplashWindow splash_;
     HelpWindow help_;
     PreferencesDialog* preferencesDialog_ = nullptr;
+    AboutDialog* about_ = nullptr;
     bool failureShowing_ = false;
-    bool quitAfterBuild_ = false;
-    bool epub3BeforeKindle_ = true;  // restored when the Kindle option is unticked  // the author agreed to stop the build and quit
+    bool quitAfterBuild_ = false;    // the author agreed to stop the build and quit
+    bool epub3BeforeKindle_ = true;  // restored when the Kindle option is unticked
     bool forceQuit_ = false;       // an internal failure during a build: quit without asking
     Commands commands_;
 };

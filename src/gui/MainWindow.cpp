@@ -353,8 +353,18 @@ void MainWindow::showBuildReport(const BuildReport& report) {
         connect(results_, &ResultsView::openBook, this, &MainWindow::openBookRequested);
         connect(results_, &ResultsView::showInFolder, this, &MainWindow::showInFolderRequested);
         connect(results_, &ResultsView::checkBook, this, &MainWindow::checkBookRequested);
+        connect(results_, &ResultsView::stopCheck, this, &MainWindow::cancelRequested);
     }
     results_->present(report);
+}
+
+void MainWindow::showBookCheck(const BuildReport& report) {
+    if (!checkView_) {
+        checkView_ = new ResultsView(texts_, this, ResultsView::Kind::Check);
+        connect(checkView_, &ResultsView::openBook, this, &MainWindow::openBookRequested);
+        connect(checkView_, &ResultsView::showInFolder, this, &MainWindow::showInFolderRequested);
+    }
+    checkView_->present(report);
 }
 
 void MainWindow::beginSavePanel(const SavePanelRequest& request, SavePanelEnded ended) {

@@ -62,8 +62,11 @@ public:
     void setProgressValue(double value) override;
     void showAlert(const Alert& alert) override;
     void showBuildReport(const BuildReport& report) override;
+    void showBookCheck(const BuildReport& report) override;
     // The results view, once a build has shown it; null before.
     ResultsView* resultsView() const { return results_; }
+    // The view of Check Book…, once a check has shown it; null before.
+    ResultsView* checkView() const { return checkView_; }
     void beginSavePanel(const SavePanelRequest& request, SavePanelEnded ended) override;
     void beginOpenPanel(const OpenPanelRequest& request, OpenPanelEnded ended) override;
     void buildEnded() override;
@@ -81,7 +84,8 @@ signals:
     void documentsDropped(const QStringList& paths);
     void closing();
     void buildHasEnded();
-    // The Cancel button beside the progress bar.
+    // The Cancel button beside the progress bar, and Stop Check in the
+    // results view: stops the build, else the check that runs.
     void cancelRequested();
     // The results view's buttons.
     void openBookRequested(const QString& path);
@@ -125,6 +129,7 @@ private:
     double progressMaximum_ = 100;
     std::deque<Alert> waitingAlerts_;
     ResultsView* results_ = nullptr;  // the first is the one showing
+    ResultsView* checkView_ = nullptr;
 };
 
 }  // namespace quillary::gui

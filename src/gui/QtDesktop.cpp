@@ -4,14 +4,26 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QProcess>
+#include <QTranslator>
 #include <QUrl>
 
 #include "platform/Executables.h"
 
 namespace quillary::gui {
+
+bool loadQtTranslations(QTranslator& translator, const std::vector<std::string>& languages) {
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const std::string& language : languages) {
+        if (translator.load(QStringLiteral("qtbase_") + QString::fromStdString(language), folder))
+            return QCoreApplication::installTranslator(&translator);
+    }
+    return false;
+}
 
 namespace {
 

@@ -6,12 +6,23 @@
 
 #include <QObject>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "platform/MainQueue.h"
 #include "platform/Notifier.h"
 #include "platform/Workspace.h"
 
+class QTranslator;
+
 namespace quillary::gui {
+
+// Qt's own texts (the file dialogs, standard buttons, "Strg+Z") in the first
+// of `languages` that Qt's translations have (Debian's
+// qt6-translations-l10n), installed into the application through
+// `translator`, which must outlive its use; false when none has them, and
+// Qt speaks English.
+bool loadQtTranslations(QTranslator& translator, const std::vector<std::string>& languages);
 
 class QtMainQueue : public MainQueue {
 public:

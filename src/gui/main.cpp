@@ -1,5 +1,4 @@
 #include <QFileInfo>
-#include <QLibraryInfo>
 #include <QTranslator>
 #include <QMessageBox>
 #include <clocale>
@@ -9,6 +8,7 @@
 #include "base/Text.h"
 #include "gui/DesktopApplication.h"
 #include "gui/Icon.h"
+#include "gui/QtDesktop.h"
 #include "gui/QtPreferences.h"
 #include "platform/PosixShell.h"
 #include "platform/ThreadRunner.h"
@@ -16,19 +16,6 @@
 namespace {
 
 using namespace quillary;
-
-// Qt's own texts (the file dialogs, "Show Details…", "Strg+Z") in the
-// language our catalogues speak, from Qt's translations (Debian's
-// qt6-translations-l10n); without them Qt speaks English, as before.
-void loadQtTranslations(QTranslator& translator, const std::vector<std::string>& languages) {
-    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    for (const std::string& language : languages) {
-        if (translator.load(QStringLiteral("qtbase_") + QString::fromStdString(language), folder)) {
-            QCoreApplication::installTranslator(&translator);
-            return;
-        }
-    }
-}
 
 // Too old a system: the version alert, run application-modally, and no window.
 int refuseOldSystem(const Localizer& texts) {
@@ -53,7 +40,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string> languages = Localizer::languagesFromEnvironment();
     const Localizer texts = Localizer::load(locations.resources.folder + "/locale", languages);
     QTranslator qtTexts;
-    loadQtTranslations(qtTexts, languages);
+    gui::loadQtTranslations(qtTexts, languages);
     if (!app::kernelIsSupported(app::runningKernelRelease())) return refuseOldSystem(texts);
 
     PosixShell shell;
@@ -62,6 +49,7 @@ int main(int argc, char** argv) {
     // Declared after the shell it uses: a check still running when the
     // window closes ends before the shell goes.
     ThreadRunner checks;
+    ThreadRunner bookChecks;
     gui::QtWorkspace workspace;
     gui::QtDialogs dialogs{gui::Texts(texts)};
     PackageManagerUpdates updates;
@@ -69,7 +57,7 @@ int main(int argc, char** argv) {
     gui::QtNotifier notifier([&window](const std::string& message) {
         if (window) window->say(QString::fromStdString(message));
     });
-    gui::DesktopApplication desktop({shell, preferences, runner, checks, workspace, notifier, dialogs, updates}, locations,
+    gui::DesktopApplication desktop({shell, preferences, runner, checks, bookChecks, workspace, notifier, dialogs, updates}, locations,
                                     texts);
     window = &desktop.mainWindow();
     application.setFailureReport([&desktop](gui::HandlerFailure failure, const std::string& detail) {

@@ -43,6 +43,10 @@ struct BuildReport {
     std::string kindlePath{};  // empty when no Kindle file was made
     std::string kindleNote{};  // why the Kindle file asked for was not made, or ""
     std::vector<Group> groups{};
+    // EPUBCheck's verdict on the book, when the author asked for a check.
+    bool checking = false;               // the check runs; its verdict replaces this report
+    std::string checkVerdict{};          // "" when no check was asked for
+    std::vector<Group> checkFindings{};  // EPUBCheck's messages, one group per page
 };
 
 class AlertPresenter {

@@ -83,6 +83,9 @@ public:
     // The report every build ends with, made or not; shown beside the main
     // window, never blocking it.
     virtual void showBuildReport(const BuildReport& report) = 0;
+    // The verdict of a check the author asked for (Check Book…), in a view
+    // of its own beside the main window.
+    virtual void showBookCheck(const BuildReport& report) = 0;
 
     // The running build has ended, made or failed; the make command is back.
     // A window that waits for nothing need not listen.

@@ -24,6 +24,7 @@ public:
     // ---- record ----
     std::vector<Alert> alerts;
     std::vector<BuildReport> reports;
+    std::vector<BuildReport> checkReports;
     std::vector<SavePanelRequest> savePanels;
     std::vector<OpenPanelRequest> openPanels;
     OpenPanelEnded pendingOpen;
@@ -62,6 +63,7 @@ public:
     void setProgressValue(double) override {}
     void showAlert(const Alert& alert) override;
     void showBuildReport(const BuildReport& report) override { reports.push_back(report); }
+    void showBookCheck(const BuildReport& report) override { checkReports.push_back(report); }
     void beginSavePanel(const SavePanelRequest& request, SavePanelEnded) override { savePanels.push_back(request); }
     void beginOpenPanel(const OpenPanelRequest& request, OpenPanelEnded ended) override {
         openPanels.push_back(request);

@@ -122,15 +122,44 @@ TEST(BuildSession, AStoppedBuildSaysSoAndLeavesTheEarlierBook) {
     EXPECT_TRUE(s.h.window.makeEnabled);
 }
 
-TEST(BuildSession, TheBookIsCheckedAfterTheBuildOnlyWhenTheAuthorAsks) {
-    for (const bool wanted : {false, true}) {
-        Session s;
-        s.h.preferences.setBool(prefs::kCheckAfterBuild, wanted);
-        s.confirm();
-        s.runBuild();
-        EXPECT_EQ(s.h.checks.runHeld(), wanted ? 1 : 0);
-        EXPECT_EQ(s.h.shell.countCalls("epubcheck-stand-in"), wanted ? 1u : 0u);
-    }
+// The check after the build: only when the author asks, its verdict in the
+// build's own report, and stoppable.
+TEST(BuildSession, TheBooksCheckJoinsItsReportOnlyWhenAskedAndCanBeStopped) {
+    Session s;
+    s.confirm();
+    s.runBuild();
+    EXPECT_EQ(s.h.checks.runHeld(), 0) << "not asked for";
+    s.h.preferences.setBool(prefs::kCheckAfterBuild, true);
+    bool stopAsked = false;
+    s.h.shell.answerWithResult("epubcheck-stand-in", [&](const FakeShell::Call& call) {
+        stopAsked = call.stop && call.stop();
+        return ShellResult{"ERROR(RSC-005): " + s.out + "/Book.epub/OEBPS/a.xhtml(3,1): Bad\n",
+                           ShellResult::End::Exited, 1};
+    });
+    s.confirm();
+    s.runBuild();
+    ASSERT_EQ(s.h.window.reports.size(), 2u);
+    EXPECT_TRUE(s.h.window.reports[1].checking);
+    EXPECT_EQ(s.h.window.reports[1].outcome, BuildReport::Outcome::Clean);
+    EXPECT_EQ(s.h.checks.runHeld(), 1);
+    s.h.queue.drain();
+    ASSERT_EQ(s.h.window.reports.size(), 3u);
+    const BuildReport& checked = s.h.window.reports[2];
+    EXPECT_FALSE(checked.checking);
+    EXPECT_EQ(checked.outcome, BuildReport::Outcome::MadeWithProblems) << "a book that fails EPUBCheck";
+    ASSERT_EQ(checked.checkFindings.size(), 1u);
+    EXPECT_EQ(checked.checkFindings[0].places, std::vector<std::string>{"ERROR RSC-005 (line 3): Bad"});
+    EXPECT_TRUE(s.h.window.alerts.empty() && s.h.window.checkReports.empty()) << "one view for the build";
+
+    s.confirm();
+    s.runBuild();
+    s.h.checker.stop();
+    s.h.checks.runHeld();
+    s.h.queue.drain();
+    EXPECT_TRUE(stopAsked);
+    ASSERT_EQ(s.h.window.reports.size(), 5u);
+    EXPECT_EQ(s.h.window.reports[4].checkVerdict, "The check with EPUBCheck was stopped.");
+    EXPECT_EQ(s.h.window.reports[4].outcome, BuildReport::Outcome::Clean);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // answered by the test, the workspace and the notifier recorded.
 
 #include <QEventLoop>
+#include <QTranslator>
 #include <memory>
 #include <optional>
 
@@ -50,6 +51,8 @@ struct Desktop {
     // `language`: the catalogue the windows speak.
     explicit Desktop(bool threaded = false, std::string language = "en")
         : threaded_(threaded), language_(std::move(language)) {
+        // Qt's own texts as the application loads them.
+        if (language_ != "en") gui::loadQtTranslations(qtTexts_, {language_});
         start();
     }
 
@@ -58,9 +61,11 @@ struct Desktop {
         BackgroundRunner& runner = threaded_ ? static_cast<BackgroundRunner&>(threads) : inline_;
         BackgroundRunner& checks = threaded_ ? static_cast<BackgroundRunner&>(checkThread) : inline_;
         const Localizer texts = Localizer::load(suiteSetting("QUILLARY_RESOURCES") + "/locale", {language_});
+        quillary::app::Locations locations = suiteLocations(folder);
+        locations.epubcheckCommand = epubcheck;
         app = std::make_unique<gui::DesktopApplication>(
-            gui::DesktopPorts{shell, *preferences, runner, checks, workspace, notifier, dialogs, updater},
-            suiteLocations(folder), texts);
+            gui::DesktopPorts{shell, *preferences, runner, checks, checks, workspace, notifier, dialogs, updater},
+            locations, texts);
         QObject::connect(app.get(), &gui::DesktopApplication::quitRequested, [this] { ++quits; });
         app->start();
     }
@@ -89,9 +94,11 @@ struct Desktop {
     ScriptedDialogs dialogs;
     std::unique_ptr<gui::QtPreferences> preferences;
     std::unique_ptr<gui::DesktopApplication> app;
+    std::string epubcheck;  // EPUBCheck's command line from the next start; "": not installed
     int quits = 0;
 
 private:
+    QTranslator qtTexts_;  // removes itself from the application when the test ends
     bool threaded_;
     std::string language_;
 };

@@ -23,6 +23,8 @@
 
 #include "Desktop.h"
 #include "app/SystemCheck.h"
+#include "gui/AboutDialog.h"
+#include "gui/RecentMenu.h"
 #include "gui/ResultsView.h"
 #include "platform/Files.h"
 
@@ -216,8 +218,8 @@ TEST(DesktopWindow, TheResultsViewListsEveryProblemUnderItsKindWithTheOutcomesIc
     const BuildReport withProblems{.outcome = BuildReport::Outcome::MadeWithProblems,
                                    .heading = "Made \u201cTale\u201d",
                                    .bookPath = desktop.folder.file("Tale.epub"),
-                                   .groups = {{"missingMarksTitle", "No bookmark", "", {"Nine", "Ten"}},
-                                              {"noAltTextTitle", "No text alternative", "", {"map.png"}}}};
+                                   .groups = {{"missingMarksTitle", "No bookmark", "Add it", {"Nine", "Ten"}},
+                                              {"noAltTextTitle", "No text alternative", "Add one", {"map.png"}}}};
     desktop.window().showBuildReport(withProblems);
     gui::ResultsView* view = desktop.window().resultsView();
     ASSERT_TRUE(view);
@@ -239,54 +241,59 @@ TEST(DesktopWindow, TheResultsViewListsEveryProblemUnderItsKindWithTheOutcomesIc
         EXPECT_EQ(shown.toImage(), expected.toImage()) << static_cast<int>(outcome);
     }
     EXPECT_EQ(desktop.dialogs.alerts.size(), 0u) << "a view beside the window, not an alert";
+
+    // While EPUBCheck runs the view offers to stop it; its verdict joins the list.
+    BuildReport checking = withProblems;
+    checking.checking = true;
+    desktop.window().showBuildReport(checking);
+    auto* stop = view->findChild<QPushButton*>("stopCheck");
+    EXPECT_TRUE(stop->isVisible());
+    checking.checking = false;
+    checking.checkFindings = {{"", "Page OEBPS/a.xhtml", "", {"ERROR RSC-005: Bad"}}};
+    desktop.window().showBuildReport(checking);
+    EXPECT_FALSE(stop->isVisible());
+    ASSERT_EQ(problems->topLevelItemCount(), 3);
+    EXPECT_EQ(problems->topLevelItem(2)->text(0), "EPUBCheck: Page OEBPS/a.xhtml");
 }
 
-// The texts of a window's own buttons, labels and check boxes, not those of
-// the windows and menus inside it, which have mnemonics of their own.
-QStringList mnemonicTexts(QWidget* window) {
-    QStringList texts;
-    for (QWidget* widget : window->findChildren<QWidget*>()) {
-        if (widget->window() != window) continue;
-        if (auto* button = qobject_cast<QAbstractButton*>(widget)) texts << button->text();
-        else if (auto* label = qobject_cast<QLabel*>(widget); label && label->buddy()) texts << label->text();
-    }
-    return texts;
+// File ▸ Open Recent after three manuscripts of one name, one since gone:
+// listed newest first with their folders, the gone one disabled; an item
+// opens its manuscript, Clear empties the list, and it survives a restart.
+TEST(DesktopMenus, OpenRecentListsTheManuscriptsNewestFirstAndClears) {
+    Desktop desktop;
+    for (const char* folder : {"Alpha", "Gone", "Gamma"})
+        desktop.app->openDocument(QString::fromStdString(desktop.folder.write(folder + std::string("/Tale.rtf"), "{\\rtf1 x}")));
+    ASSERT_TRUE(files::removeAll(desktop.folder.file("Gone/Tale.rtf")));
+    desktop.folder.write("Alpha/bookInfo.txt", "The Alpha Tale\n");
+    desktop.restart();
+    gui::RecentMenu* menu = desktop.app->commands().recentMenu;
+    emit menu->aboutToShow();
+    const QList<QAction*> items = menu->actions();
+    ASSERT_EQ(items.size(), 5) << "three manuscripts, a separator and Clear";
+    EXPECT_TRUE(items[0]->text().startsWith("&1 Tale.rtf") && items[0]->text().endsWith("/Gamma"));
+    EXPECT_FALSE(items[1]->isEnabled()) << "gone since";
+    EXPECT_TRUE(items[2]->isEnabled());
+    items[2]->trigger();
+    EXPECT_EQ(desktop.window().fieldText(BookField::Title), "The Alpha Tale");
+    menu->findChild<QAction*>("clearRecent")->trigger();
+    emit menu->aboutToShow();
+    EXPECT_FALSE(menu->actions()[0]->isEnabled()) << "only the word that the list is empty";
+    EXPECT_FALSE(menu->findChild<QAction*>("clearRecent")->isEnabled());
 }
 
-// Each window and menu has its own scope: a letter twice in one makes
-// Alt+letter go to the first of them only.
-void expectUniqueMnemonics(const QString& scope, const QStringList& texts) {
-    std::map<QChar, QString> taken;
-    for (const QString& text : texts) {
-        for (qsizetype i = text.indexOf('&'); i >= 0 && i + 1 < text.size(); i = text.indexOf('&', i + 2)) {
-            if (text[i + 1] == '&') continue;
-            const auto [first, inserted] = taken.emplace(text[i + 1].toLower(), text);
-            EXPECT_TRUE(inserted) << scope.toStdString() << ": \"" << text.toStdString() << "\" and \""
-                                  << first->second.toStdString() << "\"";
-            break;
-        }
-    }
-}
-
-TEST(DesktopWindow, EveryWindowAndMenuHasUniqueMnemonicsInEveryLanguage) {
-    for (const char* language : {"en", "de"}) {
-        Desktop desktop(false, language);
-        gui::MainWindow& window = desktop.window();
-        QStringList topLevel = mnemonicTexts(&window);
-        for (QAction* menu : window.menuBar()->actions()) topLevel << menu->text();
-        expectUniqueMnemonics(QString(language) + " main window", topLevel);
-        for (QMenu* menu : window.findChildren<QMenu*>()) {
-            QStringList items;
-            for (QAction* action : menu->actions()) items << action->text();
-            expectUniqueMnemonics(QString(language) + " menu " + menu->title(), items);
-        }
-        desktop.app->commands().preferences->trigger();
-        for (QDialog* dialog : window.findChildren<QDialog*>())
-            expectUniqueMnemonics(QString(language) + " " + dialog->objectName(), mnemonicTexts(dialog));
-        expectUniqueMnemonics(QString(language) + " welcome", mnemonicTexts(&desktop.app->splashWindow()));
-        window.showBuildReport({.bookPath = "/b.epub"});
-        expectUniqueMnemonics(QString(language) + " results", mnemonicTexts(window.resultsView()));
-    }
+// About names this build's version, and links nowhere unless the project
+// has an address.
+TEST(DesktopMenus, AboutShowsTheBuildsVersionAndALinkOnlyWhenThereIsOne) {
+    Desktop desktop;
+    desktop.app->commands().about->trigger();
+    auto* about = desktop.window().findChild<gui::AboutDialog*>("about");
+    ASSERT_TRUE(about && about->isVisible());
+    ASSERT_FALSE(gui::thisBuild().version.isEmpty());
+    EXPECT_TRUE(about->findChild<QLabel*>("aboutVersion")->text().contains(gui::thisBuild().version));
+    EXPECT_EQ(about->findChild<QLabel*>("aboutLink") != nullptr, !gui::thisBuild().homepage.isEmpty());
+    gui::AboutDialog linked(gui::Texts(Localizer{}), {"1.0", "MIT", "https://example.org/q"}, nullptr);
+    ASSERT_TRUE(linked.findChild<QLabel*>("aboutLink"));
+    EXPECT_TRUE(linked.findChild<QLabel*>("aboutLink")->text().contains("https://example.org/q"));
 }
 
 TEST(DesktopWindow, AFileNamedKindlegenIsInstalledForTheAuthor) {

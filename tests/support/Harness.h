@@ -81,7 +81,7 @@ struct Harness {
     FakeWorkspace workspace;
     app::Locations locations = suiteLocations(folder);
     Localizer texts;
-    app::ManuscriptSession manuscripts{window, preferences, folder.dataHome() + "/Quillary"};
+    app::ManuscriptSession manuscripts{window, preferences, folder.dataHome() + "/Quillary", texts};
     std::unique_ptr<app::KindleTools> kindle;
     app::BookChecker checker{{shell, window, checks, queue}, "epubcheck-stand-in", texts, [] { return false; }};
 

@@ -1,6 +1,7 @@
 // Pictures of the windows for the README and the help page (the main window
-// in English and German, during a build, the results of a clean build and of
-// one with problems, the preferences, the Kindle alert, help and welcome):
+// in English and German, during a build, the results of a clean build, of
+// one with problems and of one checked by EPUBCheck, Check Book's own view,
+// the preferences, Open Recent, About, the Kindle alert, help and welcome):
 // gui_screenshots OUTPUT_FOLDER (see scripts/screenshot.sh).
 
 #include <QApplication>
@@ -11,9 +12,13 @@
 #include <QPainter>
 #include <cstdio>
 
+#include <QMenu>
+
 #include "../Desktop.h"
 #include "app/Completion.h"
 #include "base/Text.h"
+#include "epub/BookCheck.h"
+#include "gui/RecentMenu.h"
 #include "gui/ResultsView.h"
 
 namespace {
@@ -43,6 +48,18 @@ void saveWithAlert(gui::MainWindow& window, const QString& folder, const char* n
     picture.save(folder + "/" + name);
 }
 
+// EPUBCheck takes seconds: the window goes on meanwhile, and so do we.
+void waitForCheck(Desktop& desktop) {
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (!desktop.app->checker().isChecking()) loop.quit();
+    });
+    poll.start(100);
+    loop.exec();
+    QApplication::processEvents();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,6 +70,9 @@ int main(int argc, char** argv) {
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     Desktop desktop(true);
+    // The installed EPUBCheck, as the application finds it.
+    desktop.epubcheck = epub::epubCheckCommand(std::nullopt);
+    desktop.restart();
     gui::MainWindow& window = desktop.window();
     desktop.app->splashWindow().close();
     desktop.app->openDocument(QString::fromStdString(exampleManuscript()));
@@ -80,11 +100,29 @@ int main(int argc, char** argv) {
     window.makeAction()->trigger();
     desktop.runUntilBuildEnds();
     if (gui::ResultsView* results = window.resultsView()) save(*results, folder, "results-problems.png");
+
+    // The same book again, checked by EPUBCheck after the build: the view
+    // while the check runs, and with its verdict.
+    desktop.preferences->setBool(app::prefs::kCheckAfterBuild, true);
+    window.makeAction()->trigger();
+    desktop.runUntilBuildEnds();
+    if (gui::ResultsView* results = window.resultsView()) save(*results, folder, "results-checking.png");
+    waitForCheck(desktop);
+    if (gui::ResultsView* results = window.resultsView()) save(*results, folder, "results-epubcheck.png");
     if (gui::ResultsView* results = window.resultsView()) results->close();
+    desktop.preferences->setBool(app::prefs::kCheckAfterBuild, false);
+    // Check Book… on a book that is no archive at all: EPUBCheck's errors.
+    const std::string broken = desktop.folder.write("Broken.epub", "not a zip archive");
+    emit desktop.app->mainWindow().checkBookRequested(QString::fromStdString(broken));
+    waitForCheck(desktop);
+    if (gui::ResultsView* check = window.checkView()) {
+        save(*check, folder, "check-book.png");
+        check->close();
+    }
 
     desktop.app->commands().preferences->trigger();
     for (QDialog* dialog : window.findChildren<QDialog*>())
-        if (dialog->isVisible() && dialog != window.resultsView()) save(*dialog, folder, "preferences.png");
+        if (dialog->isVisible() && dialog->objectName() == "preferences") save(*dialog, folder, "preferences.png");
 
     const Localizer texts = suiteTexts(true);
     gui::QtDialogs dialogs{gui::Texts(texts)};
@@ -94,6 +132,14 @@ int main(int argc, char** argv) {
     kindle.critical = false;
     dialogs.alert(&window, kindle);
     saveWithAlert(window, folder, "kindle-alert.png");
+
+    gui::RecentMenu* recent = desktop.app->commands().recentMenu;
+    recent->rebuild();
+    recent->adjustSize();
+    save(*recent, folder, "open-recent.png");
+    desktop.app->commands().about->trigger();
+    for (QDialog* dialog : window.findChildren<QDialog*>())
+        if (dialog->isVisible() && dialog->objectName() == "about") save(*dialog, folder, "about.png");
 
     desktop.app->commands().help->trigger();
     save(desktop.app->helpWindow(), folder, "help-window.png");

@@ -2,11 +2,13 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <tuple>
 
 #include "app/BookInformation.h"
 #include "app/DocumentProperties.h"
 #include "app/ManuscriptTypes.h"
+#include "app/RecentManuscripts.h"
 #include "platform/Files.h"
 #include "support/Harness.h"
 
@@ -44,7 +46,7 @@ TEST(BookInformationReading, AWrongIsbnCheckDigitIsToldWithTheRightOne) {
         {"978-1-234-56789-0", "end in 7, not 0"}, {"0306406153", "end in 2, not 3"},
         {"080442957 1", "end in X, not 1"},  {"12345", ""},            {"urn:isbn:123", ""}};
     for (const auto& [isbn, advice] : cases) {
-        const std::string told = isbnCheckDigitAdvice(isbn);
+        const std::string told = isbnCheckDigitAdvice(isbn, Localizer{});
         EXPECT_EQ(told.empty(), std::string(advice).empty()) << isbn << ": " << told;
         EXPECT_NE(told.find(advice), std::string::npos) << isbn << ": " << told;
     }
@@ -171,7 +173,7 @@ TEST(DocumentProperties, ReadFromRtfInfoAndFromTheXmlOfDocxAndOdt) {
     EXPECT_EQ(fields.genre, "novel") << "the keywords when there is no subject";
     EXPECT_EQ(fields.language, "pt-BR");
     EXPECT_EQ(fieldsFromStored("/b/Drafts/Tale.docx", std::string("\n\n\n\n\n\n\n7"), docx).language, "7");
-    EXPECT_EQ(informationSourceLine(std::nullopt, "/b/Drafts/Tale.docx", false, used),
+    EXPECT_EQ(informationSourceLine(std::nullopt, "/b/Drafts/Tale.docx", false, used, Localizer{}),
               "Book information from the document properties of Tale.docx.");
 }
 
@@ -217,7 +219,7 @@ TEST_F(Manuscript, EditedFieldsAreSavedAtOnceAndComeBackAfterARestart) {
 
     FakeWindow window;  // the next session's
     MemoryPreferences preferences;
-    ManuscriptSession restarted(window, preferences, h.folder.dataHome() + "/Quillary");
+    ManuscriptSession restarted(window, preferences, h.folder.dataHome() + "/Quillary", h.texts);
     restarted.load(manuscript);
     EXPECT_EQ(window.fieldText(BookField::Author), "Ann");
     EXPECT_EQ(window.fieldText(BookField::Title), "Novel");
@@ -317,4 +319,21 @@ TEST(EntryTime, SourceDateEpochWhenItIsACountOfSecondsElseNow) {
         EXPECT_GE(entryTimeFromEnvironment(), std::time(nullptr) - 5) << unusable;
     }
     ::unsetenv("SOURCE_DATE_EPOCH");
+}
+
+// Open Recent: newest first, each once, at most ten, and what the store
+// could not give back whole is never kept.
+TEST(RecentManuscripts, NewestFirstEachOnceAtMostTenAndClearedOnRequest) {
+    MemoryPreferences store;
+    for (int i = 0; i < 12; ++i) addRecentManuscript(store, "/b/" + std::to_string(i) + ".rtf");
+    addRecentManuscript(store, "/b/5.rtf");
+    addRecentManuscript(store, "/b/Two\nLines.rtf");
+    const std::vector<std::string> recent = recentManuscripts(store);
+    ASSERT_EQ(recent.size(), kRecentManuscriptsShown);
+    EXPECT_EQ(recent[0], "/b/5.rtf");
+    EXPECT_EQ(recent[1], "/b/11.rtf");
+    EXPECT_EQ(recent[9], "/b/2.rtf");
+    EXPECT_EQ(std::count(recent.begin(), recent.end(), "/b/5.rtf"), 1);
+    clearRecentManuscripts(store);
+    EXPECT_TRUE(recentManuscripts(store).empty());
 }

@@ -1,5 +1,5 @@
 // EPUBCheck on a book the author names: off the main thread, its verdict
-// grouped by page in an alert.
+// grouped by page in a view of its own.
 #include <gtest/gtest.h>
 
 #include "support/Harness.h"
@@ -24,12 +24,15 @@ TEST(BookChecker, TheVerdictComesBackGroupedByPage) {
     h.queue.drain();
     ASSERT_TRUE(h.checker.lastVerdict());
     EXPECT_EQ(h.checker.lastVerdict()->verdict, epub::BookCheck::Verdict::Invalid);
-    ASSERT_EQ(h.window.alerts.size(), 1u);
-    EXPECT_EQ(h.window.alerts[0].title, "EPUBCheck found errors in the book");
-    EXPECT_NE(h.window.alerts[0].message.find("Page OEBPS/section2.xhtml:\n  ERROR RSC-007 (line 11): Referenced"),
-              std::string::npos)
-        << h.window.alerts[0].message;
-    EXPECT_TRUE(h.window.statusHidden);
+    ASSERT_EQ(h.window.checkReports.size(), 1u);
+    const BuildReport& report = h.window.checkReports[0];
+    EXPECT_EQ(report.heading, "EPUBCheck found errors in the book");
+    EXPECT_EQ(report.outcome, BuildReport::Outcome::MadeWithProblems);
+    EXPECT_EQ(report.detail, "EPUBCheck found errors in the book: 1 errors, 0 warnings.\n" + book);
+    ASSERT_EQ(report.groups.size(), 1u);
+    EXPECT_EQ(report.groups[0].title, "Page OEBPS/section2.xhtml");
+    EXPECT_EQ(report.groups[0].places[0].rfind("ERROR RSC-007 (line 11): Referenced", 0), 0u);
+    EXPECT_TRUE(h.window.statusHidden && h.window.progressHidden);
 }
 
 }  // namespace
