@@ -10,7 +10,11 @@ namespace {
 // make the page invalid.
 bool isParagraph(std::string_view line) { return line.starts_with("<p ") || line.starts_with("<p>"); }
 
-bool isPicture(std::string_view line) { return isParagraph(line) && classHolds(line, "picture"); }
+// A picture paragraph whose pictures were all left out (a format readers
+// cannot show) is empty: a caption beside it has no picture to go with.
+bool isPicture(std::string_view line) {
+    return isParagraph(line) && classHolds(line, "picture") && line.find("<img") != std::string_view::npos;
+}
 
 bool isCaption(std::string_view line) { return isParagraph(line) && classHolds(line, "caption"); }
 
