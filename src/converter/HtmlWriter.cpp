@@ -134,28 +134,36 @@ void BodyWriter::writeBodyParagraph(const Paragraph& paragraph) {
     writeParagraph(paragraph, Place::Body, breaksPage(paragraph));
 }
 
-// LibreOffice keeps a captioned picture in its caption's paragraph; the
-// picture goes first, in a paragraph of its own, so that each line is one
-// or the other.
+// LibreOffice keeps a captioned picture in its caption's paragraph: first
+// when the caption is below it, last when above. The picture is written as
+// a paragraph of its own, in its place, so that each line is one or the
+// other.
 void BodyWriter::writeCaption(const Paragraph& paragraph, bool pageBreak) {
+    using Items = std::vector<Inline>::const_iterator;
     const std::vector<Inline>& inlines = paragraph.inlines;
-    std::size_t end = 0;
-    while (end < inlines.size() && (inlines[end].kind == Inline::Kind::Picture || isBlank(inlines[end]))) ++end;
-    std::size_t rest = end;
-    while (rest < inlines.size() && (inlines[rest].kind == Inline::Kind::LineBreak || isBlank(inlines[rest]))) ++rest;
-    bool leadingPicture = std::any_of(inlines.begin(), inlines.begin() + static_cast<std::ptrdiff_t>(end),
-                                      [](const Inline& item) { return item.kind == Inline::Kind::Picture; });
-    if (!leadingPicture || rest == inlines.size()) {
+    const auto picture = [](const Inline& item) { return item.kind == Inline::Kind::Picture; };
+    const auto pictureOrBlank = [&picture](const Inline& item) { return picture(item) || isBlank(item); };
+    const auto breakOrBlank = [](const Inline& item) { return item.kind == Inline::Kind::LineBreak || isBlank(item); };
+    const Items leadEnd = std::find_if_not(inlines.begin(), inlines.end(), pictureOrBlank);
+    const bool leading = std::any_of(inlines.begin(), leadEnd, picture);
+    const Items trailStart = std::find_if_not(inlines.rbegin(), inlines.rend(), pictureOrBlank).base();
+    const bool trailing = !leading && std::any_of(trailStart, inlines.end(), picture);
+    const Items textStart = leading ? std::find_if_not(leadEnd, inlines.end(), breakOrBlank) : inlines.begin();
+    const Items textEnd = trailing ? std::find_if_not(std::make_reverse_iterator(trailStart), inlines.rend(),
+                                                      breakOrBlank).base()
+                                   : inlines.end();
+    if ((!leading && !trailing) || textStart >= textEnd) {
         Paragraph plain = paragraph;
-        if (leadingPicture) plain.format.role = ParaRole::Body;  // a picture without a caption
+        if (leading || trailing) plain.format.role = ParaRole::Body;  // a picture without a caption
         return writeParagraph(plain, Place::Body, pageBreak);
     }
-    Paragraph picture{paragraph.format, paragraph.markFormat, {}, {inlines.begin(), inlines.begin() + static_cast<std::ptrdiff_t>(end)}};
-    picture.format.role = ParaRole::Body;
-    writeParagraph(picture, Place::Body, pageBreak);
-    Paragraph caption{paragraph.format, paragraph.markFormat, paragraph.listText,
-                      {inlines.begin() + static_cast<std::ptrdiff_t>(rest), inlines.end()}};
-    writeParagraph(caption, Place::Body, false);
+    Paragraph pictures{paragraph.format, paragraph.markFormat, {}, {}};
+    pictures.format.role = ParaRole::Body;
+    pictures.inlines = leading ? std::vector<Inline>(inlines.begin(), leadEnd)
+                               : std::vector<Inline>(trailStart, inlines.end());
+    Paragraph caption{paragraph.format, paragraph.markFormat, paragraph.listText, {textStart, textEnd}};
+    writeParagraph(leading ? pictures : caption, Place::Body, pageBreak);
+    writeParagraph(leading ? caption : pictures, Place::Body, false);
 }
 
 void BodyWriter::writeClassAttribute(CssClasses::Kind kind, int number, std::string_view markers) {

@@ -46,7 +46,8 @@ namespace conv {
 // middle is closed and opened again), before a table on its <table> line;
 // none is written before the first line of the body, nor inside a table.
 // A caption's paragraph that begins with its pictures (LibreOffice's frame)
-// is written as two lines: a "picture" paragraph, then the "caption" one.
+// is written as two lines: a "picture" paragraph, then the "caption" one;
+// one that ends with them (captioned above), the "caption" line first.
 //
 // Languages. A paragraph or heading whose runs with letters are all in one
 // language other than the document's (the "language" property) has

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "base/Text.h"
+#include "epub/Figures.h"
 #include "epub/HeadingChapters.h"
 #include "epub/Html.h"
 #include "epub/Marks.h"
@@ -41,9 +42,9 @@ private:
     void endOfBody();
     void placePendingImage(const std::optional<std::string>& alternative);
     void appendToPage(std::string line);
+    void putOnPage(std::string line);
     std::string withEntryAnchor(std::string line);
     std::string withPastedPictures(const std::string& line);
-    void placePendingFigure(const std::string* caption);
     // ---- the directives' handlers: a line in, the line for the page out
     std::string mediaLine(const std::string& line);
     std::string imageLine(const std::string& line, const std::optional<std::string>& alternative);
@@ -89,9 +90,7 @@ private:
     std::vector<ContentsEntry> nestedEntries_;
     int anchors_ = 0;  // ids given to such headings so far
     PastedPictures pasted_;
-    // A paragraph of pasted pictures waits for the line after it, which may
-    // be its caption.
-    std::optional<std::string> pendingFigure_;
+    Figures figures_;
     std::string endnotesTitle_;
     std::string endnotes_;  // the entries of the notes so far
     int noteNumber_ = 1;    // the next note's; 0 once the notes page is made
@@ -115,6 +114,7 @@ SectionsPass::SectionsPass(const AssemblyInput& input, const std::vector<std::st
       reader_(lines, [this] { lineRead(); }),
       chapters_(chapters),
       pasted_([this](PackageFile picture) { add(std::move(picture)); }),
+      figures_(epub3_, [this](std::string line) { putOnPage(std::move(line)); }),
       files_(input.folder, input.texts.notAPicture) {
     // Progress is told about a hundred times per book, and once more at the
     // end, so a long book does not flood the window with it.
@@ -175,7 +175,7 @@ void SectionsPass::add(PackageFile page) {
 // keeps its name, since the name waits for a section that gets written.
 void SectionsPass::directiveLine(const std::string& line) {
     placePendingImage(std::nullopt);
-    placePendingFigure(nullptr);
+    figures_.flush();
     // A directive line is not copied into the book: a picture pasted into
     // it is lost, and the author must hear of it.
     if (holdsPastedPicture(line))
@@ -217,11 +217,6 @@ void SectionsPass::ordinaryLine(std::string line) {
     // The tracker sees the line as the marks pass saw it, before any
     // rewriting, so both passes take the same section decisions.
     tracker_.addText(line);
-    if (pendingFigure_) {
-        const bool caption = classHolds(line, "caption");
-        placePendingFigure(caption ? &line : nullptr);
-        if (caption) return;
-    }
     if (pendingImage_) {
         // The alternative belongs to the image alone: its paragraph is not the book's text.
         const std::optional<std::string> alternative = media::textAlternative(line);
@@ -244,13 +239,12 @@ void SectionsPass::ordinaryLine(std::string line) {
         if (noteNumber_ > 0 && holdsEndnoteMark(line)) line = withNotes(line);
         line = wrapInSizeSpan(withCrossReferences(line, marks_, sectionNumber_, problems_.missingMarks));
     }
-    if (classHolds(line, "picture")) pendingFigure_ = std::move(line);
-    else appendToPage(std::move(line));
+    appendToPage(std::move(line));
 }
 
 void SectionsPass::endOfBody() {
     placePendingImage(std::nullopt);
-    placePendingFigure(nullptr);
+    figures_.flush();
     if (tracker_.hasText()) writeFinishedSection();
     keepStartOfReadingInTheBook();
     packAuthorsFiles();
@@ -265,7 +259,11 @@ void SectionsPass::placePendingImage(const std::optional<std::string>& alternati
     if (std::string placed = imageLine(image, alternative); !placed.empty()) appendToPage(std::move(placed));
 }
 
-void SectionsPass::appendToPage(std::string line) {
+// Every line for the page passes the figures, which keep a picture and its
+// caption together.
+void SectionsPass::appendToPage(std::string line) { figures_.add(std::move(line)); }
+
+void SectionsPass::putOnPage(std::string line) {
     nesting_.add(line);
     pageText_ += line;
     pageText_ += '\n';
@@ -293,20 +291,6 @@ std::string SectionsPass::withPastedPictures(const std::string& line) {
             format + " picture " +
             (words.empty() ? "in section " + number(sectionNumber_) : "at \u201c" + words + "\u201d"));
     return std::move(made.line);
-}
-
-// A picture that is its paragraph stands as a block, with the caption that
-// follows it kept to it: a figure where EPUB 3 has one.
-void SectionsPass::placePendingFigure(const std::string* caption) {
-    if (!pendingFigure_) return;
-    std::string figure = std::move(*pendingFigure_);
-    pendingFigure_.reset();
-    if (caption) {
-        std::string captionLine = wrapInSizeSpan(withCrossReferences(manuscript::fixLinks(*caption, problems_.badLinks),
-                                                                     marks_, sectionNumber_, problems_.missingMarks));
-        figure = withCaption(figure, captionLine, epub3_);
-    }
-    appendToPage(std::move(figure));
 }
 
 // A reference to a file the book does not hold makes the whole book
@@ -475,7 +459,10 @@ void SectionsPass::keepStartOfReadingInTheBook() {
 
 void SectionsPass::packAuthorsFiles() {
     for (const ManifestItem& item : pasted_.manifest()) model_.manifest.push_back(item);
-    if (!pasted_.manifest().empty()) model_.stylesheet += pastedPictureRules();
+    if (!pasted_.manifest().empty()) {
+        model_.stylesheet += pastedPictureRules();
+        model_.stylesheet += figureRules();
+    }
     PackedFiles packed = files_.packed();
     for (AuthorFile& file : packed.files) model_.authorFiles.push_back(std::move(file));
     for (ManifestItem& item : packed.manifest) model_.manifest.push_back(std::move(item));

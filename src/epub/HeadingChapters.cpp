@@ -61,15 +61,20 @@ void dropDirectionMarks(std::string& text) {
 std::optional<std::string> directiveOnText(std::string_view line) {
     // Cheap refusals first: most lines hold no colon, and every line that
     // today's rule already reads as a directive stays exactly as it is.
-    if (line.empty() || line[0] != '<' || line.find(':') == std::string_view::npos || isDirectiveLine(line))
+    if (line.empty() || line[0] != '<' || line.find(':') == std::string_view::npos || isDirectiveLine(line) ||
+        holdsColonWord(line, {">audio:", ">video:"}))
         return std::nullopt;
     bool wordThere = false;
-    for (std::string_view word : {"bookmark", "srh", "toc", "pnh"})
+    for (std::string_view word : {"bookmark", "srh", "toc", "pnh", "audio", "video"})
         wordThere = wordThere || text::containsIgnoringCase(line, word);
     if (!wordThere) return std::nullopt;
     std::string plain = plainTextOf(line);
     dropDirectionMarks(plain);
-    if (!holdsColonWord(plain, {"bookmark:", "srh:", "toc:", "pnh:"})) return std::nullopt;
+    // A player replaces its whole paragraph, so its word must open the
+    // text: "Hear the audio: ..." in a sentence is the author's prose.
+    const std::string_view head = std::string_view(plain).substr(0, 6);
+    const bool media = text::equalsIgnoringCase(head, "audio:") || text::equalsIgnoringCase(head, "video:");
+    if (!media && !holdsColonWord(plain, {"bookmark:", "srh:", "toc:", "pnh:"})) return std::nullopt;
     const std::string_view opening = line.substr(0, line.find('>') + 1);
     const std::string_view name = opening.substr(1, opening.find_first_of(" >") - 1);
     return std::string(opening) + plain + "</" + std::string(name) + ">";

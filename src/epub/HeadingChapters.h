@@ -41,7 +41,9 @@ std::optional<std::vector<std::string>> withSectionLines(const std::vector<std::
 // A line whose text holds a directive word although its markup does not
 // (the word in a run of its own, a direction mark before the colon) as a
 // line today's rule reads: its first tag, its plain text, the tag's end.
-// nullopt for every other line, and for a line the rule already reads.
+// The colon directives count anywhere in the text, "audio:" and "video:"
+// only where the text begins. nullopt for every other line, and for a line
+// the rule already reads.
 std::optional<std::string> directiveOnText(std::string_view line);
 
 // The name a heading's contents entry gets: its plain text without notes.

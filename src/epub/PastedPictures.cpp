@@ -122,9 +122,4 @@ bool classHolds(std::string_view line, std::string_view word) {
     return false;
 }
 
-std::string withCaption(const std::string& picture, const std::string& caption, bool epub3) {
-    if (epub3) return "<figure class=\"picture\">" + picture + "<figcaption>" + caption + "</figcaption></figure>";
-    return "<div class=\"picture\">" + picture + caption + "</div>";
-}
-
 }  // namespace quillary::epub

@@ -40,10 +40,6 @@ std::string_view pastedPictureRules();
 // ("picture", "caption": the converter's words for the build).
 bool classHolds(std::string_view line, std::string_view word);
 
-// A picture's paragraph and its caption's as one block: a figure in EPUB 3,
-// a div in EPUB 2, which has no figure.
-std::string withCaption(const std::string& picture, const std::string& caption, bool epub3);
-
 class PastedPictures {
 public:
     // `add` is handed each new picture file once, when first seen.

@@ -124,7 +124,7 @@ void expectBook(const Case& test) {
             for (const auto& line : text::split(piece, "\n")) lines.push_back(line);
     }
     book.body(lines);
-    book.folder = {{"boat.png"}};  // the one picture the cases show
+    book.folder = {{"boat.png"}, {"talk.mp3"}, {"film.mp4"}, {"film.png"}};  // the files the cases use
     book.build();
     std::vector<std::string> written;
     for (int n = 1; n <= book.sectionFilesWritten(); ++n) written.push_back(book.section(n));
