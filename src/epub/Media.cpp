@@ -8,8 +8,15 @@ namespace quillary::epub {
 
 namespace {
 
-// Enough of a file to tell a PNG, a JPEG or a GIF by.
-constexpr std::size_t kHeadBytes = 16;
+// Enough of a file to tell a PNG, a JPEG or a GIF by, with the PNG's and
+// the GIF's size.
+constexpr std::size_t kHeadBytes = 64;
+
+unsigned bigEndian(std::string_view bytes, std::size_t at, std::size_t count) {
+    unsigned value = 0;
+    for (std::size_t i = 0; i < count; ++i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
 
 // "SeaView.png" -> "SeaView-2.png", "SeaView-3.png" ... until no file of
 // the book has the name.
@@ -63,13 +70,24 @@ std::optional<std::string> pictureTypeOf(std::string_view head) {
     return std::nullopt;
 }
 
+bool pictureSizeReadable(std::string_view head, std::string_view type) {
+    if (type == "image/png")
+        return head.size() >= 33 && bigEndian(head, 8, 4) == 13 && head.substr(12, 4) == "IHDR" &&
+               bigEndian(head, 16, 4) != 0 && bigEndian(head, 20, 4) != 0;
+    if (type == "image/gif") return head.size() >= 13 && head[6] | head[7] && head[8] | head[9];
+    return true;
+}
+
 std::optional<std::string> coverFileIn(const std::vector<FolderEntry>& folder) {
     for (const FolderEntry& entry : folder) {
         const std::string extension = paths::extension(entry.name);
         if (extension != "png" && extension != "jpg") continue;
         if (!text::startsWith(text::lowercaseAscii(entry.name), "cover.") || entry.folder) continue;
         // A cover that cannot be packed leaves the book without one.
-        if (!entry.readable || (entry.head && !pictureTypeOf(*entry.head))) continue;
+        if (!entry.readable) continue;
+        if (const auto type = entry.head ? pictureTypeOf(*entry.head) : std::nullopt;
+            entry.head && (!type || !pictureSizeReadable(*entry.head, *type)))
+            continue;
         return entry.name;
     }
     return std::nullopt;
@@ -92,7 +110,8 @@ AuthorFileIndex::Offer AuthorFileIndex::offerFor(const FolderEntry& entry) const
         offer.type = media::mediaType(text::lowercaseAscii(extension));
     } else if (!entry.head || text::lowercaseAscii(extension) == "svg") {
         offer.type = media::imageType(extension);
-    } else if (const std::optional<std::string> type = pictureTypeOf(*entry.head)) {
+    } else if (const std::optional<std::string> type = pictureTypeOf(*entry.head);
+               type && pictureSizeReadable(*entry.head, *type)) {
         // A reading system believes the manifest, not the name: a PNG
         // saved as "cover.jpg" is packed as the PNG it is.
         offer.type = *type;

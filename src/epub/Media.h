@@ -28,6 +28,12 @@ std::vector<FolderEntry> lookAtAuthorFiles(const AuthorFiles& files, const std::
 // "image/gif"; nullopt for anything else.
 std::optional<std::string> pictureTypeOf(std::string_view head);
 
+// Whether a picture of that type states its size within `head`, as
+// checkers and reading systems read it first: false for a PNG without its
+// header chunk or a GIF cut short before its screen size (a JPEG's size may
+// stand far in, and is not looked for).
+bool pictureSizeReadable(std::string_view head, std::string_view type);
+
 // What the folder offers for a name a page uses.
 struct FileLookup {
     enum class State { usable, missing, unusableName, refused } state = State::missing;

@@ -1,4 +1,5 @@
 #include "epub/PastedPictures.h"
+#include "epub/Media.h"
 
 #include "base/Base64.h"
 #include "base/Text.h"
@@ -47,6 +48,34 @@ std::string_view attribute(std::string_view tag, std::string_view name) {
     return end == std::string_view::npos ? std::string_view{} : tag.substr(start, end - start);
 }
 
+// A JPEG's frame header (its size) stands after any number of segments of
+// metadata and before the first scan.
+bool jpegFrameFound(std::string_view bytes) {
+    std::size_t at = 2;
+    while (at + 4 <= bytes.size() && static_cast<unsigned char>(bytes[at]) == 0xFF) {
+        const auto marker = static_cast<unsigned char>(bytes[at + 1]);
+        if (marker == 0xFF) {
+            ++at;
+            continue;
+        }
+        const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame) return true;
+        if (marker == 0xDA || marker == 0xD9) return false;
+        at += 2 + (static_cast<std::size_t>(static_cast<unsigned char>(bytes[at + 2])) << 8 |
+                   static_cast<unsigned char>(bytes[at + 3]));
+    }
+    return false;
+}
+
+// Whether the bytes hold the whole picture as far as a reader must read it:
+// its size, and for a PNG its end.
+bool wholePicture(std::string_view bytes, std::string_view type) {
+    if (!pictureSizeReadable(bytes, type)) return false;
+    if (type == "image/png") return bytes.find("IEND", 33) != std::string_view::npos;
+    if (type == "image/jpeg") return jpegFrameFound(bytes);
+    return true;
+}
+
 }  // namespace
 
 bool holdsPastedPicture(std::string_view line) { return text::contains(line, kDataSource); }
@@ -86,10 +115,13 @@ PastedInLine PastedPictures::place(std::string_view line) {
         std::optional<std::string> bytes =
             comma == std::string_view::npos ? std::nullopt : base64::decode(uri.substr(comma + 1));
         const std::string type = bytes ? pictureType(*bytes) : "";
+        // A picture cut short makes the book fail its check: it is left out
+        // and told like one in a format readers cannot show.
+        const bool damaged = !type.empty() && !wholePicture(*bytes, type);
         made.line.append(line.substr(from, open - from));
         from = close + 1;
-        if (type.empty()) {
-            made.leftOut.push_back(formatName(statedType));
+        if (type.empty() || damaged) {
+            made.leftOut.push_back((damaged ? "damaged " : "") + formatName(statedType));
             continue;
         }
         const std::string name = fileFor(std::move(*bytes), type);

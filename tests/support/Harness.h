@@ -26,8 +26,10 @@ namespace quillary::testing {
 
 namespace prefs = app::prefs;
 
-// The first bytes of pictures, which the build reads to know what they are.
-inline const std::string kPngBytes = "\x89PNG\r\n\x1A\n PNG";
+// The first bytes of pictures, which the build reads to know what they are
+// (a PNG's with its header chunk, which states its size: 1x1).
+inline const std::string kPngBytes =
+    std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x01\0\0\0\x01\x08\x06\0\0\0", 29) + "\x1F\x15\xC4\x89 PNG";
 inline const std::string kJpegBytes = "\xFF\xD8\xFF\xE0 JPEG";
 
 // Where a test finds things: the build tree's resources and converter, data

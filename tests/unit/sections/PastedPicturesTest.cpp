@@ -7,9 +7,11 @@ using namespace quillary::epub;
 
 namespace {
 
-// A PNG and a JPEG by their signatures, in base64: what the reader looks at.
-const std::string kPng = "iVBORw0KGgoAAAANSUhEUg==";  // \x89PNG\r\n\x1a\n + IHDR
-const std::string kJpeg = "/9j/4AAQSkZJRg==";
+// A whole 1x1 PNG, and a JPEG as far as a reader must read it (its frame
+// header), in base64.
+const std::string kPng =
+    "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mNkYPhfDwAChwGA60e6kgAAAABJRU5ErkJggg==";
+const std::string kJpeg = "/9j/4AAQSkZJRgABAQAAAQABAAD/wAALCAABAAEBAREA/9k=";
 
 std::string picture(const std::string& type, const std::string& data, const std::string& alt) {
     return "<img src=\"data:" + type + ";base64," + data + "\" alt=\"" + alt + "\" width=\"4\" height=\"2\" />";
@@ -42,11 +44,13 @@ TEST(PastedPictures, EachPictureIsPackedOnceByItsBytesAndNamedInThePage) {
 TEST(PastedPictures, AFormatReadersCannotShowOrBrokenDataIsLeftOutAndNamed) {
     std::vector<PackageFile> added;
     PastedPictures pasted([&added](PackageFile file) { added.push_back(std::move(file)); });
-    const PastedInLine made =
-        pasted.place("<p>Fig " + picture("image/x-emf", "AQAAAGwAAAA=", "Chart") + picture("image/png", "#bad#", "") +
-                     picture("application/octet-stream", "AAAA", "") + " end</p>");
+    const PastedInLine made = pasted.place(
+        "<p>Fig " + picture("image/x-emf", "AQAAAGwAAAA=", "Chart") + picture("image/png", "#bad#", "") +
+        picture("application/octet-stream", "AAAA", "") +
+        // Cut short: a PNG's signature alone, a JPEG before its frame header.
+        picture("image/png", "iVBORw0KGgo=", "") + picture("image/jpeg", "/9j/4AAQSkZJRg==", "") + " end</p>");
     EXPECT_EQ(made.line, "<p>Fig  end</p>");
-    EXPECT_EQ(made.leftOut, (std::vector<std::string>{"EMF", "PNG", "unknown"}));
+    EXPECT_EQ(made.leftOut, (std::vector<std::string>{"EMF", "PNG", "unknown", "damaged PNG", "damaged JPEG"}));
     EXPECT_EQ(made.kept, 0);
     EXPECT_TRUE(added.empty());
 }
