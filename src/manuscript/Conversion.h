@@ -27,7 +27,9 @@ ConversionVerdict judgeDocumentType(const ShellResult& info);
 // cleanly (its output may stop anywhere) is a failed conversion.
 ConversionVerdict judgeConversion(const ShellResult& html);
 
-enum class ConversionFailure { FormattingError, Failed };
+// TooLarge: the manuscript is larger than conv::kMaxManuscriptBytes, so it
+// was not read at all.
+enum class ConversionFailure { FormattingError, Failed, TooLarge };
 
 // How a manuscript is converted: by the RTF reader in this process where it
 // can, else by the converter program through the shell.
@@ -38,9 +40,9 @@ struct ConversionRoute {
     StopRequest stop{};  // the build's: a converter that runs stops when it answers true
 };
 
-// The manuscript as HTML, or why there is none: a manuscript that is not a
-// document (a formatting error, the author's to mend), or a conversion that
-// failed. Any thread.
+// The manuscript as HTML, or why there is none: a manuscript too large to
+// read, one that is not a document (a formatting error, the author's to
+// mend), or a conversion that failed. Any thread.
 Result<std::string, ConversionFailure> convertManuscript(const std::string& manuscript, const ConversionRoute& route);
 
 // Every LF, CR, VT and FF ends a line, each on its own, so "a\r\nb" gives
