@@ -207,9 +207,9 @@ private:
             result_.kindle = failure(KindleFailure::NoConverter);
             return;
         }
-        result_.kindle = kindle::makeKindleBook({model, templates, rendering, request_, *converter},
-                                                {ports_.shell, ports_.fileWriter, ports_.authorFiles,
-                                                 ports_.tools.tempParent, [this] { return progress_.cancelled(); }});
+        result_.kindle = kindle::makeKindleBook(
+            {model, templates, rendering, request_, *converter},
+            {ports_.shell, ports_.authorFiles, ports_.tools.tempParent, [this] { return progress_.cancelled(); }});
     }
 
     const BuildRequest& request_;
