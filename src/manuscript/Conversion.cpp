@@ -3,7 +3,6 @@
 #include "manuscript/RtfInProcess.h"
 #include "base/ShellQuote.h"
 #include "base/Text.h"
-#include "converter/Converter.h"
 
 #include <filesystem>
 
@@ -67,7 +66,7 @@ Result<std::string, ConversionFailure> convertManuscript(const std::string& manu
     // words of an unreadable one, and the author would look for the wrong fault.
     std::error_code error;
     const std::uintmax_t size = std::filesystem::file_size(manuscript, error);
-    if (!error && size > conv::kMaxManuscriptBytes) return failure(ConversionFailure::TooLarge);
+    if (!error && size > kMaxManuscriptBytes) return failure(ConversionFailure::TooLarge);
     if (route.readRtfInProcess) {
         if (const std::optional<ShellResult> html = convertRtfInProcess(manuscript)) return converted(*html);
     }

@@ -2,11 +2,13 @@
 // The conversion of the manuscript into HTML, and its decisions as pure
 // functions of the converter's output.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "base/Result.h"
+#include "converter/Converter.h"
 #include "platform/Shell.h"
 
 namespace quillary::manuscript {
@@ -27,8 +29,9 @@ ConversionVerdict judgeDocumentType(const ShellResult& info);
 // cleanly (its output may stop anywhere) is a failed conversion.
 ConversionVerdict judgeConversion(const ShellResult& html);
 
-// TooLarge: the manuscript is larger than conv::kMaxManuscriptBytes, so it
-// was not read at all.
+// The largest manuscript converted: a larger one is TooLarge, not read at all.
+inline constexpr std::uint64_t kMaxManuscriptBytes = conv::kMaxManuscriptBytes;
+
 enum class ConversionFailure { FormattingError, Failed, TooLarge };
 
 // How a manuscript is converted: by the RTF reader in this process where it
