@@ -4,6 +4,7 @@
 #include "app/ProblemReport.h"
 #include "base/Text.h"
 #include "kindle/KindleConverter.h"
+#include "manuscript/Conversion.h"
 #include "platform/Paths.h"
 
 namespace quillary::app {
@@ -42,6 +43,14 @@ std::optional<Alert> epubFailureAlert(const EpubFailure& failure, const BuildReq
     switch (failure.kind) {
         case EpubFailure::Kind::FormattingError:
             return simpleAlert(texts, "FormattingErrTitle", "FormattingErrMsg", {name}, {name});
+        case EpubFailure::Kind::TooLarge: {
+            // Whole megabytes, rounded up, so that a file just over the limit
+            // does not read as exactly the limit.
+            const std::uint64_t megabytes = (failure.manuscriptBytes + (1U << 20) - 1) >> 20;
+            return simpleAlert(
+                texts, "TooLargeTitle", "TooLargeMsg", {name},
+                {name, std::to_string(megabytes), std::to_string(manuscript::kMaxManuscriptBytes >> 20)});
+        }
         case EpubFailure::Kind::ConversionFailed: return simpleAlert(texts, "MakeFailTitle", "MakeFailMsg", {}, {name});
         case EpubFailure::Kind::NotWritten: return notWrittenAlert(failure.reason, texts);
         case EpubFailure::Kind::Cancelled: break;

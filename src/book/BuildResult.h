@@ -4,6 +4,7 @@
 // makes its alerts, report or results view from it.
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -22,12 +23,14 @@ struct StageTimes {
 struct EpubFailure {
     enum class Kind {
         FormattingError,   // the manuscript is not a document: the author's to mend
+        TooLarge,          // the manuscript is larger than any the converter reads; `manuscriptBytes` says how large
         ConversionFailed,  // the converter could not convert it
         NotWritten,        // the book could not be made or written; `reason` says why
         Cancelled,         // the build was asked to stop
     };
     Kind kind = Kind::NotWritten;
     std::string reason;
+    std::uint64_t manuscriptBytes = 0;
 };
 
 // Why a Kindle file asked for was not made.

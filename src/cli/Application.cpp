@@ -179,7 +179,7 @@ private:
     BuildResult build(const BuildRequest& request, const std::function<void()>& meanwhile) {
         const app::BuildResources resources(locations_, texts_);
         const controller::BuildTools tools = resources.tools(request.kindle ? kindle_.findConverter() : std::nullopt);
-        const controller::BuildPorts ports{shell_, authorFiles_, fileWriter_, resources.book(), tools};
+        const controller::BuildPorts ports{shell_, authorFiles_, resources.book(), tools};
         const auto progress = std::make_shared<app::PostedProgress>(
             queue_, [this](BuildStage stage) { showStage(stage); },
             [this](double fraction) { terminal_.showProgress(fraction); });
@@ -261,7 +261,6 @@ private:
     RunAtOnce checks_;
     CliWorkspace workspace_;
     CliNotifier notifier_;
-    PosixFileWriter fileWriter_;
     PosixAuthorFiles authorFiles_;
     app::KindleTools kindle_;
     std::optional<Alert> problemAlert_;

@@ -1,6 +1,7 @@
 #include "controller/BuildBook.h"
 
 #include <chrono>
+#include <filesystem>
 #include <new>
 #include <system_error>
 
@@ -100,9 +101,16 @@ private:
             {ports_.shell, tools.textutilPath, tools.readRtfInProcess, [this] { return progress_.cancelled(); }});
         result_.times.convert = since(start);
         if (html) return std::move(*html);
-        return failed(html.reason() == manuscript::ConversionFailure::FormattingError
-                          ? EpubFailure::Kind::FormattingError
-                          : EpubFailure::Kind::ConversionFailed);
+        switch (html.reason()) {
+            case manuscript::ConversionFailure::FormattingError: return failed(EpubFailure::Kind::FormattingError);
+            case manuscript::ConversionFailure::Failed: break;
+            case manuscript::ConversionFailure::TooLarge: {
+                std::error_code error;
+                const std::uintmax_t bytes = std::filesystem::file_size(request_.manuscript, error);
+                return failure(EpubFailure{EpubFailure::Kind::TooLarge, {}, error ? 0 : bytes});
+            }
+        }
+        return failed(EpubFailure::Kind::ConversionFailed);
     }
 
     // The notes page is part of the book, so its title speaks the book's
@@ -199,9 +207,9 @@ private:
             result_.kindle = failure(KindleFailure::NoConverter);
             return;
         }
-        result_.kindle = kindle::makeKindleBook({model, templates, rendering, request_, *converter},
-                                                {ports_.shell, ports_.fileWriter, ports_.authorFiles,
-                                                 ports_.tools.tempParent, [this] { return progress_.cancelled(); }});
+        result_.kindle = kindle::makeKindleBook(
+            {model, templates, rendering, request_, *converter},
+            {ports_.shell, ports_.authorFiles, ports_.tools.tempParent, [this] { return progress_.cancelled(); }});
     }
 
     const BuildRequest& request_;

@@ -14,7 +14,6 @@
 #include "epub/Templates.h"
 #include "kindle/KindleConverter.h"
 #include "platform/AuthorFiles.h"
-#include "platform/FileWriter.h"
 #include "platform/Localizer.h"
 #include "platform/Shell.h"
 
@@ -62,7 +61,6 @@ struct BuildTools {
 struct BuildPorts {
     Shell& shell;                    // the converter program and the Kindle converter
     const AuthorFiles& authorFiles;  // what the manuscript's folder holds, read at the archive
-    FileWriter& fileWriter;          // the Kindle package, in its converter's folder
     const BookResources& resources;
     const BuildTools& tools;
 };

@@ -59,7 +59,7 @@ struct GroupState {
 
 class RtfParser {
 public:
-    explicit RtfParser(std::string_view rtf) : tokens_(rtf) {}
+    explicit RtfParser(std::string_view rtf);
     Document run();
 
 private:

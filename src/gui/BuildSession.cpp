@@ -85,8 +85,7 @@ void BuildSession::start(BuildRequest request) {
     const BuildRequest kept = request;
     try {
         ports_.background.start([this, request = std::move(request), tools, progress = progress_, lifeline] {
-            const controller::BuildPorts ports{ports_.shell, ports_.authorFiles, ports_.fileWriter, resources_.book(),
-                                               *tools};
+            const controller::BuildPorts ports{ports_.shell, ports_.authorFiles, resources_.book(), *tools};
             const BuildResult result = controller::buildBook(request, ports, *progress);
             lifeline->post(ports_.mainQueue, [this, request, result] { finished(request, result); });
         });

@@ -17,7 +17,6 @@
 #include "app/PostedProgress.h"
 #include "platform/AuthorFiles.h"
 #include "platform/BackgroundRunner.h"
-#include "platform/FileWriter.h"
 #include "platform/Lifeline.h"
 #include "platform/MainQueue.h"
 #include "platform/Notifier.h"
@@ -38,7 +37,6 @@ struct BuildSessionPorts {
     BackgroundRunner& background;  // the build's, one job at a time
     Shell& shell;
     const AuthorFiles& authorFiles;
-    FileWriter& fileWriter;
 };
 
 // The parts of the application the session hands its work on to.

@@ -67,7 +67,7 @@ DesktopApplication::DesktopApplication(DesktopPorts ports, app::Locations locati
       checker_({ports_.shell, window_, ports_.bookChecks, queue_}, locations_.epubcheckCommand, catalogue_,
                [this] { return session_.isBuilding(); }),
       session_({window_, ports_.preferences, ports_.workspace, ports_.notifier, queue_, ports_.background,
-                ports_.shell, authorFiles_, fileWriter_},
+                ports_.shell, authorFiles_},
                {manuscripts_, kindle_, checker_}, locations_, catalogue_),
       splash_(texts_, ports_.preferences),
       help_(texts_, QString::fromStdString(localisedResource(locations_, catalogue_, "HelpPage", kHelpPage))) {

@@ -113,7 +113,6 @@ private:
     Texts texts_;
     QtMainQueue queue_;
     MainWindow window_;
-    PosixFileWriter fileWriter_;
     PosixAuthorFiles authorFiles_;
     app::ManuscriptSession manuscripts_;
     app::KindleTools kindle_;

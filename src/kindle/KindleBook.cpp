@@ -84,12 +84,12 @@ Result<std::string, KindleFailure> convertIn(const std::string& folder, const Ki
                                              const KindlePorts& ports) {
     const std::string& name = job.request.bookName;
     // The package must be whole, or the converter would make a book of what
-    // a full disk let through.
-    const Result<std::string> package =
-        epub::archive::archiveBytes(kindlePackageFiles(job).files, {ports.authorFiles, job.request.manuscriptFolder},
-                                    job.request.entryTime);
-    if (!package || !ports.writer.write(paths::join(folder, packageName(name)), *package))
-        return failure(KindleFailure::ConversionFailed);
+    // a full disk let through; written as the EPUB is, it holds one author's
+    // file at a time in memory, not the whole book.
+    const Outcome package =
+        epub::archive::writeArchive(kindlePackageFiles(job).files, {ports.authorFiles, job.request.manuscriptFolder},
+                                    paths::join(folder, packageName(name)), job.request.entryTime);
+    if (!package) return failure(KindleFailure::ConversionFailed);
     const ShellResult run =
         ports.shell.run(conversionCommand(job.converter, name), folder, kConversionTimeLimit, kShellOutputLimit, ports.stop);
     if (run.end == ShellResult::End::TimedOut) return failure(KindleFailure::TimedOut);

@@ -11,7 +11,6 @@
 #include "book/BuildResult.h"
 #include "epub/BookFiles.h"
 #include "kindle/KindleConverter.h"
-#include "platform/FileWriter.h"
 #include "platform/Shell.h"
 
 namespace quillary::kindle {
@@ -27,7 +26,6 @@ struct KindleJob {
 // Where the Kindle step reaches outside its values; all outlive the step.
 struct KindlePorts {
     Shell& shell;                     // runs the converter
-    FileWriter& writer;               // writes the package for the converter
     const AuthorFiles& authorFiles;   // the author's files the package packs
     const std::string& tempParent;    // where its private folder is made; empty: $TMPDIR or /tmp
     StopRequest stop{};               // the build's: the converter stops when it answers true

@@ -4,6 +4,8 @@
 #include "base/ShellQuote.h"
 #include "base/Text.h"
 
+#include <filesystem>
+
 namespace quillary::manuscript {
 
 namespace {
@@ -60,6 +62,11 @@ Result<std::string, ConversionFailure> convertManuscript(const std::string& manu
         if (judgeConversion(html) == ConversionVerdict::Failed) return failure(ConversionFailure::Failed);
         return std::move(*html.output);
     };
+    // Asked before either road: the program would refuse the file with the
+    // words of an unreadable one, and the author would look for the wrong fault.
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(manuscript, error);
+    if (!error && size > kMaxManuscriptBytes) return failure(ConversionFailure::TooLarge);
     if (route.readRtfInProcess) {
         if (const std::optional<ShellResult> html = convertRtfInProcess(manuscript)) return converted(*html);
     }

@@ -2,11 +2,13 @@
 // The conversion of the manuscript into HTML, and its decisions as pure
 // functions of the converter's output.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "base/Result.h"
+#include "converter/Converter.h"
 #include "platform/Shell.h"
 
 namespace quillary::manuscript {
@@ -27,7 +29,10 @@ ConversionVerdict judgeDocumentType(const ShellResult& info);
 // cleanly (its output may stop anywhere) is a failed conversion.
 ConversionVerdict judgeConversion(const ShellResult& html);
 
-enum class ConversionFailure { FormattingError, Failed };
+// The largest manuscript converted: a larger one is TooLarge, not read at all.
+inline constexpr std::uint64_t kMaxManuscriptBytes = conv::kMaxManuscriptBytes;
+
+enum class ConversionFailure { FormattingError, Failed, TooLarge };
 
 // How a manuscript is converted: by the RTF reader in this process where it
 // can, else by the converter program through the shell.
@@ -38,9 +43,9 @@ struct ConversionRoute {
     StopRequest stop{};  // the build's: a converter that runs stops when it answers true
 };
 
-// The manuscript as HTML, or why there is none: a manuscript that is not a
-// document (a formatting error, the author's to mend), or a conversion that
-// failed. Any thread.
+// The manuscript as HTML, or why there is none: a manuscript too large to
+// read, one that is not a document (a formatting error, the author's to
+// mend), or a conversion that failed. Any thread.
 Result<std::string, ConversionFailure> convertManuscript(const std::string& manuscript, const ConversionRoute& route);
 
 // Every LF, CR, VT and FF ends a line, each on its own, so "a\r\nb" gives

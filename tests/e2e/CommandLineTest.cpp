@@ -5,7 +5,9 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 
 #include "platform/Files.h"
 #include "support/EpubInspector.h"
@@ -167,6 +169,19 @@ TEST(CommandLine, ConverterFailureEndsInTheMakeFailureAlertAndKeepsTheEarlierBoo
         EXPECT_TRUE(contains(err, "Book.rtf")) << err;
         EXPECT_EQ(files::readFile(folder.file("Book.epub")).value_or("<none>"), "the earlier book");
     }
+}
+
+TEST(CommandLine, AManuscriptOverTheSizeLimitIsRefusedWithItsSizeAndTheLimit) {
+    TestFolder folder;
+    const std::string manuscript = folder.write("Huge.rtf", "{\\rtf1 ");
+    std::filesystem::resize_file(manuscript, (std::uint64_t{128} << 20) + 1);  // sparse: costs no disk
+    folder.write("Huge.epub", "the earlier book");
+    std::string out, err;
+    EXPECT_EQ(runQuillary("build " + quoted(manuscript) + " --report json", out, &err), 1);
+    EXPECT_TRUE(contains(out, "\"key\": \"TooLargeTitle\"")) << out;
+    EXPECT_TRUE(contains(out, "129 MB") && contains(out, "128 MB")) << out;
+    EXPECT_TRUE(contains(err, "Huge.rtf")) << err;
+    EXPECT_EQ(files::readFile(folder.file("Huge.epub")).value_or("<none>"), "the earlier book");
 }
 
 TEST(CommandLine, ExampleBookIsAValidEpubNamedAfterItsTitle) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "app/BookInformation.h"
-#include "fakes/FailingFileWriter.h"
 #include "gui/BuildSession.h"
 #include "platform/Files.h"
 #include "support/Harness.h"
@@ -16,12 +15,10 @@ struct Session {
     FakeNotifier notifier;
     HeldRunner builds;  // the build's job waits until the test runs it
     PosixAuthorFiles authorFiles;
-    FailingFileWriter fileWriter;
-    gui::BuildSession session{
-        {h.window, h.preferences, h.workspace, notifier, h.queue, builds, h.shell, authorFiles, fileWriter},
-        {h.manuscripts, *h.kindle, h.checker},
-        h.locations,
-        h.texts};
+    gui::BuildSession session{{h.window, h.preferences, h.workspace, notifier, h.queue, builds, h.shell, authorFiles},
+                              {h.manuscripts, *h.kindle, h.checker},
+                              h.locations,
+                              h.texts};
     std::string manuscript = h.folder.write("books/My.Novel.rtf", "{\\rtf1 x}");
     std::string out = h.folder.makeFolder("out");
 

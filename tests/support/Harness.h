@@ -13,7 +13,7 @@
 #include "app/ManuscriptSession.h"
 #include "app/PreferenceKeys.h"
 #include "controller/BuildBook.h"
-#include "fakes/FailingFileWriter.h"
+#include "fakes/FailingAuthorFiles.h"
 #include "fakes/FakeDesktop.h"
 #include "fakes/FakeMainQueue.h"
 #include "fakes/FakeShell.h"
@@ -53,8 +53,7 @@ inline Localizer suiteTexts(bool english) {
 struct BookBuild {
     TestFolder folder;
     FakeShell shell;
-    PosixAuthorFiles authorFiles;
-    FailingFileWriter fileWriter;
+    FailingAuthorFiles authorFiles;
     app::Locations locations = suiteLocations(folder);
     Localizer texts;
     std::optional<kindle::Converter> kindleConverter;
@@ -64,7 +63,7 @@ struct BookBuild {
     BuildResult build(const BuildRequest& request, controller::BuildProgress& progress) {
         const app::BuildResources resources(locations, texts);
         const controller::BuildTools tools = resources.tools(kindleConverter);
-        return controller::buildBook(request, {shell, authorFiles, fileWriter, resources.book(), tools}, progress);
+        return controller::buildBook(request, {shell, authorFiles, resources.book(), tools}, progress);
     }
     BuildResult build(const BuildRequest& request) {
         controller::BuildProgress unwatched;

@@ -179,29 +179,12 @@ TEST(BuildBook, AFolderInTheBooksPlaceStaysAndNoBookIsReported) {
     EXPECT_EQ(files::readFile(tale.folder.file("Books/Tale.epub/keep.txt")).value_or(""), "kept");
 }
 
-// The picture is there when the assembly looks at it; by the time the
-// archive reads it, it cannot be read.
-class VanishingFile : public PosixAuthorFiles {
-public:
-    Result<std::unique_ptr<ByteSource>> open(const std::string& folder, const std::string& name) const override {
-        if (name == "photo.png" && opened_++ > 0) return failure("No such file or directory");
-        return PosixAuthorFiles::open(folder, name);
-    }
-
-private:
-    mutable int opened_ = 0;
-};
-
 TEST(BuildBook, AnAuthorsFileThatCannotBeReadWhenPackedEndsTheBuildNamingIt) {
     Tale tale;
     tale.answerAsAConverter();
-    const VanishingFile vanishing;
-    const app::BuildResources resources(tale.locations, tale.texts);
-    const controller::BuildTools tools = resources.tools(std::nullopt);
-    controller::BuildProgress unwatched;
-    const BuildResult result = controller::buildBook(
-        tale.request, {tale.shell, vanishing, tale.fileWriter, resources.book(), tools}, unwatched);
-    tale.expectNoBook(result, Kind::NotWritten, "photo.png: No such file or directory");
+    // There when the assembly looks at it, unreadable when the archive reads it.
+    tale.authorFiles.failOpen("photo.png", 2);
+    tale.expectNoBook(tale.run(), Kind::NotWritten, "photo.png: No such file or directory");
 }
 
 TEST(BuildBook, RunningOutOfMemoryEndsTheBuildWithAReason) {

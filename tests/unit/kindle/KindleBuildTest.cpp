@@ -63,14 +63,14 @@ TEST(KindleBuild, AFailedConversionKeepsTheEarlierKindleFileAndSaysWhy) {
         {"the signature one byte off", KindleFailure::NotAKindleFile},
         {"a folder where the Kindle file goes", KindleFailure::ConversionFailed},
         {"no converter", KindleFailure::NoConverter},
-        {"the package cannot be written whole", KindleFailure::ConversionFailed},
+        {"the package cannot be made whole", KindleFailure::ConversionFailed},
         {"killed", KindleFailure::ConversionFailed, End::Killed, 9},
         {"failed", KindleFailure::ConversionFailed, End::Exited, 2},
         {"timed out", KindleFailure::TimedOut, End::TimedOut}};
     for (const Case& test : cases) {
         SCOPED_TRACE(test.what);
         const bool folderInTheWay = test.what == "a folder where the Kindle file goes";
-        const bool converter = test.what != "no converter", unwritten = test.what == "the package cannot be written whole";
+        const bool converter = test.what != "no converter", unwritten = test.what == "the package cannot be made whole";
         KindleBook book;
         if (converter) book.useKindlegen();
         if (test.what == "empty output") book.nextMobi("");
@@ -82,7 +82,7 @@ TEST(KindleBuild, AFailedConversionKeepsTheEarlierKindleFileAndSaysWhy) {
         } else {
             book.folder.write("books/My Book.mobi", "earlier build");
         }
-        if (unwritten) book.fileWriter.failWrite(1);
+        if (unwritten) book.authorFiles.failOpen("cover.jpg", 3);  // looked at, packed in the EPUB, then here
         if (test.status != 0 || test.end != End::Exited) {
             book.nextMobi("half a MOBI");
             book.shell.answerWithResult("kindlegen", [&test](const FakeShell::Call& call) {
