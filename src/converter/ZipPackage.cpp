@@ -33,9 +33,13 @@ namespace {
 // call by libdeflate, several times faster than libzip's zlib stream. Any
 // doubt (another method, a size or checksum the data does not match) gives
 // nullopt, and the entry is read the careful way, counted as it comes out.
-std::optional<std::string> inflateWhole(zip_t* zip, zip_uint64_t index, const zip_stat_t& stat) {
+std::optional<std::string> inflateWhole(zip_t* zip, zip_uint64_t index, const zip_stat_t& stat,
+                                        std::size_t archiveBytes) {
     constexpr zip_uint64_t kNeeded = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC | ZIP_STAT_COMP_METHOD;
     if ((stat.valid & kNeeded) != kNeeded || stat.comp_method != ZIP_CM_DEFLATE) return std::nullopt;
+    // The packed size is the header's word too: no entry holds more bytes
+    // than the whole archive.
+    if (stat.comp_size > archiveBytes) return std::nullopt;
     if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE) return std::nullopt;
     zip_file_t* file = zip_fopen_index(zip, index, ZIP_FL_COMPRESSED);
     if (!file) return std::nullopt;
@@ -56,8 +60,8 @@ std::optional<std::string> inflateWhole(zip_t* zip, zip_uint64_t index, const zi
 
 }  // namespace
 
-ZipPackage::ZipPackage(std::unique_ptr<Archive> archive, ZipLimits limits)
-    : archive_(std::move(archive)), limits_(limits) {}
+ZipPackage::ZipPackage(std::unique_ptr<Archive> archive, ZipLimits limits, std::size_t archiveBytes)
+    : archive_(std::move(archive)), limits_(limits), archiveBytes_(archiveBytes) {}
 ZipPackage::ZipPackage(ZipPackage&&) noexcept = default;
 ZipPackage& ZipPackage::operator=(ZipPackage&&) noexcept = default;
 ZipPackage::~ZipPackage() = default;
@@ -77,7 +81,7 @@ quillary::Result<ZipPackage> ZipPackage::open(std::string_view bytes, ZipLimits 
     const zip_int64_t count = zip_get_num_entries(archive->zip, 0);
     if (count < 0 || static_cast<std::size_t>(count) > limits.entries)
         return quillary::failure(std::string("It holds more files than any document does."));
-    ZipPackage package(std::move(archive), limits);
+    ZipPackage package(std::move(archive), limits, bytes.size());
     for (zip_int64_t i = 0; i < count; ++i) {
         const char* name = zip_get_name(package.archive_->zip, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
         // Some writers put the part name's leading "/" into the archive.
@@ -100,7 +104,7 @@ quillary::Result<std::optional<std::string>> ZipPackage::read(std::string_view n
     const bool withinLimits = (stat.valid & ZIP_STAT_SIZE) && stat.size <= limits_.unpackedBytes - unpacked_ &&
                               (stat.size < limits_.ratioCheckedFrom || stat.size / limits_.ratio <= packed);
     if (withinLimits) {
-        if (std::optional<std::string> content = inflateWhole(archive_->zip, index, stat)) {
+        if (std::optional<std::string> content = inflateWhole(archive_->zip, index, stat, archiveBytes_)) {
             unpacked_ += content->size();
             return content;
         }

@@ -20,8 +20,8 @@ namespace conv {
 // entry that comes out hundreds of times larger than it went in is a bomb.
 struct ZipLimits {
     std::size_t entries = 20000;
-    std::size_t unpackedBytes = 512u * 1024 * 1024;  // all the entries read, together
-    std::size_t ratio = 250;                         // unpacked to packed bytes of an entry...
+    std::size_t unpackedBytes = 512u * 1024 * 1024;    // all the entries read, together
+    std::size_t ratio = 250;                           // unpacked to packed bytes of an entry...
     std::size_t ratioCheckedFrom = 16u * 1024 * 1024;  // ...once it has unpacked this many
 };
 
@@ -50,11 +50,12 @@ public:
 
 private:
     struct Archive;
-    ZipPackage(std::unique_ptr<Archive> archive, ZipLimits limits);
+    ZipPackage(std::unique_ptr<Archive> archive, ZipLimits limits, std::size_t archiveBytes);
 
     std::unique_ptr<Archive> archive_;
     ZipLimits limits_;
     std::unordered_map<std::string, std::size_t> indexByName_;  // lower-case name -> entry index
+    std::size_t archiveBytes_;
     std::size_t unpacked_ = 0;
 };
 
