@@ -68,4 +68,11 @@ inline bool isValid(std::string_view bytes) {
     return true;
 }
 
+// The characters of well-formed UTF-8, each counted at its first byte.
+inline std::size_t characterCount(std::string_view utf8) {
+    std::size_t count = 0;
+    for (const char c : utf8) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return count;
+}
+
 }  // namespace quillary::utf8

@@ -1,5 +1,6 @@
 #include "converter/Converter.h"
 
+#include "base/Utf8.h"
 #include "converter/CodePage.h"
 #include "converter/DocxReader.h"
 #include "converter/FileKind.h"
@@ -48,16 +49,10 @@ std::string readingError(const std::string& path, std::string_view cause) {
     return "Error reading \"" + printable(path) + "\": " + std::string(cause);
 }
 
-std::size_t countCharacters(std::string_view utf8) {
-    std::size_t count = 0;
-    for (char c : utf8) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    return count;
-}
-
 std::size_t paragraphCharacters(const Paragraph& paragraph) {
-    std::size_t count = countCharacters(paragraph.listText) + 1;
+    std::size_t count = quillary::utf8::characterCount(paragraph.listText) + 1;
     for (const Inline& item : paragraph.inlines) {
-        if (item.kind == Inline::Kind::Text) count += countCharacters(item.text);
+        if (item.kind == Inline::Kind::Text) count += quillary::utf8::characterCount(item.text);
         if (item.kind == Inline::Kind::Tab || item.kind == Inline::Kind::LineBreak) ++count;
     }
     return count;
@@ -80,7 +75,7 @@ quillary::Result<std::optional<Document>> readOurselves(const LoadedFile& loaded
 std::optional<std::size_t> lengthOf(const LoadedFile& loaded, const std::optional<Document>& read) {
     if (read) return characterCount(*read);
     switch (loaded.kind) {
-    case FileKind::PlainText: return countCharacters(loaded.content);
+    case FileKind::PlainText: return quillary::utf8::characterCount(loaded.content);
     case FileKind::WordDocument: return wordTextLength(loaded.content);
     default: break;
     }

@@ -1,5 +1,7 @@
 #include "manuscript/FontSizes.h"
 
+#include "base/Utf8.h"
+
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -52,18 +54,12 @@ std::string classOfTag(std::string_view tag) {
     return std::string(name) + "." + std::string(tag.substr(valueStart, valueEnd - valueStart));
 }
 
-// A character is counted at its first byte.
-std::size_t charactersIn(std::string_view text) {
-    return static_cast<std::size_t>(std::count_if(
-        text.begin(), text.end(), [](char byte) { return (static_cast<unsigned char>(byte) & 0xC0) != 0x80; }));
-}
-
 void tallyLine(std::string_view line, Tally& tally) {
     std::string block;
     std::size_t at = 0;
     while (at < line.size()) {
         const std::size_t open = std::min(line.find('<', at), line.size());
-        if (!block.empty() && open > at) tally.textByBlock[block] += charactersIn(line.substr(at, open - at));
+        if (!block.empty() && open > at) tally.textByBlock[block] += utf8::characterCount(line.substr(at, open - at));
         if (open == line.size()) return;
         const std::size_t close = line.find('>', open);
         if (close == std::string_view::npos) return;
