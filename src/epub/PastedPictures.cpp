@@ -81,9 +81,7 @@ bool wholePicture(std::string_view bytes, std::string_view type) {
 bool holdsPastedPicture(std::string_view line) { return text::contains(line, kDataSource); }
 
 std::string pictureType(std::string_view bytes) {
-    if (bytes.starts_with("\x89PNG\r\n\x1a\n")) return "image/png";
-    if (bytes.starts_with("\xFF\xD8\xFF")) return "image/jpeg";
-    if (bytes.starts_with("GIF87a") || bytes.starts_with("GIF89a")) return "image/gif";
+    if (std::optional<std::string> type = pictureTypeOf(bytes)) return std::move(*type);
     const std::string_view head = bytes.substr(0, 1024);
     if ((head.starts_with("<svg") || head.starts_with("<?xml")) && text::contains(head, "<svg")) return "image/svg+xml";
     return "";
