@@ -42,6 +42,10 @@ std::optional<Alert> epubFailureAlert(const EpubFailure& failure, const BuildReq
     const std::string name = paths::lastComponent(request.manuscript);
     switch (failure.kind) {
         case EpubFailure::Kind::FormattingError:
+            // What the converter found (a password, a damaged package) is
+            // said as it is: advice to save the file again would not help.
+            if (!failure.reason.empty())
+                return simpleAlert(texts, "FormattingErrTitle", "UnreadableMsg", {name}, {name, failure.reason});
             return simpleAlert(texts, "FormattingErrTitle", "FormattingErrMsg", {name}, {name});
         case EpubFailure::Kind::TooLarge: {
             // Whole megabytes, rounded up, so that a file just over the limit

@@ -22,7 +22,8 @@ struct StageTimes {
 // Why a build made no EPUB.
 struct EpubFailure {
     enum class Kind {
-        FormattingError,   // the manuscript is not a document: the author's to mend
+        FormattingError,   // the manuscript is not a document: the author's to mend; `reason` says what the
+                           // converter found, "" when it did not say
         TooLarge,          // the manuscript is larger than any the converter reads; `manuscriptBytes` says how large
         ConversionFailed,  // the converter could not convert it
         NotWritten,        // the book could not be made or written; `reason` says why

@@ -101,10 +101,11 @@ private:
             {ports_.shell, tools.textutilPath, tools.readRtfInProcess, [this] { return progress_.cancelled(); }});
         result_.times.convert = since(start);
         if (html) return std::move(*html);
-        switch (html.reason()) {
-            case manuscript::ConversionFailure::FormattingError: return failed(EpubFailure::Kind::FormattingError);
-            case manuscript::ConversionFailure::Failed: break;
-            case manuscript::ConversionFailure::TooLarge: {
+        using Failure = manuscript::ConversionFailure::Kind;
+        switch (html.reason().kind) {
+            case Failure::FormattingError: return failed(EpubFailure::Kind::FormattingError, html.reason().cause);
+            case Failure::Failed: break;
+            case Failure::TooLarge: {
                 std::error_code error;
                 const std::uintmax_t bytes = std::filesystem::file_size(request_.manuscript, error);
                 return failure(EpubFailure{EpubFailure::Kind::TooLarge, {}, error ? 0 : bytes});

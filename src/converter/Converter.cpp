@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <optional>
 
 namespace conv {
@@ -45,10 +46,6 @@ std::string printable(const std::string& text) {
     return printable;
 }
 
-std::string readingError(const std::string& path, std::string_view cause) {
-    return "Error reading \"" + printable(path) + "\": " + std::string(cause);
-}
-
 std::size_t paragraphCharacters(const Paragraph& paragraph) {
     std::size_t count = quillary::utf8::characterCount(paragraph.listText) + 1;
     for (const Inline& item : paragraph.inlines) {
@@ -65,7 +62,11 @@ bool throughLibreOffice(FileKind kind) {
 // The document of a file our readers read, nullopt for other files; a
 // .docx that cannot be read fails with the reader's sentence.
 quillary::Result<std::optional<Document>> readOurselves(const LoadedFile& loaded) {
-    if (loaded.kind == FileKind::Rtf) return std::optional<Document>(readRtf(loaded.content));
+    if (loaded.kind == FileKind::Rtf) {
+        quillary::Result<Document> document = readRtf(loaded.content);
+        if (!document) return quillary::failure(document.reason());
+        return std::optional<Document>(std::move(*document));
+    }
     if (loaded.kind != FileKind::WordXml || throughLibreOffice(loaded.kind)) return std::optional<Document>();
     quillary::Result<Document> document = readDocx(loaded.content);
     if (!document) return quillary::failure(document.reason());
@@ -102,6 +103,10 @@ Document plainTextDocument(std::string_view text) {
 
 }  // namespace
 
+std::string readingError(const std::string& path, std::string_view cause) {
+    return "Error reading \"" + printable(path) + "\": " + std::string(cause);
+}
+
 // A word processor's document goes through LibreOffice (or our .docx
 // reader) only when its HTML or its length is asked for.
 LoadedFile loadFile(const std::string& path) {
@@ -130,12 +135,11 @@ std::size_t characterCount(const Document& document) {
     return count;
 }
 
-std::optional<Document> readInProcess(const LoadedFile& loaded) {
-    quillary::Result<std::optional<Document>> document = readOurselves(loaded);
-    return document ? std::move(*document) : std::nullopt;
-}
+quillary::Result<std::optional<Document>> readInProcess(const LoadedFile& loaded) { return readOurselves(loaded); }
 
-std::string rtfToHtml(std::string_view rtf) { return writeHtml(readRtf(rtf)); }
+std::string rtfToHtml(std::string_view rtf) {
+    return writeHtml(readRtf(rtf, std::numeric_limits<std::size_t>::max()).value());
+}
 
 std::string plainTextToHtml(std::string_view text) { return writeHtml(plainTextDocument(text)); }
 
@@ -166,7 +170,9 @@ Output convertFileToHtml(const std::string& path) {
             importWordDocument(path, userLibreOffice(), libreOfficeExtension(loaded.kind));
         if (!imported)
             return quillary::failure("Error converting \"" + printable(path) + "\": " + printable(imported.reason()));
-        document = readRtf(*imported);
+        quillary::Result<Document> read = readRtf(*imported);
+        if (!read) return quillary::failure(readingError(path, read.reason()));
+        document = std::move(*read);
     }
     loaded.content = std::string();
     if (std::any_of(document.pictures.begin(), document.pictures.end(),

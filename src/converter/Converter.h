@@ -55,11 +55,16 @@ inline constexpr const char* kDocxThroughLibreOfficeVariable = "QUILLARY_DOCX_VI
 
 // The document of a loaded file that the converter reads without
 // LibreOffice (rich text, and Word XML unless the variable above is set);
-// nullopt for any other file, and for a Word XML document that cannot be
-// read, whose "Error reading" report convertFileToHtml gives.
-std::optional<Document> readInProcess(const LoadedFile& loaded);
+// nullopt for any other file. A document it cannot read (a broken .docx, an
+// RTF of too many pieces) fails with the reader's sentence.
+quillary::Result<std::optional<Document>> readInProcess(const LoadedFile& loaded);
 
-// The same for content already in memory (Word files excepted).
+// The message -info and -convert give for a file they cannot read:
+// `Error reading "PATH": CAUSE`, the path shown as UTF-8.
+std::string readingError(const std::string& path, std::string_view cause);
+
+// The same for content already in memory (Word files excepted), which the
+// caller holds: the limit on a document's pieces is not applied.
 std::string rtfToHtml(std::string_view rtf);
 std::string plainTextToHtml(std::string_view text);
 

@@ -7,6 +7,7 @@
 // All text is UTF-8.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <variant>
@@ -133,6 +134,24 @@ struct DocumentInfo {
     std::string title, author, subject, keywords, publisher;
     std::string language;  // BCP 47, the language most of the text is in
 };
+
+// The most pieces a document may have: paragraphs, table cells and rows, and
+// inlines (text in one formatting, a tab, a line break, a link's ends, a
+// picture). A novel of a million words has some tens of thousands, a few
+// hundred thousand if its formatting changes word by word. Each
+// piece costs some hundred bytes on its way through the build, however
+// little text it holds, and a few bytes of a file make one: 20 MB of empty
+// RTF paragraphs are four million of them. Past this many the file is not a
+// book, and reading on would only take memory the machine needs.
+inline constexpr std::size_t kMaxDocumentPieces = 1'500'000;
+
+// Why a document past `maxPieces` is refused, in the author's words.
+inline std::string tooManyPiecesReason(std::size_t maxPieces) {
+    std::string count = std::to_string(maxPieces);
+    for (std::size_t at = count.size(); at > 3; at -= 3) count.insert(at - 3, ",");
+    return "It holds more than " + count +
+           " paragraphs, table cells and runs of text, more than any book needs; split it into smaller manuscripts.";
+}
 
 struct Document {
     std::vector<std::string> fonts;      // font names, referred to by CharFormat::font

@@ -85,7 +85,7 @@ void DocxBody::read(const XmlPart& part, const Relationships& relationships) {
     // so that the document's model takes the place of its XML in memory
     // rather than growing beside it.
     open_.push_back(Frame{Tag::Story});
-    for (pugi::xml_node block = body.first_child(); block; block = body.first_child()) {
+    for (pugi::xml_node block = body.first_child(); block && !overLimit(); block = body.first_child()) {
         walkElement(block);
         body.remove_child(block);
     }
@@ -116,8 +116,15 @@ void DocxBody::walkElement(pugi::xml_node node) {
 }
 
 void DocxBody::walkBelow(pugi::xml_node root) {
+    const std::size_t depth = open_.size();
     pugi::xml_node node = root.first_child();
     while (node) {
+        // A document past the limit is refused: nothing more of it is read
+        // or finished.
+        if (overLimit()) {
+            open_.erase(open_.begin() + static_cast<std::ptrdiff_t>(depth), open_.end());
+            return;
+        }
         open_.push_back(Frame{tagOf(node)});
         if (enter(node, open_.back().tag)) {
             if (pugi::xml_node child = node.first_child()) {
@@ -295,6 +302,7 @@ void DocxBody::endParagraph() {
 }
 
 void DocxBody::emit(Paragraph paragraph) {
+    ++pieces_;
     if (!table_) {
         document_.blocks.emplace_back(std::move(paragraph));
         return;
@@ -398,6 +406,7 @@ void DocxBody::endCell() {
     DocxTableState& table = *table_;
     const int span = table.cell.columnSpan;
     table.row.cells.push_back(std::exchange(table.cell, Cell{}));
+    ++pieces_;
     table.rowBorders.push_back(table.ownBorders);
     table.column += span;
     table.shading = kAutoColor;
@@ -405,6 +414,7 @@ void DocxBody::endCell() {
 
 void DocxBody::endRow() {
     table_->table.rows.push_back(std::exchange(table_->row, Row{}));
+    ++pieces_;
     table_->cellBorders.push_back(std::move(table_->rowBorders));
     table_->rowBorders.clear();
 }

@@ -49,10 +49,15 @@ struct DocxTableState {
 
 class DocxBody {
 public:
-    DocxBody(Document& document, DocxSources sources) : document_(document), sources_(sources) {}
+    DocxBody(Document& document, DocxSources sources, std::size_t maxPieces)
+        : document_(document), maxPieces_(maxPieces), sources_(sources) {}
 
     // Reads the body of the main document part, whose relationships are given.
     void read(const XmlPart& part, const Relationships& relationships);
+
+    // The document passed its limit on pieces, and reading stopped: it is
+    // to be refused.
+    bool overLimit() const { return pieces_ > maxPieces_; }
 
     // Characters of text per language (indices into Document::languages).
     const std::unordered_map<int, std::size_t>& languageShares() const { return languageShares_; }
@@ -146,6 +151,8 @@ private:
     void endTextBox();
 
     Document& document_;
+    std::size_t pieces_ = 0;  // paragraphs, cells, rows and inlines made so far
+    std::size_t maxPieces_;
     DocxSources sources_;
     const XmlPart* part_ = nullptr;
     const Relationships* relationships_ = nullptr;

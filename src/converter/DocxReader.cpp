@@ -103,7 +103,7 @@ void settleLanguage(Document& document, const std::unordered_map<int, std::size_
 
 }  // namespace
 
-quillary::Result<Document> readDocx(std::string_view bytes) {
+quillary::Result<Document> readDocx(std::string_view bytes, std::size_t maxPieces) {
     quillary::Result<ZipPackage> zip = ZipPackage::open(bytes);
     if (!zip) return quillary::failure(zip.reason());
     DocxPackage package(std::move(*zip));
@@ -126,9 +126,10 @@ quillary::Result<Document> readDocx(std::string_view bytes) {
     if (!footnotes) return quillary::failure(footnotes.reason());
     quillary::Result<DocxNotes> endnotes = readNotes(package, relationships, "endnotes", "endnote");
     if (!endnotes) return quillary::failure(endnotes.reason());
-    DocxBody body(document, DocxSources{package, styles, numbering, *footnotes, *endnotes});
+    DocxBody body(document, DocxSources{package, styles, numbering, *footnotes, *endnotes}, maxPieces);
     body.read(*main, relationships);
     main.reset();
+    if (body.overLimit()) return quillary::failure(tooManyPiecesReason(maxPieces));
     if (!package.refusal().empty()) return quillary::failure(package.refusal());
 
     std::string fallbackLanguage = readInfo(package, packageRelationships, document.info);

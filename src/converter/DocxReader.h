@@ -5,6 +5,7 @@
 #include "base/Result.h"
 #include "converter/Document.h"
 
+#include <cstddef>
 #include <string_view>
 
 namespace conv {
@@ -16,7 +17,8 @@ namespace conv {
 // part name or relationship target used as a path: what the package holds
 // is all that is read. Styles, lists, notes and pictures that are missing
 // or damaged leave their text plain, their numbers out or their pictures
-// without bytes; they fail nothing.
-quillary::Result<Document> readDocx(std::string_view bytes);
+// without bytes; they fail nothing. A document of more than `maxPieces`
+// pieces is refused too, reading stopped there.
+quillary::Result<Document> readDocx(std::string_view bytes, std::size_t maxPieces = kMaxDocumentPieces);
 
 }  // namespace conv

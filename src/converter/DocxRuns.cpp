@@ -134,7 +134,10 @@ void DocxBody::appendInline(Inline::Kind kind, std::string_view text, const Char
     // A page or column break that text follows starts a new line.
     if (content && s.kind != Story::Note && std::exchange(s.breakPending, false)) {
         s.pageBreakPending = false;
-        if (kind != Inline::Kind::LineBreak) inlines.push_back(Inline{Inline::Kind::LineBreak, format, {}});
+        if (kind != Inline::Kind::LineBreak) {
+            inlines.push_back(Inline{Inline::Kind::LineBreak, format, {}});
+            ++pieces_;
+        }
     }
     if (kind == Inline::Kind::Text && !inlines.empty() && inlines.back().kind == Inline::Kind::Text &&
         (inlines.back().format == format || (!hasLetters(text) && sameButLanguage(inlines.back().format, format)))) {
@@ -142,6 +145,7 @@ void DocxBody::appendInline(Inline::Kind kind, std::string_view text, const Char
         return;
     }
     inlines.push_back(Inline{kind, format, std::string(text), picture});
+    ++pieces_;
 }
 
 // The note's brackets stand on the line in the text's own formatting, even

@@ -38,18 +38,27 @@ std::size_t paragraphMarks(std::string_view rtf) {
 
 }  // namespace
 
-Document readRtf(std::string_view rtf) { return RtfParser(rtf).run(); }
+quillary::Result<Document> readRtf(std::string_view rtf, std::size_t maxPieces) {
+    RtfParser parser(rtf, maxPieces);
+    Document document = parser.run();
+    if (parser.overLimit()) return quillary::failure(tooManyPiecesReason(maxPieces));
+    return document;
+}
 
 // A list that doubles as it grows holds its old and its new storage at
 // once, and keeps room for up to twice its blocks: for millions of short
 // paragraphs, most of the reader's memory. Room for every paragraph mark
 // is taken at once; room never written to costs no memory.
-RtfParser::RtfParser(std::string_view rtf) : tokens_(rtf) { document_.blocks.reserve(paragraphMarks(rtf)); }
+RtfParser::RtfParser(std::string_view rtf, std::size_t maxPieces) : tokens_(rtf), maxPieces_(maxPieces) {
+    // Reading stops at the piece past the limit, which must not need more room.
+    const std::size_t marks = paragraphMarks(rtf);
+    document_.blocks.reserve(marks <= maxPieces ? marks : maxPieces + 1);
+}
 
 Document RtfParser::run() {
     stack_.emplace_back();  // the state outside every group
     bool rootOpened = false;
-    for (Token token = tokens_.next(); token.kind != Token::Kind::End; token = tokens_.next()) {
+    for (Token token = tokens_.next(); token.kind != Token::Kind::End && !overLimit(); token = tokens_.next()) {
         if (skipRemaining_ > 0) skipFallback(token);
         // Before the document's opening brace stand only a byte-order mark or
         // line ends, never text of the document.
@@ -373,8 +382,10 @@ void RtfParser::appendInline(Inline::Kind kind, std::string_view text, int pictu
     }
     bool content = kind == Inline::Kind::Text || kind == Inline::Kind::Tab || kind == Inline::Kind::LineBreak ||
                    kind == Inline::Kind::Picture;
-    if (content && std::exchange(pageBreakPending_, false) && kind != Inline::Kind::LineBreak)
+    if (content && std::exchange(pageBreakPending_, false) && kind != Inline::Kind::LineBreak) {
         inlines.push_back(Inline{Inline::Kind::LineBreak, format, {}});
+        ++pieces_;
+    }
     if (kind == Inline::Kind::Text) {
         if (!inlines.empty() && inlines.back().kind == Inline::Kind::Text && inlines.back().format == format) {
             inlines.back().text.append(text);
@@ -382,6 +393,7 @@ void RtfParser::appendInline(Inline::Kind kind, std::string_view text, int pictu
         }
     }
     inlines.push_back(Inline{kind, format, std::string(text), picture});
+    ++pieces_;
 }
 
 // The note's brackets stand on the line even where the note's reference
@@ -412,6 +424,7 @@ void RtfParser::endParagraph(bool forceInTable) {
     carryPageBreak(paragraph_);
     // A break with nothing after it in its paragraph comes before the next.
     if (breakAtEnd) breakBeforeNext_ = true;
+    ++pieces_;
     if (paragraph_.format.inTable) {
         cell_.paragraphs.push_back(std::move(paragraph_));
     } else {
@@ -425,6 +438,7 @@ void RtfParser::endCell() {
     endParagraph(true);
     row_.cells.push_back(std::move(cell_));
     cell_ = Cell{};
+    ++pieces_;
 }
 
 void RtfParser::endRow() {
@@ -444,6 +458,7 @@ void RtfParser::endRow() {
     row_.header = rowHeader_;
     if (!table_) table_.emplace();
     table_->rows.push_back(std::move(row_));
+    ++pieces_;
     row_ = Row{};
 }
 

@@ -59,8 +59,10 @@ struct GroupState {
 
 class RtfParser {
 public:
-    explicit RtfParser(std::string_view rtf);
+    RtfParser(std::string_view rtf, std::size_t maxPieces);
     Document run();
+    // The document passed its limit on pieces, and reading stopped.
+    bool overLimit() const { return pieces_ > maxPieces_; }
 
 private:
     struct FontInfo {
@@ -230,6 +232,8 @@ private:
     bool noteOpening_ = false;   // no text of the open note read yet
 
     Document document_;
+    std::size_t pieces_ = 0;  // paragraphs, cells, rows and inlines made so far
+    std::size_t maxPieces_;
     Paragraph paragraph_;
     std::optional<Table> table_;
     Row row_;

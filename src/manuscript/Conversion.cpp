@@ -56,25 +56,43 @@ ConversionVerdict judgeConversion(const ShellResult& html) {
     return ConversionVerdict::Convert;
 }
 
+std::string readingCause(const ShellResult& result, const std::string& manuscript) {
+    if (!result.output) return {};
+    const std::string_view output = *result.output;
+    // The whole opening, name included, so that no name can end it early.
+    const std::string opening = conv::readingError(manuscript, "");
+    const std::size_t found = output.find(opening);
+    if (found == std::string_view::npos) return {};
+    const std::size_t start = found + opening.size();
+    const std::size_t lineEnd = output.find('\n', start);
+    return text::trimBlanksAndTabs(output.substr(start, lineEnd == std::string_view::npos ? output.npos : lineEnd - start));
+}
+
 Result<std::string, ConversionFailure> convertManuscript(const std::string& manuscript,
                                                        const ConversionRoute& route) {
-    const auto converted = [](const ShellResult& html) -> Result<std::string, ConversionFailure> {
-        if (judgeConversion(html) == ConversionVerdict::Failed) return failure(ConversionFailure::Failed);
+    using Kind = ConversionFailure::Kind;
+    const auto converted = [&manuscript](const ShellResult& html) -> Result<std::string, ConversionFailure> {
+        // A converter that reads the file only to convert it (a Word
+        // document) finds what it cannot read at this step.
+        if (std::string cause = readingCause(html, manuscript); !cause.empty() && !html.exitedCleanly())
+            return failure(ConversionFailure{Kind::FormattingError, std::move(cause)});
+        if (judgeConversion(html) == ConversionVerdict::Failed) return failure(ConversionFailure{Kind::Failed, {}});
         return std::move(*html.output);
     };
     // Asked before either road: the program would refuse the file with the
     // words of an unreadable one, and the author would look for the wrong fault.
     std::error_code error;
     const std::uintmax_t size = std::filesystem::file_size(manuscript, error);
-    if (!error && size > kMaxManuscriptBytes) return failure(ConversionFailure::TooLarge);
+    if (!error && size > kMaxManuscriptBytes) return failure(ConversionFailure{Kind::TooLarge, {}});
     if (route.readRtfInProcess) {
         if (const std::optional<ShellResult> html = convertRtfInProcess(manuscript)) return converted(*html);
     }
     const ShellResult info =
         route.shell.run(converterCommand(route.textutilPath, "-info", manuscript), {}, {}, kShellOutputLimit, route.stop);
     switch (judgeDocumentType(info)) {
-        case ConversionVerdict::FormattingError: return failure(ConversionFailure::FormattingError);
-        case ConversionVerdict::Failed: return failure(ConversionFailure::Failed);
+        case ConversionVerdict::FormattingError:
+            return failure(ConversionFailure{Kind::FormattingError, readingCause(info, manuscript)});
+        case ConversionVerdict::Failed: return failure(ConversionFailure{Kind::Failed, {}});
         case ConversionVerdict::Convert: break;
     }
     return converted(route.shell.run(converterCommand(route.textutilPath, "-convert html -stdout -strip", manuscript),

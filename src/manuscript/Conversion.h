@@ -32,7 +32,20 @@ ConversionVerdict judgeConversion(const ShellResult& html);
 // The largest manuscript converted: a larger one is TooLarge, not read at all.
 inline constexpr std::uint64_t kMaxManuscriptBytes = conv::kMaxManuscriptBytes;
 
-enum class ConversionFailure { FormattingError, Failed, TooLarge };
+// Why a manuscript gave no HTML: it is too large to read, it is not a
+// document (a formatting error, the author's to mend), or its conversion
+// failed.
+struct ConversionFailure {
+    enum class Kind { FormattingError, Failed, TooLarge };
+    Kind kind = Kind::Failed;
+    // For a formatting error, the converter's sentence on what it found
+    // ("It is protected with a password; ..."); "" when it gave none.
+    std::string cause;
+};
+
+// The converter's sentence after its `Error reading "MANUSCRIPT": `, ""
+// when its output holds none.
+std::string readingCause(const ShellResult& result, const std::string& manuscript);
 
 // How a manuscript is converted: by the RTF reader in this process where it
 // can, else by the converter program through the shell.
@@ -43,9 +56,9 @@ struct ConversionRoute {
     StopRequest stop{};  // the build's: a converter that runs stops when it answers true
 };
 
-// The manuscript as HTML, or why there is none: a manuscript too large to
-// read, one that is not a document (a formatting error, the author's to
-// mend), or a conversion that failed. Any thread.
+// The manuscript as HTML, or why there is none. A converter that reports
+// an error reading the manuscript, at either step, names a formatting
+// error. Any thread.
 Result<std::string, ConversionFailure> convertManuscript(const std::string& manuscript, const ConversionRoute& route);
 
 // Every LF, CR, VT and FF ends a line, each on its own, so "a\r\nb" gives

@@ -13,10 +13,10 @@ namespace quillary::manuscript {
 // made by the converter's readers in this process: one read and one parse,
 // where the program is started twice and reads the file twice. nullopt when
 // the manuscript is left to the program: its name does not end in .rtf or
-// .docx, or the converter does not read it in process (conv::readInProcess),
-// or it cannot be read (the program's report then says why, as it always
-// has). As from the shell, the output is
-// nullopt when it is not UTF-8. Any thread.
+// .docx, or the converter does not read it in process (conv::readInProcess).
+// A file the readers refuse gives the program's `Error reading` report and
+// exit status 1. As from the shell, the output is nullopt when it is not
+// UTF-8. Any thread.
 std::optional<ShellResult> convertRtfInProcess(const std::string& manuscript);
 
 }  // namespace quillary::manuscript

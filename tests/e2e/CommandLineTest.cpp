@@ -184,6 +184,32 @@ TEST(CommandLine, AManuscriptOverTheSizeLimitIsRefusedWithItsSizeAndTheLimit) {
     EXPECT_EQ(files::readFile(folder.file("Huge.epub")).value_or("<none>"), "the earlier book");
 }
 
+// The converter's own sentence reaches the author; plain text, of which it
+// has none to say, keeps the advice to save the manuscript again.
+TEST(CommandLine, AManuscriptTheConverterCannotReadIsToldWithWhatItFound) {
+    TestFolder folder;
+    std::string secret =
+        files::readFile(suiteSetting("QUILLARY_FIXTURES") + "/converter/cases/from-libreoffice.doc").value();
+    secret[secret.find("\xEC\xA5\x01\x01") + 0x0B] |= 1;  // Word's "encrypted" flag
+    std::string crowded = "{\\rtf1 ";
+    for (std::size_t i = 0; i <= 1'500'000; ++i) crowded += "\\par ";
+    const std::string cases[][3] = {
+        {"Secret", ".doc", "Quillary could not read “Secret.doc”. It is protected with a password"},
+        {"Crowded", ".rtf", "It holds more than 1,500,000 paragraphs, table cells"},
+        {"Notes", ".rtf", "“Notes.rtf” is plain text or could not be read."}};
+    const std::string contents[] = {secret, crowded + "}", "plain words\n"};
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& [name, extension, told] = cases[i];
+        const std::string manuscript = folder.write(name + extension, contents[i]);
+        const std::string earlier = folder.write(name + ".epub", "the earlier book");
+        std::string out, err;
+        EXPECT_EQ(runQuillary("build " + quoted(manuscript) + " --report json", out, &err), 1) << manuscript;
+        EXPECT_TRUE(contains(out, "\"key\": \"FormattingErrTitle\"")) << out;
+        EXPECT_TRUE(contains(out, told) && contains(err, told)) << told << "\n" << out << err;
+        EXPECT_EQ(files::readFile(earlier).value_or("<none>"), "the earlier book");
+    }
+}
+
 TEST(CommandLine, ExampleBookIsAValidEpubNamedAfterItsTitle) {
     TestFolder folder;
     const std::string manuscript = copyExample(folder);

@@ -21,6 +21,11 @@ TEST(Completion, TheAlertThatEndsABuildNamesTheManuscriptOrWhyTheBookWasNotWritt
     EXPECT_EQ(formatting->titleKey, "FormattingErrTitle");
     EXPECT_NE(formatting->title.find("Notes.txt"), std::string::npos);
     EXPECT_NE(formatting->message.find("Notes.txt"), std::string::npos);
+    // What the converter found replaces the advice to save the file again.
+    const std::string cause = "It is protected with a password; save a copy without one.";
+    const auto found = app::epubFailureAlert({EpubFailure::Kind::FormattingError, cause}, kTale, english);
+    EXPECT_EQ(found->titleKey, "FormattingErrTitle");
+    EXPECT_EQ(found->message, "Quillary could not read “Notes.txt”. " + cause);
     EXPECT_EQ(app::epubFailureAlert({EpubFailure::Kind::ConversionFailed, ""}, kTale, english)->titleKey,
               "MakeFailTitle");
     EXPECT_FALSE(app::epubFailureAlert({EpubFailure::Kind::Cancelled, ""}, kTale, english));

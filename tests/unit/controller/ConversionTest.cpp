@@ -57,8 +57,30 @@ TEST(Conversion, ConverterErrorsAreFailedConversions) {
         shell.answerWithResult("-convert", [result](const FakeShell::Call&) { return result; });
         const auto html = convert(shell, "/books/Novel.rtf");
         ASSERT_FALSE(html);
-        EXPECT_EQ(html.reason(), ConversionFailure::Failed);
+        EXPECT_EQ(html.reason().kind, ConversionFailure::Kind::Failed);
     }
+}
+
+// The converter's sentence on what it found reaches the author, at whichever
+// step it is found: a Word document is read only when it is converted.
+TEST(Conversion, AnErrorReadingTheManuscriptIsAFormattingErrorWithTheConvertersCause) {
+    const std::string cause = "It is protected with a password; save a copy without one.";
+    // A name may hold what ends the name in the report.
+    const std::string manuscript = "/books/Secret \": x.doc";
+    const std::string report = "Error reading \"" + manuscript + "\": " + cause + "\n";
+    for (const std::string step : {"-info", "-convert"}) {
+        FakeShell shell;
+        shell.answerWithResult("-info", [&](const FakeShell::Call&) {
+            return step == "-info" ? exited(report, 1) : exited("  Type:  Word format\n");
+        });
+        shell.answerWithResult("-convert", [&](const FakeShell::Call&) { return exited(report, 1); });
+        const auto html = convert(shell, manuscript);
+        ASSERT_FALSE(html) << step;
+        EXPECT_EQ(html.reason().kind, ConversionFailure::Kind::FormattingError) << step;
+        EXPECT_EQ(html.reason().cause, cause) << step;
+    }
+    EXPECT_EQ(readingCause(exited("File: x\n  Type:  plain text\n"), "x"), "");
+    EXPECT_EQ(readingCause(exited("Error reading \"a.rtf\": it is not"), "b.rtf"), "") << "another file's";
 }
 
 TEST(ConversionPaths, AnyPathReachesTheConverterWhole) {
@@ -98,7 +120,8 @@ TEST(ConversionInProcess, RichTextAndWordXmlAreReadInProcessIntoTheProgramsLines
         {"Notes.rtf", "plain words\n", true, 1, true},  // refused by the program's report
         {"Story.docx", docx, false, 2},
         {"Story.docx", docx, true, 0},
-        {"Broken.docx", brokenDocx, true, 1, true},  // the program's report says why
+        {"Broken.docx", brokenDocx, false, 1, true},  // the program's report says why
+        {"Broken.docx", brokenDocx, true, 0, true},   // and so does the reader in process, in the same words
     };
     std::map<std::string, std::string> programOutputs;  // by content
     PosixShell real;
@@ -110,7 +133,9 @@ TEST(ConversionInProcess, RichTextAndWordXmlAreReadInProcessIntoTheProgramsLines
         EXPECT_EQ(shell.calls().size(), test.programRuns) << test.name << " " << test.inProcess;
         if (test.refused) {
             ASSERT_FALSE(html);
-            EXPECT_EQ(html.reason(), ConversionFailure::FormattingError);
+            EXPECT_EQ(html.reason().kind, ConversionFailure::Kind::FormattingError);
+            // Plain text is no error of the reader's: it has no sentence.
+            EXPECT_EQ(html.reason().cause.empty(), test.name == "Notes.rtf") << html.reason().cause;
             continue;
         }
         ASSERT_TRUE(html) << test.name;

@@ -174,5 +174,26 @@ TEST(DocxHostile, DocumentsBuiltToHarmAReaderGiveTheirTextOrAClearError) {
     EXPECT_EQ(describeModel(*readDocx(docxOf({deep}))), (Lines{"table", "row", "cell width=0: deep"}));
 }
 
+// Paragraphs, table cells and rows, and inlines all count; reading stops
+// inside a paragraph too, so that one paragraph of a million tabs is refused.
+TEST(DocxHostile, ADocumentPastThePieceLimitIsRefused) {
+    constexpr std::size_t kLimit = 100;
+    const auto repeated = [](std::string_view unit, std::size_t count) {
+        std::string text;
+        for (std::size_t i = 0; i < count; ++i) text += unit;
+        return text;
+    };
+    const std::string tabs = "<w:p>" + repeated("<w:r><w:tab/></w:r>", 2 * kLimit) + "</w:p>";
+    const std::string rows = "<w:tbl>" + repeated("<w:tr><w:tc><w:p/></w:tc></w:tr>", kLimit / 2) + "</w:tbl>";
+    for (const std::string& body : {repeated("<w:p/>", kLimit + 1), tabs, rows}) {
+        const quillary::Result<Document> read = readDocx(docxOf({body}), kLimit);
+        ASSERT_FALSE(read.ok()) << body.substr(0, 60);
+        EXPECT_EQ(read.reason(), tooManyPiecesReason(kLimit));
+    }
+    const quillary::Result<Document> atTheLimit = readDocx(docxOf({repeated("<w:p/>", kLimit)}), kLimit);
+    ASSERT_TRUE(atTheLimit.ok()) << atTheLimit.reason();
+    EXPECT_EQ(atTheLimit->blocks.size(), kLimit);
+}
+
 }  // namespace
 }  // namespace conv::testing

@@ -66,7 +66,7 @@ TEST(Pathological, ManyParagraphsAndCellsStayProportional) {
     for (int i = 0; i < 100000; ++i) rtf += "\\par ";
     for (int i = 0; i < 100000; ++i) rtf += "\\cell ";
     rtf += "\\row}";
-    Document document = readRtf(rtf);
+    Document document = readRtf(rtf).value();
     EXPECT_EQ(std::count_if(document.blocks.begin(), document.blocks.end(),
                             [](const Block& block) { return std::holds_alternative<Paragraph>(block); }),
               100000);

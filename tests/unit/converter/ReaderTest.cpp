@@ -56,7 +56,7 @@ TEST(DocumentLanguage, IsTheLanguageMostLettersAreIn) {
         {"{\\rtf1\\deflang1036\\deflangfe2052 \\u26085?\\u26412? ab 12345.}", "zh-CN"},
         {"{\\rtf1\\deflang1031 Guten {\\lang2057 day, a long English stretch} Tag}", "en-GB"},
         {"{\\rtf1\\deflang1031\\lang1 Text}", "de-DE"}, {"{\\rtf1 Text}", ""}};
-    for (const auto& [rtf, language] : cases) EXPECT_EQ(readRtf(rtf).info.language, language) << rtf;
+    for (const auto& [rtf, language] : cases) EXPECT_EQ(readRtf(rtf)->info.language, language) << rtf;
 }
 
 }  // namespace
