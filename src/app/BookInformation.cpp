@@ -226,13 +226,24 @@ std::string storedFileName(const std::string& manuscript) {
     return name + key;
 }
 
+safefile::Rules informationRules(const std::string& inside) {
+    return {.maxBytes = kBookInformationLimit, .insideFolder = inside, .ownedByUs = false};
+}
+
+// bookInfo.txt came with the manuscript, from whoever sent it: it is read
+// as any file of theirs, never through a link out of their folder.
+std::string besideInformationPath(const std::string& manuscriptFolder) { return manuscriptFolder + "/bookInfo.txt"; }
+std::string folderOf(const std::string& manuscript) {
+    const std::string folder = paths::deletingLastComponent(manuscript);
+    return folder.empty() ? "." : folder;
+}
+
 // A file of book information, read as any file we did not write: never
 // through a link out of `inside` (when given), never more than such a file
 // needs.
 std::optional<StoredBookInformation> readNonEmpty(const std::string& path, InformationSource source,
                                                   const std::string& inside = "") {
-    const auto bytes =
-        safefile::readWhole(path, {.maxBytes = kBookInformationLimit, .insideFolder = inside, .ownedByUs = false});
+    const auto bytes = safefile::readWhole(path, informationRules(inside));
     if (!bytes || bytes->empty()) return std::nullopt;
     return StoredBookInformation{path, decodeTextFile(*bytes), source};
 }
@@ -255,11 +266,8 @@ std::optional<StoredBookInformation> findBookInformation(const std::string& data
     const std::string own = dataFolder.empty() ? "" : storedInformationPath(dataFolder, manuscript);
     if (!own.empty())
         if (auto stored = readNonEmpty(own, InformationSource::Stored)) return stored;
-    // bookInfo.txt came with the manuscript, from whoever sent it: it is read
-    // as any file of theirs, never through a link out of their folder.
-    const std::string manuscriptFolder = paths::deletingLastComponent(manuscript);
-    if (auto beside = readNonEmpty(manuscriptFolder + "/bookInfo.txt", InformationSource::BesideManuscript,
-                                   manuscriptFolder.empty() ? "." : manuscriptFolder))
+    const std::string folder = folderOf(manuscript);
+    if (auto beside = readNonEmpty(besideInformationPath(folder), InformationSource::BesideManuscript, folder))
         return beside;
     if (own.empty()) return std::nullopt;
     const std::string unkeyed = dataFolder + "/" + nameOf(manuscript) + "Info.txt";
@@ -301,6 +309,13 @@ std::string informationSourceLine(const std::optional<StoredBookInformation>& st
                                 "document properties."
                               : "Book information from %@, stored by an earlier build.";
     return text::format(texts.text(line), {stored->path});
+}
+
+std::string besideInformationRefusal(const std::string& manuscript, const Localizer& texts) {
+    const std::string folder = folderOf(manuscript);
+    const auto opened = safefile::CheckedFile::open(besideInformationPath(folder), informationRules(folder));
+    if (opened || opened.reason().kind == safefile::Refusal::Kind::Missing) return {};
+    return text::format(texts.text("%@ was not read: it %@."), {"bookInfo.txt", opened.reason().reason});
 }
 
 std::string defaultTitle(const std::string& manuscript) {

@@ -97,6 +97,12 @@ BookInfo fieldsFromStored(const std::string& manuscript, const std::optional<std
 std::string informationSourceLine(const std::optional<StoredBookInformation>& stored, const std::string& manuscript,
                                   bool titleGiven, bool propertiesUsed, const Localizer& texts);
 
+// Why the bookInfo.txt beside `manuscript` was not read although it is
+// there ("bookInfo.txt was not read: it links outside the manuscript's
+// folder; ..."): a link out of the folder, a named pipe, a file too large
+// or unreadable. "" when there is none, or it can be read.
+std::string besideInformationRefusal(const std::string& manuscript, const Localizer& texts);
+
 // ---- From the fields to a build -------------------------------------------
 
 // The title the book takes when the author left it empty: the name of the

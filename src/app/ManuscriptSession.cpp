@@ -70,7 +70,10 @@ void ManuscriptSession::load(const std::string& path) {
         window_.setFieldText(BookField::Genre, fields.genre);
         window_.setLanguage(fields.language);
     }
-    window_.setInformationSource(informationSourceLine(stored, path, false, propertiesUsed, texts_));
+    std::string source = informationSourceLine(stored, path, false, propertiesUsed, texts_);
+    if (const std::string refused = stored ? "" : besideInformationRefusal(path, texts_); !refused.empty())
+        source += "\n" + refused;
+    window_.setInformationSource(source);
     window_.setFieldAdvice(adviceOn(fieldsOf(window_), texts_));
     const std::string folder = paths::deletingLastComponent(path);
     window_.setManuscriptLocation(paths::lastComponent(path));

@@ -132,6 +132,9 @@ public:
                                                 app::readDocumentProperties(manuscript), &propertiesUsed);
         terminal_.say(
             app::informationSourceLine(stored, manuscript, options_.title.has_value(), propertiesUsed, texts_));
+        if (!stored)
+            if (const std::string refused = app::besideInformationRefusal(manuscript, texts_); !refused.empty())
+                terminal_.say(refused);
         applyFlags(options_, fields);
         if (const std::string advice = app::isbnCheckDigitAdvice(fields.isbn, texts_); !advice.empty())
             terminal_.say(advice);

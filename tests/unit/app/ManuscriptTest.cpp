@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <tuple>
@@ -137,6 +138,29 @@ TEST(BookInformationForTheBuild, ManuscriptsOfOneNameInTwoFoldersKeepTheirOwnInf
     ASSERT_TRUE(storeBookInformation(data, other, {.title = "Other Light, revised"}));
     EXPECT_EQ(fieldsFromStored(other, findBookInformation(data, other)->text).title, "Other Light, revised");
     EXPECT_EQ(fieldsFromStored(first, findBookInformation(data, first)->text).title, "Old Light");
+}
+
+// bookInfo.txt comes with a manuscript someone sent: one that leads out of
+// its folder or is no file is not read, and the author hears why.
+TEST(BookInformationForTheBuild, ABookInfoTxtThatCannotBeReadIsLeftAndTheAuthorHearsWhy) {
+    TestFolder folder;
+    const Localizer texts = suiteTexts(true);
+    const std::string manuscript = folder.write("Sent/Novel.rtf", "x");
+    const std::string beside = folder.file("Sent/bookInfo.txt");
+    EXPECT_EQ(besideInformationRefusal(manuscript, texts), "") << "none there";
+    const std::string secret = folder.write("Private/secret.txt", "Private Title");
+    ASSERT_EQ(::symlink(secret.c_str(), beside.c_str()), 0);
+    EXPECT_FALSE(findBookInformation(folder.file("data"), manuscript));
+    EXPECT_EQ(besideInformationRefusal(manuscript, texts),
+              "bookInfo.txt was not read: it links outside the manuscript's folder; copy the file into the folder.");
+    ASSERT_EQ(::unlink(beside.c_str()), 0);
+    ASSERT_EQ(::mkfifo(beside.c_str(), 0600), 0);
+    EXPECT_FALSE(findBookInformation(folder.file("data"), manuscript));
+    EXPECT_NE(besideInformationRefusal(manuscript, texts).find("it is a named pipe"), std::string::npos);
+    ASSERT_EQ(::unlink(beside.c_str()), 0);
+    folder.write("Sent/bookInfo.txt", "Sent Title");
+    EXPECT_EQ(besideInformationRefusal(manuscript, texts), "");
+    EXPECT_EQ(findBookInformation(folder.file("data"), manuscript)->text, "Sent Title");
 }
 
 TEST(DocumentProperties, ReadFromRtfInfoAndFromTheXmlOfDocxAndOdt) {
