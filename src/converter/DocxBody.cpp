@@ -80,6 +80,14 @@ void DocxBody::read(const XmlPart& part, const Relationships& relationships) {
     relationships_ = &relationships;
     pugi::xml_node body = part.child(part.root(), Ns::W, "body");
     readSections(body);
+    // A list that doubles as it grows holds its old and new storage at once:
+    // room for the body's blocks (content controls aside, one a child) is
+    // taken first, up to where reading would stop anyway. Room never written
+    // to costs no memory.
+    std::size_t children = 0;
+    for (pugi::xml_node child = body.first_child(); child && children <= maxPieces_; child = child.next_sibling())
+        ++children;
+    document_.blocks.reserve(children);
     stories_.emplace_back();
     // Each paragraph or table of the body leaves the parsed tree once read,
     // so that the document's model takes the place of its XML in memory

@@ -1,5 +1,6 @@
 #include "converter/DocxPackage.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace conv {
@@ -76,11 +77,35 @@ std::optional<std::string> resolvePartName(std::string_view sourcePart, std::str
     return name;
 }
 
-std::optional<std::string> DocxPackage::read(std::string_view partName) {
+namespace {
+
+// A million words as Word writes them are some 40 MB of XML; no part of a
+// manuscript needs more than this.
+constexpr std::size_t kMaxXmlPartBytes = std::size_t{128} << 20;
+
+// The parsed tree costs far more than its text where the markup is dense:
+// every tag and text between tags is a node, every attribute a record of
+// its own. A part is parsed only when its text and these together fit here;
+// Word's own XML costs about six times its bytes, so that is some 45 MB of
+// it, a million words and more.
+constexpr std::size_t kMaxXmlHoldingBytes = std::size_t{256} << 20;
+constexpr std::size_t kNodeBytes = 64;       // pugixml's node record
+constexpr std::size_t kAttributeBytes = 40;  // pugixml's attribute record
+
+// What holding `text` parsed costs at most: a node for each "<" (a tag, or
+// the text before it), an attribute for each "=".
+std::size_t xmlHoldingBytes(std::string_view text) {
+    const auto count = [text](char c) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), c)); };
+    return text.size() + count('<') * kNodeBytes + count('=') * kAttributeBytes;
+}
+
+}  // namespace
+
+std::optional<std::string> DocxPackage::read(std::string_view partName, std::size_t maxBytes) {
     if (!refusal_.empty()) return std::nullopt;
     std::string name(partName);
     if (!zip_.has(name)) name = percentDecoded(partName);
-    quillary::Result<std::optional<std::string>> content = zip_.read(name);
+    quillary::Result<std::optional<std::string>> content = zip_.read(name, maxBytes);
     if (!content) {
         refusal_ = content.reason();
         return std::nullopt;
@@ -89,8 +114,13 @@ std::optional<std::string> DocxPackage::read(std::string_view partName) {
 }
 
 std::optional<XmlPart> DocxPackage::readXml(std::string_view partName, std::string* error) {
-    std::optional<std::string> text = read(partName);
+    std::optional<std::string> text = read(partName, kMaxXmlPartBytes);
     if (!text) return std::nullopt;
+    if (xmlHoldingBytes(*text) > kMaxXmlHoldingBytes) {
+        refusal_ = "Its part \"" + std::string(partName) + "\" holds more markup than any manuscript; " +
+                   "split it into smaller manuscripts.";
+        return std::nullopt;
+    }
     return XmlPart::parse(std::move(*text), error);
 }
 

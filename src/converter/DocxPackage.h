@@ -6,6 +6,8 @@
 #include "converter/XmlPart.h"
 #include "converter/ZipPackage.h"
 
+#include <cstddef>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,9 +36,11 @@ public:
 
     // A part's bytes; nullopt when it is missing or unreadable, and always
     // once the package has been refused.
-    std::optional<std::string> read(std::string_view partName);
+    std::optional<std::string> read(std::string_view partName,
+                                    std::size_t maxBytes = std::numeric_limits<std::size_t>::max());
     // A part parsed; nullopt when it is missing or not well-formed (`error`
-    // then says how, when given).
+    // then says how, when given). A part that would take more memory to
+    // hold than any manuscript's text refuses the package.
     std::optional<XmlPart> readXml(std::string_view partName, std::string* error = nullptr);
     // The relationships a part (or, for "", the package) holds.
     Relationships relationships(std::string_view sourcePart);

@@ -93,7 +93,7 @@ quillary::Result<ZipPackage> ZipPackage::open(std::string_view bytes, ZipLimits 
 
 bool ZipPackage::has(std::string_view name) const { return indexByName_.contains(lowerCase(name)); }
 
-quillary::Result<std::optional<std::string>> ZipPackage::read(std::string_view name) {
+quillary::Result<std::optional<std::string>> ZipPackage::read(std::string_view name, std::size_t maxBytes) {
     const auto found = indexByName_.find(lowerCase(name));
     if (found == indexByName_.end()) return std::optional<std::string>();
     const auto index = static_cast<zip_uint64_t>(found->second);
@@ -101,7 +101,8 @@ quillary::Result<std::optional<std::string>> ZipPackage::read(std::string_view n
     zip_stat_init(&stat);
     if (zip_stat_index(archive_->zip, index, 0, &stat) != 0) return std::optional<std::string>();
     const std::size_t packed = (stat.valid & ZIP_STAT_COMP_SIZE) ? static_cast<std::size_t>(stat.comp_size) : 0;
-    const bool withinLimits = (stat.valid & ZIP_STAT_SIZE) && stat.size <= limits_.unpackedBytes - unpacked_ &&
+    const std::size_t mostBytes = std::min(maxBytes, limits_.unpackedBytes - unpacked_);
+    const bool withinLimits = (stat.valid & ZIP_STAT_SIZE) && stat.size <= mostBytes &&
                               (stat.size < limits_.ratioCheckedFrom || stat.size / limits_.ratio <= packed);
     if (withinLimits) {
         if (std::optional<std::string> content = inflateWhole(archive_->zip, index, stat, archiveBytes_)) {
@@ -115,7 +116,7 @@ quillary::Result<std::optional<std::string>> ZipPackage::read(std::string_view n
     // The header's size is a hint for the allocation only, never more than
     // the limit allows.
     if (stat.valid & ZIP_STAT_SIZE)
-        content.reserve(std::min<std::size_t>(stat.size, limits_.unpackedBytes - unpacked_));
+        content.reserve(std::min<std::size_t>(stat.size, mostBytes));
     std::string refusal;
     bool damaged = false;
     char chunk[kChunkBytes];
@@ -123,6 +124,13 @@ quillary::Result<std::optional<std::string>> ZipPackage::read(std::string_view n
         const zip_int64_t got = zip_fread(file, chunk, sizeof chunk);
         if (got <= 0) {
             damaged = got < 0;
+            break;
+        }
+        // Asked before the bytes are added, so that the room taken for the
+        // part never has to grow past its limit to find it passed.
+        if (content.size() + static_cast<std::size_t>(got) > maxBytes) {
+            refusal = "Its part \"" + std::string(name) + "\" unpacks to more than " + std::to_string(maxBytes >> 20) +
+                      " MB, more than any manuscript holds.";
             break;
         }
         content.append(chunk, static_cast<std::size_t>(got));

@@ -6,6 +6,7 @@
 #include "base/Result.h"
 
 #include <cstddef>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,9 +45,11 @@ public:
     // entry or it cannot be inflated (damaged, encrypted); a failure when
     // inflating it would pass the limits on unpacked bytes, for this entry
     // and for everything read from the package so far, or when it inflates
-    // to many times its compressed size. The limits are counted on the bytes
-    // as they come out, not taken from the entry's header.
-    quillary::Result<std::optional<std::string>> read(std::string_view name);
+    // to many times its compressed size, or past `maxBytes`. The limits are
+    // counted on the bytes as they come out, not taken from the entry's
+    // header.
+    quillary::Result<std::optional<std::string>> read(std::string_view name,
+                                                      std::size_t maxBytes = std::numeric_limits<std::size_t>::max());
 
 private:
     struct Archive;

@@ -108,6 +108,8 @@ TEST(DocxPackage, PartsAreFoundByNameAndReadWithinTheLimits) {
     limits.ratioCheckedFrom = 1000;
     EXPECT_FALSE(ZipPackage::open(archive, limits)->read("a").ok()) << "a thousand times its packed size";
     EXPECT_EQ(*ZipPackage::open(archive, limits)->read("word/c"), "small");
+    EXPECT_FALSE(ZipPackage::open(archive)->read("a", 299999).ok()) << "past the part's own limit";
+    EXPECT_EQ(ZipPackage::open(archive)->read("a", 300000)->value_or("").size(), 300000u);
     limits.entries = 2;
     EXPECT_FALSE(ZipPackage::open(archive, limits).ok());
 
@@ -172,6 +174,18 @@ TEST(DocxHostile, DocumentsBuiltToHarmAReaderGiveTheirTextOrAClearError) {
     for (int level = 0; level < 1000; ++level) deep = "<w:tbl><w:tr><w:tc>" + deep + "</w:tc></w:tr></w:tbl>";
     for (int level = 0; level < 10000; ++level) deep = "<w:sdt><w:sdtContent>" + deep + "</w:sdtContent></w:sdt>";
     EXPECT_EQ(describeModel(*readDocx(docxOf({deep}))), (Lines{"table", "row", "cell width=0: deep"}));
+}
+
+// A tree of nodes costs many times the markup it is parsed from: a part
+// whose markup would take more to hold than any manuscript's is refused
+// before it is parsed (stored here, so that no ratio refuses it first).
+TEST(DocxHostile, APartOfMoreMarkupThanAnyManuscriptIsRefusedUnparsed) {
+    std::string body;
+    for (int i = 0; i < 4'000'000; ++i) body += "<w:p/>";
+    const quillary::Result<Document> read = readDocx(docxOf({body}, false));
+    ASSERT_FALSE(read.ok());
+    EXPECT_EQ(read.reason(),
+              "Its part \"word/document.xml\" holds more markup than any manuscript; split it into smaller manuscripts.");
 }
 
 // Paragraphs, table cells and rows, and inlines all count; reading stops

@@ -94,7 +94,7 @@ void describeTable(const Table& table, const Document& document, Lines& lines) {
 
 }  // namespace
 
-std::string docxOf(const DocxParts& parts) {
+std::string docxOf(const DocxParts& parts, bool deflated) {
     quillary::testing::ZipEntries entries;
     // An extra entry takes the place of the part the package would have made.
     auto add = [&](const std::string& name, const std::string& content) {
@@ -133,7 +133,7 @@ std::string docxOf(const DocxParts& parts) {
     }
     add("word/_rels/document.xml.rels", relationships(documentRelationships));
     entries.insert(entries.end(), parts.extra.begin(), parts.extra.end());
-    return quillary::testing::zipArchive(entries);
+    return quillary::testing::zipArchive(entries, deflated);
 }
 
 Lines describeModel(const Document& document) {

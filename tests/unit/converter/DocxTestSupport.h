@@ -21,8 +21,9 @@ struct DocxParts {
 };
 
 // The package, with the content types, the relationships every part needs
-// and the namespaces Word declares on every root.
-std::string docxOf(const DocxParts& parts);
+// and the namespaces Word declares on every root; its entries deflated, or
+// stored as they stand.
+std::string docxOf(const DocxParts& parts, bool deflated = true);
 
 // The model as lines: "info ..." when the document states properties, then a
 // line per paragraph ("p", its heading level, role, page break, direction
