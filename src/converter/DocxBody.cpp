@@ -370,7 +370,7 @@ bool DocxBody::beginTable(pugi::xml_node tbl) {
     for (pugi::xml_node column = part.child(tbl, Ns::W, "tblGrid").first_child(); column;
          column = column.next_sibling()) {
         if (part.is(column, Ns::W, "gridCol"))
-            table_->grid.push_back(std::max(numberOf(part.attribute(column, Ns::W, "w").value()), 0));
+            table_->grid.push_back(std::clamp(numberOf(part.attribute(column, Ns::W, "w").value()), 0, 31680));
     }
     return true;
 }

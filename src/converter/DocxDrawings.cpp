@@ -21,7 +21,9 @@ constexpr std::string_view kUnderstoodPrefixes[] = {"w", "wp", "a", "pic", "wps"
                                                    "w10", "wp14", "w14", "w15", "a14"};
 
 int twipsOf(long long emu) {
-    return static_cast<int>(std::clamp((emu + kEmuPerTwip / 2) / kEmuPerTwip, 0LL, kMaxTwips));
+    // Clamped before rounding: a size near the largest number would overflow.
+    const long long bounded = std::clamp(emu, 0LL, kMaxTwips * kEmuPerTwip);
+    return static_cast<int>((bounded + kEmuPerTwip / 2) / kEmuPerTwip);
 }
 
 // A VML length ("72pt", "1.5in", "100px") in EMU; 0 when it cannot be read.

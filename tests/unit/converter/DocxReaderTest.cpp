@@ -176,6 +176,22 @@ TEST(DocxHostile, DocumentsBuiltToHarmAReaderGiveTheirTextOrAClearError) {
     EXPECT_EQ(describeModel(*readDocx(docxOf({deep}))), (Lines{"table", "row", "cell width=0: deep"}));
 }
 
+// Sizes near the largest numbers are clamped to the largest page, never
+// wrapped round to nothing or less.
+TEST(DocxHostile, AbsurdSizesAreTheLargestPageNotWrappedRound) {
+    DocxParts parts;
+    parts.relationships =
+        "<Relationship Id=\"rM\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+        "relationships/image\" Target=\"media/gone.png\"/>";
+    parts.body =
+        "<w:p><w:r><w:drawing><wp:inline><wp:extent cx=\"9223372036854775807\" cy=\"635\"/><pic:pic>"
+        "<pic:blipFill><a:blip r:embed=\"rM\"/></pic:blipFill></pic:pic></wp:inline></w:drawing></w:r></w:p>"
+        "<w:tbl><w:tblGrid><w:gridCol w:w=\"2000\"/><w:gridCol w:w=\"2147483647\"/></w:tblGrid><w:tr><w:tc>"
+        "<w:tcPr><w:gridSpan w:val=\"2\"/></w:tcPr><w:p><w:r><w:t>x</w:t></w:r></w:p></w:tc></w:tr></w:tbl>";
+    EXPECT_EQ(describeModel(*readDocx(docxOf(parts))),
+              (Lines{"p: {picture ? 0 31680x1 \"\"}", "table", "row", "cell span=2 width=31680: x"}));
+}
+
 // A tree of nodes costs many times the markup it is parsed from: a part
 // whose markup would take more to hold than any manuscript's is refused
 // before it is parsed (stored here, so that no ratio refuses it first).
