@@ -92,11 +92,14 @@ constexpr std::size_t kMaxXmlHoldingBytes = std::size_t{256} << 20;
 constexpr std::size_t kNodeBytes = 64;       // pugixml's node record
 constexpr std::size_t kAttributeBytes = 40;  // pugixml's attribute record
 
-// What holding `text` parsed costs at most: a node for each "<" (a tag, or
-// the text before it), an attribute for each "=".
-std::size_t xmlHoldingBytes(std::string_view text) {
-    const auto count = [text](char c) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), c)); };
-    return text.size() + count('<') * kNodeBytes + count('=') * kAttributeBytes;
+// Whether holding `text` parsed could cost more than the limit: a node for
+// each "<" (a tag, or the text before it), an attribute for each "=". A
+// part too small to reach it however dense is not counted.
+bool tooMuchToHold(std::string_view text) {
+    if (text.size() * (1 + kNodeBytes) <= kMaxXmlHoldingBytes) return false;
+    std::size_t holding = text.size();
+    for (const char c : text) holding += (c == '<' ? kNodeBytes : 0) + (c == '=' ? kAttributeBytes : 0);
+    return holding > kMaxXmlHoldingBytes;
 }
 
 }  // namespace
@@ -116,7 +119,7 @@ std::optional<std::string> DocxPackage::read(std::string_view partName, std::siz
 std::optional<XmlPart> DocxPackage::readXml(std::string_view partName, std::string* error) {
     std::optional<std::string> text = read(partName, kMaxXmlPartBytes);
     if (!text) return std::nullopt;
-    if (xmlHoldingBytes(*text) > kMaxXmlHoldingBytes) {
+    if (tooMuchToHold(*text)) {
         refusal_ = "Its part \"" + std::string(partName) + "\" holds more markup than any manuscript; " +
                    "split it into smaller manuscripts.";
         return std::nullopt;
