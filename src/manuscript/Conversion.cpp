@@ -73,9 +73,11 @@ Result<std::string, ConversionFailure> convertManuscript(const std::string& manu
     using Kind = ConversionFailure::Kind;
     const auto converted = [&manuscript](const ShellResult& html) -> Result<std::string, ConversionFailure> {
         // A converter that reads the file only to convert it (a Word
-        // document) finds what it cannot read at this step.
-        if (std::string cause = readingCause(html, manuscript); !cause.empty() && !html.exitedCleanly())
-            return failure(ConversionFailure{Kind::FormattingError, std::move(cause)});
+        // document) finds what it cannot read at this step. Looked for in a
+        // failed run only: a whole book's HTML is not searched for it.
+        if (!html.exitedCleanly())
+            if (std::string cause = readingCause(html, manuscript); !cause.empty())
+                return failure(ConversionFailure{Kind::FormattingError, std::move(cause)});
         if (judgeConversion(html) == ConversionVerdict::Failed) return failure(ConversionFailure{Kind::Failed, {}});
         return std::move(*html.output);
     };
