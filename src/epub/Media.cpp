@@ -78,16 +78,25 @@ bool pictureSizeReadable(std::string_view head, std::string_view type) {
     return true;
 }
 
+namespace {
+
+// The type of an author's picture that may be packed: one whose head
+// also states its size.
+std::optional<std::string> packableTypeOf(std::string_view head) {
+    std::optional<std::string> type = pictureTypeOf(head);
+    if (type && !pictureSizeReadable(head, *type)) return std::nullopt;
+    return type;
+}
+
+}  // namespace
+
 std::optional<std::string> coverFileIn(const std::vector<FolderEntry>& folder) {
     for (const FolderEntry& entry : folder) {
         const std::string extension = paths::extension(entry.name);
         if (extension != "png" && extension != "jpg") continue;
         if (!text::startsWith(text::lowercaseAscii(entry.name), "cover.") || entry.folder) continue;
         // A cover that cannot be packed leaves the book without one.
-        if (!entry.readable) continue;
-        if (const auto type = entry.head ? pictureTypeOf(*entry.head) : std::nullopt;
-            entry.head && (!type || !pictureSizeReadable(*entry.head, *type)))
-            continue;
+        if (!entry.readable || (entry.head && !packableTypeOf(*entry.head))) continue;
         return entry.name;
     }
     return std::nullopt;
@@ -110,8 +119,7 @@ AuthorFileIndex::Offer AuthorFileIndex::offerFor(const FolderEntry& entry) const
         offer.type = media::mediaType(text::lowercaseAscii(extension));
     } else if (!entry.head || text::lowercaseAscii(extension) == "svg") {
         offer.type = media::imageType(extension);
-    } else if (const std::optional<std::string> type = pictureTypeOf(*entry.head);
-               type && pictureSizeReadable(*entry.head, *type)) {
+    } else if (const std::optional<std::string> type = packableTypeOf(*entry.head)) {
         // A reading system believes the manifest, not the name: a PNG
         // saved as "cover.jpg" is packed as the PNG it is.
         offer.type = *type;
